@@ -1,0 +1,2 @@
+// Placeholder: the start-up follows with the main window.
+int main() { return 0; }

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace lockmere {
+
+inline constexpr char kFieldTab = '\t';
+inline constexpr char kStoreSeparator = '\x14';  // 20
+inline constexpr char kRecordStart = '\x7f';     // 127
+inline constexpr char kRecordEnd = '\x80';       // 128
+
+// A record's four fields in their fixed order.
+struct PasswordRecord {
+    std::string ApplicationName;
+    std::string ApplicationUrl;
+    std::string UserName;
+    std::string Password;
+
+    bool operator==(const PasswordRecord&) const = default;
+};
+
+// Fields joined by TAB: the list rendering.
+std::string ComposeRecordLine(const PasswordRecord& record);
+// 127, fields joined by 20, 128: the store rendering.
+std::string ComposeStoreEntry(const PasswordRecord& record);
+// The one split rule every reader of a line uses.
+PasswordRecord SplitRecordLine(std::string_view line);
+
+// Removes leading and trailing spaces (code 32 only).
+std::string TrimSpaces(std::string_view text);
+
+// What a typed field or master credential may hold: codes up to 159, never
+// TAB, 20, 127 or 128. Returns the 0-based index of the first character
+// that breaks the rule.
+std::optional<std::size_t> FindForbiddenCharacter(std::string_view text);
+
+}  // namespace lockmere

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace lockmere {
+
+// Numeric failure codes shown to the user; 0 is success. The numbers are
+// stable: users read them in message boxes.
+namespace failure {
+inline constexpr int kNone = 0;
+inline constexpr int kFileNotFound = 53;
+inline constexpr int kDeviceIo = 57;
+inline constexpr int kDiskFull = 61;
+inline constexpr int kDeviceUnavailable = 68;
+inline constexpr int kPathFileAccess = 75;  // access refused, already exists, same file
+inline constexpr int kPathNotFound = 76;
+}  // namespace failure
+
+inline constexpr const char* kKeyFileName = "lkdb0.lkd";
+inline constexpr const char* kStoreFileName = "lkdb1.lkd";
+inline constexpr const char* kBackupLocationFileName = "BackupLocation.inf";
+
+// Folder + separator + name, without normalisation.
+std::filesystem::path ComposePath(const std::filesystem::path& folder, std::string_view name);
+
+struct ReadResult {
+    std::string Bytes;
+    int Code = failure::kNone;
+    bool Ok() const { return Code == failure::kNone; }
+};
+
+// Reads the whole file as raw bytes. A missing file is created empty
+// (owner-only) and reads as length 0; an existing file is never shortened.
+ReadResult ReadWholeFile(const std::filesystem::path& path);
+
+// Replaces the whole file safely: the bytes go to a temporary file in the
+// same folder, are flushed to disk and renamed over the old file. On any
+// failure the old file stays exactly as it was and no temporary is left.
+int ReplaceFile(const std::filesystem::path& path, std::string_view bytes);
+
+// Writes bytes at a 1-based position, extending the file when needed and
+// keeping every other byte; done as read, patch and safe replace.
+int WriteAt(const std::filesystem::path& path, std::size_t position, std::string_view bytes);
+
+// The first line without its line end (CR LF, LF or CR); a file without any
+// line gives the empty string.
+ReadResult ReadFirstLine(const std::filesystem::path& path);
+
+// Creates or replaces a text file holding one line followed by CR LF.
+int WriteLineFile(const std::filesystem::path& path, std::string_view line);
+
+int DeleteFile(const std::filesystem::path& path);
+
+// Copies source over destination. A destination that is the source file
+// itself (by any path) fails with kPathFileAccess and both stay untouched.
+int CopyFileOver(const std::filesystem::path& source, const std::filesystem::path& destination);
+
+// Attributes. There is no hidden attribute on Linux: data files are kept
+// owner-only, and "normal" never widens that. On Windows these set the
+// hidden attribute alone, or no attribute.
+int SetAttributesNormal(const std::filesystem::path& path);
+int SetAttributesHidden(const std::filesystem::path& path);
+
+int CreateFolder(const std::filesystem::path& path);
+
+}  // namespace lockmere

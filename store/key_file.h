@@ -1,0 +1,77 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "store/cipher.h"
+
+namespace lockmere {
+
+inline constexpr std::size_t kCollectedLength = 51;
+inline constexpr std::size_t kKeyStart = 7;        // 1-based, 32 characters
+inline constexpr std::size_t kKeyLength = 32;
+inline constexpr std::size_t kLengthBytePosition = 44;
+inline constexpr std::size_t kCredentialsPosition = 45;
+inline constexpr std::size_t kCredentialsLimit = 255;
+inline constexpr std::string_view kCredentialsSeparator = "#|^";
+
+// The start-up read. A missing key file is created empty; length 0 means
+// first run, otherwise the key is bytes 7-38.
+struct KeyFileStart {
+    int Code = 0;            // failure code of the read
+    bool FirstRun = false;
+    std::string KeyFileBuffer;
+    std::string EncryptionKey;
+};
+KeyFileStart ReadKeyFileAtStart(const std::filesystem::path& programFolder);
+
+// The key a completed 51-character collection gives: characters 7-38.
+std::string KeyFromCollected(std::string_view collected);
+
+// The generator's write: the 51 characters at bytes 1-51, never shortening
+// a longer file.
+int WriteCollectedString(const std::filesystem::path& programFolder, std::string_view collected);
+
+// The master account's write: length byte at 44, enciphered block from 45.
+enum class CredentialsWrite {
+    Written,
+    TooLong,        // plain credentials over 255 characters; nothing written
+    EncryptFailed,  // a character the cipher cannot shift; nothing written
+    WriteFailed,    // the file could not be written; it is left as it was
+};
+struct CredentialsWriteResult {
+    CredentialsWrite Outcome = CredentialsWrite::Written;
+    int Code = 0;  // failure code when WriteFailed
+};
+// userName and password are already trimmed.
+CredentialsWriteResult WriteCredentials(const std::filesystem::path& programFolder,
+                                        std::string_view key, std::string_view userName,
+                                        std::string_view password);
+
+// The login's read and judgement.
+enum class LoginOutcome {
+    Match,
+    NoMatch,
+    Damaged,  // too short to hold byte 44, or a negative password length
+    ReadFailed,
+};
+struct LoginCheck {
+    LoginOutcome Outcome = LoginOutcome::NoMatch;
+    int Code = 0;              // failure code when ReadFailed
+    CipherResult Deciphered;   // the credentials block's decipher; a window shows its failure first
+};
+// typedPassword is already trimmed.
+LoginCheck CheckLogin(const std::filesystem::path& programFolder, std::string_view key,
+                      std::string_view typedPassword);
+
+// The stored password of a deciphered block of length byte L: the last
+// L - (b + 2) characters, b the 1-based position of the first "#|^" or 0.
+// Empty when that length is negative (callers treat it as damaged).
+struct StoredPassword {
+    bool Valid = false;
+    std::string Password;
+};
+StoredPassword ExtractStoredPassword(std::string_view deciphered, int lengthByte);
+
+}  // namespace lockmere

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "records/record_line.h"
+#include "store/cipher.h"
+
+namespace lockmere {
+
+// Largest plain store text the cipher can take.
+inline constexpr std::size_t kStoreTextLimit = kCipherTextLimit - 1;
+
+struct LoadResult {
+    int Code = 0;                   // failure code of the read
+    std::vector<std::string> Lines; // in file order
+    CipherResult Deciphered;        // failed decipher: a window shows its box
+    bool Complete() const { return Code == 0 && Deciphered.Ok(); }
+};
+
+enum class StoreWrite {
+    Written,
+    NotAuthoritative,  // no complete load since the last Forget(): nothing written
+    DecryptFailed,     // the append could not read the store: nothing written
+    TooLong,           // the text would pass 32,766 characters: nothing written
+    EncryptFailed,     // a character the cipher cannot shift: nothing written
+    ReadFailed,
+    WriteFailed,       // the old file is left as it was
+};
+struct StoreWriteResult {
+    StoreWrite Outcome = StoreWrite::Written;
+    int Code = 0;              // failure code of ReadFailed / WriteFailed
+    CipherResult Deciphered;   // the append's decipher, when it failed
+};
+
+// The scan of a deciphered store text into list lines. n is the length of
+// the enciphered file; positions of the text beyond its end read as empty.
+std::vector<std::string> ScanStoreText(std::string_view text, std::size_t n);
+
+// The record store lkdb1.lkd of one program folder. It remembers whether
+// the list it handed out is the store's complete copy, and refuses to save
+// over the store from any other list.
+class RecordStore {
+public:
+    explicit RecordStore(std::filesystem::path programFolder);
+
+    LoadResult Load(std::string_view key);
+    // Writes the lines as one enciphered run, in the given order.
+    StoreWriteResult Save(std::string_view key, const std::vector<std::string>& lines);
+    // Deciphers the store, appends one entry, enciphers the whole, writes it.
+    StoreWriteResult Append(std::string_view key, const PasswordRecord& record);
+    // The list is gone (logout, restore): saves are refused until a load.
+    void Forget();
+
+    bool Authoritative() const { return authoritative_; }
+    std::filesystem::path Path() const;
+
+private:
+    std::filesystem::path folder_;
+    bool authoritative_ = false;
+};
+
+}  // namespace lockmere

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QFont>
+#include <QLineEdit>
+
+class QTextEdit;
+
+namespace lockmere {
+
+// The light-yellow entry background (255, 255, 192).
+inline constexpr int kEntryRed = 255, kEntryGreen = 255, kEntryBlue = 192;
+
+// A font of the named family at a point size; the system substitutes its
+// nearest match when the family is missing.
+QFont NamedFont(const QString& family, double pointSize, bool bold);
+QFont SansSerif(double pointSize = 9.75, bool bold = false);  // "MS Sans Serif"
+QFont Courier(double pointSize, bool bold);                   // "Courier"
+
+// Light-yellow background, MS Sans Serif 9.75 pt.
+void StyleEntryBox(QWidget* box);
+// Shows "#" for every character.
+void SetPasswordEcho(QLineEdit* box);
+// A label, check box or window with a white background.
+void SetWhiteBackground(QWidget* widget);
+
+// A one-line text box whose key filter may discard typed characters.
+class FilteredLineEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit FilteredLineEdit(QWidget* parent = nullptr) : QLineEdit(parent) {}
+    void DiscardCharacter(QChar c) { discarded_ = c; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QChar discarded_;
+};
+
+}  // namespace lockmere

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace lockmere {
+
+inline const QString kMessageCenterTitle = QStringLiteral("LKMR - Message Center");
+inline const QString kBackupMessageTitle = QStringLiteral("Message Center");
+inline const QString kCipherMessageTitle = QStringLiteral("LKMR");
+
+enum class MsgButtons { Ok, YesNo };
+enum class MsgIcon { None, Exclamation, Information, Critical, Question };
+enum class MsgAnswer { Ok, Yes, No };
+
+// Modal message boxes. A lone CR or a lone LF in the text breaks the line.
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    virtual MsgAnswer Show(const QString& text, const QString& title, MsgButtons buttons,
+                           MsgIcon icon) = 0;
+};
+
+// Plain-text clipboard. Every text set carries the hint that asks clipboard
+// managers not to keep it in their history.
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    virtual void Clear() = 0;
+    virtual void SetText(const QString& text) = 0;
+};
+
+// Hands an address to the desktop to "open"; the result is not examined.
+class ShellOpen {
+public:
+    virtual ~ShellOpen() = default;
+    virtual void Open(const QString& address) = 0;
+};
+
+// The mounted volumes a drive list offers (mount points on Linux, drive
+// roots on Windows).
+class Volumes {
+public:
+    virtual ~Volumes() = default;
+    virtual QStringList MountPoints() = 0;
+};
+
+}  // namespace lockmere

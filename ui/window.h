@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QWidget>
+
+class QMenuBar;
+
+namespace lockmere {
+
+struct Context;
+
+// Positions and sizes are in twips: 15 twips per device-independent pixel.
+int TwipsToPixels(int twips);
+int PixelsToTwips(int pixels);
+int ScreenWidthTwips();
+int ScreenHeightTwips();
+
+// The base of every window: twips geometry, a load handler that runs once
+// before the first show, modal and modeless show, a cancellable close and
+// an unload that is safe from the window's own handlers.
+class Window : public QWidget {
+    Q_OBJECT
+public:
+    explicit Window(Context& context);
+    ~Window() override;
+
+    // Runs Load() when the window has not been shown yet, then shows it and
+    // returns at once. A window already shown is only raised.
+    void ShowModeless();
+    // Runs Load() when needed, shows the window application-modal and
+    // returns after it has been closed or unloaded. Its events (and those
+    // of windows it opens) run in a nested loop meanwhile.
+    void ShowModal();
+
+    // Hides the window and deletes it later, so that a handler of the window
+    // itself may call it and go on to its end. Runs no close handler.
+    void Unload();
+    bool IsUnloaded() const { return unloaded_; }
+
+    // Outer size is applied to the window's client area (menu bar included).
+    void SetSizeTwips(int width, int height);
+    void SetHeightTwips(int height);
+    void MoveTwips(int left, int top);
+    // left = (screen width - width) / 2, top = (screen height - height) / 2 + dy.
+    void CentreOnScreen(int topShiftTwips = 0);
+    int WidthTwips() const;
+    int HeightTwips() const;
+    int LeftTwips() const;
+    int TopTwips() const;
+
+    // Places a child control at twips relative to the client area (below a
+    // menu bar, when the window has one) and gives it its accessible name.
+    template <class T>
+    T* Place(T* control, int left, int top, int width, int height, const QString& accessibleName = {}) {
+        PlaceWidget(control, left, top, width, height, accessibleName);
+        return control;
+    }
+
+    // The window's menu bar, created on first use.
+    QMenuBar* MenuBar();
+
+signals:
+    // Emitted once when the window is closed or unloaded.
+    void Closed();
+
+protected:
+    // The load handler: runs once, before the window is first shown.
+    virtual void Load() {}
+    // The close handler: return false to cancel a close by the user.
+    virtual bool QueryClose() { return true; }
+
+    Context& context() const { return context_; }
+
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void PlaceWidget(QWidget* control, int left, int top, int width, int height,
+                     const QString& accessibleName);
+    void EnsureLoaded();
+    void FinishClose();
+
+    Context& context_;
+    QMenuBar* menuBar_ = nullptr;
+    QWidget* client_ = nullptr;
+    bool loaded_ = false;
+    bool unloaded_ = false;
+};
+
+}  // namespace lockmere
