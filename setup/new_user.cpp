@@ -5,7 +5,7 @@
 #include <QPushButton>
 
 #include "records/data_entry.h"
-#include "records/record_line.h"
+#include "records/record_form.h"
 #include "store/key_file.h"
 #include "ui/ansi_text.h"
 #include "ui/context.h"
@@ -14,13 +14,6 @@
 namespace lockmere {
 
 namespace {
-
-QString TrimmedSpaces(const QString& text) {
-    qsizetype first = 0, last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' ')) ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' ')) --last;
-    return text.mid(first, last - first);
-}
 
 QLabel* WhiteLabel(const QString& caption, QWidget* parent) {
     auto* label = new QLabel(caption, parent);
@@ -80,8 +73,8 @@ void NewUser::Command1_Click() {
         ctx.Boxes.Show(text, kMessageCenterTitle, MsgButtons::Ok, MsgIcon::Exclamation);
     };
 
-    const QString password = TrimmedSpaces(Text2->text());
-    const QString confirmation = TrimmedSpaces(Text3->text());
+    const QString password = TrimSpaces(Text2->text());
+    const QString confirmation = TrimSpaces(Text3->text());
     if (password.size() + confirmation.size() == 0) {
         refuse(QStringLiteral("ERROR: The passwords fields cannot be blank. Please try again!"));
         return;
@@ -92,7 +85,7 @@ void NewUser::Command1_Click() {
         return;
     }
 
-    const FieldText user = CheckFieldText(TrimmedSpaces(Text1->text()), Label1->text());
+    const FieldText user = CheckFieldText(TrimSpaces(Text1->text()), Label1->text());
     if (!user.Bytes) return refuse(user.Message);
     const FieldText pass = CheckFieldText(password, Label2->text());
     if (!pass.Bytes) return refuse(pass.Message);
