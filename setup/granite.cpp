@@ -46,9 +46,8 @@ QImage GraniteTexture() {
                                   0.2 * Noise(x, y, 2.5, 3);
             double level = 150.0 + (ground - 0.5) * 70.0 + (Hash(x, y, 4) - 0.5) * 28.0;
             // ...with dark mica flecks and a few bright crystals.
-            const double fleck = Noise(x, y, 3.0, 5);
-            if (fleck > 0.74) level = 45.0 + Hash(x, y, 6) * 35.0;
-            else if (fleck < 0.12) level = 215.0 + Hash(x, y, 7) * 25.0;
+            if (Noise(x, y, 3.3, 5) > 0.76) level = 45.0 + Hash(x, y, 6) * 35.0;
+            else if (Noise(x, y, 2.7, 8) > 0.82) level = 205.0 + Hash(x, y, 7) * 30.0;
             image.setPixel(x, y, qRgb(Clamp(level), Clamp(level), Clamp(level + 5.0)));
         }
     }
