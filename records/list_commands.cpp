@@ -19,7 +19,7 @@ void MainScreen::OpenCurrentLine(int offsetTwips) {
     // The collapsed state of the show/hide toggle, without running it.
     SetHeightTwips(1900);
     state.DataHidden = true;
-    Command2->setText(QStringLiteral("Display Data"));
+    SetToggleCaption(QStringLiteral("Display Data"));
 
     const int current = List1->currentRow();
     state.SelectedRecord = current >= 0 ? ListLine(current) : std::string();
