@@ -1,7 +1,6 @@
 // The main window's record commands: opening a line in the viewer, and the
 // Edit menu's add, edit and delete.
 #include <QListWidget>
-#include <QPushButton>
 
 #include "app/main_screen.h"
 #include "records/big_char.h"
