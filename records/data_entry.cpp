@@ -1,5 +1,6 @@
 #include "records/data_entry.h"
 
+#include "store/file_access.h"
 #include "ui/ansi_text.h"
 #include "ui/context.h"
 
@@ -8,17 +9,20 @@ namespace lockmere {
 namespace {
 
 const QString kNothingSaved =
-    QStringLiteral("The record was not saved and the database file was not changed.");
+    QStringLiteral("The record has not been saved; the database on disk has been left as it was.");
 
 QString FailureText(const StoreWriteResult& result) {
+    const QString file = QString::fromLatin1(kStoreFileName);
     switch (result.Outcome) {
     case StoreWrite::DecryptFailed:
-        return QStringLiteral("ERROR: The database file could not be deciphered.");
+        return QStringLiteral("ERROR: The database %1 could not be deciphered.").arg(file);
     case StoreWrite::ReadFailed:
-        return QStringLiteral("ERROR: The database file could not be read (error %1).")
+        return QStringLiteral("ERROR: The database %1 could not be read (failure code %2).")
+            .arg(file)
             .arg(result.Code);
     case StoreWrite::WriteFailed:
-        return QStringLiteral("ERROR: The database file could not be written (error %1).")
+        return QStringLiteral("ERROR: The database %1 could not be written (failure code %2).")
+            .arg(file)
             .arg(result.Code);
     case StoreWrite::TooLong:
         return QStringLiteral(
@@ -55,15 +59,10 @@ void DataEntry::SavePasswordData() {
 }
 
 void DataEntry::ReportFailure(const StoreWriteResult& result) {
-    MsgIcon icon = MsgIcon::Critical;
-    if (result.Outcome == StoreWrite::DecryptFailed) {
+    if (result.Outcome == StoreWrite::DecryptFailed)
         context().Boxes.Show(FromAnsi(DecryptFailureText(result.Deciphered)), kCipherMessageTitle,
                              MsgButtons::Ok, MsgIcon::None);
-    } else if (result.Outcome == StoreWrite::TooLong || result.Outcome == StoreWrite::EncryptFailed) {
-        icon = MsgIcon::Exclamation;
-    }
-    context().Boxes.Show(FailureText(result) + QLatin1Char('\r') + kNothingSaved,
-                         kMessageCenterTitle, MsgButtons::Ok, icon);
+    ShowError(FailureText(result) + QLatin1Char('\r') + kNothingSaved);
 }
 
 }  // namespace lockmere

@@ -1,7 +1,6 @@
 // The main window's record commands: opening a line in the viewer, and the
 // Edit menu's add, edit and delete.
 #include <QListWidget>
-#include <QPushButton>
 
 #include "app/main_screen.h"
 #include "records/big_char.h"
@@ -19,7 +18,7 @@ void MainScreen::OpenCurrentLine(int offsetTwips) {
     // The collapsed state of the show/hide toggle, without running it.
     SetHeightTwips(1900);
     state.DataHidden = true;
-    Command2->setText(QStringLiteral("Display Data"));
+    SetToggleCaption(QStringLiteral("Display Data"));
 
     const int current = List1->currentRow();
     state.SelectedRecord = current >= 0 ? ListLine(current) : std::string();
