@@ -27,6 +27,9 @@ def key_of(collected_bytes):
     return bytes(collected_bytes[6:38])
 
 
+KEY = key_of(collected())  # the key of the books that files() builds
+
+
 def _shift(text, key, sign):
     if len(key) != 32:
         raise ValueError("the key has 32 characters")

@@ -14,11 +14,13 @@ A test is a plain script, registered in CMakeLists.txt with
             s.key(main, "Return")
             s.wait_for(lambda: s.geometry(main).height == harness.px(4875),
                        "the logged-in height")
-        assert book.decode_store(s.read(book.STORE), key) == [...]
+        assert book.decode_store(s.read(book.STORE), book.KEY) == [...]
 
 Session starts Xvfb (its own display), copies the executable into a fresh
-program folder `s.folder` with the given data files and starts it there;
-`s.stop()` / `s.start()` restart it in the same folder. On leaving, the
+program folder `s.folder` with the given data files (none: a first start)
+and starts it there; `s.stop()` / `s.start()` restart it in the same folder,
+`s.wait_exit()` waits for it to end by itself, `s.make_folder(name)` gives a
+scratch folder beside it. Menus: `s.key(main, "alt+f", "s")`. On leaving, the
 program and Xvfb are killed and the folder removed. A failing step (or the
 whole block) saves a screenshot <script>-<step>.png in the working folder and
 prints the program's output.
@@ -253,6 +255,13 @@ class Session:
     def write(self, name, data):
         with open(self.path(name), "wb") as f:
             f.write(data)
+
+    def make_folder(self, name):
+        """A folder outside the program folder (a backup target, say),
+        removed with the session."""
+        path = os.path.join(self.root, name)
+        os.makedirs(path, exist_ok=True)
+        return path
 
     # -- X ------------------------------------------------------------------
 
