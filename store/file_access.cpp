@@ -16,9 +16,14 @@ namespace {
 
 bool Is(std::error_code error, std::errc condition) { return error == condition; }
 
-// For the numbers that have no portable name.
+// For the numbers that have no portable name. Outside Windows the system's
+// codes are errno values too, and not all of them map to the generic ones.
 [[maybe_unused]] bool IsErrno(std::error_code error, int value) {
-    return error.default_error_condition() == std::error_condition(value, std::generic_category());
+    const std::error_condition condition = error.default_error_condition();
+#ifndef _WIN32
+    if (condition.category() == std::system_category()) return condition.value() == value;
+#endif
+    return condition == std::error_condition(value, std::generic_category());
 }
 
 bool ParentFolderExists(const fs::path& path) {
