@@ -47,7 +47,7 @@ std::error_code Handle::CreateNew(const std::filesystem::path& path) {
 std::error_code Handle::ReadAll(std::string& bytes) {
     char buffer[65536];
     for (;;) {
-        const int got = _read(fd_, buffer, sizeof buffer);
+        const int got = _read(fd_, buffer, static_cast<unsigned>(sizeof buffer));
         if (got < 0) return LastError();
         if (got == 0) return {};
         bytes.append(buffer, static_cast<std::size_t>(got));
