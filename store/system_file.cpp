@@ -78,6 +78,12 @@ std::error_code Remove(const std::filesystem::path& path) {
 
 void SyncFolder(const std::filesystem::path&) {}
 
+bool IsDeviceUnavailable(std::error_code error) {
+    if (error.category() == std::system_category())
+        return error.value() == ERROR_NOT_READY || error.value() == ERROR_DEV_NOT_EXIST;
+    return error == std::errc::no_such_device || error == std::errc::no_such_device_or_address;
+}
+
 std::error_code SetHidden(const std::filesystem::path& path, bool hidden) {
     const DWORD attributes = hidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL;
     if (SetFileAttributesW(path.c_str(), attributes)) return {};
@@ -146,6 +152,12 @@ void SyncFolder(const std::filesystem::path& folder) {
     if (fd < 0) return;
     ::fsync(fd);
     ::close(fd);
+}
+
+bool IsDeviceUnavailable(std::error_code error) {
+    // Not every number maps to a generic condition; the values are errno's.
+    const int value = error.default_error_condition().value();
+    return value == ENODEV || value == ENXIO || value == ENOMEDIUM;
 }
 
 std::error_code SetHidden(const std::filesystem::path& path, bool) {
