@@ -1,0 +1,187 @@
+#define QTEST_QPA_MOUSE_HANDLING
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/main_screen.h"
+#include "records/data_entry.h"
+#include "setup/new_user.h"
+#include "setup/newlkmr.h"
+#include "setup/strong_pw_form.h"
+#include "store/key_file.h"
+#include "tests/support/book_fixture.h"
+#include "tests/support/test_context.h"
+#include "ui/controls.h"
+
+using namespace lockmere;
+using namespace lockmere::testing;
+
+namespace {
+
+const fixture::Fields kRecord{"Mail", "https://mail.example.org", "me@example.org", "p4ss"};
+
+// The code a pointer x of whole pixels stands for: 15x / 14, halves to even.
+int CodeAtPixel(int x) {
+    const int twips = 15 * x;
+    int whole = twips / 14;
+    const int rest = twips % 14;
+    if (rest > 7 || (rest == 7 && whole % 2 == 1)) ++whole;
+    return whole;
+}
+
+// One sweep from x = 20 to 100 gathers pixel columns 29 to 79; the move
+// to 80 finishes.
+std::string SweptCollection() {
+    std::string s;
+    for (int x = 29; x <= 79; ++x) s.push_back(static_cast<char>(CodeAtPixel(x)));
+    return s;
+}
+
+enum class Stop { Never, Generator, MasterAccount, FirstRecord };
+
+// Starts the main window on an empty program folder and answers the chain
+// of modal windows as a user would, up to the window where the user gives
+// up by its close box. Each answer notes whether the main window was
+// already showing, which it must not be until the chain has returned.
+struct FirstStart {
+    explicit FirstStart(Stop stop) {
+        t.WhenModal<newlkmr>([this](newlkmr* w) {
+            Note(QStringLiteral("welcome"));
+            QTest::mouseClick(w->Command1, Qt::LeftButton);
+        });
+        t.WhenModal<StrongPWForm>([this, stop](StrongPWForm* w) {
+            Note(QStringLiteral("generator"));
+            if (stop == Stop::Generator) {
+                for (int x = 29; x <= 60; ++x) QTest::mouseMove(w->Image1, QPoint(x, 50));
+                w->close();
+                return;
+            }
+            // The finishing move opens the rest of the chain inside itself;
+            // afterwards the generator is gone.
+            QPointer<StrongPWForm> generator = w;
+            for (int x = 20; x <= 100 && generator && !generator->IsUnloaded(); ++x)
+                QTest::mouseMove(generator->Image1, QPoint(x, 50));
+        });
+        if (stop == Stop::Generator) return;
+        t.WhenModal<NewUser>([this, stop](NewUser* w) {
+            Note(QStringLiteral("master account"));
+            if (stop == Stop::MasterAccount) {
+                w->close();
+                return;
+            }
+            QTest::keyClicks(w->Text1, "owner");
+            QTest::keyClicks(w->Text2, "Stone#42");
+            QTest::keyClicks(w->Text3, "Stone#42");
+            QTest::mouseClick(w->Command1, Qt::LeftButton);
+        });
+        if (stop == Stop::MasterAccount) return;
+        t.WhenModal<DataEntry>([this, stop](DataEntry* w) {
+            Note(QStringLiteral("first record"));
+            if (stop == Stop::FirstRecord) {
+                w->close();
+                return;
+            }
+            QLineEdit* boxes[] = {w->Text1, w->Text2, w->Text3, w->Text4, w->Text5};
+            const std::string typed[] = {kRecord[0], kRecord[1], kRecord[2], kRecord[3],
+                                         kRecord[3]};
+            for (int i = 0; i < 5; ++i) QTest::keyClicks(boxes[i], typed[i].c_str());
+            QTest::mouseClick(w->Command1, Qt::LeftButton);
+        });
+    }
+
+    void Run() {
+        main = t.Ctx.Windows.Open<MainScreen>(t.Ctx);
+        main->ShowModeless();
+    }
+
+    void Note(QString window) {
+        if (main && main->isVisible()) window += QStringLiteral(" (main window already shown)");
+        shown << window;
+    }
+
+    std::string KeyFile() const { return fixture::ReadBytes(t.File("lkdb0.lkd")); }
+
+    TestContext t;
+    QPointer<MainScreen> main;
+    QStringList shown;
+};
+
+}  // namespace
+
+class FirstRunTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void wholeChainEndsInAWorkingLogin();
+    void abandonedSetupLeavesAFolderTheNextStartUnderstands_data();
+    void abandonedSetupLeavesAFolderTheNextStartUnderstands();
+};
+
+void FirstRunTest::wholeChainEndsInAWorkingLogin() {
+    FirstStart f(Stop::Never);
+    f.Run();
+
+    QCOMPARE(f.shown, QStringList({QStringLiteral("welcome"), QStringLiteral("generator"),
+                                   QStringLiteral("master account"),
+                                   QStringLiteral("first record")}));
+    QVERIFY(f.main && f.main->isVisible());
+    QVERIFY(f.t.Boxes.Boxes().empty());
+    QCOMPARE(f.main->List1->count(), 0);
+
+    // On disk, read with a decoder of its own.
+    const std::string collected = SweptCollection();
+    QCOMPARE(f.KeyFile(), fixture::KeyFileBytes(collected, "owner", "Stone#42"));
+    const std::vector<fixture::Fields> records =
+        fixture::DecodeStore(fixture::ReadBytes(f.t.File("lkdb1.lkd")), fixture::KeyOf(collected));
+    QCOMPARE(records.size(), std::size_t(1));
+    QCOMPARE(records.front(), kRecord);
+
+    // The new password logs in and shows the first record.
+    QTest::keyClicks(f.main->Text2, "Stone#42");
+    QTest::mouseClick(f.main->Command1, Qt::LeftButton);
+    QVERIFY(f.t.Boxes.Boxes().empty());
+    QCOMPARE(f.main->List1->count(), 1);
+    QCOMPARE(f.main->List1->item(0)->text(),
+             QStringLiteral("Mail\thttps://mail.example.org\tme@example.org\tp4ss"));
+}
+
+void FirstRunTest::abandonedSetupLeavesAFolderTheNextStartUnderstands_data() {
+    QTest::addColumn<int>("stop");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<bool>("firstRunAgain");
+    QTest::addColumn<int>("keyFileLength");
+    const QStringList chain{QStringLiteral("welcome"), QStringLiteral("generator"),
+                            QStringLiteral("master account"), QStringLiteral("first record")};
+    QTest::newRow("generator closed") << int(Stop::Generator) << chain.mid(0, 2) << true << 0;
+    QTest::newRow("master account closed")
+        << int(Stop::MasterAccount) << chain.mid(0, 3) << false << 51;
+    QTest::newRow("first record closed") << int(Stop::FirstRecord) << chain << false << 60;
+}
+
+void FirstRunTest::abandonedSetupLeavesAFolderTheNextStartUnderstands() {
+    QFETCH(int, stop);
+    QFETCH(QStringList, shown);
+    QFETCH(bool, firstRunAgain);
+    QFETCH(int, keyFileLength);
+    FirstStart f(static_cast<Stop>(stop));
+    f.Run();
+
+    QCOMPARE(f.shown, shown);
+    QVERIFY(f.main && f.main->isVisible());
+    QVERIFY(f.t.Boxes.Boxes().empty());
+    const std::string keyFile = f.KeyFile();
+    QCOMPARE(int(keyFile.size()), keyFileLength);
+    if (keyFileLength) QCOMPARE(keyFile.substr(0, 43), SweptCollection().substr(0, 43));
+    QVERIFY(fixture::ReadBytes(f.t.File("lkdb1.lkd")).empty());
+
+    // What the next start's load makes of the folder.
+    const KeyFileStart next = ReadKeyFileAtStart(f.t.Folder.Path());
+    QCOMPARE(next.Code, 0);
+    QCOMPARE(next.FirstRun, firstRunAgain);
+    if (!firstRunAgain) QCOMPARE(next.EncryptionKey, fixture::KeyOf(SweptCollection()));
+}
+
+QTEST_MAIN(FirstRunTest)
+#include "first_run_test.moc"
