@@ -93,7 +93,6 @@ MainScreen::MainScreen(Context& context) : Window(context) {
     }
     StyleEntryBox(List1);
     Text1->DiscardCharacter(QChar('|'));
-    List1->setSortingEnabled(false);  // AddListLine keeps the case-insensitive order
 
     // While Command1 is enabled it takes Enter; once it is disabled, Enter
     // in the list opens the current line.
