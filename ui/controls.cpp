@@ -71,6 +71,7 @@ void SetPasswordEcho(QLineEdit* box) {
 void SetWhiteBackground(QWidget* widget) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, Qt::white);
+    palette.setColor(widget->backgroundRole(), Qt::white);  // buttons and check boxes: Button
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }
