@@ -15,8 +15,6 @@ namespace lockmere {
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
-
 QSize ScreenSize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->geometry().size() : QSize();

@@ -10,6 +10,7 @@ namespace lockmere {
 struct Context;
 
 // Positions and sizes are in twips: 15 twips per device-independent pixel.
+inline constexpr int kTwipsPerPixel = 15;
 int TwipsToPixels(int twips);
 int PixelsToTwips(int pixels);
 int ScreenWidthTwips();
@@ -52,7 +53,8 @@ public:
     // menu bar, when the window has one), shows it with the window and gives
     // it its accessible name.
     template <class T>
-    T* Place(T* control, int left, int top, int width, int height, const QString& accessibleName = {}) {
+    T* Place(T* control, int left, int top, int width, int height,
+             const QString& accessibleName = {}) {
         PlaceWidget(control, left, top, width, height, accessibleName);
         return control;
     }

@@ -67,7 +67,8 @@ void AnsiTextTest::encodesExactlyTheCodePage() {
         if (c.isSurrogate()) continue;
         const std::optional<std::string> bytes = ToAnsi(QString(c));
         const qsizetype expected = oracle.indexOf(c);
-        const QString name = QStringLiteral("U+%1").arg(static_cast<uint>(u), 4, 16, QLatin1Char('0'));
+        const QString name =
+            QStringLiteral("U+%1").arg(static_cast<uint>(u), 4, 16, QLatin1Char('0'));
         if (expected < 0) {
             QVERIFY2(!bytes, qPrintable(name + QStringLiteral(" has no code")));
         } else {

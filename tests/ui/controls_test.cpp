@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QListWidget>
+#include <QSignalSpy>
 #include <QStyle>
 #include <QTest>
 #include <QTextEdit>
@@ -32,6 +33,7 @@ private slots:
     void passwordBoxShowsHash_data();
     void passwordBoxShowsHash();
     void filteredBoxDiscardsTypedCharacterOnly();
+    void pictureReportsPointerInTwips();
 };
 
 void ControlsTest::entryBoxesPaintLightYellow_data() {
@@ -106,6 +108,26 @@ void ControlsTest::filteredBoxDiscardsTypedCharacterOnly() {
     QApplication::clipboard()->setText(QStringLiteral("x|y"));
     QTest::keySequence(&filtered, QKeySequence::Paste);
     QCOMPARE(filtered.text(), QStringLiteral("abx|y"));
+}
+
+void ControlsTest::pictureReportsPointerInTwips() {
+    QWidget window;
+    auto* picture = new PictureBox(&window);
+    picture->setGeometry(10, 10, 154, 105);
+    window.resize(200, 150);
+    window.show();
+    QSignalSpy moved(picture, &PictureBox::MouseMoved);
+
+    QTest::mouseMove(picture, QPoint(29, 3));
+    QTest::mousePress(picture, Qt::LeftButton, {}, QPoint(29, 3));
+    QTest::mouseMove(picture, QPoint(90, 100));  // a held button changes nothing
+    QTest::mouseRelease(picture, Qt::LeftButton, {}, QPoint(90, 100));
+
+    QCOMPARE(moved.count(), 2);
+    QCOMPARE(moved.at(0).at(0).toFloat(), 435.0f);
+    QCOMPARE(moved.at(0).at(1).toFloat(), 45.0f);
+    QCOMPARE(moved.at(1).at(0).toFloat(), 1350.0f);
+    QCOMPARE(moved.at(1).at(1).toFloat(), 1500.0f);
 }
 
 QTEST_MAIN(ControlsTest)

@@ -458,8 +458,7 @@ void WindowTest::unloadAllExceptRunsNoHandler() {
     auto* keep = t.Ctx.Windows.Open<KindA>(t.Ctx);
     auto* modeless = t.Ctx.Windows.Open<KindB>(t.Ctx);
     auto* modal = t.Ctx.Windows.Open<KindC>(t.Ctx);
-    for (Probe* w : {static_cast<Probe*>(keep), static_cast<Probe*>(modeless), static_cast<Probe*>(modal)})
-        w->OnQueryClose = [] { return false; };
+    keep->OnQueryClose = modeless->OnQueryClose = modal->OnQueryClose = [] { return false; };
     keep->ShowModeless();
     modeless->ShowModeless();
     QSignalSpy modelessClosed(modeless, &Window::Closed);
