@@ -76,6 +76,7 @@ private slots:
     void closeCanBeCancelled();
     void unloadAllExceptRunsNoHandler();
     void defaultButtonTakesEnterWhileEnabled();
+    void programEndsWithItsLastWindow();
 };
 
 void WindowTest::twipsToPixels_data() {
@@ -508,6 +509,31 @@ void WindowTest::defaultButtonTakesEnterWhileEnabled() {
     box->setFocus();
     QTest::keyClick(box, Qt::Key_Return);
     QCOMPARE(clicked.count(), 3);
+}
+
+void WindowTest::programEndsWithItsLastWindow() {
+    // The main window closes while a modeless window stays; the program
+    // ends only when that one unloads itself.
+    TestContext t;
+    auto* main = t.Ctx.Windows.Open<KindA>(t.Ctx);
+    auto* viewer = t.Ctx.Windows.Open<KindB>(t.Ctx);
+    auto* done = viewer->Place(new QPushButton(QStringLiteral("Copy and Minimize")), 0, 0, 900, 375);
+    QObject::connect(done, &QPushButton::clicked, viewer, [viewer] { viewer->Unload(); });
+    main->ShowModeless();
+    viewer->ShowModeless();
+
+    bool runningAfterMainClosed = false;
+    QTimer::singleShot(0, main, [main] { main->close(); });
+    QTimer::singleShot(50, viewer, [&] {
+        runningAfterMainClosed = true;
+        QTest::mouseClick(done, Qt::LeftButton);
+    });
+    QTimer stuck;  // ends the loop should the program not end by itself
+    stuck.setSingleShot(true);
+    QObject::connect(&stuck, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    stuck.start(5000);
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QVERIFY(runningAfterMainClosed);
 }
 
 QTEST_MAIN(WindowTest)
