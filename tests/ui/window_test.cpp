@@ -509,6 +509,14 @@ void WindowTest::defaultButtonTakesEnterWhileEnabled() {
     box->setFocus();
     QTest::keyClick(box, Qt::Key_Return);
     QCOMPARE(clicked.count(), 3);
+
+    // A focused button takes Enter in place of the default one.
+    auto* other = window->Place(new QPushButton(QStringLiteral("Hide")), 1600, 500, 900, 375);
+    QSignalSpy otherClicked(other, &QPushButton::clicked);
+    other->setFocus();
+    QTest::keyClick(other, Qt::Key_Return);
+    QCOMPARE(otherClicked.count(), 1);
+    QCOMPARE(clicked.count(), 3);
 }
 
 void WindowTest::programEndsWithItsLastWindow() {
@@ -517,7 +525,7 @@ void WindowTest::programEndsWithItsLastWindow() {
     TestContext t;
     auto* main = t.Ctx.Windows.Open<KindA>(t.Ctx);
     auto* viewer = t.Ctx.Windows.Open<KindB>(t.Ctx);
-    auto* done = viewer->Place(new QPushButton(QStringLiteral("Copy and Minimize")), 0, 0, 900, 375);
+    auto* done = viewer->Place(new QPushButton(QStringLiteral("Copy")), 0, 0, 900, 375);
     QObject::connect(done, &QPushButton::clicked, viewer, [viewer] { viewer->Unload(); });
     main->ShowModeless();
     viewer->ShowModeless();
