@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace lockmere {
 
@@ -14,6 +15,7 @@ inline constexpr int kNone = 0;
 inline constexpr int kFileNotFound = 53;
 inline constexpr int kDeviceIo = 57;
 inline constexpr int kDiskFull = 61;
+inline constexpr int kBadPosition = 63;  // a byte position below 1
 inline constexpr int kDeviceUnavailable = 68;
 inline constexpr int kPathFileAccess = 75;  // access refused, already exists, same file
 inline constexpr int kPathNotFound = 76;
@@ -22,6 +24,10 @@ inline constexpr int kPathNotFound = 76;
 inline constexpr const char* kKeyFileName = "lkdb0.lkd";
 inline constexpr const char* kStoreFileName = "lkdb1.lkd";
 inline constexpr const char* kBackupLocationFileName = "BackupLocation.inf";
+
+// The failure code of a system error met while working on path. A missing
+// file is told apart from a missing folder on its way.
+int FailureCodeFor(std::error_code error, const std::filesystem::path& path);
 
 // Folder + separator + name, without normalisation.
 std::filesystem::path ComposePath(const std::filesystem::path& folder, std::string_view name);
@@ -39,14 +45,19 @@ ReadResult ReadWholeFile(const std::filesystem::path& path);
 // Replaces the whole file safely: the bytes go to a temporary file in the
 // same folder, are flushed to disk and renamed over the old file. On any
 // failure the old file stays exactly as it was and no temporary is left.
+// The new file is owner-only; a link is followed to the file it names.
 int ReplaceFile(const std::filesystem::path& path, std::string_view bytes);
 
-// Writes bytes at a 1-based position, extending the file when needed and
-// keeping every other byte; done as read, patch and safe replace.
+// Where ReplaceFile puts the new bytes before the rename: beside the file.
+std::filesystem::path TemporaryPathFor(const std::filesystem::path& path);
+
+// Writes bytes at a 1-based position, extending the file when needed (a gap
+// reads as zero bytes) and keeping every other byte; done as read, patch and
+// safe replace. Position 0 fails with kBadPosition.
 int WriteAt(const std::filesystem::path& path, std::size_t position, std::string_view bytes);
 
 // The first line without its line end (CR LF, LF or CR); a file without any
-// line gives the empty string.
+// line gives the empty string. A missing file is not created (kFileNotFound).
 ReadResult ReadFirstLine(const std::filesystem::path& path);
 
 // Creates or replaces a text file holding one line followed by CR LF.
