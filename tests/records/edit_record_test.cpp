@@ -198,4 +198,4 @@ void EditRecordTest::closeHandsNothingBack() {
 }
 
 QTEST_MAIN(EditRecordTest)
-#include "tst_edit_record.moc"
+#include "edit_record_test.moc"

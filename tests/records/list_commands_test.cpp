@@ -442,4 +442,4 @@ void ListCommandsTest::removeAfterIncompleteLoad() {
 }
 
 QTEST_MAIN(ListCommandsTest)
-#include "tst_list_commands.moc"
+#include "list_commands_test.moc"

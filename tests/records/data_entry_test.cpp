@@ -377,4 +377,4 @@ void DataEntryTest::closeSavesNothing() {
 }
 
 QTEST_MAIN(DataEntryTest)
-#include "tst_data_entry.moc"
+#include "data_entry_test.moc"

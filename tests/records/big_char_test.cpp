@@ -251,4 +251,4 @@ void BigCharTest::launchOncePerOpening() {
 }
 
 QTEST_MAIN(BigCharTest)
-#include "tst_big_char.moc"
+#include "big_char_test.moc"
