@@ -8,7 +8,8 @@ Builds both in a Release build folder of their own (or takes them from
 in a fresh program folder with a set-up book. Time: from just before the
 process is started to the MapNotify of its window " Lockmere" on the root
 window. Memory: VmHWM of the process half a second after that. Prints the
-medians and the ratios.
+medians and the ratios to the empty window; the same window with one line
+of text shows how much of the difference any text costs (the fonts).
 """
 
 import argparse
@@ -91,13 +92,13 @@ def peak_memory_kib(pid):
     raise RuntimeError("no VmHWM")
 
 
-def run_once(executable, display, watcher, files):
+def run_once(command, display, watcher, files):
     root = tempfile.mkdtemp(prefix="lockmere-bench-")
     try:
         folder = os.path.join(root, "Lockmere")
         os.makedirs(folder)
-        program = os.path.join(folder, os.path.basename(executable))
-        shutil.copy2(executable, program)
+        program = os.path.join(folder, os.path.basename(command[0]))
+        shutil.copy2(command[0], program)
         for name, data in files.items():
             with open(os.path.join(folder, name), "wb") as f:
                 f.write(data)
@@ -105,7 +106,7 @@ def run_once(executable, display, watcher, files):
         env.update(DISPLAY=display.name, XDG_RUNTIME_DIR=root)
         watcher.drain()
         start = time.monotonic()
-        process = subprocess.Popen([program], cwd=folder, env=env, stdin=subprocess.DEVNULL,
+        process = subprocess.Popen([program, *command[1:]], cwd=folder, env=env, stdin=subprocess.DEVNULL,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
             shown = watcher.wait_map(CAPTION, process)
@@ -147,13 +148,15 @@ def main():
     display = harness.Display()
     try:
         watcher = RootWatcher(display.name)
-        results = {"lockmere": [], "empty window": []}
+        programs = {"lockmere": ([lockmere], files), "empty window": ([empty], {}),
+                    "one label": ([empty, "--label"], {})}
+        results = {name: [] for name in programs}
         # A first start of each warms the file cache; then they take turns.
-        run_once(lockmere, display, watcher, files)
-        run_once(empty, display, watcher, {})
+        for command, data in programs.values():
+            run_once(command, display, watcher, data)
         for _ in range(args.runs):
-            results["lockmere"].append(run_once(lockmere, display, watcher, files))
-            results["empty window"].append(run_once(empty, display, watcher, {}))
+            for name, (command, data) in programs.items():
+                results[name].append(run_once(command, display, watcher, data))
     finally:
         display.stop()
 
@@ -165,8 +168,10 @@ def main():
         print(f"{name:13} start-up median {medians[name][0]:6.1f} ms "
               f"(min {times[0]:.1f}, max {times[-1]:.1f}, {len(times)} runs), "
               f"peak memory {memory / 1024:.1f} MiB")
-    (t_prog, m_prog), (t_empty, m_empty) = medians["lockmere"], medians["empty window"]
-    print(f"ratio         start-up {t_prog / t_empty:.2f}x, peak memory {m_prog / m_empty:.2f}x")
+    t_empty, m_empty = medians["empty window"]
+    for name in ("lockmere", "one label"):
+        t, m = medians[name]
+        print(f"{name} / empty window: start-up {t / t_empty:.2f}x, peak memory {m / m_empty:.2f}x")
 
 
 if __name__ == "__main__":

@@ -89,6 +89,7 @@ void BigChar::Load() {
     context().ClipboardService.SetText(Text1->text());
 
     if (Text3->text().toUpper() == QStringLiteral("N/A")) LaunchB->setEnabled(false);
+    Text1->setFocus();  // first in the tab order, though not the first control built
 }
 
 void BigChar::CopyFrom(QLineEdit* box) {

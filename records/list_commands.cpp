@@ -10,6 +10,19 @@
 
 namespace lockmere {
 
+namespace {
+
+// The list would hand the removed line's selection on to its neighbour, and
+// a command that goes on looking for selected lines would then edit or
+// delete a record the user never chose.
+void RemoveLine(QListWidget* list, int index) {
+    delete list->takeItem(index);
+    list->setCurrentRow(-1);
+    list->clearSelection();
+}
+
+}  // namespace
+
 void MainScreen::OpenCurrentLine(int offsetTwips) {
     AppState& state = context().State;
     state.ViewerOffset.Vertical = static_cast<std::int16_t>(offsetTwips);
@@ -51,7 +64,7 @@ void MainScreen::EditDataCommand() {
         context().Windows.Open<EditRecord>(context())->ShowModal();
         if (!state.DatabaseChanged) return;
         if (!state.EditedRecord.empty()) {
-            delete List1->takeItem(index);
+            RemoveLine(List1, index);
             AddListLine(state.EditedRecord);
             state.EditMode = false;
             DeleteRecord->setEnabled(false);
@@ -79,7 +92,7 @@ void MainScreen::DeleteRecordCommand() {
     int index = 0;
     while (index < List1->count()) {
         if (List1->item(index)->isSelected()) {
-            delete List1->takeItem(index);
+            RemoveLine(List1, index);
             SaveData->setEnabled(true);
             state.DatabaseChanged = true;
             ExitProgram->setEnabled(false);

@@ -26,8 +26,7 @@ QLineEdit* EntryBox(int maxLength) {
 
 QLineEdit* PasswordBox() {
     QLineEdit* box = EntryBox(15);
-    SetPasswordEcho(box);
-    box->setAttribute(Qt::WA_InputMethodEnabled, false);
+    SetPasswordEcho(box);  // also switches the input method off
     return box;
 }
 
