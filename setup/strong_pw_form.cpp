@@ -1,8 +1,7 @@
 #include "setup/strong_pw_form.h"
 
 #include <QLabel>
-#include <QMouseEvent>
-#include <QPainter>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <cmath>
 #include <cstdint>
@@ -44,20 +43,6 @@ std::optional<unsigned char> CodeForPosition(float xTwips) {
     return std::nullopt;
 }
 
-MousePicture::MousePicture(QImage image, QWidget* parent)
-    : QWidget(parent), image_(std::move(image)) {
-    setMouseTracking(true);
-}
-
-void MousePicture::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.drawImage(0, 0, image_);
-}
-
-void MousePicture::mouseMoveEvent(QMouseEvent* event) {
-    emit MouseMove(static_cast<float>(event->position().x() * 15.0));
-}
-
 StrongPWForm::StrongPWForm(Context& context) : Window(context) {
     setWindowTitle(QStringLiteral(" Create 256 Bit Encryption String"));
     SetWhiteBackground(this);
@@ -88,9 +73,12 @@ StrongPWForm::StrongPWForm(Context& context) : Window(context) {
     // Only the generator writes it; typing there would change nothing.
     StringDisplay->setReadOnly(true);
 
-    Image1 = Place(new MousePicture(GraniteTexture(), this), 945, 3060, 2370, 1635,
-                   QStringLiteral("Stone"));
-    connect(Image1, &MousePicture::MouseMove, this, &StrongPWForm::Image1_MouseMove);
+    Image1 = Place(new PictureBox(this), 945, 3060, 2370, 1635, QStringLiteral("Stone"));
+    Image1->setPixmap(QPixmap::fromImage(GraniteTexture()));
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Only the horizontal position counts.
+    connect(Image1, &PictureBox::MouseMoved, this,
+            [this](float x, float) { Image1_MouseMove(x); });
 }
 
 void StrongPWForm::Load() {

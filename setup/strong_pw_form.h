@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QImage>
-#include <QWidget>
 #include <optional>
 
 #include "ui/window.h"
@@ -11,27 +9,11 @@ class QPlainTextEdit;
 
 namespace lockmere {
 
+class PictureBox;
+
 // The character a pointer position over the picture stands for: X / 14
 // rounded half to even to a 16-bit integer, taken when it lies in 31-96.
 std::optional<unsigned char> CodeForPosition(float xTwips);
-
-// A picture that reports every pointer movement over it, with or without
-// a button held, with X in twips from its left edge.
-class MousePicture : public QWidget {
-    Q_OBJECT
-public:
-    MousePicture(QImage image, QWidget* parent = nullptr);
-
-signals:
-    void MouseMove(float xTwips);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-
-private:
-    QImage image_;
-};
 
 // Gathers 51 distinct characters from the pointer's path over the stone,
 // writes them to the key file and goes on to the master account.
@@ -43,7 +25,7 @@ public:
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QPlainTextEdit* StringDisplay = nullptr;
-    MousePicture* Image1 = nullptr;
+    PictureBox* Image1 = nullptr;
 
     void Image1_MouseMove(float x);
 

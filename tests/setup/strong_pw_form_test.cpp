@@ -13,6 +13,7 @@
 #include "tests/support/book_fixture.h"
 #include "tests/support/test_context.h"
 #include "ui/ansi_text.h"
+#include "ui/controls.h"
 
 using namespace lockmere;
 using namespace lockmere::testing;
