@@ -48,6 +48,8 @@ NewUser::NewUser(Context& context) : Window(context) {
                               this),
                    90, 2250, 2565, 480);
     Label4->setWordWrap(true);
+    // The labels without a font of their own take the window's: 8.25 points.
+    for (QLabel* label : {Label1, Label2, Label3, Label4}) label->setFont(SansSerif(8.25, false));
     Command1 = Place(new QPushButton(QStringLiteral("Save Master Password"), this), 3510, 2265,
                      2310, 375, QStringLiteral("Save Master Password"));
     // Enter on the focused button presses it, as Space does.

@@ -18,9 +18,12 @@ def sweep(s, win):
     y = harness.px(PICTURE_TOP + PICTURE_HEIGHT // 2)
     left = harness.px(PICTURE_LEFT)
     for x in list(range(27, 93)) + list(range(92, 26, -1)):
-        if not s.windows(" Create 256 Bit Encryption String"):
-            return
-        s.move_px(win, left + x, y)
+        try:
+            s.move_px(win, left + x, y)
+        except harness.Failure:
+            if s.windows(" Create 256 Bit Encryption String"):
+                raise
+            return  # it finished and went away under the pointer
 
 
 with harness.Session() as s:
