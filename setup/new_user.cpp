@@ -58,7 +58,6 @@ NewUser::NewUser(Context& context) : Window(context) {
     for (QLineEdit* box : {Text1, Text2, Text3}) StyleEntryBox(box);
     SetPasswordEcho(Text2);
     SetPasswordEcho(Text3);
-    for (QLabel* label : {Label1, Label2, Label3, Label4, Label5}) label->setFocusPolicy(Qt::NoFocus);
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, Text3);
     setTabOrder(Text3, Command1);
