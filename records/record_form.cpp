@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 #include <array>
 
 #include "ui/ansi_text.h"
@@ -30,6 +31,18 @@ QLineEdit* PasswordBox() {
     return box;
 }
 
+// The system's stand-in for the form font may be wider than the original:
+// rather than cut a caption, the labels are all set a little smaller.
+void FitCaptions(std::initializer_list<QLabel*> labels) {
+    QFont font = (*labels.begin())->font();
+    auto cut = [&font](const QLabel* label) {
+        return QFontMetrics(font).horizontalAdvance(label->text()) > label->width();
+    };
+    while (font.pointSizeF() > 6.5 && std::any_of(labels.begin(), labels.end(), cut))
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    for (QLabel* label : labels) label->setFont(font);
+}
+
 // Text from a store may be longer than a box takes by typing; it is shown
 // whole rather than cut, since a save would otherwise lose its end.
 void SetWholeText(QLineEdit* box, const QString& text) {
@@ -48,6 +61,7 @@ QString TrimSpaces(const QString& text) {
 }
 
 RecordForm::RecordForm(Context& context) : Window(context) {
+    setFont(SansSerif(8.25));  // the form default, for the labels and the button
     Label1 = Place(new QLabel(QStringLiteral("Application Name")), 135, 300, 1305, 255);
     Text1 = Place(EntryBox(50), 1470, 240, 4095, 375, QStringLiteral("Application Name"));
     Label5 = Place(new QLabel(QStringLiteral("Application URL")), 135, 720, 1305, 255);
@@ -59,6 +73,7 @@ RecordForm::RecordForm(Context& context) : Window(context) {
     Label4 = Place(new QLabel(QStringLiteral("Confirm Password")), 135, 2145, 1335, 255);
     Text5 = Place(PasswordBox(), 1470, 2085, 2415, 375, QStringLiteral("Confirm Password"));
     Command1 = Place(new QPushButton(QStringLiteral("Save Password Data")), 7965, 2130, 1830, 495);
+    FitCaptions({Label1, Label2, Label3, Label4, Label5});
     // Enter on the focused button presses it, as Space does.
     Command1->setAutoDefault(true);
 

@@ -100,7 +100,7 @@ with harness.Session(book.files(USER, PASSWORD, [BANK])) as s:
     with s.step("delete"):
         s.click_px(main, *first_line(s, main))
         s.key(main, "alt+e", "d")
-        answer(s)  # Yes, delete it
+        answer(s, "alt+y")  # Yes, delete it (the question defaults to No)
         answer(s)  # the save's confirmation
         assert stored(s) == [BANK], stored(s)
 
