@@ -2,7 +2,8 @@
 
 A test is a plain script, registered in CMakeLists.txt with
 `lockmere_e2e_test(<name> <script>)`; ctest runs it as
-`python3 <script> <path of lockmere>` in the build's tests/e2e folder.
+`python3 <script> <path of lockmere>` in the build's tests/e2e folder
+(`ctest --test-dir build -L e2e --output-on-failure`).
 
     import book, harness
 
@@ -19,7 +20,8 @@ A test is a plain script, registered in CMakeLists.txt with
 Session starts Xvfb (its own display), copies the executable into a fresh
 program folder `s.folder` with the given data files (none: a first start)
 and starts it there; `s.stop()` / `s.start()` restart it in the same folder,
-`s.wait_exit()` waits for it to end by itself, `s.make_folder(name)` gives a
+`s.wait_exit()` waits for it to end by itself (a program that ended with a
+non-zero code fails the test), `s.make_folder(name)` gives a
 scratch folder beside it. Menus: `s.key(main, "alt+f", "s")`. On leaving, the
 program and Xvfb are killed and the folder removed. A failing step (or the
 whole block) saves a screenshot <script>-<step>.png in the working folder and
@@ -189,12 +191,15 @@ class Session:
         return self
 
     def __exit__(self, kind, error, trace):
-        if kind is not None and self.display is not None:
+        crashed = kind is None and self.program is not None and self.program.poll() not in (None, 0)
+        if (kind is not None or crashed) and self.display is not None:
             self._report("failure")
         self.stop()
         if self.display is not None:
             self.display.stop()
         shutil.rmtree(self.root, ignore_errors=True)
+        if crashed:
+            raise Failure(f"the program ended with code {self.program.returncode}")
         return False
 
     def start(self):
