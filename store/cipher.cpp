@@ -1,1 +1,59 @@
-// Placeholder: implementation follows.
+#include "store/cipher.h"
+
+#include <algorithm>
+#include <fstream>
+#include <system_error>
+
+namespace lockmere {
+
+namespace {
+
+constexpr std::size_t kKeyCycle = 32;
+
+// One run of the shift. The position counter is 16 bits wide: the run
+// handles characters 1 to 32,767 and overflows when it steps past the last
+// of them, so a text of that length or longer fails after its 32,767th
+// character.
+CipherResult Shift(std::string_view input, std::string_view key, int sign) {
+    CipherResult result;
+    const std::size_t handled = std::min(input.size(), kCipherTextLimit);
+    result.Output.reserve(handled);
+    for (std::size_t i = 0; i < handled; ++i) {
+        const std::size_t j = i % kKeyCycle;
+        if (j >= key.size()) {
+            result.Failure = CipherFailure::KeyTooShort;
+            return result;
+        }
+        const int code = static_cast<unsigned char>(input[i]) +
+                         sign * static_cast<unsigned char>(key[j]);
+        result.LastValue = code;
+        if (code < 0 || code > 255) {
+            result.Failure = CipherFailure::OutOfRange;
+            return result;
+        }
+        result.Output.push_back(static_cast<char>(code));
+    }
+    if (input.size() >= kCipherTextLimit) result.Failure = CipherFailure::TooLong;
+    return result;
+}
+
+}  // namespace
+
+CipherResult Encrypt(std::string_view input, std::string_view key) { return Shift(input, key, +1); }
+
+CipherResult Decrypt(std::string_view input, std::string_view key) { return Shift(input, key, -1); }
+
+std::string DecryptFailureText(const CipherResult& result) {
+    const std::string digits = std::to_string(result.LastValue);
+    return result.LastValue < 0 ? digits : " " + digits;
+}
+
+bool FileExists(const std::filesystem::path& path) {
+    std::error_code error;
+    // A folder opens for reading on some systems, and a pipe would block.
+    if (!std::filesystem::is_regular_file(path, error)) return false;
+    std::ifstream in(path, std::ios::binary);
+    return in.is_open();
+}
+
+}  // namespace lockmere

@@ -1,1 +1,164 @@
-// Placeholder: implementation follows.
+#include "store/file_access.h"
+
+#include <cerrno>
+
+#include "store/system_file.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace lockmere {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool Is(std::error_code error, std::errc condition) { return error == condition; }
+
+// For the numbers that have no portable name.
+[[maybe_unused]] bool IsErrno(std::error_code error, int value) {
+    return error.default_error_condition() == std::error_condition(value, std::generic_category());
+}
+
+bool ParentFolderExists(const fs::path& path) {
+    const fs::path parent = path.parent_path();
+    std::error_code error;
+    return fs::is_directory(parent.empty() ? fs::path(".") : parent, error);
+}
+
+ReadResult ReadFile(const fs::path& path, bool create) {
+    ReadResult result;
+    system_file::Handle file;
+    std::error_code error = file.OpenForRead(path, create);
+    if (!error) error = file.ReadAll(result.Bytes);
+    if (error) {
+        result.Bytes.clear();
+        result.Code = FailureCodeFor(error, path);
+    }
+    return result;
+}
+
+// Writes land in the file a link points at, as any copy would; the link
+// itself stays.
+fs::path FollowLink(const fs::path& path) {
+    std::error_code error;
+    if (!fs::is_symlink(path, error)) return path;
+    fs::path target = fs::canonical(path, error);
+    return error ? path : target;
+}
+
+int Hidden(const fs::path& path, bool hidden) {
+    return FailureCodeFor(system_file::SetHidden(path, hidden), path);
+}
+
+}  // namespace
+
+int FailureCodeFor(std::error_code error, const fs::path& path) {
+    if (!error) return failure::kNone;
+#ifdef _WIN32
+    if (error.category() == std::system_category() &&
+        (error.value() == ERROR_NOT_READY || error.value() == ERROR_DEV_NOT_EXIST))
+        return failure::kDeviceUnavailable;
+#endif
+#ifdef ENOMEDIUM
+    if (IsErrno(error, ENOMEDIUM)) return failure::kDeviceUnavailable;
+#endif
+#ifdef EDQUOT
+    if (IsErrno(error, EDQUOT)) return failure::kDiskFull;
+#endif
+    using std::errc;
+    if (Is(error, errc::no_such_device) || Is(error, errc::no_such_device_or_address))
+        return failure::kDeviceUnavailable;
+    if (Is(error, errc::no_such_file_or_directory))
+        return ParentFolderExists(path) ? failure::kFileNotFound : failure::kPathNotFound;
+    if (Is(error, errc::not_a_directory)) return failure::kPathNotFound;
+    if (Is(error, errc::no_space_on_device) || Is(error, errc::file_too_large))
+        return failure::kDiskFull;
+    if (Is(error, errc::permission_denied) || Is(error, errc::operation_not_permitted) ||
+        Is(error, errc::file_exists) || Is(error, errc::read_only_file_system) ||
+        Is(error, errc::is_a_directory) || Is(error, errc::directory_not_empty) ||
+        Is(error, errc::text_file_busy) || Is(error, errc::device_or_resource_busy) ||
+        Is(error, errc::too_many_symbolic_link_levels) || Is(error, errc::filename_too_long) ||
+        Is(error, errc::cross_device_link))
+        return failure::kPathFileAccess;
+    return failure::kDeviceIo;
+}
+
+fs::path ComposePath(const fs::path& folder, std::string_view name) { return folder / fs::path(name); }
+
+ReadResult ReadWholeFile(const fs::path& path) { return ReadFile(path, true); }
+
+fs::path TemporaryPathFor(const fs::path& path) {
+    fs::path temporary = path;
+    temporary += ".tmp";
+    return temporary;
+}
+
+int ReplaceFile(const fs::path& path, std::string_view bytes) {
+    const fs::path target = FollowLink(path);
+    const fs::path temporary = TemporaryPathFor(target);
+    // A temporary left by a crash would block every later write.
+    system_file::Remove(temporary);
+
+    system_file::Handle file;
+    std::error_code error = file.CreateNew(temporary);
+    if (error) return FailureCodeFor(error, temporary);
+    error = file.WriteAll(bytes);
+    if (!error) error = file.Sync();
+    if (const std::error_code closed = file.Close(); !error) error = closed;
+    if (!error) fs::rename(temporary, target, error);
+    if (error) {
+        system_file::Remove(temporary);
+        return FailureCodeFor(error, target);
+    }
+    system_file::SyncFolder(target.parent_path());
+    return failure::kNone;
+}
+
+int WriteAt(const fs::path& path, std::size_t position, std::string_view bytes) {
+    if (position == 0) return failure::kBadPosition;
+    ReadResult current = ReadWholeFile(path);
+    if (!current.Ok()) return current.Code;
+    std::string& content = current.Bytes;
+    const std::size_t offset = position - 1;
+    // Past the end the file grows; a gap reads as zero bytes, as on disk.
+    if (content.size() < offset + bytes.size()) content.resize(offset + bytes.size(), '\0');
+    content.replace(offset, bytes.size(), bytes);
+    return ReplaceFile(path, content);
+}
+
+ReadResult ReadFirstLine(const fs::path& path) {
+    ReadResult result = ReadFile(path, false);
+    if (const auto end = result.Bytes.find_first_of("\r\n"); end != std::string::npos)
+        result.Bytes.resize(end);
+    return result;
+}
+
+int WriteLineFile(const fs::path& path, std::string_view line) {
+    std::string text(line);
+    text += "\r\n";
+    return ReplaceFile(path, text);
+}
+
+int DeleteFile(const fs::path& path) { return FailureCodeFor(system_file::Remove(path), path); }
+
+int CopyFileOver(const fs::path& source, const fs::path& destination) {
+    std::error_code error;
+    if (fs::equivalent(source, destination, error)) return failure::kPathFileAccess;
+    const ReadResult original = ReadFile(source, false);
+    if (!original.Ok()) return original.Code;
+    return ReplaceFile(destination, original.Bytes);
+}
+
+int SetAttributesNormal(const fs::path& path) { return Hidden(path, false); }
+
+int SetAttributesHidden(const fs::path& path) { return Hidden(path, true); }
+
+int CreateFolder(const fs::path& path) {
+    std::error_code error;
+    if (fs::create_directory(path, error)) return failure::kNone;
+    return error ? FailureCodeFor(error, path) : failure::kPathFileAccess;
+}
+
+}  // namespace lockmere

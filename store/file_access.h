@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace lockmere {
 
@@ -14,6 +15,7 @@ inline constexpr int kNone = 0;
 inline constexpr int kFileNotFound = 53;
 inline constexpr int kDeviceIo = 57;
 inline constexpr int kDiskFull = 61;
+inline constexpr int kBadPosition = 63;  // a byte position below 1
 inline constexpr int kDeviceUnavailable = 68;
 inline constexpr int kPathFileAccess = 75;  // access refused, already exists, same file
 inline constexpr int kPathNotFound = 76;
@@ -22,6 +24,10 @@ inline constexpr int kPathNotFound = 76;
 inline constexpr const char* kKeyFileName = "lkdb0.lkd";
 inline constexpr const char* kStoreFileName = "lkdb1.lkd";
 inline constexpr const char* kBackupLocationFileName = "BackupLocation.inf";
+
+// The failure code of a system error met while working on path. A missing
+// file is told apart from a missing folder on its way.
+int FailureCodeFor(std::error_code error, const std::filesystem::path& path);
 
 // Folder + separator + name, without normalisation.
 std::filesystem::path ComposePath(const std::filesystem::path& folder, std::string_view name);
@@ -40,6 +46,9 @@ ReadResult ReadWholeFile(const std::filesystem::path& path);
 // same folder, are flushed to disk and renamed over the old file. On any
 // failure the old file stays exactly as it was and no temporary is left.
 int ReplaceFile(const std::filesystem::path& path, std::string_view bytes);
+
+// Where ReplaceFile puts the new bytes before the rename: beside the file.
+std::filesystem::path TemporaryPathFor(const std::filesystem::path& path);
 
 // Writes bytes at a 1-based position, extending the file when needed and
 // keeping every other byte; done as read, patch and safe replace.

@@ -1,1 +1,99 @@
-// Placeholder: implementation follows.
+#include "store/key_file.h"
+
+#include <algorithm>
+
+#include "store/file_access.h"
+
+namespace lockmere {
+
+namespace {
+
+// Up to length characters from a 1-based position; what lies beyond the
+// end of the text is simply not there.
+std::string_view Mid(std::string_view text, std::size_t position, std::size_t length) {
+    if (position > text.size()) return {};
+    return text.substr(position - 1, length);
+}
+
+std::filesystem::path KeyFilePath(const std::filesystem::path& programFolder) {
+    return ComposePath(programFolder, kKeyFileName);
+}
+
+}  // namespace
+
+KeyFileStart ReadKeyFileAtStart(const std::filesystem::path& programFolder) {
+    KeyFileStart start;
+    ReadResult file = ReadWholeFile(KeyFilePath(programFolder));
+    if (!file.Ok()) {
+        start.Code = file.Code;
+        return start;
+    }
+    start.FirstRun = file.Bytes.empty();
+    start.KeyFileBuffer = std::move(file.Bytes);
+    start.EncryptionKey = std::string(Mid(start.KeyFileBuffer, kKeyStart, kKeyLength));
+    return start;
+}
+
+std::string KeyFromCollected(std::string_view collected) {
+    return std::string(Mid(collected, kKeyStart, kKeyLength));
+}
+
+int WriteCollectedString(const std::filesystem::path& programFolder, std::string_view collected) {
+    const std::filesystem::path path = KeyFilePath(programFolder);
+    if (const int code = WriteAt(path, 1, collected); code != failure::kNone) return code;
+    return SetAttributesHidden(path);
+}
+
+CredentialsWriteResult WriteCredentials(const std::filesystem::path& programFolder,
+                                        std::string_view key, std::string_view userName,
+                                        std::string_view password) {
+    std::string plain(userName);
+    plain += kCredentialsSeparator;
+    plain += password;
+    // The block's length must fit the single byte at 44.
+    if (plain.size() > kCredentialsLimit) return {CredentialsWrite::TooLong, failure::kNone};
+    const CipherResult block = Encrypt(plain, key);
+    if (!block.Ok()) return {CredentialsWrite::EncryptFailed, failure::kNone};
+
+    std::string bytes(1, static_cast<char>(block.Output.size()));
+    bytes += block.Output;
+    const int code = WriteAt(KeyFilePath(programFolder), kLengthBytePosition, bytes);
+    if (code != failure::kNone) return {CredentialsWrite::WriteFailed, code};
+    return {CredentialsWrite::Written, failure::kNone};
+}
+
+LoginCheck CheckLogin(const std::filesystem::path& programFolder, std::string_view key,
+                      std::string_view typedPassword) {
+    LoginCheck check;
+    const ReadResult file = ReadWholeFile(KeyFilePath(programFolder));
+    if (!file.Ok()) {
+        check.Outcome = LoginOutcome::ReadFailed;
+        check.Code = file.Code;
+        return check;
+    }
+    if (file.Bytes.size() < kLengthBytePosition) {
+        check.Outcome = LoginOutcome::Damaged;
+        return check;
+    }
+    const int lengthByte = static_cast<unsigned char>(file.Bytes[kLengthBytePosition - 1]);
+    // A file cut short gives the part of the block that is there.
+    check.Deciphered = Decrypt(Mid(file.Bytes, kCredentialsPosition, lengthByte), key);
+    const StoredPassword stored = ExtractStoredPassword(check.Deciphered.Output, lengthByte);
+    if (!stored.Valid)
+        check.Outcome = LoginOutcome::Damaged;
+    else
+        check.Outcome = stored.Password == typedPassword ? LoginOutcome::Match : LoginOutcome::NoMatch;
+    return check;
+}
+
+StoredPassword ExtractStoredPassword(std::string_view deciphered, int lengthByte) {
+    const std::size_t found = deciphered.find(kCredentialsSeparator);
+    const long separator = found == std::string_view::npos ? 0 : static_cast<long>(found) + 1;
+    const long length = lengthByte - (separator + 2);
+    if (length < 0) return {};
+    // The last characters, or all of them when the text is shorter.
+    const std::size_t take = std::min(static_cast<std::size_t>(length), deciphered.size());
+    return {true, std::string(deciphered.substr(deciphered.size() - take))};
+}
+
+}  // namespace lockmere

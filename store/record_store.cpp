@@ -1,1 +1,107 @@
-// Placeholder: implementation follows.
+#include "store/record_store.h"
+
+#include "store/file_access.h"
+
+namespace lockmere {
+
+namespace {
+
+// Character i (1-based) of the text as a one-character string; past the
+// end it is empty, and an empty character matches no marker.
+std::string_view At(std::string_view text, std::size_t i) {
+    return i <= text.size() ? text.substr(i - 1, 1) : std::string_view();
+}
+
+}  // namespace
+
+std::vector<std::string> ScanStoreText(std::string_view text, std::size_t n) {
+    static constexpr std::string_view start(&kRecordStart, 1);
+    static constexpr std::string_view end(&kRecordEnd, 1);
+    static constexpr std::string_view separator(&kStoreSeparator, 1);
+
+    std::vector<std::string> lines;
+    std::string line;
+    bool inRecord = false;
+    std::size_t i = 1;
+    while (i < n) {
+        if (At(text, i) == start) {
+            inRecord = true;
+            ++i;
+        }
+        if (inRecord) {
+            // Reads before it tests its bound: at i = n it still takes the
+            // character at n, and past the text's end it reads nothing.
+            do {
+                if (i > text.size()) {
+                    i = std::max(i, n);
+                    break;
+                }
+                const std::string_view c = At(text, i);
+                if (c == end) break;
+                line += c == separator ? kFieldTab : c.front();
+                ++i;
+            } while (i < n);
+            lines.push_back(std::move(line));
+            line.clear();
+            inRecord = false;
+        }
+        ++i;
+        if (i > text.size()) break;  // the rest reads as empty: nothing more is found
+    }
+    return lines;
+}
+
+RecordStore::RecordStore(std::filesystem::path programFolder) : folder_(std::move(programFolder)) {}
+
+std::filesystem::path RecordStore::Path() const { return ComposePath(folder_, kStoreFileName); }
+
+LoadResult RecordStore::Load(std::string_view key) {
+    LoadResult result;
+    const ReadResult file = ReadWholeFile(Path());
+    result.Code = file.Code;
+    if (file.Ok()) {
+        result.Deciphered = Decrypt(file.Bytes, key);
+        result.Lines = ScanStoreText(result.Deciphered.Output, file.Bytes.size());
+    }
+    // Only a list holding every record may later be written back.
+    authoritative_ = result.Complete();
+    return result;
+}
+
+namespace {
+
+// Enciphers the plain store text and writes it in place of the store.
+StoreWriteResult WriteStore(const std::filesystem::path& path, std::string_view plain,
+                            std::string_view key) {
+    if (plain.size() > kStoreTextLimit) return {StoreWrite::TooLong, failure::kNone, {}};
+    const CipherResult enciphered = Encrypt(plain, key);
+    if (!enciphered.Ok()) return {StoreWrite::EncryptFailed, failure::kNone, {}};
+    if (const int code = ReplaceFile(path, enciphered.Output); code != failure::kNone)
+        return {StoreWrite::WriteFailed, code, {}};
+    // The records are safely on disk by now; the attribute only hides them.
+    SetAttributesHidden(path);
+    return {};
+}
+
+}  // namespace
+
+StoreWriteResult RecordStore::Save(std::string_view key, const std::vector<std::string>& lines) {
+    if (!authoritative_) return {StoreWrite::NotAuthoritative, failure::kNone, {}};
+    std::string plain;
+    for (const std::string& line : lines) plain += ComposeStoreEntry(SplitRecordLine(line));
+    return WriteStore(Path(), plain, key);
+}
+
+StoreWriteResult RecordStore::Append(std::string_view key, const PasswordRecord& record) {
+    const std::filesystem::path path = Path();
+    const ReadResult file = ReadWholeFile(path);
+    if (!file.Ok()) return {StoreWrite::ReadFailed, file.Code, {}};
+    CipherResult deciphered = Decrypt(file.Bytes, key);
+    if (!deciphered.Ok()) return {StoreWrite::DecryptFailed, failure::kNone, std::move(deciphered)};
+    deciphered.Output += ComposeStoreEntry(record);
+    return WriteStore(path, deciphered.Output, key);
+}
+
+void RecordStore::Forget() { authoritative_ = false; }
+
+}  // namespace lockmere

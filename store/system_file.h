@@ -1,0 +1,47 @@
+#pragma once
+
+// The few calls file_access needs from the system, one place per platform.
+// Each returns a system error; an empty one means success.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace lockmere::system_file {
+
+// An open file, closed on scope exit unless Close() was called.
+class Handle {
+public:
+    Handle() = default;
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle();
+
+    // Opens for reading, creating a missing file empty and owner-only
+    // when create is set. Never shortens the file.
+    std::error_code OpenForRead(const std::filesystem::path& path, bool create);
+    // Creates a new owner-only file for writing; fails when anything
+    // already stands at path.
+    std::error_code CreateNew(const std::filesystem::path& path);
+
+    std::error_code ReadAll(std::string& bytes);
+    std::error_code WriteAll(std::string_view bytes);
+    // Flushes the file's bytes to the disk.
+    std::error_code Sync();
+    std::error_code Close();
+
+private:
+    int fd_ = -1;
+};
+
+std::error_code Remove(const std::filesystem::path& path);
+
+// Makes the rename of an entry in folder durable, where the system needs it.
+void SyncFolder(const std::filesystem::path& folder);
+
+// Linux keeps data files owner-only and never widens that; Windows sets the
+// hidden attribute alone, or no attribute.
+std::error_code SetHidden(const std::filesystem::path& path, bool hidden);
+
+}  // namespace lockmere::system_file
