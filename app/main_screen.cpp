@@ -1,1 +1,343 @@
-// Placeholder: implementation follows.
+#include "app/main_screen.h"
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <optional>
+#include <vector>
+
+#include "records/record_line.h"
+#include "store/file_access.h"
+#include "store/key_file.h"
+#include "store/record_store.h"
+#include "ui/ansi_text.h"
+#include "ui/context.h"
+#include "ui/controls.h"
+#include "ui/services.h"
+
+namespace lockmere {
+
+namespace {
+
+constexpr int kStartWidth = 7440;
+constexpr int kStartHeight = 4695;
+constexpr int kShownHeight = 4875;
+constexpr int kCollapsedHeight = 1900;
+
+const QString kHideCaption = QStringLiteral("Hide Data");
+const QString kDisplayCaption = QStringLiteral("Display Data");
+
+// The main window's multi-line messages break with a carriage return alone.
+QString Lines(std::initializer_list<QString> lines) {
+    QStringList list(lines);
+    return list.join(QChar('\r'));
+}
+
+QString WithoutAmpersand(QString caption) { return caption.remove(QChar('&')); }
+
+}  // namespace
+
+MainScreen::MainScreen(Context& context) : Window(context) {
+    setWindowTitle(QStringLiteral(" Lockmere"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+
+    auto addMenu = [this](const QString& caption) {
+        QMenu* menu = MenuBar()->addMenu(caption);
+        menu->setAccessibleName(WithoutAmpersand(caption));
+        return menu;
+    };
+    auto addItem = [](QMenu* menu, const QString& caption, bool enabled) {
+        QAction* item = menu->addAction(caption);
+        item->setEnabled(enabled);
+        return item;
+    };
+    FileMenu0 = addMenu(QStringLiteral("&File"));
+    BackupDB = addItem(FileMenu0, QStringLiteral("&Backup Database"), true);
+    RestoreDB = addItem(FileMenu0, QStringLiteral("&Restore Databases"), true);
+    LogoutApp = addItem(FileMenu0, QStringLiteral("&Logout"), true);
+    SaveData = addItem(FileMenu0, QStringLiteral("&Save Database"), false);
+    ExitProgram = addItem(FileMenu0, QStringLiteral("&Exit"), true);
+    EditMenu0 = addMenu(QStringLiteral("&Edit"));
+    AddNewEntry = addItem(EditMenu0, QStringLiteral("&Add New Password Entry"), false);
+    DeleteRecord = addItem(EditMenu0, QStringLiteral("&Delete Selected Record"), false);
+    EditData = addItem(EditMenu0, QStringLiteral("&Edit Selected Record"), false);
+    HelpMenu0 = addMenu(QStringLiteral("&Help"));
+    AboutLKDB = addItem(HelpMenu0, QStringLiteral("&About..."), true);
+
+    auto label = [this](const QString& caption, int left, int top, int width, int height) {
+        auto* created = Place(new QLabel(caption), left, top, width, height, caption);
+        created->setFont(SansSerif());
+        return created;
+    };
+    Label1 = label(QStringLiteral("Enter Your User ID And Master Password. Then click Validate."),
+                   105, 105, 5655, 255);
+    Label3 = label(QStringLiteral("User ID"), 120, 540, 810, 255);
+    Text1 = Place(new FilteredLineEdit, 915, 480, 2115, 375, Label3->text());
+    Label2 = label(QStringLiteral("Password"), 3285, 540, 975, 255);
+    Text2 = Place(new FilteredLineEdit, 4335, 480, 1395, 375, Label2->text());
+    Command1 = Place(new QPushButton(QStringLiteral("Validate")), 6120, 510, 855, 375,
+                     QStringLiteral("Validate"));
+    Command2 = Place(new QPushButton(kHideCaption), 5775, 30, 1200, 375, kHideCaption);
+    Label4 = label(QStringLiteral("Account Name or Service"), 210, 1170, 2115, 240);
+    List1 = Place(new QListWidget, 150, 1470, 6855, 2220, Label4->text());
+
+    for (QLineEdit* box : {static_cast<QLineEdit*>(Text1), static_cast<QLineEdit*>(Text2)}) {
+        StyleEntryBox(box);
+        SetPasswordEcho(box);
+    }
+    StyleEntryBox(List1);
+    Text1->DiscardCharacter(QChar('|'));
+    List1->setSortingEnabled(false);  // AddListLine keeps the case-insensitive order
+
+    // Command1 acts as the window's default button; a focused button takes
+    // Enter itself.
+    Command1->setDefault(true);
+    Command2->setAutoDefault(true);
+    for (QWidget* w : {static_cast<QWidget*>(Text1), static_cast<QWidget*>(Text2),
+                       static_cast<QWidget*>(List1)})
+        w->installEventFilter(this);
+
+    setTabOrder(Text1, Text2);
+    setTabOrder(Text2, Command1);
+    setTabOrder(Command1, List1);
+    setTabOrder(List1, Command2);
+
+    connect(Command1, &QPushButton::clicked, this, &MainScreen::Login);
+    connect(Command2, &QPushButton::clicked, this, &MainScreen::ShowHideToggle);
+    connect(List1, &QListWidget::itemDoubleClicked, this, [this] { OpenCurrentLine(0); });
+    connect(BackupDB, &QAction::triggered, this, &MainScreen::BackupCommand);
+    connect(RestoreDB, &QAction::triggered, this, &MainScreen::RestoreCommand);
+    connect(LogoutApp, &QAction::triggered, this, &MainScreen::Logout);
+    connect(SaveData, &QAction::triggered, this, &MainScreen::SaveDatabase);
+    connect(ExitProgram, &QAction::triggered, this, &MainScreen::close);
+    connect(AddNewEntry, &QAction::triggered, this, &MainScreen::AddNewEntryCommand);
+    connect(DeleteRecord, &QAction::triggered, this, &MainScreen::DeleteRecordCommand);
+    connect(EditData, &QAction::triggered, this, &MainScreen::EditDataCommand);
+    connect(AboutLKDB, &QAction::triggered, this, &MainScreen::About);
+}
+
+void MainScreen::Load() {
+    SetSizeTwips(kStartWidth, kStartHeight);
+    CentreOnScreen();
+    Text1->setFocus();
+    AppState& state = context().State;
+    state.EditMode = false;
+
+    KeyFileStart start = ReadKeyFileAtStart(context().ProgramFolder);
+    if (start.Code != failure::kNone) {
+        ShowError(Lines({QStringLiteral("ERROR: The key file %1 could not be read (failure code %2).")
+                             .arg(QString::fromLatin1(kKeyFileName))
+                             .arg(start.Code),
+                         QStringLiteral("Nobody can log in until it can be read.")}));
+        return;
+    }
+    if (start.FirstRun) {
+        FirstRun();
+        return;
+    }
+    state.KeyFileBuffer = std::move(start.KeyFileBuffer);
+    state.EncryptionKey = std::move(start.EncryptionKey);
+}
+
+bool MainScreen::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (Command1->isEnabled()) {
+                Command1->click();
+                return true;
+            }
+            if (watched == List1) {
+                OpenCurrentLine(700);
+                return true;
+            }
+        }
+    }
+    return Window::eventFilter(watched, event);
+}
+
+void MainScreen::Login() {
+    Command1->setEnabled(false);
+    AppState& state = context().State;
+
+    // A typed character without a Windows-1252 code cannot be part of any
+    // stored password, so such a password never matches.
+    const std::optional<std::string> typed = ToAnsi(Text2->text());
+    LoginCheck check = CheckLogin(context().ProgramFolder, state.EncryptionKey,
+                                  typed ? TrimSpaces(*typed) : std::string());
+    ShowDecipherFailure(check.Deciphered);
+    LoginOutcome outcome = check.Outcome;
+    if (!typed && outcome == LoginOutcome::Match) outcome = LoginOutcome::NoMatch;
+
+    switch (outcome) {
+    case LoginOutcome::Match:
+        LoadRecords();
+        AddNewEntry->setEnabled(true);
+        DeleteRecord->setEnabled(true);
+        EditData->setEnabled(true);
+        LogoutApp->setEnabled(true);
+        state.DataHidden = true;
+        ShowHideToggle();
+        return;
+    case LoginOutcome::NoMatch:
+        context().Boxes.Show(QStringLiteral("ERROR: Password Not Matched!"), kMessageCenterTitle,
+                             MsgButtons::Ok, MsgIcon::Question);
+        break;
+    case LoginOutcome::Damaged:
+        ShowError(Lines({QStringLiteral("ERROR: The key file %1 is damaged: it holds no complete "
+                                        "master account.")
+                             .arg(QString::fromLatin1(kKeyFileName)),
+                         QStringLiteral("Restore the data files from a backup, then start "
+                                        "Lockmere again.")}));
+        break;
+    case LoginOutcome::ReadFailed:
+        ShowError(QStringLiteral("ERROR: The key file %1 could not be read (failure code %2).")
+                      .arg(QString::fromLatin1(kKeyFileName))
+                      .arg(check.Code));
+        break;
+    }
+    Command1->setEnabled(true);
+    Text2->clear();
+}
+
+void MainScreen::LoadRecords() {
+    LoadResult loaded = context().Store.Load(context().State.EncryptionKey);
+    ShowDecipherFailure(loaded.Deciphered);
+    if (loaded.Code != failure::kNone)
+        ShowError(QStringLiteral("ERROR: The database %1 could not be read (failure code %2).")
+                      .arg(QString::fromLatin1(kStoreFileName))
+                      .arg(loaded.Code));
+    for (const std::string& line : loaded.Lines) AddListLine(line);
+}
+
+void MainScreen::ShowHideToggle() {
+    AppState& state = context().State;
+    if (state.DataHidden) {
+        SetHeightTwips(kShownHeight);
+        state.DataHidden = false;
+        SetToggleCaption(kHideCaption);
+    } else {
+        SetHeightTwips(kCollapsedHeight);
+        state.DataHidden = true;
+        SetToggleCaption(kDisplayCaption);
+    }
+}
+
+void MainScreen::SetToggleCaption(const QString& caption) {
+    Command2->setText(caption);
+    Command2->setAccessibleName(caption);
+}
+
+void MainScreen::Logout() {
+    List1->clear();
+    Text2->clear();
+    ShowHideToggle();
+    Command1->setEnabled(true);
+    LogoutApp->setEnabled(false);
+    // Locked until the next login: nothing may be added, changed or saved
+    // over the store from the emptied list.
+    SaveData->setEnabled(false);
+    AddNewEntry->setEnabled(false);
+    DeleteRecord->setEnabled(false);
+    EditData->setEnabled(false);
+    context().Store.Forget();
+}
+
+bool MainScreen::QueryClose() {
+    if (!context().State.DatabaseChanged) return true;
+    const MsgAnswer answer = context().Boxes.Show(
+        Lines({QStringLiteral("WARNING: You have changed the content of the database!"),
+               QStringLiteral("If you exit the program without saving the database all"),
+               QStringLiteral("edits will be lost!"), QString(),
+               QStringLiteral("Do you want to exit the program?")}),
+        kMessageCenterTitle, MsgButtons::YesNo, MsgIcon::None);
+    if (answer != MsgAnswer::Yes) return false;
+    context().Windows.UnloadAllExcept(this);
+    return true;
+}
+
+bool MainScreen::SaveDatabase() {
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(List1->count()));
+    for (int i = 0; i < List1->count(); ++i) lines.push_back(ListLine(i));
+
+    const StoreWriteResult result = context().Store.Save(context().State.EncryptionKey, lines);
+    const QString notSaved = QStringLiteral("ERROR: The database has not been saved!");
+    const QString leftAsItWas = QStringLiteral("The database on disk has been left as it was.");
+    switch (result.Outcome) {
+    case StoreWrite::Written:
+        context().State.DatabaseChanged = false;
+        context().Boxes.Show(Lines({QStringLiteral("The database has been saved!"),
+                                    QStringLiteral("It is now OK to add a new entry into"),
+                                    QStringLiteral("the database!")}),
+                             kMessageCenterTitle, MsgButtons::Ok, MsgIcon::Question);
+        AddNewEntry->setEnabled(true);
+        return true;
+    case StoreWrite::NotAuthoritative:
+        ShowError(Lines({notSaved,
+                         QStringLiteral("The database could not be read completely at login, "
+                                        "so the list does not hold all of it."),
+                         leftAsItWas}));
+        return false;
+    case StoreWrite::TooLong:
+        ShowError(Lines({notSaved,
+                         QStringLiteral("It would be longer than 32,766 characters. Delete a "
+                                        "record or shorten some fields, then save again."),
+                         leftAsItWas}));
+        return false;
+    case StoreWrite::EncryptFailed:
+        ShowError(Lines({notSaved,
+                         QStringLiteral("A record holds a character that cannot be enciphered "
+                                        "at its place. Edit that record and replace the "
+                                        "character, then save again."),
+                         leftAsItWas}));
+        return false;
+    default:
+        ShowError(Lines({notSaved,
+                         QStringLiteral("The file %1 could not be written (failure code %2).")
+                             .arg(QString::fromLatin1(kStoreFileName))
+                             .arg(result.Code),
+                         leftAsItWas}));
+        return false;
+    }
+}
+
+void MainScreen::AddListLine(const std::string& line) {
+    const QString text = FromAnsi(line);
+    // Binary search for the first line that sorts after the new one, so
+    // lines equal but for case keep the order they came in.
+    int low = 0, high = List1->count();
+    while (low < high) {
+        const int mid = (low + high) / 2;
+        if (QString::compare(List1->item(mid)->text(), text, Qt::CaseInsensitive) <= 0)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    List1->insertItem(low, text);
+}
+
+std::string MainScreen::ListLine(int index) const {
+    const QListWidgetItem* item = List1->item(index);
+    if (!item) return {};
+    // Every line came in as bytes through AddListLine, so it converts back.
+    return ToAnsi(item->text()).value_or(std::string());
+}
+
+void MainScreen::ShowError(const QString& text) {
+    context().Boxes.Show(text, kMessageCenterTitle, MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
+void MainScreen::ShowDecipherFailure(const CipherResult& result) {
+    if (result.Ok()) return;
+    context().Boxes.Show(FromAnsi(DecryptFailureText(result)), kCipherMessageTitle, MsgButtons::Ok,
+                         MsgIcon::None);
+}
+
+}  // namespace lockmere

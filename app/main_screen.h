@@ -13,6 +13,7 @@ class QPushButton;
 namespace lockmere {
 
 class FilteredLineEdit;
+struct CipherResult;
 
 // The start-up window and hub: login strip, record list and menus.
 // Handlers live beside the subsystem they belong to:
@@ -80,6 +81,15 @@ protected:
     void Load() override;
     bool QueryClose() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The record store into the list, after a matched password.
+    void LoadRecords();
+    void SetToggleCaption(const QString& caption);
+    // OK box with the exclamation icon, titled as the window's messages.
+    void ShowError(const QString& text);
+    // The cipher's own "LKMR" box after a failed decipher; nothing otherwise.
+    void ShowDecipherFailure(const CipherResult& result);
 };
 
 }  // namespace lockmere

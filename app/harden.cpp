@@ -1,0 +1,27 @@
+#include "app/harden.h"
+
+#if defined(__linux__)
+#include <sys/prctl.h>
+#endif
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#endif
+
+namespace lockmere {
+
+bool HardenProcess() {
+#if defined(_WIN32)
+    // Windows writes no core files of its own accord.
+    return true;
+#else
+    bool ok = true;
+    const rlimit none{0, 0};
+    ok = setrlimit(RLIMIT_CORE, &none) == 0 && ok;
+#if defined(__linux__)
+    ok = prctl(PR_SET_DUMPABLE, 0, 0, 0, 0) == 0 && ok;
+#endif
+    return ok;
+#endif
+}
+
+}  // namespace lockmere
