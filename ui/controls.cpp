@@ -1,1 +1,86 @@
-// Placeholder: implementation follows.
+#include "ui/controls.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QPalette>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QStyleOption>
+
+namespace lockmere {
+
+namespace {
+
+// Answers "#" for the password character and leaves the rest to the
+// application's style.
+class HashMaskStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) return '#';
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+}  // namespace
+
+QFont NamedFont(const QString& family, double pointSize, bool bold) {
+    QFont font(family);
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+QFont SansSerif(double pointSize, bool bold) {
+    QFont font = NamedFont(QStringLiteral("MS Sans Serif"), pointSize, bold);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+QFont Courier(double pointSize, bool bold) {
+    QFont font = NamedFont(QStringLiteral("Courier"), pointSize, bold);
+    font.setStyleHint(QFont::TypeWriter);
+    return font;
+}
+
+void StyleEntryBox(QWidget* box) {
+    QPalette palette = box->palette();
+    const QColor entry(kEntryRed, kEntryGreen, kEntryBlue);
+    palette.setColor(QPalette::Base, entry);    // text boxes and lists
+    palette.setColor(QPalette::Window, entry);  // anything else that fills its background
+    box->setPalette(palette);
+    if (!qobject_cast<QLineEdit*>(box)) box->setAutoFillBackground(true);
+    box->setFont(SansSerif());
+}
+
+void SetPasswordEcho(QLineEdit* box) {
+    // One style for every password box; it lives as long as the application.
+    static QPointer<HashMaskStyle> style;
+    if (!style) {
+        style = new HashMaskStyle;
+        style->setParent(QCoreApplication::instance());
+    }
+    box->setStyle(style);
+    box->setEchoMode(QLineEdit::Password);
+    // No input method: what is typed goes straight into the box.
+    box->setAttribute(Qt::WA_InputMethodEnabled, false);
+    box->setInputMethodHints(Qt::ImhHiddenText | Qt::ImhSensitiveData | Qt::ImhNoPredictiveText |
+                             Qt::ImhNoAutoUppercase);
+}
+
+void SetWhiteBackground(QWidget* widget) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+void FilteredLineEdit::keyPressEvent(QKeyEvent* event) {
+    if (!discarded_.isNull() && event->text() == QString(discarded_)) {
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+}  // namespace lockmere

@@ -1,1 +1,84 @@
-// Placeholder: implementation follows.
+#include "ui/qt_services.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QStorageInfo>
+#include <QUrl>
+#include <algorithm>
+
+namespace lockmere {
+
+namespace {
+
+QMessageBox::Icon BoxIcon(MsgIcon icon) {
+    switch (icon) {
+        case MsgIcon::Exclamation: return QMessageBox::Warning;
+        case MsgIcon::Information: return QMessageBox::Information;
+        case MsgIcon::Critical: return QMessageBox::Critical;
+        case MsgIcon::Question: return QMessageBox::Question;
+        case MsgIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+QString MessageDisplayText(const QString& text) {
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+MsgAnswer QtMessageBoxes::Show(const QString& text, const QString& title, MsgButtons buttons,
+                               MsgIcon icon) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title);
+    box.setTextFormat(Qt::PlainText);  // a message may name "<" or "&"
+    box.setText(MessageDisplayText(text));
+    box.setIcon(BoxIcon(icon));
+    box.setAccessibleName(title);
+    box.setAccessibleDescription(box.text());
+    if (buttons == MsgButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    box.setWindowModality(Qt::ApplicationModal);
+    switch (box.exec()) {
+        case QMessageBox::Yes: return MsgAnswer::Yes;
+        case QMessageBox::No: return MsgAnswer::No;
+        default: return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
+    }
+}
+
+void QtClipboard::Clear() { QGuiApplication::clipboard()->clear(); }
+
+void QtClipboard::SetText(const QString& text) {
+    auto* data = new QMimeData;
+    data->setText(text);
+    data->setData(kPasswordManagerHintFormat, QByteArrayLiteral("secret"));
+    QGuiApplication::clipboard()->setMimeData(data);
+}
+
+void QtShellOpen::Open(const QString& address) {
+    QDesktopServices::openUrl(QUrl::fromUserInput(address));
+}
+
+QStringList QtVolumes::MountPoints() {
+    QStringList roots;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
+        if (volume.isValid() && volume.isReady() && !roots.contains(volume.rootPath()))
+            roots.append(volume.rootPath());
+    std::sort(roots.begin(), roots.end(), [](const QString& a, const QString& b) {
+        const bool aRoot = a == QLatin1String("/"), bRoot = b == QLatin1String("/");
+        return aRoot != bRoot ? aRoot : a < b;
+    });
+    return roots;
+}
+
+}  // namespace lockmere

@@ -1,1 +1,213 @@
-// Placeholder: implementation follows.
+#include "ui/window.h"
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <algorithm>
+#include <cmath>
+
+namespace lockmere {
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+
+QSize ScreenSize() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().size() : QSize();
+}
+
+// Enter and the keypad's Enter click the button. The shortcut is switched
+// off while the button is disabled, so that the key then reaches the
+// focused control (a list that opens its line on Enter, for instance).
+class DefaultButtonKey : public QShortcut {
+public:
+    DefaultButtonKey(QPushButton* button, QWidget* window) : QShortcut(window), button_(button) {
+        setKeys({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+        setContext(Qt::WindowShortcut);
+        setAutoRepeat(false);
+        setEnabled(button->isEnabled());
+        button->installEventFilter(this);
+        connect(this, &QShortcut::activated, button, [button] {
+            if (button->isEnabled()) button->click();
+        });
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == button_ && event->type() == QEvent::EnabledChange)
+            setEnabled(button_->isEnabled());
+        return false;
+    }
+
+private:
+    QPointer<QPushButton> button_;
+};
+
+}  // namespace
+
+int TwipsToPixels(int twips) {
+    return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPerPixel));
+}
+
+int PixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+
+int ScreenWidthTwips() { return PixelsToTwips(ScreenSize().width()); }
+
+int ScreenHeightTwips() { return PixelsToTwips(ScreenSize().height()); }
+
+Window::Window(Context& context) : QWidget(nullptr), context_(context) {
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("client"));
+}
+
+Window::~Window() = default;
+
+void Window::ShowModeless() {
+    if (unloaded_) return;
+    if (isVisible()) {
+        BringForward();
+        return;
+    }
+    QPointer<Window> self(this);
+    EnsureLoaded();
+    if (!self || unloaded_) return;
+    show();
+    BringForward();
+}
+
+void Window::ShowModal() {
+    if (unloaded_) return;
+    QPointer<Window> self(this);
+    EnsureLoaded();
+    if (!self || unloaded_) return;
+
+    QEventLoop loop;
+    connect(this, &Window::Closed, &loop, &QEventLoop::quit);
+    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+    if (windowModality() != Qt::ApplicationModal) {
+        // Modality takes effect on the next show only.
+        if (isVisible()) hide();
+        setWindowModality(Qt::ApplicationModal);
+    }
+    show();
+    if (!self || unloaded_) return;
+    BringForward();
+    loop.exec(QEventLoop::DialogExec);
+    // The window may be gone by now: nothing below this line may touch it.
+}
+
+void Window::Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    // Through close(), so that the program ends with its last window as it
+    // does when the user closes it; closeEvent asks nothing once unloaded_.
+    close();
+    hide();  // close() is refused while a close of this window is under way
+    FinishClose();
+}
+
+void Window::SetSizeTwips(int width, int height) {
+    resize(TwipsToPixels(width), TwipsToPixels(height));
+    Arrange();
+}
+
+void Window::SetHeightTwips(int height) { SetSizeTwips(WidthTwips(), height); }
+
+void Window::MoveTwips(int left, int top) { move(TwipsToPixels(left), TwipsToPixels(top)); }
+
+void Window::CentreOnScreen(int topShiftTwips) {
+    MoveTwips((ScreenWidthTwips() - WidthTwips()) / 2,
+              (ScreenHeightTwips() - HeightTwips()) / 2 + topShiftTwips);
+}
+
+int Window::WidthTwips() const { return PixelsToTwips(width()); }
+int Window::HeightTwips() const { return PixelsToTwips(height()); }
+int Window::LeftTwips() const { return PixelsToTwips(x()); }
+int Window::TopTwips() const { return PixelsToTwips(y()); }
+
+QMenuBar* Window::MenuBar() {
+    if (!menuBar_) {
+        menuBar_ = new QMenuBar(this);
+        // In the window, never in a desktop-wide bar: the client area sits below it.
+        menuBar_->setNativeMenuBar(false);
+        menuBar_->setAccessibleName(QStringLiteral("Menu bar"));
+        Arrange();
+    }
+    return menuBar_;
+}
+
+void Window::SetDefaultButton(QPushButton* button) {
+    button->setDefault(true);
+    new DefaultButtonKey(button, this);
+}
+
+bool Window::event(QEvent* event) {
+    // The menu bar asks for a new layout when its menus change.
+    if (event->type() == QEvent::LayoutRequest) Arrange();
+    return QWidget::event(event);
+}
+
+void Window::closeEvent(QCloseEvent* event) {
+    if (!unloaded_) {
+        QPointer<Window> self(this);
+        const bool allowed = QueryClose();
+        if (!self) return;
+        if (!allowed && !unloaded_) {
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+    if (!unloaded_) {
+        unloaded_ = true;
+        FinishClose();
+    }
+}
+
+void Window::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Arrange();
+}
+
+void Window::PlaceWidget(QWidget* control, int left, int top, int width, int height,
+                         const QString& accessibleName) {
+    if (control->parentWidget() != client_) control->setParent(client_);
+    control->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
+                         TwipsToPixels(height));
+    if (!accessibleName.isEmpty()) control->setAccessibleName(accessibleName);
+    if (client_->isVisible()) control->show();  // a new parent hides it
+}
+
+void Window::EnsureLoaded() {
+    if (loaded_) return;
+    loaded_ = true;
+    Load();
+}
+
+void Window::BringForward() {
+    if (isMinimized()) showNormal();
+    raise();
+    activateWindow();
+}
+
+void Window::FinishClose() {
+    emit Closed();
+    deleteLater();
+}
+
+void Window::Arrange() {
+    int top = 0;
+    if (menuBar_) {
+        top = menuBar_->heightForWidth(width());
+        if (top < 0) top = menuBar_->sizeHint().height();
+        menuBar_->setGeometry(0, 0, width(), top);
+    }
+    client_->setGeometry(0, top, width(), std::max(0, height() - top));
+}
+
+}  // namespace lockmere

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class QMenuBar;
+class QPushButton;
 
 namespace lockmere {
 
@@ -48,7 +49,8 @@ public:
     int TopTwips() const;
 
     // Places a child control at twips relative to the client area (below a
-    // menu bar, when the window has one) and gives it its accessible name.
+    // menu bar, when the window has one), shows it with the window and gives
+    // it its accessible name.
     template <class T>
     T* Place(T* control, int left, int top, int width, int height, const QString& accessibleName = {}) {
         PlaceWidget(control, left, top, width, height, accessibleName);
@@ -57,6 +59,11 @@ public:
 
     // The window's menu bar, created on first use.
     QMenuBar* MenuBar();
+
+    // Enter activates this button while it is enabled, whichever control of
+    // the window has the focus; while it is disabled, Enter goes to the
+    // focused control.
+    void SetDefaultButton(QPushButton* button);
 
 signals:
     // Emitted once when the window is closed or unloaded.
@@ -70,6 +77,7 @@ protected:
 
     Context& context() const { return context_; }
 
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -77,7 +85,9 @@ private:
     void PlaceWidget(QWidget* control, int left, int top, int width, int height,
                      const QString& accessibleName);
     void EnsureLoaded();
+    void BringForward();
     void FinishClose();
+    void Arrange();
 
     Context& context_;
     QMenuBar* menuBar_ = nullptr;

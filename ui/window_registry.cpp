@@ -1,1 +1,28 @@
-// Placeholder: implementation follows.
+#include "ui/window_registry.h"
+
+#include <vector>
+
+#include "ui/window.h"
+
+namespace lockmere {
+
+WindowRegistry::~WindowRegistry() {
+    for (auto& [kind, window] : windows_) delete window.data();
+}
+
+Window* WindowRegistry::Lookup(std::type_index kind) const {
+    auto it = windows_.find(kind);
+    if (it == windows_.end() || it->second.isNull() || it->second->IsUnloaded()) return nullptr;
+    return it->second.data();
+}
+
+void WindowRegistry::UnloadAllExcept(const Window* keep) {
+    // Copied first: an unloaded window's Closed signal may open another.
+    std::vector<QPointer<Window>> open;
+    for (const auto& [kind, window] : windows_)
+        if (window && window != keep) open.push_back(window);
+    for (const QPointer<Window>& window : open)
+        if (window) window->Unload();
+}
+
+}  // namespace lockmere

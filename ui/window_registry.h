@@ -10,14 +10,19 @@ class Window;
 struct Context;
 
 // At most one window of each kind. Open<W>() gives the open window, or
-// creates it (not yet loaded or shown) when there is none.
+// creates it (not yet loaded or shown) when there is none. A window that
+// has been unloaded no longer counts as open.
 class WindowRegistry {
 public:
+    WindowRegistry() = default;
+    WindowRegistry(const WindowRegistry&) = delete;
+    WindowRegistry& operator=(const WindowRegistry&) = delete;
+    // Deletes the windows that are still there when the program ends.
+    ~WindowRegistry();
+
     template <class W>
     W* Find() const {
-        auto it = windows_.find(std::type_index(typeid(W)));
-        if (it == windows_.end() || it->second.isNull()) return nullptr;
-        return static_cast<W*>(it->second.data());
+        return static_cast<W*>(Lookup(std::type_index(typeid(W))));
     }
 
     template <class W>
@@ -33,6 +38,8 @@ public:
     void UnloadAllExcept(const Window* keep);
 
 private:
+    Window* Lookup(std::type_index kind) const;
+
     std::map<std::type_index, QPointer<Window>> windows_;
 };
 

@@ -1,1 +1,47 @@
-// Placeholder: implementation follows.
+#include "tests/support/recording_services.h"
+
+#include <algorithm>
+
+namespace lockmere::testing {
+
+MsgAnswer RecordingMessageBoxes::Show(const QString& text, const QString& title,
+                                      MsgButtons buttons, MsgIcon icon) {
+    RecordedBox box{text, title, buttons, icon, MsgAnswer::Ok, !answers_.empty()};
+    if (box.Scripted) {
+        box.Answer = answers_.front();
+        answers_.pop_front();
+    } else {
+        box.Answer = buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
+    }
+    boxes_.push_back(box);
+    if (OnShow) OnShow(box);
+    return box.Answer;
+}
+
+QStringList RecordingMessageBoxes::Texts() const {
+    QStringList texts;
+    for (const RecordedBox& box : boxes_) texts.append(box.Text);
+    return texts;
+}
+
+int RecordingMessageBoxes::Unexpected() const {
+    return static_cast<int>(std::count_if(boxes_.begin(), boxes_.end(),
+                                          [](const RecordedBox& box) { return !box.Scripted; }));
+}
+
+void RecordingMessageBoxes::Clear() {
+    boxes_.clear();
+    answers_.clear();
+}
+
+void RecordingClipboard::Clear() {
+    Calls.append(QStringLiteral("clear"));
+    Text.clear();
+}
+
+void RecordingClipboard::SetText(const QString& text) {
+    Calls.append(QStringLiteral("set ") + text);
+    Text = text;
+}
+
+}  // namespace lockmere::testing

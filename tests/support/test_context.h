@@ -1,0 +1,54 @@
+#pragma once
+
+// What a window test needs: a Context on a temporary program folder with
+// recording services, and a way to act inside a modal window.
+
+#include <QApplication>
+#include <QRect>
+#include <functional>
+#include <typeinfo>
+
+#include "tests/support/recording_services.h"
+#include "tests/support/temp_folder.h"
+#include "ui/context.h"
+
+namespace lockmere::testing {
+
+class TestContext {
+public:
+    TestContext();
+    // Deletes the windows the test left behind, unloaded or open.
+    ~TestContext();
+
+    std::filesystem::path File(std::string_view name) const { return Folder.File(name); }
+
+    // Runs `act` once a window of kind W is the active modal window, from
+    // within its modal loop. Call it before the step that opens the window.
+    // When none appears within the time limit the test fails, and the
+    // modal window that is up, if any, is unloaded so that the test ends.
+    template <class W>
+    void WhenModal(std::function<void(W*)> act, int timeoutMs = 5000) {
+        PollModal([] { return dynamic_cast<W*>(QApplication::activeModalWidget()) != nullptr; },
+                  [act] { act(dynamic_cast<W*>(QApplication::activeModalWidget())); },
+                  timeoutMs, typeid(W).name());
+    }
+
+    TempFolder Folder;
+    RecordingMessageBoxes Boxes;
+    RecordingClipboard ClipboardService;
+    RecordingShell Shell;
+    FakeVolumes DriveVolumes;
+    Context Ctx;
+
+private:
+    void PollModal(std::function<bool()> ready, std::function<void()> act, int timeoutMs,
+                   const char* kind);
+
+    QObject timers_;  // pending polls end with the test
+};
+
+// The pixel rectangle that Window::Place gives a control placed at these
+// twips, relative to the window's client area.
+QRect TwipsRect(int left, int top, int width, int height);
+
+}  // namespace lockmere::testing

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "ui/services.h"
+
+namespace lockmere {
+
+class QtMessageBoxes : public MessageBoxes {
+public:
+    MsgAnswer Show(const QString& text, const QString& title, MsgButtons buttons,
+                   MsgIcon icon) override;
+};
+
+class QtClipboard : public Clipboard {
+public:
+    void Clear() override;
+    void SetText(const QString& text) override;
+};
+
+// QDesktopServices::openUrl on the address as a user would type it.
+class QtShellOpen : public ShellOpen {
+public:
+    void Open(const QString& address) override;
+};
+
+// Valid, ready mounted volumes by root path; "/" first.
+class QtVolumes : public Volumes {
+public:
+    QStringList MountPoints() override;
+};
+
+// The services of the running program, for its Context.
+struct QtServices {
+    QtMessageBoxes Boxes;
+    QtClipboard ClipboardService;
+    QtShellOpen Shell;
+    QtVolumes DriveVolumes;
+};
+
+// The text as a message box shows it: CR LF, a lone CR and a lone LF each
+// break the line once.
+QString MessageDisplayText(const QString& text);
+
+// Marks clipboard text as secret, so that clipboard managers keep it out
+// of their history.
+inline const QString kPasswordManagerHintFormat = QStringLiteral("x-kde-passwordManagerHint");
+
+}  // namespace lockmere
