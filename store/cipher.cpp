@@ -17,23 +17,26 @@ constexpr std::size_t kKeyCycle = 32;
 CipherResult Shift(std::string_view input, std::string_view key, int sign) {
     CipherResult result;
     const std::size_t handled = std::min(input.size(), kCipherTextLimit);
-    result.Output.reserve(handled);
-    for (std::size_t i = 0; i < handled; ++i) {
-        const std::size_t j = i % kKeyCycle;
+    result.Output.resize(handled);
+    char* out = result.Output.data();
+    int last = 0;
+    std::size_t i = 0;
+    for (std::size_t j = 0; i < handled; ++i, ++j) {
+        if (j == kKeyCycle) j = 0;
         if (j >= key.size()) {
             result.Failure = CipherFailure::KeyTooShort;
-            return result;
+            break;
         }
-        const int code = static_cast<unsigned char>(input[i]) +
-                         sign * static_cast<unsigned char>(key[j]);
-        result.LastValue = code;
-        if (code < 0 || code > 255) {
+        last = static_cast<unsigned char>(input[i]) + sign * static_cast<unsigned char>(key[j]);
+        if (last < 0 || last > 255) {
             result.Failure = CipherFailure::OutOfRange;
-            return result;
+            break;
         }
-        result.Output.push_back(static_cast<char>(code));
+        out[i] = static_cast<char>(last);
     }
-    if (input.size() >= kCipherTextLimit) result.Failure = CipherFailure::TooLong;
+    result.Output.resize(i);
+    result.LastValue = last;
+    if (result.Ok() && input.size() >= kCipherTextLimit) result.Failure = CipherFailure::TooLong;
     return result;
 }
 

@@ -4,10 +4,6 @@
 
 #include "store/system_file.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace lockmere {
 
 namespace fs = std::filesystem;
@@ -16,9 +12,14 @@ namespace {
 
 bool Is(std::error_code error, std::errc condition) { return error == condition; }
 
-// For the numbers that have no portable name.
+// For the numbers that have no portable name. Outside Windows the system's
+// codes are errno values too, and not all of them map to the generic ones.
 [[maybe_unused]] bool IsErrno(std::error_code error, int value) {
-    return error.default_error_condition() == std::error_condition(value, std::generic_category());
+    const std::error_condition condition = error.default_error_condition();
+#ifndef _WIN32
+    if (condition.category() == std::system_category()) return condition.value() == value;
+#endif
+    return condition == std::error_condition(value, std::generic_category());
 }
 
 bool ParentFolderExists(const fs::path& path) {
@@ -56,20 +57,11 @@ int Hidden(const fs::path& path, bool hidden) {
 
 int FailureCodeFor(std::error_code error, const fs::path& path) {
     if (!error) return failure::kNone;
-#ifdef _WIN32
-    if (error.category() == std::system_category() &&
-        (error.value() == ERROR_NOT_READY || error.value() == ERROR_DEV_NOT_EXIST))
-        return failure::kDeviceUnavailable;
-#endif
-#ifdef ENOMEDIUM
-    if (IsErrno(error, ENOMEDIUM)) return failure::kDeviceUnavailable;
-#endif
+    if (system_file::IsDeviceUnavailable(error)) return failure::kDeviceUnavailable;
 #ifdef EDQUOT
     if (IsErrno(error, EDQUOT)) return failure::kDiskFull;
 #endif
     using std::errc;
-    if (Is(error, errc::no_such_device) || Is(error, errc::no_such_device_or_address))
-        return failure::kDeviceUnavailable;
     if (Is(error, errc::no_such_file_or_directory))
         return ParentFolderExists(path) ? failure::kFileNotFound : failure::kPathNotFound;
     if (Is(error, errc::not_a_directory)) return failure::kPathNotFound;

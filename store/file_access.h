@@ -45,17 +45,19 @@ ReadResult ReadWholeFile(const std::filesystem::path& path);
 // Replaces the whole file safely: the bytes go to a temporary file in the
 // same folder, are flushed to disk and renamed over the old file. On any
 // failure the old file stays exactly as it was and no temporary is left.
+// The new file is owner-only; a link is followed to the file it names.
 int ReplaceFile(const std::filesystem::path& path, std::string_view bytes);
 
 // Where ReplaceFile puts the new bytes before the rename: beside the file.
 std::filesystem::path TemporaryPathFor(const std::filesystem::path& path);
 
-// Writes bytes at a 1-based position, extending the file when needed and
-// keeping every other byte; done as read, patch and safe replace.
+// Writes bytes at a 1-based position, extending the file when needed (a gap
+// reads as zero bytes) and keeping every other byte; done as read, patch and
+// safe replace. Position 0 fails with kBadPosition.
 int WriteAt(const std::filesystem::path& path, std::size_t position, std::string_view bytes);
 
 // The first line without its line end (CR LF, LF or CR); a file without any
-// line gives the empty string.
+// line gives the empty string. A missing file is not created (kFileNotFound).
 ReadResult ReadFirstLine(const std::filesystem::path& path);
 
 // Creates or replaces a text file holding one line followed by CR LF.

@@ -1,44 +1,43 @@
 #include "store/record_store.h"
 
+#include <algorithm>
+
 #include "store/file_access.h"
 
 namespace lockmere {
 
-namespace {
-
-// Character i (1-based) of the text as a one-character string; past the
-// end it is empty, and an empty character matches no marker.
-std::string_view At(std::string_view text, std::size_t i) {
-    return i <= text.size() ? text.substr(i - 1, 1) : std::string_view();
-}
-
-}  // namespace
-
 std::vector<std::string> ScanStoreText(std::string_view text, std::size_t n) {
-    static constexpr std::string_view start(&kRecordStart, 1);
-    static constexpr std::string_view end(&kRecordEnd, 1);
-    static constexpr std::string_view separator(&kStoreSeparator, 1);
+    // Character i (1-based) of the text; past its end a position reads as
+    // empty, which matches no marker and adds nothing to a line.
+    constexpr int kEmpty = -1;
+    const auto at = [text](std::size_t i) {
+        return i <= text.size() ? static_cast<unsigned char>(text[i - 1]) : kEmpty;
+    };
+    constexpr int start = static_cast<unsigned char>(kRecordStart);
+    constexpr int end = static_cast<unsigned char>(kRecordEnd);
+    constexpr int separator = static_cast<unsigned char>(kStoreSeparator);
 
     std::vector<std::string> lines;
     std::string line;
     bool inRecord = false;
     std::size_t i = 1;
     while (i < n) {
-        if (At(text, i) == start) {
+        if (at(i) == start) {
             inRecord = true;
             ++i;
         }
         if (inRecord) {
             // Reads before it tests its bound: at i = n it still takes the
-            // character at n, and past the text's end it reads nothing.
+            // character at n.
             do {
-                if (i > text.size()) {
+                const int c = at(i);
+                if (c == end) break;
+                if (c == kEmpty) {
+                    // Only empty positions follow, up to n.
                     i = std::max(i, n);
                     break;
                 }
-                const std::string_view c = At(text, i);
-                if (c == end) break;
-                line += c == separator ? kFieldTab : c.front();
+                line.push_back(c == separator ? kFieldTab : static_cast<char>(c));
                 ++i;
             } while (i < n);
             lines.push_back(std::move(line));

@@ -47,7 +47,7 @@ std::error_code Handle::CreateNew(const std::filesystem::path& path) {
 std::error_code Handle::ReadAll(std::string& bytes) {
     char buffer[65536];
     for (;;) {
-        const int got = _read(fd_, buffer, sizeof buffer);
+        const int got = _read(fd_, buffer, static_cast<unsigned>(sizeof buffer));
         if (got < 0) return LastError();
         if (got == 0) return {};
         bytes.append(buffer, static_cast<std::size_t>(got));
@@ -77,6 +77,12 @@ std::error_code Remove(const std::filesystem::path& path) {
 }
 
 void SyncFolder(const std::filesystem::path&) {}
+
+bool IsDeviceUnavailable(std::error_code error) {
+    if (error.category() == std::system_category())
+        return error.value() == ERROR_NOT_READY || error.value() == ERROR_DEV_NOT_EXIST;
+    return error == std::errc::no_such_device || error == std::errc::no_such_device_or_address;
+}
 
 std::error_code SetHidden(const std::filesystem::path& path, bool hidden) {
     const DWORD attributes = hidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL;
@@ -146,6 +152,12 @@ void SyncFolder(const std::filesystem::path& folder) {
     if (fd < 0) return;
     ::fsync(fd);
     ::close(fd);
+}
+
+bool IsDeviceUnavailable(std::error_code error) {
+    // Not every number maps to a generic condition; the values are errno's.
+    const int value = error.default_error_condition().value();
+    return value == ENODEV || value == ENXIO || value == ENOMEDIUM;
 }
 
 std::error_code SetHidden(const std::filesystem::path& path, bool) {

@@ -40,6 +40,9 @@ std::error_code Remove(const std::filesystem::path& path);
 // Makes the rename of an entry in folder durable, where the system needs it.
 void SyncFolder(const std::filesystem::path& folder);
 
+// Drive not ready, no medium, no such device.
+bool IsDeviceUnavailable(std::error_code error);
+
 // Linux keeps data files owner-only and never widens that; Windows sets the
 // hidden attribute alone, or no attribute.
 std::error_code SetHidden(const std::filesystem::path& path, bool hidden);

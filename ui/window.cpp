@@ -27,7 +27,7 @@ QSize ScreenSize() {
 // focused control (a list that opens its line on Enter, for instance).
 class DefaultButtonKey : public QShortcut {
 public:
-    DefaultButtonKey(QPushButton* button, QWidget* window) : QShortcut(window), button_(button) {
+    DefaultButtonKey(QPushButton* button, QWidget* window) : QShortcut(window) {
         setKeys({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
         setContext(Qt::WindowShortcut);
         setAutoRepeat(false);
@@ -38,14 +38,12 @@ public:
         });
     }
 
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == button_ && event->type() == QEvent::EnabledChange)
-            setEnabled(button_->isEnabled());
+    // Installed on the button alone.
+    bool eventFilter(QObject* button, QEvent* event) override {
+        if (event->type() == QEvent::EnabledChange)
+            setEnabled(static_cast<QWidget*>(button)->isEnabled());
         return false;
     }
-
-private:
-    QPointer<QPushButton> button_;
 };
 
 }  // namespace
@@ -77,7 +75,7 @@ void Window::ShowModeless() {
     EnsureLoaded();
     if (!self || unloaded_) return;
     show();
-    BringForward();
+    activateWindow();
 }
 
 void Window::ShowModal() {
@@ -96,7 +94,7 @@ void Window::ShowModal() {
     }
     show();
     if (!self || unloaded_) return;
-    BringForward();
+    activateWindow();
     loop.exec(QEventLoop::DialogExec);
     // The window may be gone by now: nothing below this line may touch it.
 }
