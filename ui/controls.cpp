@@ -2,10 +2,13 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QStyleOption>
+
+#include "ui/window.h"
 
 namespace lockmere {
 
@@ -71,8 +74,18 @@ void SetPasswordEcho(QLineEdit* box) {
 void SetWhiteBackground(QWidget* widget) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, Qt::white);
+    palette.setColor(widget->backgroundRole(), Qt::white);  // buttons and check boxes: Button
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
+}
+
+PictureBox::PictureBox(QWidget* parent) : QLabel(parent) { setMouseTracking(true); }
+
+void PictureBox::mouseMoveEvent(QMouseEvent* event) {
+    const QPointF at = event->position();
+    emit MouseMoved(static_cast<float>(at.x() * kTwipsPerPixel),
+                    static_cast<float>(at.y() * kTwipsPerPixel));
+    QLabel::mouseMoveEvent(event);
 }
 
 void FilteredLineEdit::keyPressEvent(QKeyEvent* event) {

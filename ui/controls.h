@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QLabel>
 #include <QLineEdit>
 
 class QTextEdit;
@@ -35,6 +36,20 @@ protected:
 
 private:
     QChar discarded_;
+};
+
+// A picture that reports every pointer movement over it, with or without a
+// button held, as the position in twips from its top-left corner.
+class PictureBox : public QLabel {
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget* parent = nullptr);
+
+signals:
+    void MouseMoved(float xTwips, float yTwips);
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
 };
 
 }  // namespace lockmere

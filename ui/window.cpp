@@ -1,5 +1,6 @@
 #include "ui/window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -15,16 +16,15 @@ namespace lockmere {
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
-
 QSize ScreenSize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->geometry().size() : QSize();
 }
 
-// Enter and the keypad's Enter click the button. The shortcut is switched
-// off while the button is disabled, so that the key then reaches the
-// focused control (a list that opens its line on Enter, for instance).
+// Enter and the keypad's Enter click the button, or the button that has the
+// focus, as a focused button stands in for the default one. The shortcut is
+// switched off while the button is disabled, so that the key then reaches
+// the focused control (a list that opens its line on Enter, for instance).
 class DefaultButtonKey : public QShortcut {
 public:
     DefaultButtonKey(QPushButton* button, QWidget* window) : QShortcut(window) {
@@ -34,7 +34,10 @@ public:
         setEnabled(button->isEnabled());
         button->installEventFilter(this);
         connect(this, &QShortcut::activated, button, [button] {
-            if (button->isEnabled()) button->click();
+            auto* focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
+            const bool ownButton = focused && focused->window() == button->window();
+            QPushButton* target = ownButton ? focused : button;
+            if (target->isEnabled()) target->click();
         });
     }
 

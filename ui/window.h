@@ -10,6 +10,7 @@ namespace lockmere {
 struct Context;
 
 // Positions and sizes are in twips: 15 twips per device-independent pixel.
+inline constexpr int kTwipsPerPixel = 15;
 int TwipsToPixels(int twips);
 int PixelsToTwips(int pixels);
 int ScreenWidthTwips();
@@ -25,15 +26,17 @@ public:
     ~Window() override;
 
     // Runs Load() when the window has not been shown yet, then shows it and
-    // returns at once. A window already shown is only raised.
+    // returns at once. A window already shown is only brought forward.
     void ShowModeless();
     // Runs Load() when needed, shows the window application-modal and
     // returns after it has been closed or unloaded. Its events (and those
     // of windows it opens) run in a nested loop meanwhile.
     void ShowModal();
 
-    // Hides the window and deletes it later, so that a handler of the window
-    // itself may call it and go on to its end. Runs no close handler.
+    // Closes the window without asking its close handler and deletes it
+    // later, so that a handler of the window itself may call it and go on
+    // to its end (even show another window modally first). As with a close
+    // by the user, the program ends when its last window goes.
     void Unload();
     bool IsUnloaded() const { return unloaded_; }
 
@@ -52,7 +55,8 @@ public:
     // menu bar, when the window has one), shows it with the window and gives
     // it its accessible name.
     template <class T>
-    T* Place(T* control, int left, int top, int width, int height, const QString& accessibleName = {}) {
+    T* Place(T* control, int left, int top, int width, int height,
+             const QString& accessibleName = {}) {
         PlaceWidget(control, left, top, width, height, accessibleName);
         return control;
     }
@@ -60,9 +64,9 @@ public:
     // The window's menu bar, created on first use.
     QMenuBar* MenuBar();
 
-    // Enter activates this button while it is enabled, whichever control of
-    // the window has the focus; while it is disabled, Enter goes to the
-    // focused control.
+    // Enter activates this button while it is enabled, from any control of
+    // the window but another button, which takes Enter itself; while it is
+    // disabled, Enter goes to the focused control.
     void SetDefaultButton(QPushButton* button);
 
 signals:
@@ -72,7 +76,8 @@ signals:
 protected:
     // The load handler: runs once, before the window is first shown.
     virtual void Load() {}
-    // The close handler: return false to cancel a close by the user.
+    // The close handler, asked on a close by the user or by close(): return
+    // false to keep the window open.
     virtual bool QueryClose() { return true; }
 
     Context& context() const { return context_; }

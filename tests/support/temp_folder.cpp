@@ -6,7 +6,8 @@ namespace lockmere::testing {
 
 TempFolder::TempFolder() {
     if (!dir_.isValid())
-        throw std::runtime_error("cannot create a temporary folder: " + dir_.errorString().toStdString());
+        throw std::runtime_error("cannot create a temporary folder: " +
+                                 dir_.errorString().toStdString());
 }
 
 std::filesystem::path TempFolder::Path() const {

@@ -76,6 +76,7 @@ private slots:
     void closeCanBeCancelled();
     void unloadAllExceptRunsNoHandler();
     void defaultButtonTakesEnterWhileEnabled();
+    void programEndsWithItsLastWindow();
 };
 
 void WindowTest::twipsToPixels_data() {
@@ -458,8 +459,7 @@ void WindowTest::unloadAllExceptRunsNoHandler() {
     auto* keep = t.Ctx.Windows.Open<KindA>(t.Ctx);
     auto* modeless = t.Ctx.Windows.Open<KindB>(t.Ctx);
     auto* modal = t.Ctx.Windows.Open<KindC>(t.Ctx);
-    for (Probe* w : {static_cast<Probe*>(keep), static_cast<Probe*>(modeless), static_cast<Probe*>(modal)})
-        w->OnQueryClose = [] { return false; };
+    keep->OnQueryClose = modeless->OnQueryClose = modal->OnQueryClose = [] { return false; };
     keep->ShowModeless();
     modeless->ShowModeless();
     QSignalSpy modelessClosed(modeless, &Window::Closed);
@@ -509,6 +509,39 @@ void WindowTest::defaultButtonTakesEnterWhileEnabled() {
     box->setFocus();
     QTest::keyClick(box, Qt::Key_Return);
     QCOMPARE(clicked.count(), 3);
+
+    // A focused button takes Enter in place of the default one.
+    auto* other = window->Place(new QPushButton(QStringLiteral("Hide")), 1600, 500, 900, 375);
+    QSignalSpy otherClicked(other, &QPushButton::clicked);
+    other->setFocus();
+    QTest::keyClick(other, Qt::Key_Return);
+    QCOMPARE(otherClicked.count(), 1);
+    QCOMPARE(clicked.count(), 3);
+}
+
+void WindowTest::programEndsWithItsLastWindow() {
+    // The main window closes while a modeless window stays; the program
+    // ends only when that one unloads itself.
+    TestContext t;
+    auto* main = t.Ctx.Windows.Open<KindA>(t.Ctx);
+    auto* viewer = t.Ctx.Windows.Open<KindB>(t.Ctx);
+    auto* done = viewer->Place(new QPushButton(QStringLiteral("Copy")), 0, 0, 900, 375);
+    QObject::connect(done, &QPushButton::clicked, viewer, [viewer] { viewer->Unload(); });
+    main->ShowModeless();
+    viewer->ShowModeless();
+
+    bool runningAfterMainClosed = false;
+    QTimer::singleShot(0, main, [main] { main->close(); });
+    QTimer::singleShot(50, viewer, [&] {
+        runningAfterMainClosed = true;
+        QTest::mouseClick(done, Qt::LeftButton);
+    });
+    QTimer stuck;  // ends the loop should the program not end by itself
+    stuck.setSingleShot(true);
+    QObject::connect(&stuck, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    stuck.start(5000);
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QVERIFY(runningAfterMainClosed);
 }
 
 QTEST_MAIN(WindowTest)

@@ -1,0 +1,171 @@
+#include <QStringDecoder>
+#include <QTest>
+
+#include "ui/ansi_text.h"
+
+using namespace lockmere;
+
+namespace {
+
+std::string AllBytes() {
+    std::string bytes;
+    for (int b = 0; b < 256; ++b) bytes.push_back(static_cast<char>(b));
+    return bytes;
+}
+
+// The code page as the system's converter reads it.
+QString OracleTable() {
+    QStringDecoder decoder("windows-1252");
+    if (!decoder.isValid()) return {};
+    const std::string bytes = AllBytes();
+    return decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+}  // namespace
+
+class AnsiTextTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyByteRoundTrips();
+    void decodesAsTheCodePage();
+    void encodesExactlyTheCodePage();
+    void refusesTextWithoutCode_data();
+    void refusesTextWithoutCode();
+    void checkFieldText_data();
+    void checkFieldText();
+};
+
+void AnsiTextTest::everyByteRoundTrips() {
+    const std::string bytes = AllBytes();
+    const QString text = FromAnsi(bytes);
+    QCOMPARE(text.size(), 256);
+    const std::optional<std::string> back = ToAnsi(text);
+    QVERIFY(back.has_value());
+    QVERIFY(*back == bytes);
+}
+
+void AnsiTextTest::decodesAsTheCodePage() {
+    const QString oracle = OracleTable();
+    QVERIFY2(oracle.size() == 256, "the system has no windows-1252 converter");
+    const QString ours = FromAnsi(AllBytes());
+    for (int b = 0; b < 256; ++b)
+        QVERIFY2(ours.at(b) == oracle.at(b),
+                 qPrintable(QStringLiteral("byte %1: U+%2, the code page says U+%3")
+                                .arg(b)
+                                .arg(ours.at(b).unicode(), 4, 16, QLatin1Char('0'))
+                                .arg(oracle.at(b).unicode(), 4, 16, QLatin1Char('0'))));
+}
+
+void AnsiTextTest::encodesExactlyTheCodePage() {
+    // Every character of the Basic Multilingual Plane: those of the code
+    // page give their byte, all others none.
+    const QString oracle = OracleTable();
+    QVERIFY2(oracle.size() == 256, "the system has no windows-1252 converter");
+    for (char32_t u = 0; u <= 0xFFFF; ++u) {
+        const QChar c(static_cast<char16_t>(u));
+        if (c.isSurrogate()) continue;
+        const std::optional<std::string> bytes = ToAnsi(QString(c));
+        const qsizetype expected = oracle.indexOf(c);
+        const QString name =
+            QStringLiteral("U+%1").arg(static_cast<uint>(u), 4, 16, QLatin1Char('0'));
+        if (expected < 0) {
+            QVERIFY2(!bytes, qPrintable(name + QStringLiteral(" has no code")));
+        } else {
+            QVERIFY2(bytes && bytes->size() == 1 &&
+                         static_cast<unsigned char>((*bytes)[0]) == expected,
+                     qPrintable(name + QStringLiteral(" is byte %1").arg(expected)));
+        }
+    }
+}
+
+void AnsiTextTest::refusesTextWithoutCode_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("letter outside the code page") << QStringLiteral("abc\u0100");
+    QTest::newRow("C1 control the code page replaces") << QStringLiteral("\u0080");
+    QTest::newRow("outside the plane") << QStringLiteral("pass\U0001F600word");
+    QTest::newRow("lone surrogate") << QString(QChar(0xD800));
+}
+
+void AnsiTextTest::refusesTextWithoutCode() {
+    QFETCH(QString, text);
+    QVERIFY(!ToAnsi(text).has_value());
+}
+
+void AnsiTextTest::checkFieldText_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QByteArray>("bytes");  // when accepted
+    QTest::addColumn<QString>("message");   // when refused
+
+    const QString user = QStringLiteral("User Name");
+    QTest::newRow("plain") << QStringLiteral("alice") << user << QByteArray("alice") << QString();
+    QTest::newRow("empty") << QString() << user << QByteArray("") << QString();
+    QTest::newRow("punctuation and space") << QStringLiteral("a b|#^~") << user
+                                           << QByteArray("a b|#^~") << QString();
+    QTest::newRow("highest code allowed") << QStringLiteral("\u0178") << user << QByteArray("\x9f")
+                                          << QString();
+    QTest::newRow("undefined byte of the code page")
+        << QStringLiteral("\u0081") << user << QByteArray("\x81") << QString();
+
+    QTest::newRow("euro: the record end")
+        << QStringLiteral("ab\u20ac") << user << QByteArray()
+        << QStringLiteral("ERROR: The character \"\u20ac\" cannot be stored in User Name. "
+                          "Please remove it.");
+    QTest::newRow("tab: the field separator of a line")
+        << QStringLiteral("a\tb") << QStringLiteral("Password") << QByteArray()
+        << QStringLiteral("ERROR: The tab character cannot be stored in Password. "
+                          "Please remove it.");
+    QTest::newRow("character 20: the field separator of the store")
+        << QStringLiteral("a\x14") << user << QByteArray()
+        << QStringLiteral("ERROR: Character 20 cannot be stored in User Name. Please remove it.");
+    QTest::newRow("character 127: the record start")
+        << QStringLiteral("\x7f") << user << QByteArray()
+        << QStringLiteral("ERROR: Character 127 cannot be stored in User Name. Please remove it.");
+    QTest::newRow("above 159")
+        << QStringLiteral("caf\u00e9") << QStringLiteral("Application Name") << QByteArray()
+        << QStringLiteral("ERROR: The character \"\u00e9\" cannot be stored in Application Name. "
+                          "Please remove it.");
+    QTest::newRow("no-break space is named by its code")
+        << QStringLiteral("a\u00a0b") << user << QByteArray()
+        << QStringLiteral("ERROR: Character 160 cannot be stored in User Name. Please remove it.");
+    QTest::newRow("no code in the code page")
+        << QStringLiteral("\u0100") << user << QByteArray()
+        << QStringLiteral("ERROR: The character \"\u0100\" cannot be stored in User Name. "
+                          "Please remove it.");
+    QTest::newRow("outside the plane, named whole")
+        << QStringLiteral("x\U0001F600") << user << QByteArray()
+        << QStringLiteral("ERROR: The character \"\U0001F600\" cannot be stored in User Name. "
+                          "Please remove it.");
+    QTest::newRow("first refused character: above 159 before no code")
+        << QStringLiteral("\u00e9\u0100") << user << QByteArray()
+        << QStringLiteral("ERROR: The character \"\u00e9\" cannot be stored in User Name. "
+                          "Please remove it.");
+    QTest::newRow("first refused character: no code before above 159")
+        << QStringLiteral("\u0100\u00e9") << user << QByteArray()
+        << QStringLiteral("ERROR: The character \"\u0100\" cannot be stored in User Name. "
+                          "Please remove it.");
+    QTest::newRow("a character that looks like markup")
+        << QStringLiteral("<b>\u00ff") << QStringLiteral("Password") << QByteArray()
+        << QStringLiteral("ERROR: The character \"\u00ff\" cannot be stored in Password. "
+                          "Please remove it.");
+}
+
+void AnsiTextTest::checkFieldText() {
+    QFETCH(QString, text);
+    QFETCH(QString, field);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+
+    const FieldText checked = CheckFieldText(text, field);
+    QCOMPARE(checked.Message, message);
+    if (message.isEmpty()) {
+        QVERIFY(checked.Bytes.has_value());
+        QCOMPARE(QByteArray::fromStdString(*checked.Bytes), bytes);
+    } else {
+        QVERIFY(!checked.Bytes.has_value());
+    }
+}
+
+QTEST_APPLESS_MAIN(AnsiTextTest)
+#include "ansi_text_test.moc"

@@ -1,0 +1,173 @@
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+
+#include "tests/support/test_context.h"
+#include "ui/qt_services.h"
+
+using namespace lockmere;
+using namespace lockmere::testing;
+
+Q_DECLARE_METATYPE(lockmere::MsgButtons)
+Q_DECLARE_METATYPE(lockmere::MsgIcon)
+Q_DECLARE_METATYPE(lockmere::MsgAnswer)
+
+namespace {
+
+// Receives what QDesktopServices hands to the desktop.
+class UrlSink : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> Opened;
+public slots:
+    void Open(const QUrl& url) { Opened.append(url); }
+};
+
+}  // namespace
+
+class QtServicesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void lineBreaks_data();
+    void lineBreaks();
+    void messageBox_data();
+    void messageBox();
+    void clipboardTextCarriesSecretHint();
+    void shellOpensAddressAsTyped_data();
+    void shellOpensAddressAsTyped();
+    void volumesStartAtRoot();
+};
+
+void QtServicesTest::lineBreaks_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("carriage return alone") << QStringLiteral("a\rb") << QStringLiteral("a\nb");
+    QTest::newRow("line feed alone") << QStringLiteral("a\nb") << QStringLiteral("a\nb");
+    QTest::newRow("both together break once") << QStringLiteral("a\r\nb") << QStringLiteral("a\nb");
+    QTest::newRow("empty line between pieces")
+        << QStringLiteral("lost!\r\rDo you") << QStringLiteral("lost!\n\nDo you");
+    QTest::newRow("line feed then carriage return")
+        << QStringLiteral("a\n\rb") << QStringLiteral("a\n\nb");
+}
+
+void QtServicesTest::lineBreaks() {
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QCOMPARE(MessageDisplayText(text), shown);
+}
+
+void QtServicesTest::messageBox_data() {
+    QTest::addColumn<MsgButtons>("buttons");
+    QTest::addColumn<MsgIcon>("icon");
+    QTest::addColumn<int>("press");  // a QMessageBox::StandardButton, or Qt::Key_Escape
+    QTest::addColumn<int>("shownIcon");
+    QTest::addColumn<MsgAnswer>("answer");
+
+    QTest::newRow("ok, exclamation") << MsgButtons::Ok << MsgIcon::Exclamation
+                                     << int(QMessageBox::Ok) << int(QMessageBox::Warning)
+                                     << MsgAnswer::Ok;
+    QTest::newRow("ok, information") << MsgButtons::Ok << MsgIcon::Information
+                                     << int(QMessageBox::Ok) << int(QMessageBox::Information)
+                                     << MsgAnswer::Ok;
+    QTest::newRow("ok, critical, escape") << MsgButtons::Ok << MsgIcon::Critical
+                                          << int(Qt::Key_Escape) << int(QMessageBox::Critical)
+                                          << MsgAnswer::Ok;
+    QTest::newRow("yes") << MsgButtons::YesNo << MsgIcon::None << int(QMessageBox::Yes)
+                         << int(QMessageBox::NoIcon) << MsgAnswer::Yes;
+    QTest::newRow("no, question") << MsgButtons::YesNo << MsgIcon::Question
+                                  << int(QMessageBox::No) << int(QMessageBox::Question)
+                                  << MsgAnswer::No;
+    QTest::newRow("escape on a question is no") << MsgButtons::YesNo << MsgIcon::None
+                                                << int(Qt::Key_Escape) << int(QMessageBox::NoIcon)
+                                                << MsgAnswer::No;
+}
+
+void QtServicesTest::messageBox() {
+    QFETCH(MsgButtons, buttons);
+    QFETCH(MsgIcon, icon);
+    QFETCH(int, press);
+    QFETCH(int, shownIcon);
+    QFETCH(MsgAnswer, answer);
+
+    TestContext t;
+    const QString text = QStringLiteral("ERROR: <b>first</b>\rsecond & third");
+    const QString title = QStringLiteral("LKMR - Message Center");
+    t.WhenModal<QMessageBox>([&](QMessageBox* box) {
+        QCOMPARE(box->windowTitle(), title);
+        QCOMPARE(box->text(), QStringLiteral("ERROR: <b>first</b>\nsecond & third"));
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        QCOMPARE(int(box->icon()), shownIcon);
+        QCOMPARE(box->accessibleName(), title);
+        const auto expected = buttons == MsgButtons::YesNo
+                                  ? QMessageBox::StandardButtons(QMessageBox::Yes | QMessageBox::No)
+                                  : QMessageBox::StandardButtons(QMessageBox::Ok);
+        QCOMPARE(box->standardButtons(), expected);
+        if (press == Qt::Key_Escape) QTest::keyClick(box, Qt::Key_Escape);
+        else box->button(QMessageBox::StandardButton(press))->click();
+    });
+    QtMessageBoxes boxes;
+    QCOMPARE(boxes.Show(text, title, buttons, icon), answer);
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+void QtServicesTest::clipboardTextCarriesSecretHint() {
+    QtClipboard clipboard;
+    clipboard.Clear();
+    clipboard.SetText(QStringLiteral("hunter2"));
+
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(data);
+    QCOMPARE(data->text(), QStringLiteral("hunter2"));
+    QCOMPARE(data->data(QStringLiteral("x-kde-passwordManagerHint")), QByteArray("secret"));
+
+    clipboard.Clear();
+    QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
+
+    clipboard.SetText(QString());  // an empty record field is put there as it is
+    QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
+    QCOMPARE(QGuiApplication::clipboard()->mimeData()->data(kPasswordManagerHintFormat),
+             QByteArray("secret"));
+}
+
+void QtServicesTest::shellOpensAddressAsTyped_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QUrl>("opened");
+    QTest::newRow("full address")
+        << QStringLiteral("https://example.com/login?x=1") << QUrl("https://example.com/login?x=1");
+    QTest::newRow("host alone") << QStringLiteral("www.example.com")
+                                << QUrl("http://www.example.com");
+    QTest::newRow("local file") << QStringLiteral("/tmp/notes.txt")
+                                << QUrl::fromLocalFile(QStringLiteral("/tmp/notes.txt"));
+}
+
+void QtServicesTest::shellOpensAddressAsTyped() {
+    QFETCH(QString, address);
+    QFETCH(QUrl, opened);
+    UrlSink sink;
+    for (const char* scheme : {"http", "https", "file"})
+        QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &sink, "Open");
+    QtShellOpen().Open(address);
+    for (const char* scheme : {"http", "https", "file"})
+        QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    QCOMPARE(sink.Opened, QList<QUrl>{opened});
+}
+
+void QtServicesTest::volumesStartAtRoot() {
+    const QStringList points = QtVolumes().MountPoints();
+    QVERIFY(!points.isEmpty());
+    QCOMPARE(points.first(), QStringLiteral("/"));
+    QStringList distinct = points;
+    QCOMPARE(distinct.removeDuplicates(), qsizetype(0));
+    for (const QString& point : points) QVERIFY2(QDir(point).exists(), qPrintable(point));
+}
+
+QTEST_MAIN(QtServicesTest)
+#include "qt_services_test.moc"
