@@ -11,12 +11,11 @@ namespace lockmere {
 
 bool HardenProcess() {
 #if defined(_WIN32)
-    // Windows writes no core files of its own accord.
+    // No core files to switch off here.
     return true;
 #else
-    bool ok = true;
     const rlimit none{0, 0};
-    ok = setrlimit(RLIMIT_CORE, &none) == 0 && ok;
+    bool ok = setrlimit(RLIMIT_CORE, &none) == 0;
 #if defined(__linux__)
     ok = prctl(PR_SET_DUMPABLE, 0, 0, 0, 0) == 0 && ok;
 #endif

@@ -93,15 +93,11 @@ MainScreen::MainScreen(Context& context) : Window(context) {
     }
     StyleEntryBox(List1);
     Text1->DiscardCharacter(QChar('|'));
-    List1->setSortingEnabled(false);  // AddListLine keeps the case-insensitive order
 
-    // Command1 acts as the window's default button; a focused button takes
-    // Enter itself.
-    Command1->setDefault(true);
-    Command2->setAutoDefault(true);
-    for (QWidget* w : {static_cast<QWidget*>(Text1), static_cast<QWidget*>(Text2),
-                       static_cast<QWidget*>(List1)})
-        w->installEventFilter(this);
+    // While Command1 is enabled it takes Enter; once it is disabled, Enter
+    // in the list opens the current line.
+    SetDefaultButton(Command1);
+    List1->installEventFilter(this);
 
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, Command1);
@@ -146,17 +142,11 @@ void MainScreen::Load() {
 }
 
 bool MainScreen::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
+    if (watched == List1 && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (Command1->isEnabled()) {
-                Command1->click();
-                return true;
-            }
-            if (watched == List1) {
-                OpenCurrentLine(700);
-                return true;
-            }
+            OpenCurrentLine(700);
+            return true;
         }
     }
     return Window::eventFilter(watched, event);
