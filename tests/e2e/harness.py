@@ -1,0 +1,350 @@
+"""Runs the real lockmere executable under Xvfb and drives it as a user would.
+
+A test is a plain script, registered in CMakeLists.txt with
+`lockmere_e2e_test(<name> <script>)`; ctest runs it as
+`python3 <script> <path of lockmere>` in the build's tests/e2e folder.
+
+    import book, harness
+
+    with harness.Session(book.files("me", "secret", [records...])) as s:
+        main = s.wait_window(" Lockmere")           # exact caption
+        with s.step("log in"):
+            s.key(main, "Tab")
+            s.type(main, "secret")
+            s.key(main, "Return")
+            s.wait_for(lambda: s.geometry(main).height == harness.px(4875),
+                       "the logged-in height")
+        assert book.decode_store(s.read(book.STORE), book.KEY) == [...]
+
+Session starts Xvfb (its own display), copies the executable into a fresh
+program folder `s.folder` with the given data files (none: a first start)
+and starts it there; `s.stop()` / `s.start()` restart it in the same folder,
+`s.wait_exit()` waits for it to end by itself, `s.make_folder(name)` gives a
+scratch folder beside it. Menus: `s.key(main, "alt+f", "s")`. On leaving, the
+program and Xvfb are killed and the folder removed. A failing step (or the
+whole block) saves a screenshot <script>-<step>.png in the working folder and
+prints the program's output.
+
+Keys and text go to the window named: it is focused first (there is no
+window manager, so nothing else moves the focus back after a box closes).
+Positions are twips relative to the window's top-left corner (a menu bar
+counts as part of the window); `capture(win).regions(rgb)` finds controls
+by colour when a position below a menu bar is needed.
+"""
+
+import contextlib
+import ctypes
+import os
+import re
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+from collections import namedtuple
+
+TWIPS_PER_PIXEL = 15
+SCREEN = (1280, 1024)
+ENTRY_YELLOW = (255, 255, 192)
+TIMEOUT = 10.0
+
+Geometry = namedtuple("Geometry", "x y width height")
+Box = namedtuple("Box", "left top right bottom")  # pixels, right and bottom inclusive
+
+
+def px(twips):
+    return round(twips / TWIPS_PER_PIXEL)
+
+
+class Failure(AssertionError):
+    pass
+
+
+def _die_with_parent():
+    # Children must not outlive a test that ctest kills on its timeout.
+    ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
+
+
+def _regex(name):
+    return "^" + re.sub(r"([][.*+?(){}|^$\\])", r"\\\1", name) + "$"
+
+
+class Display:
+    """An Xvfb server on the first free display number."""
+
+    def __init__(self, size=SCREEN):
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{size[0]}x{size[1]}x24",
+             "-dpi", "96", "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+            preexec_fn=_die_with_parent)
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 20
+        while not number.endswith(b"\n") and time.monotonic() < deadline:
+            ready, _, _ = select.select([read_end], [], [], 0.5)
+            if ready:
+                chunk = os.read(read_end, 16)
+                if not chunk:
+                    break
+                number += chunk
+        os.close(read_end)
+        if not number.endswith(b"\n"):
+            self.stop()
+            raise RuntimeError("Xvfb did not start: " + self.process.stderr.read().decode(errors="replace"))
+        self.name = ":" + number.decode().strip()
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+
+class Capture:
+    """A window's pixels, read from a PPM that ImageMagick's import wrote."""
+
+    def __init__(self, ppm):
+        header = []
+        pos = 0
+        while len(header) < 4:
+            end = re.compile(rb"\s").search(ppm, pos).start()
+            if ppm[pos:end]:
+                header.append(ppm[pos:end])
+            pos = end + 1
+        if header[0] != b"P6" or header[3] != b"255":
+            raise ValueError("unexpected capture format")
+        self.width, self.height = int(header[1]), int(header[2])
+        self.data = ppm[pos:pos + 3 * self.width * self.height]
+
+    def pixel(self, x, y):
+        i = 3 * (y * self.width + x)
+        return tuple(self.data[i:i + 3])
+
+    def regions(self, rgb):
+        """Bounding boxes of the connected areas of exactly this colour,
+        largest first."""
+        target = bytes(rgb)
+        w, h = self.width, self.height
+        mask = bytearray(w * h)
+        for i in range(w * h):
+            if self.data[3 * i:3 * i + 3] == target:
+                mask[i] = 1
+        boxes = []
+        for start in range(w * h):
+            if not mask[start]:
+                continue
+            mask[start] = 0
+            stack, left, top, right, bottom = [start], w, h, 0, 0
+            while stack:
+                i = stack.pop()
+                x, y = i % w, i // w
+                left, top, right, bottom = min(left, x), min(top, y), max(right, x), max(bottom, y)
+                for j in (i - 1 if x > 0 else -1, i + 1 if x < w - 1 else -1, i - w, i + w):
+                    if 0 <= j < w * h and mask[j]:
+                        mask[j] = 0
+                        stack.append(j)
+            boxes.append(Box(left, top, right, bottom))
+        return sorted(boxes, key=lambda b: (b.right - b.left + 1) * (b.bottom - b.top + 1),
+                      reverse=True)
+
+
+class Session:
+    def __init__(self, files=None, executable=None, start=True):
+        self.executable = executable or sys.argv[1]
+        self.files = files or {}
+        self.autostart = start
+        self.script = os.path.splitext(os.path.basename(sys.argv[0]))[0]
+        self.program = None
+        self.display = None
+
+    # -- life cycle ---------------------------------------------------------
+
+    def __enter__(self):
+        self.root = tempfile.mkdtemp(prefix="lockmere-e2e-")
+        try:
+            self.folder = os.path.join(self.root, "Lockmere")
+            os.makedirs(self.folder)
+            shutil.copy2(self.executable, os.path.join(self.folder, "lockmere"))
+            for name, data in self.files.items():
+                self.write(name, data)
+            self.log = os.path.join(self.root, "program.log")
+            runtime = os.path.join(self.root, "run")
+            os.makedirs(runtime, mode=0o700)
+            self.display = Display()
+            self.env = {k: v for k, v in os.environ.items() if not k.startswith("QT_")}
+            self.env.update(DISPLAY=self.display.name, XDG_RUNTIME_DIR=runtime)
+            self.env.pop("WAYLAND_DISPLAY", None)
+            if self.autostart:
+                self.start()
+        except BaseException:
+            self.__exit__(*sys.exc_info())
+            raise
+        return self
+
+    def __exit__(self, kind, error, trace):
+        if kind is not None and self.display is not None:
+            self._report("failure")
+        self.stop()
+        if self.display is not None:
+            self.display.stop()
+        shutil.rmtree(self.root, ignore_errors=True)
+        return False
+
+    def start(self):
+        """Starts the program from its folder, as a user would."""
+        with open(self.log, "ab") as log:
+            self.program = subprocess.Popen(
+                [os.path.join(self.folder, "lockmere")], cwd=self.folder, env=self.env,
+                stdin=subprocess.DEVNULL, stdout=log, stderr=log, preexec_fn=_die_with_parent)
+
+    def stop(self):
+        if self.program is not None and self.program.poll() is None:
+            self.program.kill()
+            self.program.wait()
+
+    def wait_exit(self, timeout=TIMEOUT):
+        """The program's exit code once it has ended by itself."""
+        try:
+            return self.program.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"the program still runs after {timeout} s") from None
+
+    @contextlib.contextmanager
+    def step(self, name):
+        """Names a part of the test; on failure a screenshot shows its end."""
+        try:
+            yield
+        except Exception as e:
+            self._report(name)
+            raise Failure(f"step '{name}' failed: {e}") from e
+
+    def _report(self, name):
+        if getattr(self, "_reported", False):
+            return
+        self._reported = True
+        shot = os.path.abspath(f"{self.script}-{re.sub(r'[^A-Za-z0-9]+', '-', name)}.png")
+        try:
+            self._x("import", "-window", "root", shot)
+            print(f"screenshot: {shot}", file=sys.stderr)
+        except Exception as e:
+            print(f"no screenshot: {e}", file=sys.stderr)
+        try:
+            with open(self.log, "rb") as log:
+                output = log.read().decode(errors="replace")
+            if output:
+                print("program output:\n" + output, file=sys.stderr)
+        except OSError:
+            pass
+
+    # -- files --------------------------------------------------------------
+
+    def path(self, name):
+        return os.path.join(self.folder, name)
+
+    def read(self, name):
+        with open(self.path(name), "rb") as f:
+            return f.read()
+
+    def write(self, name, data):
+        with open(self.path(name), "wb") as f:
+            f.write(data)
+
+    def make_folder(self, name):
+        """A folder outside the program folder (a backup target, say),
+        removed with the session."""
+        path = os.path.join(self.root, name)
+        os.makedirs(path, exist_ok=True)
+        return path
+
+    # -- X ------------------------------------------------------------------
+
+    def _x(self, *command, check=True, timeout=TIMEOUT):
+        done = subprocess.run(command, env=self.env, capture_output=True, timeout=timeout)
+        if check and done.returncode != 0:
+            raise Failure(f"{' '.join(command)}: {done.stderr.decode(errors='replace').strip()}")
+        return done.stdout.decode(errors="replace")
+
+    def wait_for(self, condition, what, timeout=TIMEOUT):
+        deadline = time.monotonic() + timeout
+        while True:
+            value = condition()
+            if value:
+                return value
+            if self.program is not None and self.program.poll() is not None:
+                raise Failure(f"the program ended (code {self.program.returncode}) "
+                              f"while waiting for {what}")
+            if time.monotonic() > deadline:
+                raise Failure(f"timed out after {timeout} s waiting for {what}")
+            time.sleep(0.05)
+
+    def windows(self, name):
+        """Shown windows whose caption is exactly `name`."""
+        found = self._x("xdotool", "search", "--onlyvisible", "--name", _regex(name), check=False)
+        # The search ignores case; the caption must match exactly.
+        return [w for w in found.split() if self.window_name(w) == name]
+
+    def window_name(self, win):
+        return self._x("xdotool", "getwindowname", win, check=False).rstrip("\n")
+
+    def wait_window(self, name, timeout=TIMEOUT):
+        return self.wait_for(lambda: (self.windows(name) or [None])[0],
+                             f"a window named '{name}'", timeout)
+
+    def wait_gone(self, name, timeout=TIMEOUT):
+        self.wait_for(lambda: not self.windows(name), f"'{name}' to close", timeout)
+
+    def geometry(self, win):
+        """Position on the screen and size of the window's area, in pixels."""
+        values = dict(line.split("=", 1) for line in
+                      self._x("xdotool", "getwindowgeometry", "--shell", win).split())
+        return Geometry(int(values["X"]), int(values["Y"]),
+                        int(values["WIDTH"]), int(values["HEIGHT"]))
+
+    def focus(self, win):
+        if self._x("xdotool", "getwindowfocus", check=False).strip() == str(win):
+            return
+        self._x("xdotool", "windowfocus", "--sync", win)
+
+    def type(self, win, text):
+        self.focus(win)
+        self._x("xdotool", "type", "--delay", "15", "--", text)
+
+    def key(self, win, *keys):
+        """Presses keys in xdotool's names: "Return", "Tab", "alt+f", "shift+Tab"."""
+        self.focus(win)
+        self._x("xdotool", "key", "--delay", "30", "--", *keys)
+
+    def move(self, win, x_twips, y_twips):
+        self.move_px(win, px(x_twips), px(y_twips))
+
+    def move_px(self, win, x, y):
+        self._x("xdotool", "mousemove", "--window", win, str(x), str(y))
+
+    def click(self, win, x_twips, y_twips, button=1, double=False):
+        self.click_px(win, px(x_twips), px(y_twips), button, double)
+
+    def click_px(self, win, x, y, button=1, double=False):
+        repeat = ["--repeat", "2", "--delay", "80"] if double else []
+        self.move_px(win, x, y)
+        self._x("xdotool", "click", *repeat, str(button))
+
+    def clipboard(self):
+        """The clipboard's text, or None when it holds none."""
+        done = subprocess.run(["xclip", "-selection", "clipboard", "-o"], env=self.env,
+                              capture_output=True, timeout=TIMEOUT)
+        return done.stdout.decode("utf-8") if done.returncode == 0 else None
+
+    def capture(self, win):
+        done = subprocess.run(["import", "-window", str(win), "-depth", "8", "ppm:-"], env=self.env,
+                              capture_output=True, timeout=TIMEOUT, check=True)
+        return Capture(done.stdout)
+
+    def screenshot(self, path):
+        self._x("import", "-window", "root", path)
