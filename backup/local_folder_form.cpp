@@ -27,9 +27,9 @@ LocalFolderForm::LocalFolderForm(Context& context) : Window(context) {
     Command1 = Place(new QPushButton(QStringLiteral("OK"), this), 3900, 465, 630, 375,
                      QStringLiteral("OK"));
     Command1->setFont(SansSerif(9.75, true));
-    // Enter in the name box must not press OK.
-    Command1->setAutoDefault(false);
-    Command1->setDefault(false);
+    // Not the default button: Enter in the name box must not press OK, only
+    // Enter on the focused button does.
+    Command1->setAutoDefault(true);
     setTabOrder(Text1, Command1);
 
     connect(Command1, &QPushButton::clicked, this, &LocalFolderForm::Command1Click);

@@ -39,6 +39,8 @@ FolderList::FolderList(QWidget* parent) : QTreeWidget(parent) {
     setItemsExpandable(false);
     setExpandsOnDoubleClick(false);
     setIndentation(12);
+    // The path is always shown whole: no expand or collapse marks.
+    setStyleSheet(QStringLiteral("QTreeView::branch { image: none; border-image: none; }"));
     connect(this, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* item) { OpenItem(item); });
     path_ = QDir::cleanPath(QDir::currentPath());

@@ -90,10 +90,10 @@ void LocalFolderFormTest::enterDoesNotPressOk() {
         QTest::keyClick(form->Text1, Qt::Key_Return);
         QTest::keyClick(form->Text1, Qt::Key_Enter);
         stillOpen = form->isVisible() && scene.Test.Ctx.State.NewFolderName.empty();
-        // The button is reached with Tab and pressed with the space bar.
+        // The button is reached with Tab and pressed with Enter.
         QTest::keyClick(form->Text1, Qt::Key_Tab);
         if (QApplication::focusWidget() != form->Command1) form->close();
-        QTest::keyClick(form->Command1, Qt::Key_Space);
+        QTest::keyClick(form->Command1, Qt::Key_Return);
     });
     backup->Check3->setChecked(true);
     QVERIFY(stillOpen);
