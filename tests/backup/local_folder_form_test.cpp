@@ -48,6 +48,7 @@ private slots:
     void createsFolder_data();
     void createsFolder();
     void untickingAsksNothing();
+    void refusesNameOutsideTheCodePage();
 };
 
 void LocalFolderFormTest::layout() {
@@ -186,6 +187,27 @@ void LocalFolderFormTest::untickingAsksNothing() {
     backup->Check3->setChecked(true);
     QCOMPARE(textAtOpen, QString());
     QCOMPARE(scene.Test.Boxes.Boxes().size(), 0u);
+}
+
+void LocalFolderFormTest::refusesNameOutsideTheCodePage() {
+    Scene scene;
+    BackupForm* backup = OpenBackupForm(scene);
+    bool stayedOpen = false;
+    scene.Test.Boxes.Queue(MsgAnswer::Ok);
+    scene.Test.WhenModal<LocalFolderForm>([&](LocalFolderForm* form) {
+        form->Text1->setText(QString::fromUtf8("Ελλάδα"));
+        QTest::mouseClick(form->Command1, Qt::LeftButton);
+        stayedOpen = form->isVisible();
+        form->close();
+    });
+    backup->Check3->setChecked(true);
+
+    QVERIFY(stayedOpen);
+    QVERIFY(OnlyBoxes(scene.Test.Boxes,
+                      {"Error: The folder name holds a character that cannot be used!"},
+                      MsgIcon::Critical));
+    QVERIFY(fs::is_empty(scene.Work.Path()));
+    QVERIFY(backup->Check3->isChecked());
 }
 
 QTEST_MAIN(LocalFolderFormTest)
