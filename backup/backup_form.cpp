@@ -57,6 +57,7 @@ BackupForm::BackupForm(Context& context) : Window(context) {
     Label2 = Place(BoldLabel(this), 3450, 3225, 2790, 315);
     Label3 = Place(new QLabel(this), 330, 3525, 5910, 450);
     Label3->setFont(SansSerif());
+    Label3->setTextFormat(Qt::PlainText);  // a folder may be named "<b>"
     Label3->setWordWrap(true);
     SaveBackupLocation = Place(BoldButton(QStringLiteral("Save Backup Location"), this), 330,
                                4200, 2970, 345, QStringLiteral("Save Backup Location"));
