@@ -58,7 +58,7 @@ with harness.Session(book.files("owner", PASSWORD, BACKED_UP)) as s:
 
     with s.step("restore"):
         s.key(main, "alt+f", "r")
-        s.key(s.wait_window(BACKUP_BOX), "Return")  # Yes to the warning
+        s.key(s.wait_window(BACKUP_BOX), "y")  # Yes to the warning
         copy_with_backup_window(s)
         for name, data in original.items():
             assert s.read(name) == data, f"{name} was not restored"
