@@ -44,11 +44,13 @@ MsgAnswer QtMessageBoxes::Show(const QString& text, const QString& title, MsgBut
     box.setAccessibleDescription(box.text());
     if (buttons == MsgButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        // Every question asks before something is lost (edits, a record, the
+        // data files): a stray Enter must not say yes.
+        box.setDefaultButton(QMessageBox::No);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
+        box.setDefaultButton(QMessageBox::Ok);
     }
-    box.setWindowModality(Qt::ApplicationModal);
     switch (box.exec()) {
         case QMessageBox::Yes: return MsgAnswer::Yes;
         case QMessageBox::No: return MsgAnswer::No;

@@ -368,11 +368,18 @@ void MainScreenTest::login() {
 void MainScreenTest::enterLogsInOnlyWhileValidateIsEnabled() {
     WriteBook();
     Start();
-    // Enter in either login box runs the login while Validate is enabled.
+    // Enter in a login box runs the login while Validate is enabled.
     screen->Text1->setFocus();
     t->Boxes.Queue(MsgAnswer::Ok);
     QTest::keyClick(screen->Text1, Qt::Key_Return);
     QCOMPARE(t->Boxes.Texts(), QStringList{kNotMatched});
+    t->Boxes.Clear();
+    // The list too: it opens nothing while Validate is enabled.
+    screen->List1->setFocus();
+    t->Boxes.Queue(MsgAnswer::Ok);
+    QTest::keyClick(screen->List1, Qt::Key_Return);
+    QCOMPARE(t->Boxes.Texts(), QStringList{kNotMatched});
+    QCOMPARE(screen->height(), TwipsToPixels(4695));
     t->Boxes.Clear();
 
     screen->Text2->setFocus();

@@ -1,6 +1,7 @@
 #include "tests/support/test_context.h"
 
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QTest>
 #include <QTimer>
 
@@ -10,6 +11,19 @@ namespace lockmere::testing {
 
 namespace {
 
+// Takes down every modal window that is up, innermost first, so that a
+// failed test returns instead of waiting for a click that never comes.
+void DismissModalWindows() {
+    QWidget* previous = nullptr;
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (modal == previous) break;  // it refused to go
+        previous = modal;
+        if (auto* window = dynamic_cast<Window*>(modal)) window->Unload();
+        else if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+        else modal->close();
+    }
+}
+
 void Poll(QObject* owner, std::function<bool()> ready, std::function<void()> act,
           QDeadlineTimer deadline, QByteArray kind) {
     // A fresh timer for every try: a timer whose slot is still running (the
@@ -18,13 +32,13 @@ void Poll(QObject* owner, std::function<bool()> ready, std::function<void()> act
         QWidget* modal = QApplication::activeModalWidget();
         if (ready() && modal->isVisible()) {
             act();
+            if (QTest::currentTestFailed()) DismissModalWindows();
         } else if (!deadline.hasExpired()) {
             Poll(owner, ready, act, deadline, kind);
         } else {
             QTest::qFail(QByteArray("no modal window of kind " + kind + " appeared").constData(),
                          __FILE__, __LINE__);
-            if (auto* window = dynamic_cast<Window*>(modal)) window->Unload();
-            else if (modal) modal->close();
+            DismissModalWindows();
         }
     });
 }

@@ -24,8 +24,9 @@ public:
 
     // Runs `act` once a window of kind W is the active modal window, from
     // within its modal loop. Call it before the step that opens the window.
-    // When none appears within the time limit the test fails, and the
-    // modal window that is up, if any, is unloaded so that the test ends.
+    // When none appears within the time limit the test fails. When the test
+    // has failed, every modal window still up is taken down so that the
+    // test ends instead of hanging.
     template <class W>
     void WhenModal(std::function<void(W*)> act, int timeoutMs = 5000) {
         PollModal([] { return dynamic_cast<W*>(QApplication::activeModalWidget()) != nullptr; },

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTest>
 #include <QUrl>
 
@@ -67,7 +68,7 @@ void QtServicesTest::lineBreaks() {
 void QtServicesTest::messageBox_data() {
     QTest::addColumn<MsgButtons>("buttons");
     QTest::addColumn<MsgIcon>("icon");
-    QTest::addColumn<int>("press");  // a QMessageBox::StandardButton, or Qt::Key_Escape
+    QTest::addColumn<int>("press");  // a QMessageBox::StandardButton, or Escape or Enter
     QTest::addColumn<int>("shownIcon");
     QTest::addColumn<MsgAnswer>("answer");
 
@@ -88,6 +89,9 @@ void QtServicesTest::messageBox_data() {
     QTest::newRow("escape on a question is no") << MsgButtons::YesNo << MsgIcon::None
                                                 << int(Qt::Key_Escape) << int(QMessageBox::NoIcon)
                                                 << MsgAnswer::No;
+    QTest::newRow("enter on a question is no") << MsgButtons::YesNo << MsgIcon::None
+                                               << int(Qt::Key_Return) << int(QMessageBox::NoIcon)
+                                               << MsgAnswer::No;
 }
 
 void QtServicesTest::messageBox() {
@@ -110,8 +114,12 @@ void QtServicesTest::messageBox() {
                                   ? QMessageBox::StandardButtons(QMessageBox::Yes | QMessageBox::No)
                                   : QMessageBox::StandardButtons(QMessageBox::Ok);
         QCOMPARE(box->standardButtons(), expected);
-        if (press == Qt::Key_Escape) QTest::keyClick(box, Qt::Key_Escape);
-        else box->button(QMessageBox::StandardButton(press))->click();
+        const auto safe = buttons == MsgButtons::YesNo ? QMessageBox::No : QMessageBox::Ok;
+        QCOMPARE(static_cast<QAbstractButton*>(box->defaultButton()), box->button(safe));
+        if (press == Qt::Key_Escape || press == Qt::Key_Return)
+            QTest::keyClick(box, Qt::Key(press));
+        else
+            box->button(QMessageBox::StandardButton(press))->click();
     });
     QtMessageBoxes boxes;
     QCOMPARE(boxes.Show(text, title, buttons, icon), answer);

@@ -1,0 +1,183 @@
+#include "backup/backup_form.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include "backup/backup_copy.h"
+#include "backup/folder_path.h"
+#include "store/cipher.h"
+#include "store/file_access.h"
+#include "store/key_file.h"
+#include "ui/ansi_text.h"
+#include "ui/context.h"
+#include "ui/controls.h"
+#include "ui/drive_list.h"
+#include "ui/folder_list.h"
+
+namespace lockmere {
+
+namespace {
+
+const QString kSameFolder =
+    QStringLiteral("Error: The source destination and write destinations cannot be the same!");
+
+QString FailureText(int code) {
+    if (code == failure::kDeviceUnavailable) return QStringLiteral("Error: Drive not ready or missing disk!");
+    if (code == failure::kPathFileAccess)
+        return QStringLiteral("Error: Could not access folder. Permission Denied!");
+    return QString::number(code);
+}
+
+QLabel* BoldLabel(QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setFont(SansSerif(9.75, true));
+    return label;
+}
+
+QPushButton* BoldButton(const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setFont(SansSerif(9.75, true));
+    button->setAutoDefault(true);  // Enter presses the focused button
+    return button;
+}
+
+}  // namespace
+
+BackupForm::BackupForm(Context& context) : Window(context) {
+    setWindowTitle(QStringLiteral(" Backup Database"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+
+    Label1 = Place(BoldLabel(this), 195, 300, 3675, 330);
+    Dir1 = Place(new FolderList(this), 330, 1215, 5910, 1890, QStringLiteral("Folders"));
+    Command1 = Place(BoldButton(QString(), this), 3945, 4200, 2370, 345);
+    Drive1 = Place(new DriveList(context.DriveVolumes, this), 330, 810, 2970, 315,
+                   QStringLiteral("Drives"));
+    Label2 = Place(BoldLabel(this), 3450, 3225, 2790, 315);
+    Label3 = Place(new QLabel(this), 330, 3525, 5910, 450);
+    Label3->setFont(SansSerif());
+    Label3->setTextFormat(Qt::PlainText);  // a folder may be named "<b>"
+    Label3->setWordWrap(true);
+    SaveBackupLocation = Place(BoldButton(QStringLiteral("Save Backup Location"), this), 330,
+                               4200, 2970, 345, QStringLiteral("Save Backup Location"));
+    Check3 = Place(new QCheckBox(QStringLiteral("Enable Local Folder Creation"), this), 3345, 645,
+                   2955, 705, QStringLiteral("Enable Local Folder Creation"));
+    Check3->setFont(SansSerif());
+
+    setTabOrder(Dir1, Command1);
+    setTabOrder(Command1, Drive1);
+    setTabOrder(Drive1, SaveBackupLocation);
+    setTabOrder(SaveBackupLocation, Check3);
+
+    connect(Drive1, &DriveList::DriveChanged, this, &BackupForm::DriveChange);
+    connect(Dir1, &FolderList::PathChanged, this, &BackupForm::FolderChange);
+    connect(SaveBackupLocation, &QPushButton::clicked, this, &BackupForm::SaveBackupLocationClick);
+    connect(Command1, &QPushButton::clicked, this, &BackupForm::Command1Click);
+    connect(Check3, &QCheckBox::toggled, this, &BackupForm::Check3Click);
+}
+
+void BackupForm::Load() {
+    SetSizeTwips(6825, 5340);
+    CentreOnScreen();
+    AppState& state = context().State;
+    const auto file = ComposePath(context().ProgramFolder, kBackupLocationFileName);
+    ReadResult saved;
+    saved.Code = failure::kFileNotFound;
+    if (FileExists(file)) saved = ReadFirstLine(file);
+    // A location file that cannot be read counts as absent.
+    if (saved.Ok()) {
+        Label3->setText(FromAnsi(saved.Bytes));
+        state.BackupPath = saved.Bytes;
+    } else {
+        Label3->setText(Dir1->Path());
+        state.BackupPath.clear();
+    }
+    ApplyMode();
+}
+
+void BackupForm::ApplyMode() {
+    const bool backup = context().State.BackupMode;
+    Label1->setText(backup ? QStringLiteral("Please Select Backup Location")
+                           : QStringLiteral("Please Select Restore Location"));
+    Label2->setText(backup ? QStringLiteral("Selected Backup Location")
+                           : QStringLiteral("Selected Restore Location"));
+    Command1->setText(backup ? QStringLiteral("Backup Databases")
+                             : QStringLiteral("Restore Databases"));
+    Command1->setAccessibleName(Command1->text());
+    SaveBackupLocation->setEnabled(backup);
+}
+
+void BackupForm::DriveChange() {
+    int code = Dir1->SetPath(Drive1->Drive());
+    // A mount point that is gone is a drive that is not ready.
+    if (code == failure::kPathNotFound) code = failure::kDeviceUnavailable;
+    if (code != failure::kNone) ReportFailure(code);
+}
+
+void BackupForm::FolderChange() {
+    Label3->setText(Dir1->Path());
+    context().State.BackupPath.clear();
+}
+
+void BackupForm::SaveBackupLocationClick() {
+    const QString location = Label3->text();
+    if (location.isEmpty()) {
+        context().Boxes.Show(QStringLiteral("Destination Path not selected!"), kBackupMessageTitle,
+                             MsgButtons::Ok, MsgIcon::Information);
+        return;
+    }
+    const auto bytes = ToAnsi(location);
+    if (!bytes) {
+        context().Boxes.Show(
+            QStringLiteral("Error: This location's name cannot be saved in the location file!"),
+            kBackupMessageTitle, MsgButtons::Ok, MsgIcon::Critical);
+        return;
+    }
+    const int code =
+        WriteLineFile(ComposePath(context().ProgramFolder, kBackupLocationFileName), *bytes);
+    if (code != failure::kNone) {
+        context().Boxes.Show(FailureText(code), kBackupMessageTitle, MsgButtons::Ok,
+                             MsgIcon::Critical);
+        return;
+    }
+    context().Boxes.Show(QStringLiteral("Backup Location Saved!"), kBackupMessageTitle,
+                         MsgButtons::Ok, MsgIcon::Information);
+}
+
+void BackupForm::Command1Click() {
+    AppState& state = context().State;
+    const bool backup = state.BackupMode;
+    const auto result = CopyDataFiles(context().ProgramFolder, ToPath(FromAnsi(state.BackupPath)),
+                                      ToPath(Dir1->Path()), backup);
+    if (result.Outcome == CopyOutcome::SameFolder) {
+        context().Boxes.Show(kSameFolder, kBackupMessageTitle, MsgButtons::Ok, MsgIcon::Critical);
+        return;
+    }
+    if (result.Outcome == CopyOutcome::Failed) {
+        ReportFailure(result.Code);
+        return;
+    }
+    if (!backup) {
+        // The restored key file may hold another encryption string: use it
+        // now, and let no list of the replaced book be saved over this one.
+        const KeyFileStart start = ReadKeyFileAtStart(context().ProgramFolder);
+        if (start.Code == failure::kNone && !start.FirstRun) {
+            state.KeyFileBuffer = start.KeyFileBuffer;
+            state.EncryptionKey = start.EncryptionKey;
+        }
+        context().Store.Forget();
+    }
+    Unload();
+    context().Boxes.Show(backup ? QStringLiteral("Backup Complete!")
+                                : QStringLiteral("Database Restore Complete!"),
+                         kBackupMessageTitle, MsgButtons::Ok, MsgIcon::Information);
+}
+
+void BackupForm::ReportFailure(int code) {
+    if (code == failure::kDeviceUnavailable) Drive1->SetDrive(QStringLiteral("/"));
+    context().Boxes.Show(FailureText(code), kBackupMessageTitle, MsgButtons::Ok,
+                         MsgIcon::Critical);
+}
+
+}  // namespace lockmere

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "ui/window.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+
+namespace lockmere {
+
+class DriveList;
+class FolderList;
+
+// Backup and restore of the two data files, one window for both directions
+// (AppState::BackupMode), with the location chosen from the drive and folder
+// lists or remembered in BackupLocation.inf.
+//   backup_form.cpp        layout, load, the lists, the saved location, the copy
+//   local_folder_form.cpp  Check3: a new folder under the current one
+class BackupForm : public Window {
+    Q_OBJECT
+public:
+    explicit BackupForm(Context& context);
+
+    QLabel* Label1 = nullptr;
+    FolderList* Dir1 = nullptr;
+    QPushButton* Command1 = nullptr;
+    DriveList* Drive1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QPushButton* SaveBackupLocation = nullptr;
+    QCheckBox* Check3 = nullptr;
+
+    // Captions and SaveBackupLocation's state for the current BackupMode;
+    // run by the load and again whenever a menu command reopens the window.
+    void ApplyMode();
+
+    void DriveChange();
+    void FolderChange();
+    void SaveBackupLocationClick();
+    void Command1Click();
+    void Check3Click();  // local_folder_form.cpp
+
+protected:
+    void Load() override;
+
+private:
+    // The failure box of the lists and the copy; 68 first resets the drive.
+    void ReportFailure(int code);
+};
+
+}  // namespace lockmere

@@ -1,0 +1,74 @@
+#include "backup/local_folder_form.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "backup/backup_form.h"
+#include "backup/folder_path.h"
+#include "records/record_line.h"
+#include "store/file_access.h"
+#include "ui/ansi_text.h"
+#include "ui/context.h"
+#include "ui/controls.h"
+#include "ui/folder_list.h"
+
+namespace lockmere {
+
+LocalFolderForm::LocalFolderForm(Context& context) : Window(context) {
+    setWindowTitle(QStringLiteral(" Create Local Folder"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+
+    Label1 = Place(new QLabel(QStringLiteral("Enter Folder Name"), this), 240, 165, 2370, 255);
+    Text1 = Place(new QLineEdit(this), 195, 420, 3465, 480, QStringLiteral("Enter Folder Name"));
+    Text1->setFont(SansSerif());
+    Command1 = Place(new QPushButton(QStringLiteral("OK"), this), 3900, 465, 630, 375,
+                     QStringLiteral("OK"));
+    Command1->setFont(SansSerif(9.75, true));
+    // Not the default button: Enter in the name box must not press OK, only
+    // Enter on the focused button does.
+    Command1->setAutoDefault(true);
+    setTabOrder(Text1, Command1);
+
+    connect(Command1, &QPushButton::clicked, this, &LocalFolderForm::Command1Click);
+}
+
+void LocalFolderForm::Load() {
+    SetSizeTwips(5040, 1665);
+    CentreOnScreen(-1000);
+}
+
+void LocalFolderForm::Command1Click() {
+    const auto name = ToAnsi(Text1->text());
+    if (!name) {
+        context().Boxes.Show(QStringLiteral("Error: The folder name holds a character that cannot "
+                                            "be used!"),
+                             kBackupMessageTitle, MsgButtons::Ok, MsgIcon::Critical);
+        return;
+    }
+    context().State.NewFolderName = TrimSpaces(*name);
+    Unload();
+}
+
+void BackupForm::Check3Click() {
+    if (!Check3->isChecked()) return;
+    AppState& state = context().State;
+    state.NewFolderName.clear();
+    context().Windows.Open<LocalFolderForm>(context())->ShowModal();
+    if (state.NewFolderName.empty()) return;
+
+    const QString name = FromAnsi(TrimSpaces(state.NewFolderName));
+    const int code = CreateFolder(
+        ComposePath(ToPath(Dir1->Path()), QFile::encodeName(name).toStdString()));
+    Check3->setChecked(false);
+    Dir1->Refresh();
+    if (code == failure::kNone) return;
+    const QString text = code == failure::kPathFileAccess
+                             ? QStringLiteral("Error: the folder already exists!")
+                             : QString::number(code);
+    context().Boxes.Show(text, kBackupMessageTitle, MsgButtons::Ok, MsgIcon::Critical);
+}
+
+}  // namespace lockmere

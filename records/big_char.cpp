@@ -1,0 +1,136 @@
+#include "records/big_char.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+#include "app/main_screen.h"
+#include "records/record_form.h"
+#include "records/record_line.h"
+#include "ui/ansi_text.h"
+#include "ui/context.h"
+#include "ui/controls.h"
+
+namespace lockmere {
+
+namespace {
+
+QLineEdit* ViewerBox(const QFont& font) {
+    auto* box = new QLineEdit;
+    box->setFont(font);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, QApplication::palette().color(QPalette::ToolTipBase));
+    palette.setColor(QPalette::Text, QApplication::palette().color(QPalette::ToolTipText));
+    box->setPalette(palette);
+    return box;
+}
+
+QLabel* ViewerLabel(const QString& caption) {
+    auto* label = new QLabel(caption);
+    label->setFont(Courier(9.75, true));
+    return label;
+}
+
+// A button whose caption wraps onto a second line when one is too narrow,
+// as "Launch Browser" needs in its tall, narrow button.
+class WrappingButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        option.text.clear();
+        painter.drawControl(QStyle::CE_PushButton, option);
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                       QPalette::ButtonText));
+        painter.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, text());
+    }
+};
+
+QPushButton* ViewerButton(const QString& caption, bool bold) {
+    auto* button = new WrappingButton(caption);
+    button->setFont(Courier(9.75, bold));
+    // Enter on the focused button presses it, as Space does.
+    button->setAutoDefault(true);
+    return button;
+}
+
+}  // namespace
+
+BigChar::BigChar(Context& context) : Window(context) {
+    setWindowTitle(QStringLiteral(" Lockmere"));
+    setFont(Courier(12, true));
+    SetSizeTwips(11280, 1650);
+
+    Label3 = Place(ViewerLabel(QStringLiteral("Application URL")), 210, 300, 2385, 255);
+    Text3 = Place(ViewerBox(Courier(9.75, true)), 2520, 255, 7260, 375,
+                  QStringLiteral("Application URL"));
+    LaunchB = Place(ViewerButton(QStringLiteral("Launch Browser"), true), 9890, 480, 1185, 630);
+    Label1 = Place(ViewerLabel(QStringLiteral("User Name")), 195, 720, 1860, 255);
+    CT1 = Place(ViewerButton(QStringLiteral("Copy"), false), 2220, 735, 690, 270,
+                QStringLiteral("Copy User Name"));
+    Label2 = Place(ViewerLabel(QStringLiteral("Password")), 5340, 720, 1800, 315);
+    CT2 = Place(ViewerButton(QStringLiteral("Copy"), false), 6590, 735, 690, 270,
+                QStringLiteral("Copy Password"));
+    CT3 = Place(ViewerButton(QStringLiteral("Copy and Minimize"), false), 7380, 735, 2310, 270);
+    Text1 = Place(ViewerBox(font()), 120, 1050, 4500, 375, QStringLiteral("User Name"));
+    Text2 = Place(ViewerBox(font()), 5310, 1050, 4440, 375, QStringLiteral("Password"));
+
+    setTabOrder(Text1, Text2);
+    setTabOrder(Text2, CT1);
+    setTabOrder(CT1, CT2);
+    setTabOrder(CT2, Text3);
+    setTabOrder(Text3, LaunchB);
+    setTabOrder(LaunchB, CT3);
+
+    connect(CT1, &QPushButton::clicked, this, [this] { CopyFrom(Text1); });
+    connect(CT2, &QPushButton::clicked, this, [this] { CopyFrom(Text2); });
+    connect(CT3, &QPushButton::clicked, this, [this] { CopyAndMinimize(); });
+    connect(LaunchB, &QPushButton::clicked, this, [this] { LaunchBrowser(); });
+}
+
+void BigChar::Load() {
+    const AppState& state = context().State;
+    MoveTwips(state.ViewerOffset.Horizontal, state.ViewerOffset.Vertical);
+
+    const PasswordRecord record = SplitRecordLine(state.SelectedRecord);
+    if (state.SelectedRecord.find(kFieldTab) != std::string::npos)
+        setWindowTitle(FromAnsi(record.ApplicationName));
+    Text3->setText(FromAnsi(record.ApplicationUrl));
+    Text1->setText(FromAnsi(record.UserName));
+    Text2->setText(FromAnsi(record.Password));
+
+    context().ClipboardService.Clear();
+    context().ClipboardService.SetText(Text1->text());
+
+    if (Text3->text().toUpper() == QStringLiteral("N/A")) LaunchB->setEnabled(false);
+    Text1->setFocus();  // first in the tab order, though not the first control built
+}
+
+void BigChar::CopyFrom(QLineEdit* box) {
+    context().ClipboardService.Clear();
+    context().ClipboardService.SetText(box->text());
+    box->setFocus();
+}
+
+void BigChar::CopyAndMinimize() {
+    context().ClipboardService.Clear();
+    context().ClipboardService.SetText(Text2->text());
+    Unload();
+    if (MainScreen* main = context().Windows.Find<MainScreen>()) main->showMinimized();
+}
+
+void BigChar::LaunchBrowser() {
+    LaunchB->setEnabled(false);
+    const QString address = TrimSpaces(Text3->text());
+    context().State.LaunchUrl = ToAnsi(address).value_or(std::string());
+    context().Shell.Open(address);
+}
+
+}  // namespace lockmere

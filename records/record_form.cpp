@@ -1,0 +1,140 @@
+#include "records/record_form.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+#include <array>
+
+#include "ui/ansi_text.h"
+#include "ui/context.h"
+#include "ui/controls.h"
+
+namespace lockmere {
+
+namespace {
+
+const QString kBlankMessage = QStringLiteral("ERROR: None of the Data Fields can be Blank!");
+const QString kMismatchMessage =
+    QStringLiteral("ERROR: The passwords did not match. Please try again!");
+
+QLineEdit* EntryBox(int maxLength) {
+    auto* box = new QLineEdit;
+    box->setMaxLength(maxLength);
+    StyleEntryBox(box);
+    return box;
+}
+
+QLineEdit* PasswordBox() {
+    QLineEdit* box = EntryBox(15);
+    SetPasswordEcho(box);  // also switches the input method off
+    return box;
+}
+
+// The system's stand-in for the form font may be wider than the original:
+// rather than cut a caption, the labels are all set a little smaller.
+void FitCaptions(std::initializer_list<QLabel*> labels) {
+    QFont font = (*labels.begin())->font();
+    auto cut = [&font](const QLabel* label) {
+        return QFontMetrics(font).horizontalAdvance(label->text()) > label->width();
+    };
+    while (font.pointSizeF() > 6.5 && std::any_of(labels.begin(), labels.end(), cut))
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    for (QLabel* label : labels) label->setFont(font);
+}
+
+// Text from a store may be longer than a box takes by typing; it is shown
+// whole rather than cut, since a save would otherwise lose its end.
+void SetWholeText(QLineEdit* box, const QString& text) {
+    if (text.size() > box->maxLength()) box->setMaxLength(static_cast<int>(text.size()));
+    box->setText(text);
+}
+
+}  // namespace
+
+QString TrimSpaces(const QString& text) {
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text[first] == QLatin1Char(' ')) ++first;
+    while (last > first && text[last - 1] == QLatin1Char(' ')) --last;
+    return text.mid(first, last - first);
+}
+
+RecordForm::RecordForm(Context& context) : Window(context) {
+    setFont(SansSerif(8.25));  // the form default, for the labels and the button
+    Label1 = Place(new QLabel(QStringLiteral("Application Name")), 135, 300, 1305, 255);
+    Text1 = Place(EntryBox(50), 1470, 240, 4095, 375, QStringLiteral("Application Name"));
+    Label5 = Place(new QLabel(QStringLiteral("Application URL")), 135, 720, 1305, 255);
+    Text2 = Place(EntryBox(500), 1470, 690, 8295, 375, QStringLiteral("Application URL"));
+    Label2 = Place(new QLabel(QStringLiteral("User Name")), 120, 1245, 1275, 255);
+    Text3 = Place(EntryBox(40), 1470, 1155, 4095, 375, QStringLiteral("User Name"));
+    Label3 = Place(new QLabel(QStringLiteral("Password")), 135, 1665, 1290, 255);
+    Text4 = Place(PasswordBox(), 1470, 1620, 2415, 375, QStringLiteral("Password"));
+    Label4 = Place(new QLabel(QStringLiteral("Confirm Password")), 135, 2145, 1335, 255);
+    Text5 = Place(PasswordBox(), 1470, 2085, 2415, 375, QStringLiteral("Confirm Password"));
+    Command1 = Place(new QPushButton(QStringLiteral("Save Password Data")), 7965, 2130, 1830, 495);
+    FitCaptions({Label1, Label2, Label3, Label4, Label5});
+    // Enter on the focused button presses it, as Space does.
+    Command1->setAutoDefault(true);
+
+    setTabOrder(Text1, Text2);
+    setTabOrder(Text2, Text3);
+    setTabOrder(Text3, Text4);
+    setTabOrder(Text4, Text5);
+    setTabOrder(Text5, Command1);
+
+    connect(Command1, &QPushButton::clicked, this, [this] { SavePasswordData(); });
+}
+
+void RecordForm::Load() {
+    SetSizeTwips(10215, 3330);
+    CentreOnScreen();
+    context().State.DatabaseChanged = false;
+    setWindowTitle(context().State.EditMode ? QStringLiteral("Password Data Edit Form")
+                                            : QStringLiteral("Password Data Entry Form"));
+}
+
+std::optional<PasswordRecord> RecordForm::CheckedRecord() {
+    const std::array<QLineEdit*, 5> boxes{Text1, Text2, Text3, Text4, Text5};
+    std::array<QString, 5> trimmed;
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        trimmed[i] = TrimSpaces(boxes[i]->text());
+        if (trimmed[i].isEmpty()) {
+            ShowError(kBlankMessage);
+            return std::nullopt;
+        }
+    }
+    if (trimmed[3] != trimmed[4]) {
+        ShowError(kMismatchMessage);
+        Text4->clear();
+        Text5->clear();
+        return std::nullopt;
+    }
+    const std::array<QString, 4> names{QStringLiteral("Application Name"),
+                                       QStringLiteral("Application URL"),
+                                       QStringLiteral("User Name"), QStringLiteral("Password")};
+    std::array<std::string, 4> fields;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        FieldText checked = CheckFieldText(trimmed[i], names[i]);
+        if (!checked.Bytes) {
+            ShowError(checked.Message);
+            return std::nullopt;
+        }
+        fields[i] = std::move(*checked.Bytes);
+    }
+    return PasswordRecord{fields[0], fields[1], fields[2], fields[3]};
+}
+
+void RecordForm::Fill(const PasswordRecord& record) {
+    SetWholeText(Text1, FromAnsi(record.ApplicationName));
+    SetWholeText(Text2, FromAnsi(record.ApplicationUrl));
+    SetWholeText(Text3, FromAnsi(record.UserName));
+    SetWholeText(Text4, FromAnsi(record.Password));
+    SetWholeText(Text5, FromAnsi(record.Password));
+}
+
+void RecordForm::ShowError(const QString& text) {
+    context().Boxes.Show(text, kMessageCenterTitle, MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
+}  // namespace lockmere

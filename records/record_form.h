@@ -1,0 +1,51 @@
+#pragma once
+
+#include <optional>
+
+#include "records/record_line.h"
+#include "ui/window.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace lockmere {
+
+// Removes leading and trailing space characters (code 32 only).
+QString TrimSpaces(const QString& text);
+
+// The five-box layout shared by the add and the edit window, with the
+// checks both run when "Save Password Data" is pressed.
+class RecordForm : public Window {
+    Q_OBJECT
+public:
+    explicit RecordForm(Context& context);
+
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QLineEdit* Text3 = nullptr;
+    QLineEdit* Text4 = nullptr;
+    QLineEdit* Text5 = nullptr;
+    QPushButton* Command1 = nullptr;
+
+protected:
+    // Size, centring, DatabaseChanged false and the caption after EditMode.
+    void Load() override;
+    // The click handler of Command1.
+    virtual void SavePasswordData() = 0;
+
+    // The trimmed fields, or nothing after the user has been told why not:
+    // a blank box, a confirmation that differs (both password boxes are
+    // emptied) or a character a stored field may not hold.
+    std::optional<PasswordRecord> CheckedRecord();
+    // Fills the boxes from a record; the password goes into both password boxes.
+    void Fill(const PasswordRecord& record);
+    void ShowError(const QString& text);
+};
+
+}  // namespace lockmere

@@ -1,0 +1,228 @@
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+
+#include "app/main_screen.h"
+#include "backup/backup_form.h"
+#include "records/record_line.h"
+#include "tests/backup/backup_books.h"
+#include "tests/backup/backup_scene.h"
+#include "ui/controls.h"
+#include "ui/folder_list.h"
+
+using namespace lockmere;
+using namespace lockmere::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+const QString kWarning = QStringLiteral(
+    "Do you really want to restore the password database?\n"
+    "Restoring will overwrite existing password databases\n"
+    "and may result in total loss of password data!");
+
+// The main window on the program folder's book, shown.
+MainScreen* StartMain(Scene& scene) {
+    MainScreen* main = scene.Test.Ctx.Windows.Open<MainScreen>(scene.Test.Ctx);
+    main->ShowModeless();
+    return main;
+}
+
+bool LogIn(MainScreen* main, const char* password) {
+    main->Text2->setText(QString::fromLatin1(password));
+    QTest::mouseClick(main->Command1, Qt::LeftButton);
+    return !main->Command1->isEnabled();
+}
+
+QStringList ListNames(MainScreen* main) {
+    QStringList names;
+    for (int i = 0; i < main->List1->count(); ++i)
+        names << QString::fromStdString(SplitRecordLine(main->ListLine(i)).ApplicationName);
+    return names;
+}
+
+QStringList NamesOf(const Book& book) {
+    QStringList names;
+    for (const auto& fields : book.Records) names << QString::fromStdString(fields[0]);
+    names.sort(Qt::CaseInsensitive);
+    return names;
+}
+
+// Runs the restore command, answering its question with Yes.
+BackupForm* Restore(Scene& scene, MainScreen* main) {
+    scene.Test.Boxes.Queue(MsgAnswer::Yes);
+    main->RestoreDB->trigger();
+    return scene.Test.Ctx.Windows.Find<BackupForm>();
+}
+
+void CopyFrom(Scene& scene, BackupForm* form, const fs::path& location) {
+    form->Dir1->SetPath(Q(location));
+    scene.Test.Boxes.Queue(MsgAnswer::Ok);
+    QTest::mouseClick(form->Command1, Qt::LeftButton);
+}
+
+bool HoldsBook(const fs::path& folder, const Book& book) {
+    return fixture::ReadBytes(folder / kKeyFileName) == book.KeyBytes() &&
+           fixture::ReadBytes(folder / kStoreFileName) == book.StoreBytes();
+}
+
+}  // namespace
+
+class BackupCommandsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void restoreAsksFirst_data();
+    void restoreAsksFirst();
+    void backupAsksNothing();
+    void reopenedWindowFollowsTheLastCommand();
+    void backupThenRestoreRoundTrip();
+    void restoredBookOpensWithItsOwnPassword();
+};
+
+void BackupCommandsTest::restoreAsksFirst_data() {
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("yes") << true;
+    QTest::newRow("no") << false;
+}
+
+void BackupCommandsTest::restoreAsksFirst() {
+    QFETCH(bool, yes);
+    Scene scene;
+    BookA().WriteTo(scene.Program());
+    MainScreen* main = StartMain(scene);
+    QVERIFY(LogIn(main, "alpha pass"));
+    scene.Test.Ctx.State.BackupMode = true;
+    scene.Test.Boxes.Queue(yes ? MsgAnswer::Yes : MsgAnswer::No);
+
+    main->RestoreDB->trigger();
+
+    QCOMPARE(scene.Test.Boxes.Boxes().size(), 1u);
+    const RecordedBox& box = scene.Test.Boxes.Boxes().front();
+    QCOMPARE(box.Text, kWarning);
+    QCOMPARE(box.Title, QStringLiteral("Message Center"));
+    QCOMPARE(box.Buttons, MsgButtons::YesNo);
+    QCOMPARE(box.Icon, MsgIcon::None);
+    BackupForm* form = scene.Test.Ctx.Windows.Find<BackupForm>();
+    QCOMPARE(form != nullptr, yes);
+    QCOMPARE(scene.Test.Ctx.State.BackupMode, !yes);
+    // Yes logs the main window out; No leaves it as it was.
+    QCOMPARE(main->List1->count(), yes ? 0 : 2);
+    QCOMPARE(main->Command1->isEnabled(), yes);
+    if (yes) {
+        QVERIFY(form->isVisible());
+        QVERIFY(!form->isModal());
+        QCOMPARE(form->Command1->text(), QStringLiteral("Restore Databases"));
+        QVERIFY(!form->SaveBackupLocation->isEnabled());
+    }
+}
+
+void BackupCommandsTest::backupAsksNothing() {
+    Scene scene;
+    BookA().WriteTo(scene.Program());
+    MainScreen* main = StartMain(scene);
+    QVERIFY(LogIn(main, "alpha pass"));
+
+    main->BackupDB->trigger();
+
+    BackupForm* form = scene.Test.Ctx.Windows.Find<BackupForm>();
+    QVERIFY(form && form->isVisible() && !form->isModal());
+    QVERIFY(scene.Test.Ctx.State.BackupMode);
+    QCOMPARE(form->Command1->text(), QStringLiteral("Backup Databases"));
+    QCOMPARE(scene.Test.Boxes.Boxes().size(), 0u);
+    QCOMPARE(main->List1->count(), 2);
+    QVERIFY(!main->Command1->isEnabled());
+}
+
+void BackupCommandsTest::reopenedWindowFollowsTheLastCommand() {
+    Scene scene;
+    const fs::path location = scene.MakeFolder("Backups");
+    BookA().WriteTo(scene.Program());
+    BookB().WriteTo(location);
+    MainScreen* main = StartMain(scene);
+    main->BackupDB->trigger();
+    BackupForm* form = scene.Test.Ctx.Windows.Find<BackupForm>();
+    QVERIFY(form);
+
+    QCOMPARE(Restore(scene, main), form);
+    QCOMPARE(form->Label1->text(), QStringLiteral("Please Select Restore Location"));
+    QCOMPARE(form->Label2->text(), QStringLiteral("Selected Restore Location"));
+    QCOMPARE(form->Command1->text(), QStringLiteral("Restore Databases"));
+    QVERIFY(!form->SaveBackupLocation->isEnabled());
+
+    main->BackupDB->trigger();
+    QCOMPARE(scene.Test.Ctx.Windows.Find<BackupForm>(), form);
+    QCOMPARE(form->Label1->text(), QStringLiteral("Please Select Backup Location"));
+    QCOMPARE(form->Label2->text(), QStringLiteral("Selected Backup Location"));
+    QCOMPARE(form->Command1->text(), QStringLiteral("Backup Databases"));
+    QVERIFY(form->SaveBackupLocation->isEnabled());
+
+    // Back in restore mode, the button restores, as its caption says.
+    QCOMPARE(Restore(scene, main), form);
+    CopyFrom(scene, form, location);
+    QCOMPARE(scene.Test.Boxes.Texts().last(), QStringLiteral("Database Restore Complete!"));
+    QVERIFY(HoldsBook(scene.Program(), BookB()));
+    QVERIFY(HoldsBook(location, BookB()));
+}
+
+void BackupCommandsTest::backupThenRestoreRoundTrip() {
+    Scene scene;
+    const fs::path location = scene.MakeFolder("Backups");
+    const Book original = BookA();
+    original.WriteTo(scene.Program());
+    MainScreen* main = StartMain(scene);
+    QVERIFY(LogIn(main, "alpha pass"));
+
+    main->BackupDB->trigger();
+    CopyFrom(scene, scene.Test.Ctx.Windows.Find<BackupForm>(), location);
+    QCOMPARE(scene.Test.Boxes.Texts(), QStringList{"Backup Complete!"});
+    QVERIFY(HoldsBook(location, original));
+
+    // The book changes after the backup.
+    Book changed = original;
+    changed.Records.push_back({"Shop", "https://shop.example", "ann", "a3"});
+    fixture::WriteBytes(scene.Program() / kStoreFileName, changed.StoreBytes());
+
+    BackupForm* form = Restore(scene, main);
+    QVERIFY(form);
+    CopyFrom(scene, form, location);
+    QCOMPARE(scene.Test.Boxes.Texts().last(), QStringLiteral("Database Restore Complete!"));
+    QVERIFY(HoldsBook(scene.Program(), original));
+
+    QVERIFY(LogIn(main, "alpha pass"));
+    QCOMPARE(ListNames(main), NamesOf(original));
+}
+
+void BackupCommandsTest::restoredBookOpensWithItsOwnPassword() {
+    Scene scene;
+    const fs::path location = scene.MakeFolder("Other book");
+    BookA().WriteTo(scene.Program());
+    BookB().WriteTo(location);
+    MainScreen* main = StartMain(scene);
+    BackupForm* form = Restore(scene, main);
+    // A login while the window is open brings back the book about to be replaced.
+    QVERIFY(LogIn(main, "alpha pass"));
+
+    CopyFrom(scene, form, location);
+    QCOMPARE(scene.Test.Boxes.Texts().last(), QStringLiteral("Database Restore Complete!"));
+
+    // That list belongs to the replaced book: it must not be saved over the
+    // restored one.
+    scene.Test.Boxes.Queue(MsgAnswer::Ok);
+    QVERIFY(!main->SaveDatabase());
+    QVERIFY(HoldsBook(scene.Program(), BookB()));
+
+    main->LogoutApp->trigger();
+    scene.Test.Boxes.Clear();
+    scene.Test.Boxes.Queue(MsgAnswer::Ok);
+    QVERIFY(!LogIn(main, "alpha pass"));
+    QCOMPARE(scene.Test.Boxes.Texts(), QStringList{"ERROR: Password Not Matched!"});
+    QVERIFY(LogIn(main, "bravo pass"));
+    QCOMPARE(ListNames(main), NamesOf(BookB()));
+    QCOMPARE(scene.Test.Boxes.Unexpected(), 0);
+}
+
+QTEST_MAIN(BackupCommandsTest)
+#include "backup_commands_test.moc"

@@ -1,0 +1,414 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+
+#include "backup/backup_form.h"
+#include "store/file_access.h"
+#include "tests/backup/backup_books.h"
+#include "tests/backup/backup_scene.h"
+#include "ui/ansi_text.h"
+#include "ui/drive_list.h"
+#include "ui/folder_list.h"
+
+using namespace lockmere;
+using namespace lockmere::testing;
+namespace fs = std::filesystem;
+
+Q_DECLARE_METATYPE(lockmere::MsgIcon)
+
+namespace {
+
+BackupForm* Open(Scene& scene, bool backup) {
+    scene.Test.Ctx.State.BackupMode = backup;
+    BackupForm* form = scene.Test.Ctx.Windows.Open<BackupForm>(scene.Test.Ctx);
+    form->ShowModeless();
+    return form;
+}
+
+void WriteLocationFile(const Scene& scene, const std::string& bytes) {
+    fixture::WriteBytes(scene.Program() / kBackupLocationFileName, bytes);
+}
+
+std::string LocationFile(const Scene& scene) {
+    const fs::path file = scene.Program() / kBackupLocationFileName;
+    return fs::exists(file) ? fixture::ReadBytes(file) : "-";
+}
+
+bool HoldsBook(const fs::path& folder, const Book& book) {
+    return fs::exists(folder / kKeyFileName) && fs::exists(folder / kStoreFileName) &&
+           fixture::ReadBytes(folder / kKeyFileName) == book.KeyBytes() &&
+           fixture::ReadBytes(folder / kStoreFileName) == book.StoreBytes();
+}
+
+bool Empty(const fs::path& folder) { return fs::is_empty(folder); }
+
+const QString kPermissionDenied = QStringLiteral("Error: Could not access folder. Permission Denied!");
+const QString kSameFolder =
+    QStringLiteral("Error: The source destination and write destinations cannot be the same!");
+
+}  // namespace
+
+class BackupFormTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void layout_data();
+    void layout();
+    void savedLocationAtLoad_data();
+    void savedLocationAtLoad();
+    void saveBackupLocation_data();
+    void saveBackupLocation();
+    void copyClosesBeforeConfirming_data();
+    void copyClosesBeforeConfirming();
+    void sameFolderTouchesNothing_data();
+    void sameFolderTouchesNothing();
+    void savedLocationUsedUntilFolderChanges_data();
+    void savedLocationUsedUntilFolderChanges();
+    void failedCopyKeepsWindowOpen_data();
+    void failedCopyKeepsWindowOpen();
+    void driveChange();
+    void driveNotReadyFallsBackToRoot();
+};
+
+void BackupFormTest::layout_data() {
+    QTest::addColumn<bool>("backup");
+    QTest::addColumn<QStringList>("captions");  // Label1, Label2, Command1
+
+    QTest::newRow("backup") << true
+                            << QStringList{"Please Select Backup Location", "Selected Backup Location",
+                                           "Backup Databases"};
+    QTest::newRow("restore") << false
+                             << QStringList{"Please Select Restore Location",
+                                            "Selected Restore Location", "Restore Databases"};
+}
+
+void BackupFormTest::layout() {
+    QFETCH(bool, backup);
+    QFETCH(QStringList, captions);
+    Scene scene;
+    BackupForm* form = Open(scene, backup);
+    QVERIFY(QTest::qWaitForWindowActive(form));
+
+    QCOMPARE(form->windowTitle(), QStringLiteral(" Backup Database"));
+    QCOMPARE(form->WidthTwips(), 6825);
+    QCOMPARE(form->HeightTwips(), 5340);
+    QCOMPARE(form->x(), TwipsToPixels((ScreenWidthTwips() - 6825) / 2));
+    QCOMPARE(form->y(), TwipsToPixels((ScreenHeightTwips() - 5340) / 2));
+    QVERIFY(!(form->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QVERIFY(!form->isModal());
+
+    QCOMPARE(form->Label1->text(), captions[0]);
+    QCOMPARE(form->Label2->text(), captions[1]);
+    QCOMPARE(form->Command1->text(), captions[2]);
+    QCOMPARE(form->Command1->accessibleName(), captions[2]);
+    QCOMPARE(form->SaveBackupLocation->text(), QStringLiteral("Save Backup Location"));
+    QCOMPARE(form->SaveBackupLocation->isEnabled(), backup);
+    QCOMPARE(form->Check3->text(), QStringLiteral("Enable Local Folder Creation"));
+    QVERIFY(!form->Check3->isChecked());
+
+    const struct {
+        QWidget* control;
+        QRect twips;
+        bool bold;
+    } controls[] = {
+        {form->Label1, {195, 300, 3675, 330}, true},
+        {form->Dir1, {330, 1215, 5910, 1890}, false},
+        {form->Command1, {3945, 4200, 2370, 345}, true},
+        {form->Drive1, {330, 810, 2970, 315}, false},
+        {form->Label2, {3450, 3225, 2790, 315}, true},
+        {form->Label3, {330, 3525, 5910, 450}, false},
+        {form->SaveBackupLocation, {330, 4200, 2970, 345}, true},
+        {form->Check3, {3345, 645, 2955, 705}, false},
+    };
+    for (const auto& c : controls) {
+        const QRect& t = c.twips;
+        QCOMPARE(c.control->geometry(), TwipsRect(t.x(), t.y(), t.width(), t.height()));
+        if (c.control != form->Dir1 && c.control != form->Drive1) {
+            QCOMPARE(c.control->font().family(), QStringLiteral("MS Sans Serif"));
+            QCOMPARE(c.control->font().pointSizeF(), 9.75);
+            QCOMPARE(c.control->font().bold(), c.bold);
+        }
+    }
+    QVERIFY(!form->Dir1->accessibleName().isEmpty());
+    QVERIFY(!form->Drive1->accessibleName().isEmpty());
+
+    // The keyboard reaches every control in tab order.
+    QList<QWidget*> order{form->Dir1, form->Command1, form->Drive1};
+    if (backup) order << form->SaveBackupLocation;
+    order << form->Check3 << form->Dir1;
+    form->Dir1->setFocus();
+    for (int i = 1; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), order[i]);
+    }
+    QCOMPARE(scene.Test.Boxes.Boxes().size(), 0u);
+}
+
+void BackupFormTest::savedLocationAtLoad_data() {
+    QTest::addColumn<bool>("backup");
+    QTest::addColumn<QByteArray>("file");  // "-" for no file
+    QTest::addColumn<QString>("shown");    // "<work>" for the folder list's folder
+
+    QTest::newRow("no file") << true << QByteArray("-") << "<work>";
+    QTest::newRow("one line") << true << QByteArray("/mnt/safe\r\n") << "/mnt/safe";
+    QTest::newRow("several lines") << true << QByteArray("/first\r\n/second\r\n") << "/first";
+    QTest::newRow("line without line end") << true << QByteArray("/bare") << "/bare";
+    QTest::newRow("empty first line") << true << QByteArray("\r\n/second\r\n") << "";
+    QTest::newRow("no line at all") << true << QByteArray("") << "";
+    QTest::newRow("restore mode loads it too") << false << QByteArray("/mnt/safe\r\n")
+                                               << "/mnt/safe";
+    QTest::newRow("Windows-1252 characters") << true << QByteArray("/caf\xe9 \x80\r\n")
+                                             << QString::fromUtf8("/café €");
+}
+
+void BackupFormTest::savedLocationAtLoad() {
+    QFETCH(bool, backup);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, shown);
+    Scene scene;
+    if (file != "-") WriteLocationFile(scene, file.toStdString());
+    if (shown == "<work>") shown = QDir::cleanPath(Q(scene.Work.Path()));
+
+    BackupForm* form = Open(scene, backup);
+
+    QCOMPARE(form->Label3->text(), shown);
+    const QByteArray firstLine = file == "-" ? QByteArray() : file.split('\r').first();
+    QCOMPARE(scene.Test.Ctx.State.BackupPath, firstLine.toStdString());
+    QCOMPARE(form->Dir1->Path(), QDir::cleanPath(Q(scene.Work.Path())));
+    if (file != "-") QCOMPARE(LocationFile(scene), file.toStdString());
+    QCOMPARE(scene.Test.Boxes.Boxes().size(), 0u);
+}
+
+void BackupFormTest::saveBackupLocation_data() {
+    QTest::addColumn<QByteArray>("before");  // the location file at load; "-" for none
+    QTest::addColumn<QString>("open");       // sub-folder opened in the folder list, or empty
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<MsgIcon>("icon");
+    QTest::addColumn<bool>("written");
+
+    const QString saved = QStringLiteral("Backup Location Saved!");
+    QTest::newRow("folder list's folder") << QByteArray("-") << "" << saved
+                                          << MsgIcon::Information << true;
+    QTest::newRow("replaces several lines") << QByteArray("/old\r\n/older\r\n") << "Backups 2"
+                                            << saved << MsgIcon::Information << true;
+    QTest::newRow("saved location kept as loaded")
+        << QByteArray("/caf\xe9/safe\r\n/x\r\n") << "" << saved << MsgIcon::Information << true;
+    QTest::newRow("nothing selected") << QByteArray("\r\n/second\r\n") << ""
+                                      << "Destination Path not selected!" << MsgIcon::Information
+                                      << false;
+    QTest::newRow("name outside the code page")
+        << QByteArray("/old\r\n") << QString::fromUtf8("Ελλάδα")
+        << "Error: This location's name cannot be saved in the location file!"
+        << MsgIcon::Critical << false;
+}
+
+void BackupFormTest::saveBackupLocation() {
+    QFETCH(QByteArray, before);
+    QFETCH(QString, open);
+    QFETCH(QString, message);
+    QFETCH(MsgIcon, icon);
+    QFETCH(bool, written);
+    Scene scene;
+    if (before != "-") WriteLocationFile(scene, before.toStdString());
+    BackupForm* form = Open(scene, true);
+    if (!open.isEmpty()) {
+        const fs::path folder = scene.Work.Path() / open.toStdU16String();
+        fs::create_directory(folder);
+        QCOMPARE(form->Dir1->SetPath(Q(folder)), failure::kNone);
+    }
+    const QString shown = form->Label3->text();
+    scene.Test.Boxes.Queue(MsgAnswer::Ok);
+
+    QTest::mouseClick(form->SaveBackupLocation, Qt::LeftButton);
+
+    QVERIFY(OnlyBoxes(scene.Test.Boxes, {message}, icon));
+    QCOMPARE(LocationFile(scene), written ? *ToAnsi(shown) + "\r\n" : before.toStdString());
+    QVERIFY(form->isVisible());
+}
+
+void BackupFormTest::copyClosesBeforeConfirming_data() {
+    QTest::addColumn<bool>("backup");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("backup") << true << "Backup Complete!";
+    QTest::newRow("restore") << false << "Database Restore Complete!";
+}
+
+void BackupFormTest::copyClosesBeforeConfirming() {
+    QFETCH(bool, backup);
+    QFETCH(QString, message);
+    Scene scene;
+    const fs::path location = scene.MakeFolder("Backups");
+    const Book book = BookA();
+    book.WriteTo(backup ? scene.Program() : location);
+    BookB().WriteTo(backup ? location : scene.Program());
+    QPointer<BackupForm> form = Open(scene, backup);
+    form->Dir1->SetPath(Q(location));
+    bool closedFirst = false;
+    scene.Test.Boxes.OnShow = [&](const RecordedBox&) {
+        closedFirst = !form || (form->IsUnloaded() && !form->isVisible());
+    };
+    scene.Test.Boxes.Queue(MsgAnswer::Ok);
+
+    QTest::mouseClick(form->Command1, Qt::LeftButton);
+
+    QVERIFY(OnlyBoxes(scene.Test.Boxes, {message}, MsgIcon::Information));
+    QVERIFY(closedFirst);
+    QVERIFY(HoldsBook(scene.Program(), book));
+    QVERIFY(HoldsBook(location, book));
+    QVERIFY(!scene.Test.Ctx.Windows.Find<BackupForm>());
+}
+
+void BackupFormTest::sameFolderTouchesNothing_data() {
+    QTest::addColumn<bool>("backup");
+    QTest::newRow("backup") << true;
+    QTest::newRow("restore") << false;
+}
+
+void BackupFormTest::sameFolderTouchesNothing() {
+    QFETCH(bool, backup);
+    Scene scene;
+    BookA().WriteTo(scene.Program());
+    QDir::setCurrent(Q(scene.Program()));
+    BackupForm* form = Open(scene, backup);
+    QCOMPARE(form->Dir1->Path(), QDir::cleanPath(Q(scene.Program())));
+    scene.Test.Boxes.Queue(MsgAnswer::Ok);
+
+    QTest::mouseClick(form->Command1, Qt::LeftButton);
+
+    QVERIFY(OnlyBoxes(scene.Test.Boxes, {kSameFolder}, MsgIcon::Critical));
+    QVERIFY(form->isVisible());
+    QVERIFY(HoldsBook(scene.Program(), BookA()));
+    QCOMPARE(std::distance(fs::directory_iterator(scene.Program()), fs::directory_iterator()), 2);
+}
+
+void BackupFormTest::savedLocationUsedUntilFolderChanges_data() {
+    QTest::addColumn<QString>("moves");  // folders opened before the copy: "" or "other,..."
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("copiedTo");  // "saved", "other" or "" for nowhere
+
+    QTest::newRow("folder list untouched") << "" << "Backup Complete!" << "saved";
+    QTest::newRow("another folder opened") << "other" << "Backup Complete!" << "other";
+    QTest::newRow("the start folder opened again")
+        << "other,start" << kSameFolder << "";
+}
+
+void BackupFormTest::savedLocationUsedUntilFolderChanges() {
+    QFETCH(QString, moves);
+    QFETCH(QString, message);
+    QFETCH(QString, copiedTo);
+    Scene scene;
+    const fs::path saved = scene.MakeFolder("saved");
+    const fs::path other = scene.MakeFolder("other");
+    BookA().WriteTo(scene.Program());
+    WriteLocationFile(scene, saved.string() + "\r\n");
+    // The folder list starts at the program folder, which the saved location
+    // lets the copy ignore.
+    QDir::setCurrent(Q(scene.Program()));
+    BackupForm* form = Open(scene, true);
+    for (const QString& move : moves.split(',', Qt::SkipEmptyParts))
+        form->Dir1->SetPath(move == "start" ? Q(scene.Program()) : Q(other));
+    scene.Test.Boxes.Queue(MsgAnswer::Ok);
+
+    QTest::mouseClick(form->Command1, Qt::LeftButton);
+
+    QVERIFY(OnlyBoxes(scene.Test.Boxes, {message},
+                      copiedTo.isEmpty() ? MsgIcon::Critical : MsgIcon::Information));
+    QCOMPARE(HoldsBook(saved, BookA()), copiedTo == "saved");
+    QCOMPARE(HoldsBook(other, BookA()), copiedTo == "other");
+    QCOMPARE(Empty(saved), copiedTo != "saved");
+    QCOMPARE(Empty(other), copiedTo != "other");
+}
+
+void BackupFormTest::failedCopyKeepsWindowOpen_data() {
+    QTest::addColumn<QString>("problem");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("record store missing in the program folder") << "no store" << "53";
+    QTest::newRow("a folder stands where the key file must go") << "blocked" << kPermissionDenied;
+    QTest::newRow("saved location that is no folder") << "missing" << "76";
+    QTest::newRow("saved location is the program folder") << "program" << kPermissionDenied;
+}
+
+void BackupFormTest::failedCopyKeepsWindowOpen() {
+    QFETCH(QString, problem);
+    QFETCH(QString, message);
+    Scene scene;
+    const fs::path location = scene.MakeFolder("Backups");
+    const Book book = BookA();
+    book.WriteTo(scene.Program());
+    if (problem == "no store") fs::remove(scene.Program() / kStoreFileName);
+    if (problem == "blocked") fs::create_directory(location / kKeyFileName);
+    if (problem == "missing") WriteLocationFile(scene, (scene.Work.Path() / "gone").string());
+    if (problem == "program") WriteLocationFile(scene, scene.Program().string());
+    BackupForm* form = Open(scene, true);
+    if (problem == "no store" || problem == "blocked") form->Dir1->SetPath(Q(location));
+    const QString shownBefore = form->Label3->text();
+    scene.Test.Boxes.Queue(MsgAnswer::Ok);
+
+    QTest::mouseClick(form->Command1, Qt::LeftButton);
+
+    QVERIFY(OnlyBoxes(scene.Test.Boxes, {message}, MsgIcon::Critical));
+    QVERIFY(form->isVisible());
+    QCOMPARE(form->Label3->text(), shownBefore);
+    QCOMPARE(fixture::ReadBytes(scene.Program() / kKeyFileName), book.KeyBytes());
+    if (problem == "no store") {
+        // The key file went first and stays copied.
+        QCOMPARE(fixture::ReadBytes(location / kKeyFileName), book.KeyBytes());
+        QVERIFY(!fs::exists(location / kStoreFileName));
+        // Once the cause is gone, the same window finishes the job.
+        book.WriteTo(scene.Program());
+        scene.Test.Boxes.Queue(MsgAnswer::Ok);
+        QTest::mouseClick(form->Command1, Qt::LeftButton);
+        QCOMPARE(scene.Test.Boxes.Texts().last(), QStringLiteral("Backup Complete!"));
+        QVERIFY(HoldsBook(location, book));
+    } else {
+        QVERIFY(HoldsBook(scene.Program(), book));
+    }
+    if (problem == "blocked") QVERIFY(fs::is_empty(location / kKeyFileName));
+}
+
+void BackupFormTest::driveChange() {
+    Scene scene;
+    const fs::path mount = scene.MakeFolder("usb");
+    scene.Test.DriveVolumes.Points = {"/", Q(mount)};
+    WriteLocationFile(scene, "/mnt/safe\r\n");
+    BackupForm* form = Open(scene, true);
+    QCOMPARE(scene.Test.Ctx.State.BackupPath, std::string("/mnt/safe"));
+
+    form->Drive1->setFocus();
+    QTest::keyClick(form->Drive1, Qt::Key_Down);
+
+    QCOMPARE(form->Drive1->Drive(), Q(mount));
+    QCOMPARE(form->Dir1->Path(), Q(mount));
+    QCOMPARE(form->Label3->text(), Q(mount));
+    QCOMPARE(scene.Test.Ctx.State.BackupPath, std::string());
+    QCOMPARE(scene.Test.Boxes.Boxes().size(), 0u);
+}
+
+void BackupFormTest::driveNotReadyFallsBackToRoot() {
+    Scene scene;
+    const QString gone = Q(scene.Work.Path() / "unplugged");
+    scene.Test.DriveVolumes.Points = {"/", gone};
+    WriteLocationFile(scene, "/mnt/safe\r\n");
+    BackupForm* form = Open(scene, true);
+    QStringList atMessage;
+    scene.Test.Boxes.OnShow = [&](const RecordedBox&) {
+        atMessage = {form->Drive1->Drive(), form->Dir1->Path(), form->Label3->text(),
+                     QString::fromStdString(scene.Test.Ctx.State.BackupPath)};
+    };
+    scene.Test.Boxes.Queue(MsgAnswer::Ok);
+
+    form->Drive1->setCurrentIndex(form->Drive1->findText(gone));
+
+    QVERIFY(OnlyBoxes(scene.Test.Boxes, {"Error: Drive not ready or missing disk!"},
+                      MsgIcon::Critical));
+    // The reset to the root happened before the message, through both lists.
+    QCOMPARE(atMessage, (QStringList{"/", "/", "/", ""}));
+}
+
+QTEST_MAIN(BackupFormTest)
+#include "backup_form_test.moc"

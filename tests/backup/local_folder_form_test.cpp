@@ -1,0 +1,214 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTest>
+#include <filesystem>
+
+#include "backup/backup_form.h"
+#include "backup/local_folder_form.h"
+#include "records/record_line.h"
+#include "tests/backup/backup_scene.h"
+#include "ui/folder_list.h"
+
+using namespace lockmere;
+using namespace lockmere::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+BackupForm* OpenBackupForm(Scene& scene) {
+    scene.Test.Ctx.State.BackupMode = true;
+    BackupForm* form = scene.Test.Ctx.Windows.Open<BackupForm>(scene.Test.Ctx);
+    form->ShowModeless();
+    return form;
+}
+
+bool Listed(FolderList* list, const QString& name) {
+    return !list->findItems(name, Qt::MatchExactly | Qt::MatchRecursive).isEmpty();
+}
+
+std::vector<std::string> Folders(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+class LocalFolderFormTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void layout();
+    void enterDoesNotPressOk();
+    void createsFolder_data();
+    void createsFolder();
+    void untickingAsksNothing();
+    void refusesNameOutsideTheCodePage();
+};
+
+void LocalFolderFormTest::layout() {
+    Scene scene;
+    BackupForm* backup = OpenBackupForm(scene);
+    scene.Test.WhenModal<LocalFolderForm>([&](LocalFolderForm* form) {
+        // A failed check returns early; the window must close all the same.
+        const auto closer = qScopeGuard([form] { form->close(); });
+        QCOMPARE(form->windowTitle(), QStringLiteral(" Create Local Folder"));
+        QCOMPARE(form->WidthTwips(), 5040);
+        QCOMPARE(form->HeightTwips(), 1665);
+        QCOMPARE(form->x(), TwipsToPixels((ScreenWidthTwips() - 5040) / 2));
+        QCOMPARE(form->y(), TwipsToPixels((ScreenHeightTwips() - 1665) / 2 - 1000));
+        QVERIFY(!(form->windowFlags() &
+                  (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QCOMPARE(form->Label1->text(), QStringLiteral("Enter Folder Name"));
+        QCOMPARE(form->Label1->geometry(), TwipsRect(240, 165, 2370, 255));
+        QCOMPARE(form->Text1->geometry(), TwipsRect(195, 420, 3465, 480));
+        QCOMPARE(form->Command1->geometry(), TwipsRect(3900, 465, 630, 375));
+        QCOMPARE(form->Text1->text(), QString());
+        QCOMPARE(form->Text1->maxLength(), 32767);
+        QCOMPARE(form->Text1->font().family(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(form->Text1->font().pointSizeF(), 9.75);
+        QCOMPARE(form->Command1->text(), QStringLiteral("OK"));
+        QVERIFY(form->Command1->font().bold());
+        QVERIFY(!form->Command1->isDefault());
+        QVERIFY(!form->Text1->accessibleName().isEmpty());
+    });
+    backup->Check3->setChecked(true);
+    QVERIFY(!scene.Test.Ctx.Windows.Find<LocalFolderForm>());
+}
+
+void LocalFolderFormTest::enterDoesNotPressOk() {
+    Scene scene;
+    BackupForm* backup = OpenBackupForm(scene);
+    bool stillOpen = false;
+    scene.Test.WhenModal<LocalFolderForm>([&](LocalFolderForm* form) {
+        form->Text1->setFocus();
+        QTest::keyClicks(form->Text1, "Fresh");
+        QTest::keyClick(form->Text1, Qt::Key_Return);
+        QTest::keyClick(form->Text1, Qt::Key_Enter);
+        stillOpen = form->isVisible() && scene.Test.Ctx.State.NewFolderName.empty();
+        // The button is reached with Tab and pressed with Enter.
+        QTest::keyClick(form->Text1, Qt::Key_Tab);
+        if (QApplication::focusWidget() != form->Command1) form->close();
+        QTest::keyClick(form->Command1, Qt::Key_Return);
+    });
+    backup->Check3->setChecked(true);
+    QVERIFY(stillOpen);
+    QVERIFY(fs::is_directory(scene.Work.Path() / "Fresh"));
+}
+
+void LocalFolderFormTest::createsFolder_data() {
+    QTest::addColumn<QString>("typed");  // "<close>" closes the window with its close box
+    QTest::addColumn<QString>("created");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("tickedAfter");
+
+    QTest::newRow("plain name") << "Backups" << "Backups" << "" << false;
+    QTest::newRow("spaces around and inside") << "  My Backups 2  " << "My Backups 2" << "" << false;
+    QTest::newRow("existing name") << "Existing" << "" << "Error: the folder already exists!"
+                                   << false;
+    QTest::newRow("existing name with spaces around") << " Existing " << ""
+                                                      << "Error: the folder already exists!"
+                                                      << false;
+    QTest::newRow("missing intermediate folder") << "nowhere/deeper" << "" << "76" << false;
+    QTest::newRow("empty name") << "" << "" << "" << true;
+    QTest::newRow("spaces only") << "   " << "" << "" << true;
+    QTest::newRow("closed with the close box") << "<close>" << "" << "" << true;
+}
+
+void LocalFolderFormTest::createsFolder() {
+    QFETCH(QString, typed);
+    QFETCH(QString, created);
+    QFETCH(QString, message);
+    QFETCH(bool, tickedAfter);
+    Scene scene;
+    const fs::path start = scene.MakeFolder("Start");
+    fs::create_directory(start / "Existing");
+    QDir::setCurrent(Q(start));
+    BackupForm* backup = OpenBackupForm(scene);
+    scene.Test.Ctx.State.BackupPath = "/mnt/saved";
+    const QString shown = backup->Label3->text();
+    bool untickedAndListedFirst = false;
+    scene.Test.Boxes.OnShow = [&](const RecordedBox&) {
+        untickedAndListedFirst = !backup->Check3->isChecked();
+    };
+    if (!message.isEmpty()) scene.Test.Boxes.Queue(MsgAnswer::Ok);
+
+    scene.Test.WhenModal<LocalFolderForm>([&](LocalFolderForm* form) {
+        if (typed == "<close>") {
+            QTest::keyClicks(form->Text1, "Unwanted");
+            form->close();
+            return;
+        }
+        QTest::keyClicks(form->Text1, typed);
+        QTest::mouseClick(form->Command1, Qt::LeftButton);
+    });
+    backup->Check3->setFocus();
+    QTest::keyClick(backup->Check3, Qt::Key_Space);
+
+    QVERIFY(!scene.Test.Ctx.Windows.Find<LocalFolderForm>());
+    QCOMPARE(backup->Check3->isChecked(), tickedAfter);
+    std::vector<std::string> expected{"Existing"};
+    if (!created.isEmpty()) expected.push_back(created.toStdString());
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(Folders(start), expected);
+    if (!created.isEmpty()) QVERIFY(Listed(backup->Dir1, created));
+    if (message.isEmpty()) {
+        QCOMPARE(scene.Test.Boxes.Boxes().size(), 0u);
+    } else {
+        QVERIFY(OnlyBoxes(scene.Test.Boxes, {message}, MsgIcon::Critical));
+        QVERIFY(untickedAndListedFirst);
+    }
+    // Creating a folder chooses nothing: the location stays as it was.
+    QCOMPARE(backup->Dir1->Path(), Q(start));
+    QCOMPARE(backup->Label3->text(), shown);
+    QCOMPARE(scene.Test.Ctx.State.BackupPath, std::string("/mnt/saved"));
+    const std::string handedBack = typed == "<close>" ? "" : TrimSpaces(typed.toStdString());
+    QCOMPARE(scene.Test.Ctx.State.NewFolderName, handedBack);
+}
+
+void LocalFolderFormTest::untickingAsksNothing() {
+    Scene scene;
+    BackupForm* backup = OpenBackupForm(scene);
+    scene.Test.WhenModal<LocalFolderForm>([](LocalFolderForm* form) { form->close(); });
+    backup->Check3->setChecked(true);
+    QVERIFY(backup->Check3->isChecked());
+    // A second tick after unticking asks again, with an empty box.
+    backup->Check3->setChecked(false);
+    QString textAtOpen = "not asked";
+    scene.Test.WhenModal<LocalFolderForm>([&](LocalFolderForm* form) {
+        textAtOpen = form->Text1->text();
+        form->close();
+    });
+    backup->Check3->setChecked(true);
+    QCOMPARE(textAtOpen, QString());
+    QCOMPARE(scene.Test.Boxes.Boxes().size(), 0u);
+}
+
+void LocalFolderFormTest::refusesNameOutsideTheCodePage() {
+    Scene scene;
+    BackupForm* backup = OpenBackupForm(scene);
+    bool stayedOpen = false;
+    scene.Test.Boxes.Queue(MsgAnswer::Ok);
+    scene.Test.WhenModal<LocalFolderForm>([&](LocalFolderForm* form) {
+        form->Text1->setText(QString::fromUtf8("Ελλάδα"));
+        QTest::mouseClick(form->Command1, Qt::LeftButton);
+        stayedOpen = form->isVisible();
+        form->close();
+    });
+    backup->Check3->setChecked(true);
+
+    QVERIFY(stayedOpen);
+    QVERIFY(OnlyBoxes(scene.Test.Boxes,
+                      {"Error: The folder name holds a character that cannot be used!"},
+                      MsgIcon::Critical));
+    QVERIFY(fs::is_empty(scene.Work.Path()));
+    QVERIFY(backup->Check3->isChecked());
+}
+
+QTEST_MAIN(LocalFolderFormTest)
+#include "local_folder_form_test.moc"

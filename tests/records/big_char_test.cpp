@@ -1,0 +1,254 @@
+// The viewer: layout, what its load shows and puts on the clipboard, the
+// copy buttons and the address handed to the desktop.
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/main_screen.h"
+#include "records/big_char.h"
+#include "tests/support/book_fixture.h"
+#include "tests/support/test_context.h"
+
+using namespace lockmere;
+using namespace lockmere::testing;
+
+namespace {
+
+const QByteArray kRecord = "Bank\thttps://bank.example/login\tjo.doe\tpw-1";
+
+BigChar* OpenViewer(TestContext& tc, const QByteArray& line) {
+    tc.Ctx.State.SelectedRecord = line.toStdString();
+    BigChar* w = tc.Ctx.Windows.Open<BigChar>(tc.Ctx);
+    w->ShowModeless();
+    return w;
+}
+
+}  // namespace
+
+class BigCharTest : public QObject {
+    Q_OBJECT
+private slots:
+    void layout_data();
+    void layout();
+    void window();
+    void tabOrder();
+    void load_data();
+    void load();
+    void placement_data();
+    void placement();
+    void copyButtons_data();
+    void copyButtons();
+    void copyAndMinimize();
+    void launchOncePerOpening();
+};
+
+void BigCharTest::layout_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QRect>("twips");
+    QTest::addColumn<QString>("caption");  // of labels and buttons
+    QTest::addColumn<double>("points");
+    QTest::addColumn<bool>("bold");
+    QTest::newRow("Label3") << "Label3" << QRect(210, 300, 2385, 255) << "Application URL" << 9.75
+                            << true;
+    QTest::newRow("Text3") << "Text3" << QRect(2520, 255, 7260, 375) << "" << 9.75 << true;
+    QTest::newRow("LaunchB") << "LaunchB" << QRect(9890, 480, 1185, 630) << "Launch Browser"
+                             << 9.75 << true;
+    QTest::newRow("Label1") << "Label1" << QRect(195, 720, 1860, 255) << "User Name" << 9.75
+                            << true;
+    QTest::newRow("CT1") << "CT1" << QRect(2220, 735, 690, 270) << "Copy" << 9.75 << false;
+    QTest::newRow("Label2") << "Label2" << QRect(5340, 720, 1800, 315) << "Password" << 9.75
+                            << true;
+    QTest::newRow("CT2") << "CT2" << QRect(6590, 735, 690, 270) << "Copy" << 9.75 << false;
+    QTest::newRow("CT3") << "CT3" << QRect(7380, 735, 2310, 270) << "Copy and Minimize" << 9.75
+                         << false;
+    QTest::newRow("Text1") << "Text1" << QRect(120, 1050, 4500, 375) << "" << 12.0 << true;
+    QTest::newRow("Text2") << "Text2" << QRect(5310, 1050, 4440, 375) << "" << 12.0 << true;
+}
+
+void BigCharTest::layout() {
+    QFETCH(QString, control);
+    QFETCH(QRect, twips);
+    QFETCH(QString, caption);
+    QFETCH(double, points);
+    QFETCH(bool, bold);
+    TestContext tc;
+    BigChar* w = OpenViewer(tc, kRecord);
+    const std::map<QString, QWidget*> controls{
+        {"Label1", w->Label1}, {"Label2", w->Label2}, {"Label3", w->Label3}, {"Text1", w->Text1},
+        {"Text2", w->Text2},   {"Text3", w->Text3},   {"CT1", w->CT1},       {"CT2", w->CT2},
+        {"CT3", w->CT3},       {"LaunchB", w->LaunchB}};
+    QWidget* widget = controls.at(control);
+
+    QCOMPARE(widget->geometry(),
+             TwipsRect(twips.left(), twips.top(), twips.width(), twips.height()));
+    QCOMPARE(widget->font().family(), QStringLiteral("Courier"));
+    QCOMPARE(widget->font().pointSizeF(), points);
+    QCOMPARE(widget->font().bold(), bold);
+    if (auto* label = qobject_cast<QLabel*>(widget)) QCOMPARE(label->text(), caption);
+    if (auto* button = qobject_cast<QPushButton*>(widget)) QCOMPARE(button->text(), caption);
+    if (auto* box = qobject_cast<QLineEdit*>(widget)) {
+        QCOMPARE(box->palette().color(QPalette::Base),
+                 QApplication::palette().color(QPalette::ToolTipBase));
+        QCOMPARE(box->echoMode(), QLineEdit::Normal);  // the password in clear
+        QVERIFY(!box->isReadOnly());
+    }
+}
+
+void BigCharTest::window() {
+    TestContext tc;
+    BigChar* w = tc.Ctx.Windows.Open<BigChar>(tc.Ctx);
+    QCOMPARE(w->windowTitle(), QStringLiteral(" Lockmere"));
+    QCOMPARE(w->font().family(), QStringLiteral("Courier"));
+    QCOMPARE(w->font().pointSizeF(), 12.0);
+    QVERIFY(w->font().bold());
+    w->ShowModeless();
+    QCOMPARE(w->WidthTwips(), 11280);
+    QCOMPARE(w->HeightTwips(), 1650);
+}
+
+void BigCharTest::tabOrder() {
+    TestContext tc;
+    BigChar* w = OpenViewer(tc, kRecord);
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    const QList<QWidget*> order{w->Text1, w->Text2, w->CT1, w->CT2, w->Text3, w->LaunchB,
+                                w->CT3,   w->Text1};
+    QCOMPARE(QApplication::focusWidget(), order.first());
+    for (int i = 1; i < order.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), order[i]);
+    }
+}
+
+void BigCharTest::load_data() {
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("boxes");  // Text3 (URL), Text1 (user), Text2 (password)
+    QTest::addColumn<bool>("launch");
+    QTest::newRow("record") << kRecord << "Bank"
+                            << QStringList{"https://bank.example/login", "jo.doe", "pw-1"} << true;
+    QTest::newRow("N/A") << QByteArray("Mail\tN/A\tme\tp") << "Mail" << QStringList{"N/A", "me", "p"}
+                         << false;
+    QTest::newRow("n/a") << QByteArray("Mail\tn/a\tme\tp") << "Mail" << QStringList{"n/a", "me", "p"}
+                         << false;
+    QTest::newRow("N/a") << QByteArray("Mail\tN/a\tme\tp") << "Mail" << QStringList{"N/a", "me", "p"}
+                         << false;
+    QTest::newRow("space before N/A") << QByteArray("Mail\t N/A\tme\tp") << "Mail"
+                                      << QStringList{" N/A", "me", "p"} << true;
+    QTest::newRow("NA") << QByteArray("Mail\tNA\tme\tp") << "Mail" << QStringList{"NA", "me", "p"}
+                        << true;
+    QTest::newRow("no tab") << QByteArray("just one text") << " Lockmere"
+                            << QStringList{"", "", "just one text"} << true;
+    QTest::newRow("empty line") << QByteArray() << " Lockmere" << QStringList{"", "", ""} << true;
+    QTest::newRow("five tabs") << QByteArray("a\tb\tc\td\te\tf") << "a"
+                               << QStringList{"b", "c", "f"} << true;
+    QTest::newRow("one tab") << QByteArray("Name\tpass") << "Name" << QStringList{"", "", "pass"}
+                             << true;
+    QTest::newRow("Windows-1252 characters from the store")
+        << QByteArray("Caf\xe9\thttp://x\tJos\xe9\t\x80\xff") << QString::fromUtf8("Caf\u00e9")
+        << QStringList{"http://x", QString::fromUtf8("Jos\u00e9"), QString::fromUtf8("\u20ac\u00ff")}
+        << true;
+}
+
+void BigCharTest::load() {
+    QFETCH(QByteArray, line);
+    QFETCH(QString, caption);
+    QFETCH(QStringList, boxes);
+    QFETCH(bool, launch);
+    TestContext tc;
+    BigChar* w = OpenViewer(tc, line);
+
+    QCOMPARE(w->windowTitle(), caption);
+    QCOMPARE((QStringList{w->Text3->text(), w->Text1->text(), w->Text2->text()}), boxes);
+    QCOMPARE(w->LaunchB->isEnabled(), launch);
+    // The user name replaces whatever the clipboard held, even when empty.
+    QCOMPARE(tc.ClipboardService.Calls, (QStringList{"clear", "set " + boxes[1]}));
+    QVERIFY(tc.Shell.Opened.isEmpty());
+    QCOMPARE(tc.Boxes.Texts(), QStringList());
+}
+
+void BigCharTest::placement_data() {
+    QTest::addColumn<int>("horizontal");
+    QTest::addColumn<int>("vertical");
+    QTest::newRow("double-click") << 0 << 0;
+    QTest::newRow("Enter") << 700 << 700;
+    QTest::newRow("axes kept apart") << 300 << 1200;
+}
+
+void BigCharTest::placement() {
+    QFETCH(int, horizontal);
+    QFETCH(int, vertical);
+    TestContext tc;
+    tc.Ctx.State.ViewerOffset.Horizontal = static_cast<std::int16_t>(horizontal);
+    tc.Ctx.State.ViewerOffset.Vertical = static_cast<std::int16_t>(vertical);
+    BigChar* w = OpenViewer(tc, kRecord);
+    QCOMPARE(w->pos(), QPoint(TwipsToPixels(horizontal), TwipsToPixels(vertical)));
+}
+
+void BigCharTest::copyButtons_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("copied");
+    QTest::newRow("CT1 copies the user name") << "CT1" << "edited user";
+    QTest::newRow("CT2 copies the password") << "CT2" << "edited password";
+}
+
+void BigCharTest::copyButtons() {
+    QFETCH(QString, button);
+    QFETCH(QString, copied);
+    TestContext tc;
+    BigChar* w = OpenViewer(tc, kRecord);
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    // What stands in the boxes when the button is pressed is what is copied.
+    w->Text1->setText("edited user");
+    w->Text2->setText("edited password");
+    QPushButton* pressed = button == "CT1" ? w->CT1 : w->CT2;
+    QWidget* box = button == "CT1" ? w->Text1 : w->Text2;
+    tc.ClipboardService.Calls.clear();
+    QTest::mouseClick(pressed, Qt::LeftButton);
+
+    QCOMPARE(tc.ClipboardService.Calls, (QStringList{"clear", "set " + copied}));
+    QCOMPARE(QApplication::focusWidget(), box);
+    QVERIFY(w->isVisible());
+}
+
+void BigCharTest::copyAndMinimize() {
+    TestContext tc;
+    fixture::WriteBytes(tc.File("lkdb0.lkd"), fixture::KeyFileBytes(fixture::Collected(), "u", "m"));
+    MainScreen* main = tc.Ctx.Windows.Open<MainScreen>(tc.Ctx);
+    main->ShowModeless();
+    BigChar* w = OpenViewer(tc, kRecord);
+    w->Text2->setText("typed over");
+    tc.ClipboardService.Calls.clear();
+    QTest::mouseClick(w->CT3, Qt::LeftButton);
+
+    QCOMPARE(tc.ClipboardService.Calls, (QStringList{"clear", "set typed over"}));
+    QVERIFY(w->IsUnloaded());
+    QVERIFY(!w->isVisible());
+    QVERIFY(main->isMinimized());
+    QVERIFY(!tc.Ctx.Windows.Find<BigChar>());
+}
+
+void BigCharTest::launchOncePerOpening() {
+    TestContext tc;
+    BigChar* w = OpenViewer(tc, "Shop\t  https://shop.example/a b  \tkim\tpw");
+    QTest::mouseClick(w->LaunchB, Qt::LeftButton);
+    QCOMPARE(tc.Shell.Opened, QStringList{"https://shop.example/a b"});
+    QCOMPARE(tc.Ctx.State.LaunchUrl, std::string("https://shop.example/a b"));
+    QVERIFY(!w->LaunchB->isEnabled());
+    QTest::mouseClick(w->LaunchB, Qt::LeftButton);
+    QCOMPARE(tc.Shell.Opened.size(), 1);
+
+    // A new opening offers it again, with what the box holds at the click.
+    w->close();
+    QVERIFY(!tc.Ctx.Windows.Find<BigChar>());
+    w = OpenViewer(tc, "Shop\thttps://shop.example\tkim\tpw");
+    QVERIFY(w->LaunchB->isEnabled());
+    w->Text3->setText(" http://edited.example ");
+    QTest::mouseClick(w->LaunchB, Qt::LeftButton);
+    QCOMPARE(tc.Shell.Opened, (QStringList{"https://shop.example/a b", "http://edited.example"}));
+    QVERIFY(tc.ClipboardService.Calls.size() == 4);  // only the two loads
+}
+
+QTEST_MAIN(BigCharTest)
+#include "big_char_test.moc"
