@@ -28,6 +28,19 @@ public:
 }  // namespace
 
 QFont NamedFont(const QString& family, double pointSize, bool bold) {
+    // The named families are rarely installed outside Windows; without a
+    // hint the system picks a much wider face and captions get cut off.
+    // These stand-ins keep the widths the layouts were made for.
+    static const bool substituted = [] {
+        QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                                   {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                                    QStringLiteral("Nimbus Sans")});
+        QFont::insertSubstitutions(QStringLiteral("Courier"),
+                                   {QStringLiteral("Liberation Mono"), QStringLiteral("Courier New"),
+                                    QStringLiteral("Nimbus Mono PS")});
+        return true;
+    }();
+    Q_UNUSED(substituted);
     QFont font(family);
     font.setPointSizeF(pointSize);
     font.setBold(bold);
