@@ -271,8 +271,9 @@ bool MainScreen::SaveDatabase() {
         return true;
     case StoreWrite::NotAuthoritative:
         ShowError(Lines({notSaved,
-                         QStringLiteral("The database could not be read completely at login, "
-                                        "so the list does not hold all of it."),
+                         QStringLiteral("The list does not hold the whole database: it could not "
+                                        "be read completely at login, or the data files have "
+                                        "been restored since. Log in again to reload it."),
                          leftAsItWas}));
         return false;
     case StoreWrite::TooLong:

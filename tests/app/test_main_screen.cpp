@@ -626,7 +626,8 @@ void MainScreenTest::saveRefused_data() {
     QTest::addColumn<int>("cause");
     QTest::addColumn<QString>("message");
     const QString incomplete = kNotSaved +
-        "The database could not be read completely at login, so the list does not hold all of it." +
+        "The list does not hold the whole database: it could not be read completely at login, or the "
+        "data files have been restored since. Log in again to reload it." +
         kLeftAsItWas;
     QTest::newRow("after a failed decipher") << 0 << incomplete;
     QTest::newRow("after logout") << 1 << incomplete;
