@@ -222,6 +222,7 @@ void MainScreen::ShowHideToggle() {
 void MainScreen::SetToggleCaption(const QString& caption) {
     Command2->setText(caption);
     Command2->setAccessibleName(caption);
+    FitCaptions();
 }
 
 void MainScreen::Logout() {

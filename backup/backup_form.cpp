@@ -106,6 +106,7 @@ void BackupForm::ApplyMode() {
                              : QStringLiteral("Restore Databases"));
     Command1->setAccessibleName(Command1->text());
     SaveBackupLocation->setEnabled(backup);
+    FitCaptions();
 }
 
 void BackupForm::DriveChange() {
@@ -117,6 +118,7 @@ void BackupForm::DriveChange() {
 
 void BackupForm::FolderChange() {
     Label3->setText(Dir1->Path());
+    FitCaptions();
     context().State.BackupPath.clear();
 }
 

@@ -4,8 +4,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyleOptionButton>
-#include <QStylePainter>
 
 #include "app/main_screen.h"
 #include "records/record_form.h"
@@ -34,27 +32,8 @@ QLabel* ViewerLabel(const QString& caption) {
     return label;
 }
 
-// A button whose caption wraps onto a second line when one is too narrow,
-// as "Launch Browser" needs in its tall, narrow button.
-class WrappingButton : public QPushButton {
-public:
-    using QPushButton::QPushButton;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QStylePainter painter(this);
-        QStyleOptionButton option;
-        initStyleOption(&option);
-        option.text.clear();
-        painter.drawControl(QStyle::CE_PushButton, option);
-        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                       QPalette::ButtonText));
-        painter.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, text());
-    }
-};
-
 QPushButton* ViewerButton(const QString& caption, bool bold) {
-    auto* button = new WrappingButton(caption);
+    auto* button = new QPushButton(caption);
     button->setFont(Courier(9.75, bold));
     // Enter on the focused button presses it, as Space does.
     button->setAutoDefault(true);

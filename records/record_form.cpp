@@ -3,7 +3,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <algorithm>
 #include <array>
 
 #include "ui/ansi_text.h"
@@ -29,18 +28,6 @@ QLineEdit* PasswordBox() {
     QLineEdit* box = EntryBox(15);
     SetPasswordEcho(box);  // also switches the input method off
     return box;
-}
-
-// The system's stand-in for the form font may be wider than the original:
-// rather than cut a caption, the labels are all set a little smaller.
-void FitCaptions(std::initializer_list<QLabel*> labels) {
-    QFont font = (*labels.begin())->font();
-    auto cut = [&font](const QLabel* label) {
-        return QFontMetrics(font).horizontalAdvance(label->text()) > label->width();
-    };
-    while (font.pointSizeF() > 6.5 && std::any_of(labels.begin(), labels.end(), cut))
-        font.setPointSizeF(font.pointSizeF() - 0.25);
-    for (QLabel* label : labels) label->setFont(font);
 }
 
 // Text from a store may be longer than a box takes by typing; it is shown
@@ -73,7 +60,6 @@ RecordForm::RecordForm(Context& context) : Window(context) {
     Label4 = Place(new QLabel(QStringLiteral("Confirm Password")), 135, 2145, 1335, 255);
     Text5 = Place(PasswordBox(), 1470, 2085, 2415, 375, QStringLiteral("Confirm Password"));
     Command1 = Place(new QPushButton(QStringLiteral("Save Password Data")), 7965, 2130, 1830, 495);
-    FitCaptions({Label1, Label2, Label3, Label4, Label5});
     // Enter on the focused button presses it, as Space does.
     Command1->setAutoDefault(true);
 

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/caption_fit.h"
+
 namespace lockmere {
 
 namespace {
@@ -142,6 +144,12 @@ QMenuBar* Window::MenuBar() {
     return menuBar_;
 }
 
+void Window::FitCaptions() {
+    ensurePolished();  // the style may still change fonts and margins
+    for (QWidget* control : client_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        FitCaption(control);
+}
+
 void Window::SetDefaultButton(QPushButton* button) {
     button->setDefault(true);
     new DefaultButtonKey(button, this);
@@ -187,7 +195,9 @@ void Window::PlaceWidget(QWidget* control, int left, int top, int width, int hei
 void Window::EnsureLoaded() {
     if (loaded_) return;
     loaded_ = true;
+    QPointer<Window> self(this);
     Load();
+    if (self && !unloaded_) FitCaptions();
 }
 
 void Window::BringForward() {

@@ -61,6 +61,12 @@ public:
         return control;
     }
 
+    // Fits each label, button and check box caption into its box: buttons
+    // and check boxes wrap theirs at blanks, and a caption still cut gets a
+    // smaller font; one that fits keeps (or gets back) the font asked for.
+    // Runs after Load(); a window runs it again when it changes captions.
+    void FitCaptions();
+
     // The window's menu bar, created on first use.
     QMenuBar* MenuBar();
 

@@ -10,6 +10,7 @@
 #include "store/file_access.h"
 #include "tests/backup/backup_books.h"
 #include "tests/backup/backup_scene.h"
+#include "tests/support/caption_checks.h"
 #include "ui/ansi_text.h"
 #include "ui/drive_list.h"
 #include "ui/folder_list.h"
@@ -70,6 +71,7 @@ private slots:
     void savedLocationUsedUntilFolderChanges();
     void failedCopyKeepsWindowOpen_data();
     void failedCopyKeepsWindowOpen();
+    void longLocationShrinksToFit();
     void driveChange();
     void driveNotReadyFallsBackToRoot();
 };
@@ -129,10 +131,11 @@ void BackupFormTest::layout() {
         QCOMPARE(c.control->geometry(), TwipsRect(t.x(), t.y(), t.width(), t.height()));
         if (c.control != form->Dir1 && c.control != form->Drive1) {
             QCOMPARE(c.control->font().family(), QStringLiteral("MS Sans Serif"));
-            QCOMPARE(c.control->font().pointSizeF(), 9.75);
+            QVERIFY(SizedToFit(c.control, 9.75));
             QCOMPARE(c.control->font().bold(), c.bold);
         }
     }
+    QVERIFY2(CutCaptions(form).isEmpty(), qPrintable(CutCaptions(form).join('\n')));
     QVERIFY(!form->Dir1->accessibleName().isEmpty());
     QVERIFY(!form->Drive1->accessibleName().isEmpty());
 
@@ -369,6 +372,24 @@ void BackupFormTest::failedCopyKeepsWindowOpen() {
         QVERIFY(HoldsBook(scene.Program(), book));
     }
     if (problem == "blocked") QVERIFY(fs::is_empty(location / kKeyFileName));
+}
+
+void BackupFormTest::longLocationShrinksToFit() {
+    Scene scene;
+    const fs::path deep = scene.MakeFolder(
+        "Family Password Book Backups/Copies Made In The Autumn Of This Year/"
+        "The Second Copy Kept On The Shelf");
+    BackupForm* form = Open(scene, true);
+    const QFont asked = form->Label3->font();
+
+    form->Dir1->SetPath(Q(deep));
+    QCOMPARE(form->Label3->text(), Q(deep));
+    QVERIFY(form->Label3->font().pointSizeF() < asked.pointSizeF());
+    QVERIFY2(CutCaptions(form).isEmpty(), qPrintable(CutCaptions(form).join('\n')));
+
+    // A short location again: the window's font again.
+    form->Dir1->SetPath(Q(scene.Work.Path()));
+    QCOMPARE(form->Label3->font(), asked);
 }
 
 void BackupFormTest::driveChange() {

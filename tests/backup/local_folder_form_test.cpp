@@ -11,6 +11,7 @@
 #include "backup/local_folder_form.h"
 #include "records/record_line.h"
 #include "tests/backup/backup_scene.h"
+#include "tests/support/caption_checks.h"
 #include "ui/folder_list.h"
 
 using namespace lockmere;
@@ -76,6 +77,7 @@ void LocalFolderFormTest::layout() {
         QVERIFY(form->Command1->font().bold());
         QVERIFY(!form->Command1->isDefault());
         QVERIFY(!form->Text1->accessibleName().isEmpty());
+        QVERIFY2(CutCaptions(form).isEmpty(), qPrintable(CutCaptions(form).join('\n')));
     });
     backup->Check3->setChecked(true);
     QVERIFY(!scene.Test.Ctx.Windows.Find<LocalFolderForm>());

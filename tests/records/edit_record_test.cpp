@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "records/edit_record.h"
+#include "tests/support/caption_checks.h"
 #include "tests/support/test_context.h"
 
 using namespace lockmere;
@@ -80,6 +81,7 @@ void EditRecordTest::load() {
     QCOMPARE(w->Command1->text(), QStringLiteral("Save Password Data"));
     QCOMPARE(w->Text4->echoMode(), QLineEdit::Password);
     QCOMPARE(w->Text5->echoMode(), QLineEdit::Password);
+    QVERIFY2(CutCaptions(w).isEmpty(), qPrintable(CutCaptions(w).join('\n')));
 }
 
 void EditRecordTest::caption_data() {

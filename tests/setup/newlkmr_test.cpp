@@ -2,6 +2,7 @@
 #include <QTest>
 
 #include "setup/newlkmr.h"
+#include "tests/support/caption_checks.h"
 #include "tests/support/test_context.h"
 #include "ui/ansi_text.h"
 #include "ui/controls.h"
@@ -109,6 +110,7 @@ void NewlkmrTest::layout() {
 
     QCOMPARE(w->Command1->geometry(), TwipsRect(6030, 4050, 1185, 375));
     QCOMPARE(w->Command1->text(), QStringLiteral("Next"));
+    QVERIFY2(CutCaptions(w).isEmpty(), qPrintable(CutCaptions(w).join('\n')));
 
     // Keyboard order: the text first, then Next.
     QApplication::setActiveWindow(w);

@@ -11,6 +11,7 @@
 #include "setup/new_user.h"
 #include "setup/strong_pw_form.h"
 #include "tests/support/book_fixture.h"
+#include "tests/support/caption_checks.h"
 #include "tests/support/test_context.h"
 #include "ui/ansi_text.h"
 #include "ui/controls.h"
@@ -134,9 +135,13 @@ void StrongPWFormTest::layout() {
     QCOMPARE(w->Label2->geometry(), TwipsRect(210, 1305, 3990, 1035));
     for (QLabel* label : {w->Label1, w->Label2}) {
         QVERIFY(label->wordWrap());
-        QCOMPARE(label->font().pointSizeF(), 9.75);
+        QVERIFY(SizedToFit(label, 9.75));
         QVERIFY(!label->font().bold());
     }
+    // Whole, and clear of the encryption string's box below.
+    QVERIFY2(CutCaptions(w).isEmpty(), qPrintable(CutCaptions(w).join('\n')));
+    QVERIFY(w->Label2->y() + w->Label2->heightForWidth(w->Label2->width()) <=
+            w->StringDisplay->y());
 
     QCOMPARE(w->StringDisplay->geometry(), TwipsRect(195, 2205, 3885, 735));
     QVERIFY(w->StringDisplay->font().bold());
