@@ -352,12 +352,7 @@ void MainScreenTest::login() {
                                          "&Help/&About...=on",
                                      }));
     } else {
-        QCOMPARE(t->Boxes.Boxes().size(), std::size_t(1));
-        const RecordedBox& box = t->Boxes.Boxes()[0];
-        QCOMPARE(box.Text, kNotMatched);
-        QCOMPARE(box.Title, kTitle);
-        QCOMPARE(box.Buttons, MsgButtons::Ok);
-        QCOMPARE(box.Icon, MsgIcon::Question);
+        QVERIFY(OneBoxShown(t->Boxes, kNotMatched, kTitle, MsgButtons::Ok, MsgIcon::Question));
         QCOMPARE(screen->List1->count(), 0);
         QVERIFY(screen->Command1->isEnabled());
         QCOMPARE(screen->Text2->text(), QString());
@@ -550,12 +545,7 @@ void MainScreenTest::close() {
         QVERIFY(companion && companion->isVisible());  // stays until closed itself
         return;
     }
-    QCOMPARE(t->Boxes.Boxes().size(), std::size_t(1));
-    const RecordedBox& box = t->Boxes.Boxes()[0];
-    QCOMPARE(box.Text, kCloseQuestion);
-    QCOMPARE(box.Title, kTitle);
-    QCOMPARE(box.Buttons, MsgButtons::YesNo);
-    QCOMPARE(box.Icon, MsgIcon::None);
+    QVERIFY(OneBoxShown(t->Boxes, kCloseQuestion, kTitle, MsgButtons::YesNo, MsgIcon::None));
     if (MsgAnswer(answer) == MsgAnswer::Yes) {
         QVERIFY(!screen);
         QVERIFY(!companion);
@@ -595,12 +585,7 @@ void MainScreenTest::save() {
 
     screen->SaveData->trigger();
 
-    QCOMPARE(t->Boxes.Boxes().size(), std::size_t(1));
-    const RecordedBox& box = t->Boxes.Boxes()[0];
-    QCOMPARE(box.Text, kSaved);
-    QCOMPARE(box.Title, kTitle);
-    QCOMPARE(box.Buttons, MsgButtons::Ok);
-    QCOMPARE(box.Icon, MsgIcon::Question);
+    QVERIFY(OneBoxShown(t->Boxes, kSaved, kTitle, MsgButtons::Ok, MsgIcon::Question));
     QVERIFY(!t->Ctx.State.DatabaseChanged);
     QVERIFY(screen->AddNewEntry->isEnabled());
     QVERIFY(screen->SaveData->isEnabled());
@@ -659,13 +644,9 @@ void MainScreenTest::saveRefused() {
         t->Boxes.Queue(MsgAnswer::Ok);
         LogIn(QString::fromStdString(kPassword));
         // The cipher's own box comes first, with the value it stopped at.
-        QCOMPARE(t->Boxes.Boxes().size(), std::size_t(1));
-        const RecordedBox& box = t->Boxes.Boxes()[0];
-        QCOMPARE(box.Text,
-                 QString::number(0 - static_cast<unsigned char>(key[broken % 32])));
-        QCOMPARE(box.Title, QStringLiteral("LKMR"));
-        QCOMPARE(box.Buttons, MsgButtons::Ok);
-        QCOMPARE(box.Icon, MsgIcon::None);
+        const QString stoppedAt = QString::number(0 - static_cast<unsigned char>(key[broken % 32]));
+        QVERIFY(OneBoxShown(t->Boxes, stoppedAt, QStringLiteral("LKMR"), MsgButtons::Ok,
+                            MsgIcon::None));
         // What was found is shown, the cut entry with it.
         QCOMPARE(ListLines(), (std::vector<std::string>{"Mi", "Zulu\tz\tzed\tzz"}));
         t->Boxes.Clear();
@@ -691,12 +672,7 @@ void MainScreenTest::saveRefused() {
 
     QVERIFY(!screen->SaveDatabase());
 
-    QCOMPARE(t->Boxes.Boxes().size(), std::size_t(1));
-    const RecordedBox& box = t->Boxes.Boxes()[0];
-    QCOMPARE(box.Text, message);
-    QCOMPARE(box.Title, kTitle);
-    QCOMPARE(box.Buttons, MsgButtons::Ok);
-    QCOMPARE(box.Icon, MsgIcon::Exclamation);
+    QVERIFY(OneBoxShown(t->Boxes, message, kTitle, MsgButtons::Ok, MsgIcon::Exclamation));
     QCOMPARE(StoreOnDisk(), store);
     QVERIFY(t->Ctx.State.DatabaseChanged);
     QVERIFY(!screen->AddNewEntry->isEnabled());
@@ -725,12 +701,7 @@ void MainScreenTest::damagedKeyFile() {
     t->Boxes.Queue(MsgAnswer::Ok);
     LogIn(QStringLiteral("x"));
 
-    QCOMPARE(t->Boxes.Boxes().size(), std::size_t(1));
-    const RecordedBox& box = t->Boxes.Boxes()[0];
-    QCOMPARE(box.Text, kDamaged);
-    QCOMPARE(box.Title, kTitle);
-    QCOMPARE(box.Buttons, MsgButtons::Ok);
-    QCOMPARE(box.Icon, MsgIcon::Exclamation);
+    QVERIFY(OneBoxShown(t->Boxes, kDamaged, kTitle, MsgButtons::Ok, MsgIcon::Exclamation));
     QVERIFY(screen->Command1->isEnabled());
     QCOMPARE(screen->Text2->text(), QString());
     QCOMPARE(screen->Text1->text(), QStringLiteral("master"));
@@ -787,12 +758,7 @@ void MainScreenTest::about() {
     Start();
     t->Boxes.Queue(MsgAnswer::Ok);
     screen->AboutLKDB->trigger();
-    QCOMPARE(t->Boxes.Boxes().size(), std::size_t(1));
-    const RecordedBox& box = t->Boxes.Boxes()[0];
-    QCOMPARE(box.Text, kAbout);
-    QCOMPARE(box.Title, kTitle);
-    QCOMPARE(box.Buttons, MsgButtons::Ok);
-    QCOMPARE(box.Icon, MsgIcon::None);
+    QVERIFY(OneBoxShown(t->Boxes, kAbout, kTitle, MsgButtons::Ok, MsgIcon::None));
     QCOMPARE(screen->height(), TwipsToPixels(4695));
     QVERIFY(screen->Command1->isEnabled());
 }

@@ -99,12 +99,8 @@ void BackupCommandsTest::restoreAsksFirst() {
 
     main->RestoreDB->trigger();
 
-    QCOMPARE(scene.Test.Boxes.Boxes().size(), 1u);
-    const RecordedBox& box = scene.Test.Boxes.Boxes().front();
-    QCOMPARE(box.Text, kWarning);
-    QCOMPARE(box.Title, QStringLiteral("Message Center"));
-    QCOMPARE(box.Buttons, MsgButtons::YesNo);
-    QCOMPARE(box.Icon, MsgIcon::None);
+    QVERIFY(OneBoxShown(scene.Test.Boxes, kWarning, QStringLiteral("Message Center"),
+                        MsgButtons::YesNo, MsgIcon::None));
     BackupForm* form = scene.Test.Ctx.Windows.Find<BackupForm>();
     QCOMPARE(form != nullptr, yes);
     QCOMPARE(scene.Test.Ctx.State.BackupMode, !yes);

@@ -176,12 +176,7 @@ void EditRecordTest::refusals() {
     Type(w, typed);
     QTest::mouseClick(w->Command1, Qt::LeftButton);
 
-    QCOMPARE(tc.Boxes.Boxes().size(), std::size_t(1));
-    const RecordedBox& box = tc.Boxes.Boxes().front();
-    QCOMPARE(box.Text, message);
-    QCOMPARE(box.Title, kTitle);
-    QCOMPARE(box.Buttons, MsgButtons::Ok);
-    QCOMPARE(box.Icon, MsgIcon::Exclamation);
+    QVERIFY(OneBoxShown(tc.Boxes, message, kTitle, MsgButtons::Ok, MsgIcon::Exclamation));
     QVERIFY(w->isVisible());
     QCOMPARE(BoxTexts(w), left);
     QCOMPARE(QByteArray::fromStdString(tc.Ctx.State.EditedRecord), line);

@@ -1,5 +1,6 @@
 #include "tests/support/recording_services.h"
 
+#include <QTest>
 #include <algorithm>
 
 namespace lockmere::testing {
@@ -32,6 +33,21 @@ int RecordingMessageBoxes::Unexpected() const {
 void RecordingMessageBoxes::Clear() {
     boxes_.clear();
     answers_.clear();
+}
+
+bool OneBoxShown(const RecordingMessageBoxes& boxes, const QString& text, const QString& title,
+                 MsgButtons buttons, MsgIcon icon) {
+    // QCOMPARE returns from a void function only.
+    const auto compare = [&] {
+        QCOMPARE(boxes.Boxes().size(), std::size_t(1));
+        const RecordedBox& box = boxes.Boxes().front();
+        QCOMPARE(box.Text, text);
+        QCOMPARE(box.Title, title);
+        QCOMPARE(box.Buttons, buttons);
+        QCOMPARE(box.Icon, icon);
+    };
+    compare();
+    return !QTest::currentTestFailed();
 }
 
 void RecordingClipboard::Clear() {

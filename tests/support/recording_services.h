@@ -45,6 +45,12 @@ private:
     std::deque<MsgAnswer> answers_;
 };
 
+// True when exactly one box was shown and it is this one. Mismatches are
+// reported by QCOMPARE here; QVERIFY the result so that the test stops at
+// the call too.
+bool OneBoxShown(const RecordingMessageBoxes& boxes, const QString& text, const QString& title,
+                 MsgButtons buttons, MsgIcon icon);
+
 class RecordingClipboard : public Clipboard {
 public:
     void Clear() override;
