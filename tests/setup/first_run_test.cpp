@@ -11,6 +11,7 @@
 #include "setup/newlkmr.h"
 #include "setup/strong_pw_form.h"
 #include "store/key_file.h"
+#include "tests/setup/pixel_code.h"
 #include "tests/support/book_fixture.h"
 #include "tests/support/test_context.h"
 #include "ui/controls.h"
@@ -21,15 +22,6 @@ using namespace lockmere::testing;
 namespace {
 
 const fixture::Fields kRecord{"Mail", "https://mail.example.org", "me@example.org", "p4ss"};
-
-// The code a pointer x of whole pixels stands for: 15x / 14, halves to even.
-int CodeAtPixel(int x) {
-    const int twips = 15 * x;
-    int whole = twips / 14;
-    const int rest = twips % 14;
-    if (rest > 7 || (rest == 7 && whole % 2 == 1)) ++whole;
-    return whole;
-}
 
 // One sweep from x = 20 to 100 gathers pixel columns 29 to 79; the move
 // to 80 finishes.

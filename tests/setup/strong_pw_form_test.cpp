@@ -10,6 +10,7 @@
 #include "setup/granite.h"
 #include "setup/new_user.h"
 #include "setup/strong_pw_form.h"
+#include "tests/setup/pixel_code.h"
 #include "tests/support/book_fixture.h"
 #include "tests/support/caption_checks.h"
 #include "tests/support/test_context.h"
@@ -20,16 +21,6 @@ using namespace lockmere;
 using namespace lockmere::testing;
 
 namespace {
-
-// The code a pointer x of whole pixels stands for, in integers: 15x / 14
-// with halves going to the even neighbour.
-int CodeAtPixel(int x) {
-    const int twips = 15 * x;
-    int whole = twips / 14;
-    const int rest = twips % 14;
-    if (rest > 7 || (rest == 7 && whole % 2 == 1)) ++whole;
-    return whole;
-}
 
 // A pointer movement over the picture as the window system reports it.
 void MoveOver(StrongPWForm* w, int x, int y = 40) {
