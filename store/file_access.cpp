@@ -77,7 +77,14 @@ int FailureCodeFor(std::error_code error, const fs::path& path) {
     return failure::kDeviceIo;
 }
 
-fs::path ComposePath(const fs::path& folder, std::string_view name) { return folder / fs::path(name); }
+fs::path ComposePath(const fs::path& folder, std::string_view name) {
+    // Plain concatenation: operator/ would let a name with a leading
+    // separator replace the folder, and a typed folder name land elsewhere.
+    fs::path composed = folder;
+    composed += fs::path::preferred_separator;
+    composed += name;
+    return composed;
+}
 
 ReadResult ReadWholeFile(const fs::path& path) { return ReadFile(path, true); }
 

@@ -116,6 +116,8 @@ void LocalFolderFormTest::createsFolder_data() {
     QTest::newRow("existing name with spaces around") << " Existing " << ""
                                                       << "Error: the folder already exists!"
                                                       << false;
+    QTest::newRow("leading separator stays under the folder") << "/Backups" << "Backups" << ""
+                                                              << false;
     QTest::newRow("missing intermediate folder") << "nowhere/deeper" << "" << "76" << false;
     QTest::newRow("empty name") << "" << "" << "" << true;
     QTest::newRow("spaces only") << "   " << "" << "" << true;

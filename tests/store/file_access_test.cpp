@@ -32,6 +32,8 @@ class FileAccessTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void composePath_data();
+    void composePath();
     void readWholeFile_data();
     void readWholeFile();
     void replace_data();
@@ -57,6 +59,26 @@ private slots:
     void failureCodes_data();
     void failureCodes();
 };
+
+void FileAccessTest::composePath_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("folder and name") << "/home/me/Lockmere" << "lkdb1.lkd"
+                                     << "/home/me/Lockmere/lkdb1.lkd";
+    QTest::newRow("root: two separators") << "/" << "lkdb0.lkd" << "//lkdb0.lkd";
+    // A typed name never replaces the folder it is meant to go under.
+    QTest::newRow("name with a leading separator") << "/home/me" << "/etc" << "/home/me//etc";
+    QTest::newRow("nothing normalised") << "/home/me/../me" << "./a" << "/home/me/../me/./a";
+}
+
+void FileAccessTest::composePath() {
+    QFETCH(QString, folder);
+    QFETCH(QString, name);
+    QFETCH(QString, path);
+    const fs::path composed = lockmere::ComposePath(fs::path(folder.toStdString()), name.toStdString());
+    QCOMPARE(QString::fromStdString(composed.string()), path);
+}
 
 void FileAccessTest::readWholeFile_data() {
     QTest::addColumn<QString>("kind");
