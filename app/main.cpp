@@ -1,24 +1,10 @@
 #include <QApplication>
-#include <QFile>
-#include <filesystem>
 
 #include "app/harden.h"
 #include "app/main_screen.h"
 #include "ui/context.h"
+#include "ui/file_path.h"
 #include "ui/qt_services.h"
-
-namespace {
-
-std::filesystem::path ProgramFolder() {
-    const QString folder = QCoreApplication::applicationDirPath();
-#ifdef _WIN32
-    return std::filesystem::path(folder.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(folder).toStdString());
-#endif
-}
-
-}  // namespace
 
 int main(int argc, char* argv[]) {
 #ifdef LOCKMERE_HARDEN
@@ -30,8 +16,10 @@ int main(int argc, char* argv[]) {
     QApplication application(qtArgc, argv);
 
     lockmere::QtServices services;
-    lockmere::Context context(ProgramFolder(), services.Boxes, services.ClipboardService,
-                              services.Shell, services.DriveVolumes);
+    // The data files live beside the program.
+    lockmere::Context context(lockmere::ToPath(QCoreApplication::applicationDirPath()),
+                              services.Boxes, services.ClipboardService, services.Shell,
+                              services.DriveVolumes);
     context.Windows.Open<lockmere::MainScreen>(context)->ShowModeless();
     return application.exec();
 }

@@ -5,13 +5,13 @@
 #include <QPushButton>
 
 #include "backup/backup_copy.h"
-#include "backup/folder_path.h"
 #include "store/cipher.h"
 #include "store/file_access.h"
 #include "store/key_file.h"
 #include "ui/ansi_text.h"
 #include "ui/context.h"
 #include "ui/controls.h"
+#include "ui/file_path.h"
 #include "ui/drive_list.h"
 #include "ui/folder_list.h"
 

@@ -6,12 +6,12 @@
 #include <QPushButton>
 
 #include "backup/backup_form.h"
-#include "backup/folder_path.h"
 #include "records/record_line.h"
 #include "store/file_access.h"
 #include "ui/ansi_text.h"
 #include "ui/context.h"
 #include "ui/controls.h"
+#include "ui/file_path.h"
 #include "ui/folder_list.h"
 
 namespace lockmere {
@@ -61,7 +61,7 @@ void BackupForm::Check3Click() {
 
     const QString name = FromAnsi(TrimSpaces(state.NewFolderName));
     const int code = CreateFolder(
-        ComposePath(ToPath(Dir1->Path()), QFile::encodeName(name).toStdString()));
+        ComposePath(ToPath(Dir1->Path()), ToPath(name).string()));
     Check3->setChecked(false);
     Dir1->Refresh();
     if (code == failure::kNone) return;

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+#include <filesystem>
+
+namespace lockmere {
+
+// A folder or file name as the file system spells it (UTF-8 on Linux,
+// UTF-16 on Windows).
+inline std::filesystem::path ToPath(const QString& name) {
+#ifdef _WIN32
+    return std::filesystem::path(name.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(name).toStdString());
+#endif
+}
+
+}  // namespace lockmere
