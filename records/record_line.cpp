@@ -67,7 +67,10 @@ std::optional<std::size_t> FindForbiddenCharacter(std::string_view text) {
         const auto code = static_cast<unsigned char>(text[i]);
         // Above 159 a key code can push the character past 255; the other
         // four give the list and the store their structure.
-        if (code > 159 || code == 9 || code == 20 || code == 127 || code == 128) return i;
+        if (code > 159) return i;
+        const char c = text[i];
+        if (c == kFieldTab || c == kStoreSeparator || c == kRecordStart || c == kRecordEnd)
+            return i;
     }
     return std::nullopt;
 }
