@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "records/record_line.h"
+#include "store/record_line.h"
 
 namespace lockmere {
 

@@ -9,7 +9,7 @@
 
 #include "backup/backup_form.h"
 #include "backup/local_folder_form.h"
-#include "records/record_line.h"
+#include "store/record_line.h"
 #include "tests/backup/backup_scene.h"
 #include "tests/support/caption_checks.h"
 #include "ui/folder_list.h"
