@@ -70,7 +70,8 @@ TEST_CASE("a character outside the table stops the text and is named") {
         {"first of two", "x\xc4\x80\xc3\xa9", "x", 0x100},
     };
     for (const Case& c : cases) {
-        CAPTURE(c.name);
+        const std::string name = c.name;
+        CAPTURE(name);
         const AnsiText result = Utf8ToAnsi(c.utf8);
         CHECK_FALSE(result.Ok());
         CHECK_FALSE(result.InvalidUtf8);
@@ -103,7 +104,8 @@ TEST_CASE("malformed UTF-8 is refused, never read as some character") {
         {"byte F8", "\xf8\x88\x80\x80\x80"},
     };
     for (const Case& c : cases) {
-        CAPTURE(c.name);
+        const std::string name = c.name;
+        CAPTURE(name);
         const AnsiText result = Utf8ToAnsi(c.utf8);
         CHECK_FALSE(result.Ok());
         CHECK(result.InvalidUtf8);
