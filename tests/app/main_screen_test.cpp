@@ -779,4 +779,4 @@ void MainScreenTest::userIdDiscardsBar() {
 }
 
 QTEST_MAIN(MainScreenTest)
-#include "test_main_screen.moc"
+#include "main_screen_test.moc"
