@@ -223,7 +223,7 @@ void MainScreenTest::startLayout() {
     Start();
 
     QWidget* control = Control(screen, name);
-    QCOMPARE(control->geometry(), TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    QVERIFY(PlacedAt(control, twips));
     QCOMPARE(Caption(control), caption);
     QCOMPARE(control->accessibleName(), accessibleName);
     QVERIFY(control->isVisible());
