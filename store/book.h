@@ -25,8 +25,10 @@ protected:
 
 // The records of one program folder, in the order the user sees them:
 // lines compared with case folded, equal lines in the order they arrived.
-// Tracks whether the records hold edits not yet saved, and saves only when
-// they are the complete copy of the store.
+// Tracks whether the records hold edits not yet saved (only a successful
+// save clears that; a load or logout leaves it as it was), and saves only
+// when they are the complete copy of the store. Fields never hold TAB, 20,
+// 127 or 128: the windows refuse them, and the store would split on them.
 class Book {
 public:
     explicit Book(RecordStore& store);
