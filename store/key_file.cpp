@@ -41,7 +41,10 @@ std::string KeyFromCollected(std::string_view collected) {
 int WriteCollectedString(const std::filesystem::path& programFolder, std::string_view collected) {
     const std::filesystem::path path = KeyFilePath(programFolder);
     if (const int code = WriteAt(path, 1, collected); code != failure::kNone) return code;
-    return SetAttributesHidden(path);
+    // The bytes are in place: a hidden attribute that does not follow is no
+    // failure of the write.
+    SetAttributesHidden(path);
+    return failure::kNone;
 }
 
 CredentialsWriteResult WriteCredentials(const std::filesystem::path& programFolder,
@@ -76,7 +79,12 @@ LoginCheck CheckLogin(const std::filesystem::path& programFolder, std::string_vi
         return check;
     }
     const int lengthByte = static_cast<unsigned char>(file.Bytes[kLengthBytePosition - 1]);
-    // A file cut short gives the part of the block that is there.
+    // A block shorter than its length byte says is no master account: a
+    // file cut short, or the generator's bytes alone.
+    if (file.Bytes.size() < kCredentialsPosition - 1 + static_cast<std::size_t>(lengthByte)) {
+        check.Outcome = LoginOutcome::Damaged;
+        return check;
+    }
     check.Deciphered = Decrypt(Mid(file.Bytes, kCredentialsPosition, lengthByte), key);
     const StoredPassword stored = ExtractStoredPassword(check.Deciphered.Output, lengthByte);
     if (!stored.Valid)

@@ -30,7 +30,8 @@ KeyFileStart ReadKeyFileAtStart(const std::filesystem::path& programFolder);
 std::string KeyFromCollected(std::string_view collected);
 
 // The generator's write: the 51 characters at bytes 1-51, never shortening
-// a longer file.
+// a longer file. Succeeds once the bytes are in place, whatever the hidden
+// attribute that follows does.
 int WriteCollectedString(const std::filesystem::path& programFolder, std::string_view collected);
 
 // The master account's write: length byte at 44, enciphered block from 45.
@@ -53,7 +54,7 @@ CredentialsWriteResult WriteCredentials(const std::filesystem::path& programFold
 enum class LoginOutcome {
     Match,
     NoMatch,
-    Damaged,  // too short to hold byte 44, or a negative password length
+    Damaged,  // too short for byte 44 or for the block it announces, or a negative password length
     ReadFailed,
 };
 struct LoginCheck {
