@@ -25,6 +25,8 @@ struct KeyFileStart {
     std::string EncryptionKey;
 };
 KeyFileStart ReadKeyFileAtStart(const std::filesystem::path& programFolder);
+// The same judgement on bytes already read.
+KeyFileStart KeyFileStartFrom(std::string bytes);
 
 // The key a completed 51-character collection gives: characters 7-38.
 std::string KeyFromCollected(std::string_view collected);
@@ -64,6 +66,9 @@ struct LoginCheck {
 };
 // typedPassword is already trimmed.
 LoginCheck CheckLogin(const std::filesystem::path& programFolder, std::string_view key,
+                      std::string_view typedPassword);
+// The judgement on the key file's bytes already read.
+LoginCheck JudgeLogin(std::string_view keyFile, std::string_view key,
                       std::string_view typedPassword);
 
 // The stored password of a deciphered block of length byte L: the last
