@@ -156,19 +156,20 @@ void BackupForm::Command1Click() {
         context().Boxes.Show(kSameFolder, kBackupMessageTitle, MsgButtons::Ok, MsgIcon::Critical);
         return;
     }
-    if (result.Outcome == CopyOutcome::Failed) {
-        ReportFailure(result.Code);
-        return;
-    }
     if (!backup) {
-        // The restored key file may hold another encryption string: use it
-        // now, and let no list of the replaced book be saved over this one.
+        // Whether it went through or not, a restore may have changed the key
+        // file: use the encryption string it holds now, and let no list of
+        // the book on screen be saved over the store.
         const KeyFileStart start = ReadKeyFileAtStart(context().ProgramFolder);
         if (start.Code == failure::kNone && !start.FirstRun) {
             state.KeyFileBuffer = start.KeyFileBuffer;
             state.EncryptionKey = start.EncryptionKey;
         }
         context().Store.Forget();
+    }
+    if (result.Outcome == CopyOutcome::Failed) {
+        ReportFailure(result.Code);
+        return;
     }
     Unload();
     context().Boxes.Show(backup ? QStringLiteral("Backup Complete!")
