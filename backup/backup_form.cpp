@@ -4,10 +4,10 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "store/pair_copy.h"
-#include "store/cipher.h"
+#include "store/backup_location.h"
 #include "store/file_access.h"
 #include "store/key_file.h"
+#include "store/pair_copy.h"
 #include "ui/ansi_text.h"
 #include "ui/context.h"
 #include "ui/controls.h"
@@ -81,10 +81,7 @@ void BackupForm::Load() {
     SetSizeTwips(6825, 5340);
     CentreOnScreen();
     AppState& state = context().State;
-    const auto file = ComposePath(context().ProgramFolder, kBackupLocationFileName);
-    ReadResult saved;
-    saved.Code = failure::kFileNotFound;
-    if (FileExists(file)) saved = ReadFirstLine(file);
+    const ReadResult saved = ReadBackupLocation(context().ProgramFolder);
     // A location file that cannot be read counts as absent.
     if (saved.Ok()) {
         Label3->setText(FromAnsi(saved.Bytes));
@@ -136,8 +133,7 @@ void BackupForm::SaveBackupLocationClick() {
             kBackupMessageTitle, MsgButtons::Ok, MsgIcon::Critical);
         return;
     }
-    const int code =
-        WriteLineFile(ComposePath(context().ProgramFolder, kBackupLocationFileName), *bytes);
+    const int code = WriteBackupLocation(context().ProgramFolder, *bytes);
     if (code != failure::kNone) {
         context().Boxes.Show(FailureText(code), kBackupMessageTitle, MsgButtons::Ok,
                              MsgIcon::Critical);

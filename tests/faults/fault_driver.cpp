@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "records/record_line.h"
+#include "store/backup_location.h"
 #include "store/file_access.h"
 #include "store/folder_lock.h"
 #include "store/key_file.h"
@@ -50,7 +51,7 @@ bool Prepare(std::string_view operation, const fs::path& dir) {
     const fs::path program = dir / "program", location = dir / "location";
     fs::create_directories(program);
     fs::create_directories(location);
-    if (WriteLineFile(ComposePath(program, kBackupLocationFileName), "/old/place") != 0) return false;
+    if (WriteBackupLocation(program, "/old/place") != 0) return false;
     if (!WriteBook(location, kCollectedB, "bravo", {"Forum\tf\tbob\tb1"})) return false;
     if (operation == "generator") return WriteAt(ComposePath(program, kKeyFileName), 1, "") == 0;
     if (operation == "master") return WriteCollectedString(program, kCollectedA) == 0;
@@ -75,7 +76,7 @@ bool Run(std::string_view operation, const fs::path& dir) {
         return CopyDataFiles(program, location, {}, operation == "backup").Outcome ==
                CopyOutcome::Copied;
     if (operation == "location")
-        return WriteLineFile(ComposePath(program, kBackupLocationFileName), "/mnt/backup") == 0;
+        return WriteBackupLocation(program, "/mnt/backup") == 0;
     if (operation == "tidy") {
         TidyProgramFolder(program);
         RecoverPairMove(location);
