@@ -53,9 +53,20 @@ bool Prepare(std::string_view operation, const fs::path& dir) {
     fs::create_directories(location);
     if (WriteBackupLocation(program, "/old/place") != 0) return false;
     if (!WriteBook(location, kCollectedB, "bravo", {"Forum\tf\tbob\tb1"})) return false;
-    if (operation == "generator") return WriteAt(ComposePath(program, kKeyFileName), 1, "") == 0;
-    if (operation == "master") return WriteCollectedString(program, kCollectedA) == 0;
-    return WriteBook(program, kCollectedA, "alpha", {"Mail\tm\tann\ta1", "Bank\tb\tann\ta2"});
+    bool ready = false;
+    if (operation == "generator")
+        ready = WriteAt(ComposePath(program, kKeyFileName), 1, "") == 0;
+    else if (operation == "master")
+        ready = WriteCollectedString(program, kCollectedA) == 0;
+    else
+        ready = WriteBook(program, kCollectedA, "alpha", {"Mail\tm\tann\ta1", "Bank\tb\tann\ta2"});
+    // Files an older version left readable to others: the attribute steps
+    // then have work to do, and can fail.
+    for (const char* name : {kKeyFileName, kStoreFileName}) {
+        std::error_code ignored;
+        fs::permissions(ComposePath(program, name), fs::perms(0644), ignored);
+    }
+    return ready;
 }
 
 bool Run(std::string_view operation, const fs::path& dir) {
