@@ -15,6 +15,7 @@ inline constexpr int kNone = 0;
 inline constexpr int kFileNotFound = 53;
 inline constexpr int kDeviceIo = 57;
 inline constexpr int kDiskFull = 61;
+inline constexpr int kBadFileName = 52;
 inline constexpr int kBadPosition = 63;  // a byte position below 1
 inline constexpr int kDeviceUnavailable = 68;
 inline constexpr int kPathFileAccess = 75;  // access refused, already exists, same file
