@@ -22,13 +22,15 @@ program folder `s.folder` with the given data files (none: a first start)
 and starts it there; `s.stop()` / `s.start()` restart it in the same folder,
 `s.wait_exit()` waits for it to end by itself (a program that ended with a
 non-zero code fails the test), `s.make_folder(name)` gives a
-scratch folder beside it. Menus: `s.key(main, "alt+f", "s")`. On leaving, the
+scratch folder beside it. `Session(window_manager=True)` runs openbox on the
+display; `Session(accessibility=True)` gives the program a session bus of its
+own, over which `s.accessible()` reads its accessibility tree. Menus: `s.key(main, "alt+f", "s")`. On leaving, the
 program and Xvfb are killed and the folder removed. A failing step (or the
 whole block) saves a screenshot <script>-<step>.png in the working folder and
 prints the program's output.
 
-Keys and text go to the window named: it is focused first (there is no
-window manager, so nothing else moves the focus back after a box closes).
+Keys and text go to the window named: it is focused first (without a
+window manager nothing else moves the focus back after a box closes).
 Positions are twips relative to the window's top-left corner (a menu bar
 counts as part of the window); `capture(win).regions(rgb)` finds controls
 by colour when a position below a menu bar is needed.
@@ -368,11 +370,12 @@ class Session:
         return [json.loads(line) for line in out.splitlines() if line.startswith("{")]
 
     def geometry(self, win):
-        """Position on the screen and size of the window's area, in pixels."""
-        values = dict(line.split("=", 1) for line in
-                      self._x("xdotool", "getwindowgeometry", "--shell", win).split())
-        return Geometry(int(values["X"]), int(values["Y"]),
-                        int(values["WIDTH"]), int(values["HEIGHT"]))
+        """Position on the screen and size of the window's area, in pixels
+        (inside a window manager's frame, when there is one)."""
+        info = self._x("xwininfo", "-id", str(win))
+        value = lambda label: int(re.search(label + r":\s+(-?\d+)", info).group(1))
+        return Geometry(value("Absolute upper-left X"), value("Absolute upper-left Y"),
+                        value("Width"), value("Height"))
 
     def focus(self, win):
         if self._x("xdotool", "getwindowfocus", check=False).strip() == str(win):
