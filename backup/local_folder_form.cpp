@@ -8,6 +8,7 @@
 #include "backup/backup_form.h"
 #include "store/file_access.h"
 #include "store/folder_name.h"
+#include "store/record_line.h"
 #include "ui/ansi_text.h"
 #include "ui/context.h"
 #include "ui/controls.h"
