@@ -47,6 +47,7 @@ void Book::Tell(Event event) {
 LoadResult Book::Load(std::string_view key) {
     LoadResult loaded = store_.Load(key);
     records_.clear();
+    open_ = true;
     for (const std::string& line : loaded.Lines) Insert(SplitRecordLine(line));
     Tell([](BookObserver& o) { o.RecordsReset(); });
     return loaded;
@@ -68,7 +69,7 @@ std::size_t Book::Insert(const PasswordRecord& record) {
 
 StoreWriteResult Book::Add(std::string_view key, const PasswordRecord& record) {
     StoreWriteResult result = store_.Append(key, record);
-    if (result.Outcome == StoreWrite::Written) {
+    if (result.Outcome == StoreWrite::Written && open_) {
         const std::size_t index = Insert(record);
         Tell([index](BookObserver& o) { o.RecordInserted(index); });
     }
@@ -101,6 +102,7 @@ void Book::Forget() { store_.Forget(); }
 
 void Book::Close() {
     records_.clear();
+    open_ = false;
     store_.Forget();
     Tell([](BookObserver& o) { o.RecordsReset(); });
 }

@@ -42,7 +42,8 @@ public:
     // was read and deciphered whole.
     LoadResult Load(std::string_view key);
     // Appends the record at the store's end on disk; it joins the book only
-    // once written.
+    // once written, and only while the book is open (loaded, not closed
+    // since): a closed book's records are read by the next load.
     StoreWriteResult Add(std::string_view key, const PasswordRecord& record);
     // Both mark the book changed; index < Records().size(). Replace gives
     // the record's new index.
@@ -69,6 +70,7 @@ private:
     RecordStore& store_;
     std::vector<PasswordRecord> records_;
     bool changed_ = false;
+    bool open_ = false;
     std::vector<BookObserver*> observers_;
 };
 
