@@ -47,7 +47,8 @@ QString TrimSpaces(const QString& text) {
     return text.mid(first, last - first);
 }
 
-RecordForm::RecordForm(Context& context) : Window(context) {
+RecordForm::RecordForm(Context& context, const QString& caption) : Window(context) {
+    setWindowTitle(caption);
     Label1 = Place(new QLabel(QStringLiteral("Application Name")), 135, 300, 1305, 255);
     Text1 = Place(EntryBox(50), 1470, 240, 4095, 375, QStringLiteral("Application Name"));
     Label5 = Place(new QLabel(QStringLiteral("Application URL")), 135, 720, 1305, 255);
@@ -66,15 +67,12 @@ RecordForm::RecordForm(Context& context) : Window(context) {
     setTabOrder(Text4, Text5);
     setTabOrder(Text5, Command1);
 
-    connect(Command1, &QPushButton::clicked, this, [this] { SavePasswordData(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
 }
 
 void RecordForm::Load() {
     SetSizeTwips(10215, 3330);
     CentreOnScreen();
-    context().State.DatabaseChanged = false;
-    setWindowTitle(context().State.EditMode ? QStringLiteral("Password Data Edit Form")
-                                            : QStringLiteral("Password Data Entry Form"));
 }
 
 std::optional<PasswordRecord> RecordForm::CheckedRecord() {
