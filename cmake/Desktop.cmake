@@ -6,7 +6,8 @@
 # path. Layout:
 #   lockmere, menu-entry, README.md, LICENSE, docs/*.png
 #   share/applications, share/icons/hicolor, share/metainfo
-# A further executable joins the install(TARGETS) line below.
+# A further executable joins the install(TARGETS) line below; define it
+# before this file is included.
 
 set(LOCKMERE_APP_ID org.lockmere.Lockmere)
 set(LOCKMERE_ICON_SIZES 16 32 48 64 128 256)

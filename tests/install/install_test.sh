@@ -9,6 +9,10 @@ set -euo pipefail
 source=$1
 build=$2
 
+# The default prefix is a folder of the user's, never a system path.
+prefix=$(sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p' "$build/CMakeCache.txt")
+[ "$prefix" = "$HOME/Lockmere" ] || { echo "FAIL: default install prefix $prefix" >&2; exit 1; }
+
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 export HOME=$home
