@@ -113,7 +113,7 @@ def run_once(command, display, watcher, files):
         process = subprocess.Popen([program, *command[1:]], cwd=folder, env=env, stdin=subprocess.DEVNULL,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
-            shown = watcher.wait_map(CAPTION, process)
+            shown = watcher.wait_map(CAPTION, process, timeout=60)
             time.sleep(0.5)
             return shown - start, peak_memory_kib(process.pid)
         finally:
