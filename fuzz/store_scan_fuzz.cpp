@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_input.h"
-#include "records/record_line.h"
+#include "store/record_line.h"
 #include "store/record_store.h"
 
 using namespace lockmere;

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "records/record_line.h"
+#include "store/record_line.h"
 #include "store/backup_location.h"
 #include "store/file_access.h"
 #include "store/folder_lock.h"
