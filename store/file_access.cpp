@@ -1,6 +1,7 @@
 #include "store/file_access.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <random>
 
 #include "store/pair_copy.h"
@@ -102,16 +103,17 @@ bool IsTemporaryOf(std::string_view fileName, std::string_view entry) {
 int WriteTemporaryBeside(const fs::path& path, std::string_view bytes, fs::path& temporary) {
     // Each write makes a name of its own and creates it exclusively, so two
     // writers never share a temporary and a stale one is never reused.
-    thread_local std::mt19937_64 random{std::random_device{}()};
+    thread_local std::mt19937_64 generator{std::random_device{}()};
     static constexpr char kDigits[] = "0123456789abcdef";
     system_file::Handle file;
     std::error_code error;
     for (int attempt = 0; attempt < 64; ++attempt) {
-        std::string name = path.filename().string() + '.';
-        std::uint64_t bits = random();
+        std::string name = ".";
+        std::uint64_t bits = generator();
         for (int digit = 0; digit < 16; ++digit, bits >>= 4) name += kDigits[bits & 15];
         name += kTemporarySuffix;
-        temporary = path.parent_path() / name;
+        temporary = path;
+        temporary += name;
         error = file.CreateNew(temporary);
         if (error != std::errc::file_exists) break;
     }
@@ -148,7 +150,9 @@ void RemoveStaleTemporaries(const fs::path& folder) {
     std::error_code error;
     for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
          entry.increment(error)) {
-        const std::string name = entry->path().filename().string();
+        // As UTF-8: a name the narrow code page cannot hold must not throw.
+        const std::u8string utf8 = entry->path().filename().u8string();
+        const std::string_view name(reinterpret_cast<const char*>(utf8.data()), utf8.size());
         for (const char* file :
              {kKeyFileName, kStoreFileName, kBackupLocationFileName, kPairMarkerFileName}) {
             std::error_code ignored;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "store/file_access.h"
+#include "store/folder_lock.h"
 #include "store/system_file.h"
 
 namespace lockmere {
@@ -142,6 +143,12 @@ BackupCopyResult CopyDataFiles(const fs::path& programFolder, const fs::path& sa
                       ComposePath(location, kKeyFileName).native()) {
         return {CopyOutcome::SameFolder, 0};
     }
+    // Another copy may work on the same location at once (two machines, one
+    // shared folder): one at a time. A location where no lock file can be
+    // made (a read-only medium) is still read.
+    const FolderLock locationLock(location);
+    if (locationLock.Result() == FolderLock::Outcome::Busy)
+        return {CopyOutcome::Failed, failure::kPathFileAccess};
     for (const char* name : {kKeyFileName, kStoreFileName}) {
         if (int code = SetAttributesNormal(ComposePath(programFolder, name)))
             return {CopyOutcome::Failed, code};
