@@ -182,22 +182,17 @@ TEST_CASE("file exists") {
     } rows[] = {
         {"file", "file", true},
         {"empty file", "empty", true},
-        {"link to a file", "link", true},
         {"missing file", "missing", false},
         {"folder", "folder", false},
-        {"dangling link", "dangling", false},
         {"missing folder on the way", "no-parent", false},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
         const auto& [label, kind, exists] = row;
         lockmere::test::Folder folder;
         const fs::path path = folder.Path() / "BackupLocation.inf";
-        fixture::WriteBytes(folder.Path() / "target", "D:\\Backup\r\n");
         if (kind == "file") fixture::WriteBytes(path, "D:\\Backup\r\n");
         if (kind == "empty") fixture::WriteBytes(path, "");
-        if (kind == "link") fs::create_symlink(folder.Path() / "target", path);
         if (kind == "folder") fs::create_directory(path);
-        if (kind == "dangling") fs::create_symlink(folder.Path() / "gone", path);
         const fs::path probe = kind == "no-parent" ? folder.Path() / "gone" / "BackupLocation.inf" : path;
 
         CHECK_EQ(lockmere::FileExists(probe), exists);

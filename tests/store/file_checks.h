@@ -2,9 +2,13 @@
 
 // Small helpers shared by the store tests: what is on disk.
 
+#include <doctest/doctest.h>
+
 #include <filesystem>
+#include <string>
 
 #include "store/file_access.h"
+#include "tests/support/book_fixture.h"
 #include "tests/support/byte_text.h"
 #include "tests/support/temp_folder.h"
 
@@ -17,9 +21,37 @@ inline unsigned Mode(const std::filesystem::path& path) {
     return static_cast<unsigned>(std::filesystem::status(path).permissions()) & 0777u;
 }
 
+// Data files are owner-only where files have POSIX modes. Windows has none
+// (a file takes the access list of its folder): there only the file counts.
+inline bool OwnerOnly(const std::filesystem::path& path) {
+#ifdef _WIN32
+    return std::filesystem::is_regular_file(path);
+#else
+    return Mode(path) == 0600u;
+#endif
+}
+
+// All 256 byte values: nothing may be translated on the way.
+inline std::string EveryByte() {
+    std::string bytes;
+    for (int code = 0; code < 256; ++code) bytes.push_back(static_cast<char>(code));
+    return bytes;
+}
+
 // Whatever a failed safe replace might have left beside path.
 inline bool TemporaryFileLeft(const std::filesystem::path& path) {
     return std::filesystem::is_regular_file(TemporaryPathFor(path));
+}
+
+// A copy whose two ends are one file fails both ways and leaves it whole.
+inline void CheckCopyOntoItselfRefused(const std::filesystem::path& source,
+                                       const std::filesystem::path& destination,
+                                       const std::string& bytes) {
+    CHECK_EQ(CopyFileOver(source, destination), failure::kPathFileAccess);
+    CHECK_EQ(CopyFileOver(destination, source), failure::kPathFileAccess);
+    CHECK_EQ(Q(fixture::ReadBytes(source)), Q(bytes));
+    CHECK(!TemporaryFileLeft(source));
+    CHECK(!TemporaryFileLeft(destination));
 }
 
 }  // namespace lockmere::test

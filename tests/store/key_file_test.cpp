@@ -12,7 +12,7 @@ namespace fixture = lockmere::fixture;
 using lockmere::CredentialsWrite;
 using lockmere::LoginOutcome;
 using lockmere::test::Folder;
-using lockmere::test::Mode;
+using lockmere::test::OwnerOnly;
 using lockmere::test::Q;
 
 namespace {
@@ -75,7 +75,7 @@ TEST_CASE("start read") {
         CHECK_EQ(Q(start.EncryptionKey), Q(key));
         CHECK_EQ(Q(start.KeyFileBuffer), Q(bytes));
         CHECK_EQ(Q(fixture::ReadBytes(path)), Q(bytes));
-        if (!exists) CHECK_EQ(Mode(path), 0600u);
+        if (!exists) CHECK(OwnerOnly(path));
     }
 }
 
@@ -100,7 +100,7 @@ TEST_CASE("write collected") {
 
         CHECK_EQ(lockmere::WriteCollectedString(folder.Path(), fixture::Collected()), failure::kNone);
         CHECK_EQ(Q(fixture::ReadBytes(path)), Q(result));
-        CHECK_EQ(Mode(path), 0600u);
+        CHECK(OwnerOnly(path));
         CHECK_EQ(Q(lockmere::KeyFromCollected(fixture::Collected())), Q(Key()));
     }
 }

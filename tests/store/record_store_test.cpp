@@ -14,7 +14,7 @@ using lockmere::CipherFailure;
 using lockmere::RecordStore;
 using lockmere::StoreWrite;
 using lockmere::test::Folder;
-using lockmere::test::Mode;
+using lockmere::test::OwnerOnly;
 using lockmere::test::Q;
 using lockmere::test::TemporaryFileLeft;
 using Records = std::vector<fixture::Fields>;
@@ -88,7 +88,7 @@ TEST_CASE("compatibility") {
 
         CHECK_EQ(book.Save(start.EncryptionKey, loaded.Lines).Outcome, StoreWrite::Written);
         CHECK_EQ(Q(fixture::ReadBytes(book.Path())), Q(store));
-        CHECK_EQ(Mode(book.Path()), 0600u);
+        CHECK(OwnerOnly(book.Path()));
     }
 }
 
@@ -288,7 +288,7 @@ TEST_CASE("append") {
         CHECK_EQ(book.Append(Key(), RecordOf(added)).Outcome, StoreWrite::Written);
         records.push_back(added);
         CHECK_EQ(Q(fixture::ReadBytes(book.Path())), Q(fixture::StoreBytes(records, Key())));
-        CHECK_EQ(Mode(book.Path()), 0600u);
+        CHECK(OwnerOnly(book.Path()));
     }
 }
 
