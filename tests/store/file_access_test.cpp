@@ -1,15 +1,18 @@
 #include <doctest/doctest.h>
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "store/file_access.h"
+#include "tests/store/blocked_write.h"
 #include "tests/store/file_checks.h"
 #include "tests/support/book_fixture.h"
 
 namespace fs = std::filesystem;
 namespace failure = lockmere::failure;
 using lockmere::test::Folder;
+using lockmere::test::BlockedWrite;
 using lockmere::test::CheckCopyOntoItselfRefused;
 using lockmere::test::OwnerOnly;
 using lockmere::test::Q;
@@ -74,7 +77,7 @@ TEST_CASE("replace") {
         CHECK_EQ(lockmere::ReplaceFile(path, bytes), failure::kNone);
         CHECK_EQ(Q(ReadBytes(path)), Q(bytes));
         CHECK(OwnerOnly(path));
-        CHECK(!fs::exists(lockmere::TemporaryPathFor(path)));
+        CHECK(!TemporaryFileLeft(path));
     }
 }
 
@@ -84,7 +87,7 @@ TEST_CASE("replace failure keeps the old file") {
         std::string obstacle;
         int code;
     } rows[] = {
-        {"a folder where the temporary file goes", "temporary", failure::kPathFileAccess},
+        {"a write the system refuses", "refused", BlockedWrite::kCode},
         {"a folder where the file goes", "target", failure::kPathFileAccess},
         {"missing folder", "no-parent", failure::kPathNotFound},
     };
@@ -93,16 +96,16 @@ TEST_CASE("replace failure keeps the old file") {
         Folder folder;
         fs::path path = folder.Path() / "lkdb1.lkd";
         const std::string old = "old store bytes";
-        if (obstacle == "temporary") {
-            WriteBytes(path, old);
-            fs::create_directory(lockmere::TemporaryPathFor(path));
-        }
+        if (obstacle == "refused") WriteBytes(path, old);
+        std::optional<BlockedWrite> blocked;
+        if (obstacle == "refused") blocked.emplace(path);
         if (obstacle == "target") fs::create_directory(path);
         if (obstacle == "no-parent") path = folder.Path() / "gone" / "lkdb1.lkd";
 
         CHECK_EQ(lockmere::ReplaceFile(path, "new bytes"), code);
+        blocked.reset();
         CHECK(!TemporaryFileLeft(path));
-        if (obstacle == "temporary") CHECK_EQ(Q(ReadBytes(path)), Q(old));
+        if (obstacle == "refused") CHECK_EQ(Q(ReadBytes(path)), Q(old));
         if (obstacle == "target") CHECK(fs::is_directory(path));
         if (obstacle == "no-parent") CHECK(!fs::exists(path.parent_path()));
     }

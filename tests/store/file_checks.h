@@ -11,6 +11,7 @@
 #include "tests/support/book_fixture.h"
 #include "tests/support/byte_text.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/temporaries.h"
 
 namespace lockmere::test {
 
@@ -40,7 +41,7 @@ inline std::string EveryByte() {
 
 // Whatever a failed safe replace might have left beside path.
 inline bool TemporaryFileLeft(const std::filesystem::path& path) {
-    return std::filesystem::is_regular_file(TemporaryPathFor(path));
+    return lockmere::testing::TemporaryLeftBeside(path);
 }
 
 // A copy whose two ends are one file fails both ways and leaves it whole.

@@ -1,9 +1,11 @@
 #include <doctest/doctest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "store/key_file.h"
 #include "store/record_store.h"
+#include "tests/store/blocked_write.h"
 #include "tests/store/file_checks.h"
 #include "tests/support/book_fixture.h"
 
@@ -13,6 +15,7 @@ namespace fixture = lockmere::fixture;
 using lockmere::CipherFailure;
 using lockmere::RecordStore;
 using lockmere::StoreWrite;
+using lockmere::test::BlockedWrite;
 using lockmere::test::Folder;
 using lockmere::test::OwnerOnly;
 using lockmere::test::Q;
@@ -161,7 +164,7 @@ TEST_CASE("save refused") {
         {"load could not read", "unreadable", StoreWrite::NotAuthoritative, failure::kNone},
         {"text past 32,766", "too-long", StoreWrite::TooLong, failure::kNone},
         {"a character the key cannot shift", "unshiftable", StoreWrite::EncryptFailed, failure::kNone},
-        {"a folder where the temporary file goes", "blocked", StoreWrite::WriteFailed, failure::kPathFileAccess},
+        {"a write the system refuses", "blocked", StoreWrite::WriteFailed, BlockedWrite::kCode},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
         const auto& [label, scenario, outcome, code] = row;
@@ -176,7 +179,8 @@ TEST_CASE("save refused") {
         fixture::WriteBytes(book.Path(), store);
         if (scenario != "unloaded" && scenario != "unreadable") CHECK(book.Load(Key()).Complete());
         if (scenario == "forgotten") book.Forget();
-        if (scenario == "blocked") fs::create_directory(lockmere::TemporaryPathFor(book.Path()));
+        std::optional<BlockedWrite> blocked;
+        if (scenario == "blocked") blocked.emplace(book.Path());
 
         std::vector<std::string> lines = LinesOf(Sample());
         if (scenario == "too-long") lines.push_back(LineOf(OfLineLength(32765 - 100)));
@@ -185,12 +189,12 @@ TEST_CASE("save refused") {
         const lockmere::StoreWriteResult result = book.Save(Key(), lines);
         CHECK_EQ(result.Outcome, outcome);
         CHECK_EQ(result.Code, code);
+        blocked.reset();
         CHECK_EQ(Q(fixture::ReadBytes(book.Path())), Q(store));
         CHECK(!TemporaryFileLeft(book.Path()));
 
         if (scenario == "blocked") {
             // The list is still the store's whole copy: once the way is clear it saves.
-            fs::remove(lockmere::TemporaryPathFor(book.Path()));
             CHECK_EQ(book.Save(Key(), {"x\ty\tz\tw"}).Outcome, StoreWrite::Written);
             CHECK_EQ(fixture::DecodeStore(fixture::ReadBytes(book.Path()), Key()),
                      (Records{{"x", "y", "z", "w"}}));
@@ -300,7 +304,7 @@ TEST_CASE("append refused") {
         int code;
     } rows[] = {
         {"a character the key cannot shift", "unshiftable", StoreWrite::EncryptFailed, failure::kNone},
-        {"a folder where the temporary file goes", "blocked", StoreWrite::WriteFailed, failure::kPathFileAccess},
+        {"a write the system refuses", "blocked", StoreWrite::WriteFailed, BlockedWrite::kCode},
         {"the store is a folder", "folder", StoreWrite::ReadFailed, failure::kPathFileAccess},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
@@ -310,12 +314,14 @@ TEST_CASE("append refused") {
         const std::string store = fixture::StoreBytes(Sample(), Key());
         if (scenario == "folder") fs::create_directory(book.Path());
         else fixture::WriteBytes(book.Path(), store);
-        if (scenario == "blocked") fs::create_directory(lockmere::TemporaryPathFor(book.Path()));
+        std::optional<BlockedWrite> blocked;
+        if (scenario == "blocked") blocked.emplace(book.Path());
         const std::string password = scenario == "unshiftable" ? "caf\xe9" : "pw";
 
         const lockmere::StoreWriteResult result = book.Append(Key(), {"Shop", "N/A", "ann", password});
         CHECK_EQ(result.Outcome, outcome);
         CHECK_EQ(result.Code, code);
+        blocked.reset();
         CHECK(!TemporaryFileLeft(book.Path()));
         if (scenario == "folder") CHECK(fs::is_directory(book.Path()));
         else CHECK_EQ(Q(fixture::ReadBytes(book.Path())), Q(store));
