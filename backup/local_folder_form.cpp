@@ -61,7 +61,7 @@ void BackupForm::Check3Click() {
 
     const QString name = FromAnsi(TrimSpaces(state.NewFolderName));
     const int code = CreateFolder(
-        ComposePath(ToPath(Dir1->Path()), ToPath(name).string()));
+        ComposePath(ToPath(Dir1->Path()), ToPath(name)));
     Check3->setChecked(false);
     Dir1->Refresh();
     if (code == failure::kNone) return;

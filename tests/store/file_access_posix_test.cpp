@@ -50,7 +50,7 @@ TEST_CASE("replace through a link") {
     WriteBytes(target, "old");
     fs::create_symlink(target, link);
 
-    CHECK_EQ(lockmere::ReplaceFile(link, "new"), failure::kNone);
+    CHECK_EQ(lockmere::ReplaceWholeFile(link, "new"), failure::kNone);
     CHECK(fs::is_symlink(link));
     CHECK_EQ(Q(ReadBytes(target)), "new");
 }

@@ -74,7 +74,7 @@ TEST_CASE("replace") {
             fs::permissions(path, fs::perms(0644));  // narrowed where modes exist
         }
 
-        CHECK_EQ(lockmere::ReplaceFile(path, bytes), failure::kNone);
+        CHECK_EQ(lockmere::ReplaceWholeFile(path, bytes), failure::kNone);
         CHECK_EQ(Q(ReadBytes(path)), Q(bytes));
         CHECK(OwnerOnly(path));
         CHECK(!TemporaryFileLeft(path));
@@ -102,7 +102,7 @@ TEST_CASE("replace failure keeps the old file") {
         if (obstacle == "target") fs::create_directory(path);
         if (obstacle == "no-parent") path = folder.Path() / "gone" / "lkdb1.lkd";
 
-        CHECK_EQ(lockmere::ReplaceFile(path, "new bytes"), code);
+        CHECK_EQ(lockmere::ReplaceWholeFile(path, "new bytes"), code);
         blocked.reset();
         CHECK(!TemporaryFileLeft(path));
         if (obstacle == "refused") CHECK_EQ(Q(ReadBytes(path)), Q(old));
@@ -197,7 +197,7 @@ TEST_CASE("delete file") {
         if (kind == "folder") fs::create_directory(path);
         if (kind == "no-parent") path = folder.Path() / "gone" / "lkdb1.lkd";
 
-        CHECK_EQ(lockmere::DeleteFile(path), code);
+        CHECK_EQ(lockmere::RemoveFile(path), code);
         CHECK_EQ(fs::exists(path), kind == "folder");
     }
 }

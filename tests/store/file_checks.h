@@ -4,6 +4,7 @@
 
 #include <doctest/doctest.h>
 
+#include <cwctype>
 #include <filesystem>
 #include <string>
 
@@ -29,6 +30,21 @@ inline bool OwnerOnly(const std::filesystem::path& path) {
     return std::filesystem::is_regular_file(path);
 #else
     return Mode(path) == 0600u;
+#endif
+}
+
+// The same folder under a second name: a link to it where links can be
+// made, its path in capitals on Windows, whose names ignore letter case.
+inline std::filesystem::path SecondName(const std::filesystem::path& folder,
+                                        const std::filesystem::path& link) {
+#ifdef _WIN32
+    static_cast<void>(link);
+    std::wstring upper = folder.native();
+    for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(c));
+    return upper;
+#else
+    std::filesystem::create_directory_symlink(folder, link);
+    return link;
 #endif
 }
 
