@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "records/record_line.h"
 #include "store/cipher.h"
+#include "store/record_line.h"
 
 namespace lockmere {
 

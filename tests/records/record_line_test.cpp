@@ -1,6 +1,6 @@
 #include <doctest/doctest.h>
 
-#include "records/record_line.h"
+#include "store/record_line.h"
 #include "tests/support/byte_text.h"
 
 using lockmere::PasswordRecord;
