@@ -80,7 +80,9 @@ fs::path ComposePath(const fs::path& folder, const fs::path& name) {
     // separator replace the folder, and a typed folder name land elsewhere.
     fs::path composed = folder;
     composed += fs::path::preferred_separator;
-    composed += name;
+    // Concatenated as text: this library appends one path to another with a
+    // wrong list of parts, which parent_path() then reads.
+    composed += name.native();
     return composed;
 }
 

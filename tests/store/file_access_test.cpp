@@ -306,3 +306,10 @@ TEST_CASE("create folder") {
         CHECK_EQ(fs::is_directory(path), kind != "file" && kind != "no-parent");
     }
 }
+
+TEST_CASE("a composed path's parent is the folder the name leads into") {
+    Folder folder;
+    const fs::path composed = lockmere::ComposePath(folder.Path(), fs::path("sub") / "leaf");
+    CHECK(composed.parent_path() == folder.Path() / "sub");
+    CHECK_EQ(lockmere::CreateFolder(composed), failure::kPathNotFound);
+}
