@@ -38,7 +38,6 @@ QLabel* BoldLabel(QWidget* parent) {
 QPushButton* BoldButton(const QString& caption, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
     button->setFont(SansSerif(9.75, true));
-    button->setAutoDefault(true);  // Enter presses the focused button
     return button;
 }
 

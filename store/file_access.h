@@ -12,6 +12,7 @@ namespace lockmere {
 // stable: users read them in message boxes.
 namespace failure {
 inline constexpr int kNone = 0;
+inline constexpr int kBadFileName = 52;
 inline constexpr int kFileNotFound = 53;
 inline constexpr int kDeviceIo = 57;
 inline constexpr int kDiskFull = 61;

@@ -60,7 +60,20 @@ MsgAnswer QtMessageBoxes::Show(const QString& text, const QString& title, MsgBut
     }
 }
 
+QtClipboard::QtClipboard() {
+    // A line edit offers what the mouse selects, a shown password too.
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    QObject::connect(clipboard, &QClipboard::selectionChanged, clipboard, [clipboard] {
+        if (clipboard->ownsSelection()) clipboard->clear(QClipboard::Selection);
+    });
+}
+
 void QtClipboard::Clear() { QGuiApplication::clipboard()->clear(); }
+
+bool QtClipboard::Holds(const QString& text) {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    return data && data->hasText() && data->text() == text;
+}
 
 void QtClipboard::SetText(const QString& text) {
     auto* data = new QMimeData;

@@ -28,6 +28,8 @@ public:
     virtual ~Clipboard() = default;
     virtual void Clear() = 0;
     virtual void SetText(const QString& text) = 0;
+    // True while the clipboard holds exactly this text.
+    virtual bool Holds(const QString& text) = 0;
 };
 
 // Hands an address to the desktop to "open"; the result is not examined.

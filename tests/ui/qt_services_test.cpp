@@ -137,8 +137,14 @@ void QtServicesTest::clipboardTextCarriesSecretHint() {
     QCOMPARE(data->text(), QStringLiteral("hunter2"));
     QCOMPARE(data->data(QStringLiteral("x-kde-passwordManagerHint")), QByteArray("secret"));
 
+    QVERIFY(clipboard.Holds(QStringLiteral("hunter2")));
+    QVERIFY(!clipboard.Holds(QStringLiteral("hunter")));
+    QGuiApplication::clipboard()->setText(QStringLiteral("copied elsewhere"));
+    QVERIFY(!clipboard.Holds(QStringLiteral("hunter2")));
+
     clipboard.Clear();
     QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
+    QVERIFY(!clipboard.Holds(QString()));
 
     clipboard.SetText(QString());  // an empty record field is put there as it is
     QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
