@@ -7,9 +7,9 @@ Builds the program and the yardsticks in a Release build folder of their own
 (or takes them from --lockmere, --yardstick and --empty), then starts each
 in turn under one Xvfb, the program in a fresh program folder with a set-up
 book. The yardstick is a window with the main window's widgets, captions,
-fonts and icon and no logic ("no icon": the same without the icon, as
-measured before the program had one); the empty window and the one with a single label show
-what any window and any text cost. Time: from just before the process is
+fonts and icon and no logic ("no icon": the same without the icon); the
+empty window and the one with a single label show what any window and any
+text cost. Time: from just before the process is
 started to the MapNotify of its window " Lockmere" on the root window.
 Memory: VmHWM of the process half a second after that. Prints the medians
 and the ratios to the yardstick. --instructions N also counts, under
