@@ -106,7 +106,7 @@ void BackupForm::ApplyMode() {
 }
 
 void BackupForm::DriveChange() {
-    int code = Dir1->SetPath(Drive1->Drive());
+    int code = Dir1->SetPath(DriveRoot(Drive1->Drive()));
     // A mount point that is gone is a drive that is not ready.
     if (code == failure::kPathNotFound) code = failure::kDeviceUnavailable;
     if (code != failure::kNone) ReportFailure(code);
@@ -172,7 +172,7 @@ void BackupForm::Command1Click() {
 }
 
 void BackupForm::ReportFailure(int code) {
-    if (code == failure::kDeviceUnavailable) Drive1->SetDrive(QStringLiteral("/"));
+    if (code == failure::kDeviceUnavailable) Drive1->SetDrive(SystemDrive());
     context().Boxes.Show(FailureText(code), kBackupMessageTitle, MsgButtons::Ok,
                          MsgIcon::Critical);
 }

@@ -68,7 +68,7 @@ void BackupForm::Check3Click() {
     // Refused as a Windows file system would, so backups stay portable.
     int code = FolderNameFailure(trimmed);
     if (code == failure::kNone)
-        code = CreateFolder(ComposePath(ToPath(Dir1->Path()), ToPath(FromAnsi(trimmed)).string()));
+        code = CreateFolder(ComposePath(ToPath(Dir1->Path()), ToPath(FromAnsi(trimmed))));
     Check3->setChecked(false);
     Dir1->Refresh();
     if (code == failure::kNone) return;

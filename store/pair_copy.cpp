@@ -39,9 +39,7 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 std::error_code Rename(const fs::path& from, const fs::path& to) {
-    std::error_code error;
-    fs::rename(from, to, error);
-    return error;
+    return system_file::Rename(from, to);
 }
 
 // Renames a temporary named in the marker over its file, when it is still
@@ -74,7 +72,7 @@ void PutOldKeyBack(const fs::path& folder, const ReadResult& oldKey, const fs::p
     const fs::path key = ComposePath(folder, kKeyFileName);
     fs::path saved;
     if (oldKey.Ok() && WriteTemporaryBeside(key, oldKey.Bytes, saved) != failure::kNone) return;
-    if (ReplaceFile(marker, MarkerText(kBack, saved, {})) != failure::kNone) return;
+    if (ReplaceWholeFile(marker, MarkerText(kBack, saved, {})) != failure::kNone) return;
     if (oldKey.Ok() ? Rename(saved, key) : system_file::Remove(key)) return;
     system_file::Remove(marker);
 }
@@ -92,7 +90,7 @@ int MovePairInto(const fs::path& folder, const Pair& pair) {
     fs::path newKey, newStore;
     int code = WriteTemporaryBeside(key, pair.Key, newKey);
     if (code == failure::kNone) code = WriteTemporaryBeside(store, pair.Store, newStore);
-    if (code == failure::kNone) code = ReplaceFile(marker, MarkerText(kForward, newKey, newStore));
+    if (code == failure::kNone) code = ReplaceWholeFile(marker, MarkerText(kForward, newKey, newStore));
     if (code == failure::kNone) {
         if (const std::error_code error = Rename(newKey, key)) {
             code = FailureCodeFor(error, key);

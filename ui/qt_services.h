@@ -27,7 +27,7 @@ public:
     void Open(const QString& address) override;
 };
 
-// Valid, ready mounted volumes by root path; "/" first.
+// Valid, ready mounted volumes by drive name; the system drive first.
 class QtVolumes : public Volumes {
 public:
     QStringList MountPoints() override;

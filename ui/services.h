@@ -39,8 +39,8 @@ public:
     virtual void Open(const QString& address) = 0;
 };
 
-// The mounted volumes a drive list offers (mount points on Linux, drive
-// roots on Windows).
+// The mounted volumes a drive list offers, by drive name (mount points on
+// Linux, drive letters such as "C:" on Windows).
 class Volumes {
 public:
     virtual ~Volumes() = default;
