@@ -262,6 +262,9 @@ void MainScreenTest::windowAtStart() {
     QCOMPARE(screen->List1->count(), 0);
     QVERIFY(screen->Command1->isEnabled());
     QVERIFY(!t->Ctx.State.DataHidden);
+    // Tests and accessibility tools find each control by its name.
+    QCOMPARE(screen->findChild<QPushButton*>(QStringLiteral("Command1")), screen->Command1);
+    QCOMPARE(screen->findChild<QAction*>(QStringLiteral("AddNewEntry")), screen->AddNewEntry);
     QCOMPARE(t->Ctx.State.EncryptionKey, Key());
     QCOMPARE(t->Boxes.Boxes().size(), std::size_t(0));
     QVERIFY2(CutCaptions(screen).isEmpty(), qPrintable(CutCaptions(screen).join('\n')));
