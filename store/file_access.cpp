@@ -134,6 +134,19 @@ ReadResult ReadFirstLine(const fs::path& path) {
     return result;
 }
 
+ReadResult ReadExistingFile(const fs::path& path) { return ReadFile(path, false); }
+
+int CreateNewFile(const fs::path& path, std::string_view bytes) {
+    system_file::Handle file;
+    std::error_code error = file.CreateNew(path);
+    if (error) return FailureCodeFor(error, path);
+    error = file.WriteAll(bytes);
+    if (!error) error = file.Sync();
+    if (const std::error_code closed = file.Close(); !error) error = closed;
+    if (error) system_file::Remove(path);
+    return FailureCodeFor(error, path);
+}
+
 int WriteLineFile(const fs::path& path, std::string_view line) {
     std::string text(line);
     text += "\r\n";

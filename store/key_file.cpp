@@ -64,20 +64,26 @@ CredentialsWriteResult WriteCredentials(const std::filesystem::path& programFold
 
 LoginCheck CheckLogin(const std::filesystem::path& programFolder, std::string_view key,
                       std::string_view typedPassword) {
-    LoginCheck check;
     const ReadResult file = ReadWholeFile(KeyFilePath(programFolder));
     if (!file.Ok()) {
+        LoginCheck check;
         check.Outcome = LoginOutcome::ReadFailed;
         check.Code = file.Code;
         return check;
     }
-    if (file.Bytes.size() < kLengthBytePosition) {
+    return JudgeLogin(file.Bytes, key, typedPassword);
+}
+
+LoginCheck JudgeLogin(std::string_view keyFile, std::string_view key,
+                      std::string_view typedPassword) {
+    LoginCheck check;
+    if (keyFile.size() < kLengthBytePosition) {
         check.Outcome = LoginOutcome::Damaged;
         return check;
     }
-    const int lengthByte = static_cast<unsigned char>(file.Bytes[kLengthBytePosition - 1]);
+    const int lengthByte = static_cast<unsigned char>(keyFile[kLengthBytePosition - 1]);
     // A file cut short gives the part of the block that is there.
-    check.Deciphered = Decrypt(Mid(file.Bytes, kCredentialsPosition, lengthByte), key);
+    check.Deciphered = Decrypt(Mid(keyFile, kCredentialsPosition, lengthByte), key);
     const StoredPassword stored = ExtractStoredPassword(check.Deciphered.Output, lengthByte);
     if (!stored.Valid)
         check.Outcome = LoginOutcome::Damaged;

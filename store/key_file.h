@@ -64,6 +64,9 @@ struct LoginCheck {
 // typedPassword is already trimmed.
 LoginCheck CheckLogin(const std::filesystem::path& programFolder, std::string_view key,
                       std::string_view typedPassword);
+// The same judgement on the key file's bytes, read by the caller.
+LoginCheck JudgeLogin(std::string_view keyFile, std::string_view key,
+                      std::string_view typedPassword);
 
 // The stored password of a deciphered block of length byte L: the last
 // L - (b + 2) characters, b the 1-based position of the first "#|^" or 0.

@@ -1,0 +1,54 @@
+#include <iostream>
+
+#include "cli/commands.h"
+#include "cli/exit_codes.h"
+#include "cli/open_book.h"
+#include "cli/report.h"
+#include "store/record_entry.h"
+#include "store/record_store.h"
+
+namespace lockmere::cli {
+
+namespace {
+
+// Lines as the tool prints them; the windows join them with CR alone.
+std::string PlainLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+    return text;
+}
+
+}  // namespace
+
+int RunAdd(Session& session) {
+    OpenedBook book;
+    if (const int code = OpenBook(session, book); code != kDone) return code;
+
+    std::array<std::string, kEntryBoxes> typed;
+    for (std::size_t i = 0; i < kEntryBoxes; ++i) {
+        const bool secret = i >= 3;  // the password and its confirmation
+        std::optional<std::string> answer =
+            session.Input.Ask(std::string(kEntryBoxNames[i]) + ": ", secret);
+        if (!answer)
+            return Fail(kRefused, "ERROR: The input ended before " + std::string(kEntryBoxNames[i]) +
+                                      ". Nothing was saved.");
+        typed[i] = std::move(*answer);
+    }
+    const EntryCheck check =
+        CheckTypedRecord({typed[0], typed[1], typed[2], typed[3], typed[4]}, true);
+    if (!check.Ok()) return Fail(kRefused, EntryMessage(check));
+
+    RecordStore store(session.Folder);
+    const StoreWriteResult result = store.Append(book.Key, check.Record);
+    if (result.Outcome != StoreWrite::Written) {
+        const int code = result.Outcome == StoreWrite::TooLong ||
+                                 result.Outcome == StoreWrite::EncryptFailed
+                             ? kRefused
+                             : kFileTrouble;
+        return Fail(code, PlainLines(AppendFailureLines(result)));
+    }
+    std::cout << "Added \"" << ShownText(check.Record.ApplicationName) << "\".\n";
+    return kDone;
+}
+
+}  // namespace lockmere::cli

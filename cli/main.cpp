@@ -1,0 +1,43 @@
+#include <iostream>
+
+#include "cli/answers.h"
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "cli/console.h"
+#include "cli/exit_codes.h"
+#include "cli/report.h"
+
+using namespace lockmere::cli;
+
+int main(int argc, char* argv[]) {
+    PrepareConsole();
+    const ParseResult parse = ParseArguments(Utf8Arguments(argc, argv));
+    if (!parse.Parsed)
+        return Fail(kUsage, "ERROR: " + parse.Error + ". Try lockmere-cli --help.");
+    const Arguments& args = *parse.Parsed;
+    if (args.Which == Command::Help) {
+        std::cout << HelpText();
+        return kDone;
+    }
+    if (args.Which == Command::Version) {
+        std::cout << "lockmere-cli " LOCKMERE_VERSION "\n";
+        return kDone;
+    }
+
+    const std::filesystem::path folder =
+        args.Folder ? PathFromText(*args.Folder) : ExecutableFolder();
+    if (folder.empty())
+        return Fail(kUsage, "ERROR: The program folder is not known here; give it with --folder DIR.");
+    Answers answers;
+    Session session{folder, answers};
+    switch (args.Which) {
+    case Command::List: return RunList(session);
+    case Command::Show: return RunShow(session, args.Name, args.ShowPassword);
+    case Command::Add: return RunAdd(session);
+    case Command::Export: return RunExport(session, PathFromText(args.CsvFile), args.Force);
+    case Command::Verify: return RunVerify(session, args.Login);
+    case Command::Help:
+    case Command::Version: break;
+    }
+    return kDone;
+}
