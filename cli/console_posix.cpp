@@ -103,9 +103,13 @@ void PrepareConsole() {}
 bool InputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
 
 std::optional<std::string> ReadTerminalLine(std::string_view prompt, bool secret) {
-    ShowPrompt(prompt);
-    if (!secret) return ReadLine();
+    if (!secret) {
+        ShowPrompt(prompt);
+        return ReadLine();
+    }
+    // Off before the prompt shows, so that no typed character can beat it.
     EchoOff quiet;
+    ShowPrompt(prompt);
     return ReadLine();
 }
 

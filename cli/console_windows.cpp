@@ -121,11 +121,15 @@ bool InputIsTerminal() {
 }
 
 std::optional<std::string> ReadTerminalLine(std::string_view prompt, bool secret) {
-    ShowPrompt(prompt);
-    if (!secret) return ReadLine();
+    if (!secret) {
+        ShowPrompt(prompt);
+        return ReadLine();
+    }
     std::optional<std::string> line;
     {
+        // Off before the prompt shows, so that no typed character can beat it.
         EchoOff quiet;
+        ShowPrompt(prompt);
         line = ReadLine();
     }
     ShowPrompt("\n");  // the Enter typed was not echoed
