@@ -14,6 +14,10 @@ int Fail(int exitCode, std::string_view message) {
     return exitCode;
 }
 
+std::string CountOf(std::size_t n, std::string_view thing) {
+    return std::to_string(n) + " " + std::string(thing) + (n == 1 ? "" : "s");
+}
+
 std::string PathText(const std::filesystem::path& path) {
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());

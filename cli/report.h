@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -9,6 +10,9 @@ namespace lockmere::cli {
 // Writes the message and a line end to standard error; gives back the exit
 // code, so that a command can end with `return Fail(kRefused, "...")`.
 int Fail(int exitCode, std::string_view message);
+
+// "1 record", "2 records".
+std::string CountOf(std::size_t n, std::string_view thing);
 
 // A path as the UTF-8 text the terminal shows.
 std::string PathText(const std::filesystem::path& path);

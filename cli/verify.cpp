@@ -20,10 +20,6 @@ namespace {
 constexpr int kLowestKeyCode = 31;
 constexpr int kHighestKeyCode = 96;
 
-std::string Count(std::size_t n, std::string_view what) {
-    return std::to_string(n) + " " + std::string(what) + (n == 1 ? "" : "s");
-}
-
 // The key file as the generator and the master-account window leave it.
 // Gives the stored password of a whole file, or says what is wrong.
 struct KeyFileCheck {
@@ -39,7 +35,7 @@ KeyFileCheck CheckKeyFile(std::string_view bytes) {
         return check;
     }
     if (bytes.size() < kCollectedLength) {
-        check.Problem = "is damaged: it holds " + Count(bytes.size(), "byte") + ", a key file at least " +
+        check.Problem = "is damaged: it holds " + CountOf(bytes.size(), "byte") + ", a key file at least " +
                         std::to_string(kCollectedLength);
         return check;
     }
@@ -58,7 +54,7 @@ KeyFileCheck CheckKeyFile(std::string_view bytes) {
     const std::size_t present = std::min(length, bytes.size() - (kCredentialsPosition - 1));
     if (present < length) {
         check.Problem = "holds no complete master account: its credentials block is cut short (" +
-                        std::to_string(present) + " of " + Count(length, "byte") + ")";
+                        std::to_string(present) + " of " + CountOf(length, "byte") + ")";
         return check;
     }
     const CipherResult block = Decrypt(bytes.substr(kCredentialsPosition - 1, length), check.Key);
@@ -84,7 +80,7 @@ StoreCheck CheckStore(std::string_view bytes, std::string_view key) {
     StoreCheck check;
     const CipherResult plain = Decrypt(bytes, key);
     if (plain.Failure == CipherFailure::TooLong) {
-        check.Problem = "is damaged: it holds " + Count(bytes.size(), "byte") +
+        check.Problem = "is damaged: it holds " + CountOf(bytes.size(), "byte") +
                         ", more than any record store (32,766)";
         return check;
     }
@@ -112,7 +108,7 @@ StoreCheck CheckStore(std::string_view bytes, std::string_view key) {
                                            text.begin() + static_cast<long>(end), kStoreSeparator);
         if (separators != 3) {
             check.Problem = "is damaged: " + record + " holds " +
-                            Count(static_cast<std::size_t>(separators) + 1, "field") +
+                            CountOf(static_cast<std::size_t>(separators) + 1, "field") +
                             " instead of 4";
             return check;
         }
@@ -141,7 +137,7 @@ int RunVerify(Session& session, bool login) {
         if (TrimSpaces(*typed) != key.StoredPassword)
             return Fail(kRefused, "ERROR: Password Not Matched!");
     }
-    std::cout << "The book is whole: " << Count(store.Records, "record") << ".\n";
+    std::cout << "The book is whole: " << CountOf(store.Records, "record") << ".\n";
     return kDone;
 }
 
