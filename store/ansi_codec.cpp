@@ -27,14 +27,20 @@ AnsiText CodePointsToAnsi(std::u32string_view text) {
     AnsiText r; for (char32_t c : text) { auto b = AnsiOfCodePoint(c); if (!b) { r.Complete = false; r.Refused = c; return r; } r.Bytes += *b; } return r;
 }
 AnsiText Utf8ToAnsi(std::string_view u) {
-    std::u32string cps; AnsiText bad; bad.Complete = false; bad.InvalidUtf8 = true;
+    AnsiText r;
     for (std::size_t i = 0; i < u.size();) {
-        unsigned char c = u[i]; char32_t cp; int n;
-        if (c < 0x80) { cp = c; n = 0; } else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; n = 1; } else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; n = 2; } else if ((c & 0xF8) == 0xF0) { cp = c & 7; n = 3; } else { AnsiText r = CodePointsToAnsi(cps); if (r.Ok()) return bad; return r; }
-        if (i + n >= u.size() + (n ? 0 : 1)) { if (i + n >= u.size() && n) { AnsiText r = CodePointsToAnsi(cps); if (r.Ok()) { r = bad; } return r; } }
-        for (int k = 1; k <= n; ++k) { unsigned char d = u[i + k]; if ((d & 0xC0) != 0x80) { AnsiText r = CodePointsToAnsi(cps); if (r.Ok()) return bad; return r;} cp = (cp << 6) | (d & 0x3F); }
-        cps += cp; i += n + 1;
+        const unsigned char c = u[i];
+        const int n = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
+        char32_t cp = n == 0 ? c : n == 1 ? (c & 0x1F) : n == 2 ? (c & 0x0F) : (c & 0x07);
+        bool bad = n < 0 || i + n >= u.size() + 0 ? n < 0 || i + static_cast<std::size_t>(n) >= u.size() + (n == 0) : false;
+        if (n > 0 && i + static_cast<std::size_t>(n) >= u.size() + 1) bad = true;
+        for (int k = 1; !bad && k <= n; ++k) { const unsigned char d = u[i + k]; if ((d & 0xC0) != 0x80) bad = true; else cp = (cp << 6) | (d & 0x3F); }
+        if (bad) { r.Complete = false; r.InvalidUtf8 = true; return r; }
+        const auto b = AnsiOfCodePoint(cp);
+        if (!b) { r.Complete = false; r.Refused = cp; return r; }
+        r.Bytes += *b;
+        i += static_cast<std::size_t>(n) + 1;
     }
-    return CodePointsToAnsi(cps);
+    return r;
 }
 }
