@@ -18,6 +18,7 @@ TEST_CASE("a typed record is trimmed and converted") {
 
 TEST_CASE("the checks come in the windows' order") {
     const std::string longName(51, 'n');
+    const std::string fiftyLetters = std::string(25, 'x') + "ŠŠŠŠŠŠŠŠŠŠŠŠŠŠŠŠŠŠŠŠŠŠŠŠŠ";
     const struct {
         const char* label;
         Boxes boxes;
@@ -29,8 +30,8 @@ TEST_CASE("the checks come in the windows' order") {
         {"limit before blank", {longName, "", "s", "p", "p"}, true, EntryProblem::TooLong, 0,
          "ERROR: Application Name can hold at most 50 characters."},
         {"no limits asked", {longName, "u", "s", "p", "p"}, false, EntryProblem::None, 0, ""},
-        {"limit counts characters, not bytes", {std::string(25, 'x') + "ŠŠŠŠŠŠŠŠŠŠŠŠŠŠŠŠŠŠŠŠŠŠŠŠŠ",
-                                                "u", "s", "p", "p"}, true, EntryProblem::None, 0, ""},
+        {"limit counts characters, not bytes", {fiftyLetters, "u", "s", "p", "p"}, true,
+         EntryProblem::None, 0, ""},
         {"confirmation has its limit", {"n", "u", "s", "p", "ppppppppppppppppp"}, true,
          EntryProblem::TooLong, 4, "ERROR: Confirm Password can hold at most 15 characters."},
         {"blank before mismatch", {"n", "u", "   ", "a", "b"}, true, EntryProblem::Blank, 2,
