@@ -9,21 +9,14 @@
 
 using namespace lockmere::cli;
 
-int main(int argc, char* argv[]) {
-    PrepareConsole();
-    const ParseResult parse = ParseArguments(Utf8Arguments(argc, argv));
-    if (!parse.Parsed)
-        return Fail(kUsage, "ERROR: " + parse.Error + ". Try lockmere-cli --help.");
-    const Arguments& args = *parse.Parsed;
-    if (args.Which == Command::Help) {
-        std::cout << HelpText();
-        return kDone;
-    }
-    if (args.Which == Command::Version) {
-        std::cout << "lockmere-cli " LOCKMERE_VERSION "\n";
-        return kDone;
-    }
+namespace {
 
+int Run(const Arguments& args) {
+    switch (args.Which) {
+    case Command::Help: std::cout << HelpText(); return kDone;
+    case Command::Version: std::cout << "lockmere-cli " LOCKMERE_VERSION "\n"; return kDone;
+    default: break;
+    }
     const std::filesystem::path folder =
         args.Folder ? PathFromText(*args.Folder) : ExecutableFolder();
     if (folder.empty())
@@ -36,8 +29,20 @@ int main(int argc, char* argv[]) {
     case Command::Add: return RunAdd(session);
     case Command::Export: return RunExport(session, PathFromText(args.CsvFile), args.Force);
     case Command::Verify: return RunVerify(session, args.Login);
-    case Command::Help:
-    case Command::Version: break;
+    default: return kDone;
     }
-    return kDone;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    PrepareConsole();
+    const ParseResult parse = ParseArguments(Utf8Arguments(argc, argv));
+    if (!parse.Parsed)
+        return Fail(kUsage, "ERROR: " + parse.Error + ". Try lockmere-cli --help.");
+    const int code = Run(*parse.Parsed);
+    // Output lost (a full disk, a closed pipe) is a failure, not "done".
+    if (!std::cout.flush() && code == kDone)
+        return Fail(kFileTrouble, "ERROR: The output could not be written.");
+    return code;
 }

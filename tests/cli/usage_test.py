@@ -55,6 +55,14 @@ class Usage(unittest.TestCase):
             self.assertEqual(r.code, 0, r.err)
             self.assertIn("Application Name: --x", r.out)
 
+    @unittest.skipIf(h.ON_WINE, "needs this system's /dev/full")
+    def test_output_that_cannot_be_written_is_a_failure(self):
+        with open("/dev/full", "wb") as full:
+            done = subprocess.run(h.command("--help"), stdout=full, stderr=subprocess.PIPE,
+                                  timeout=h.TIMEOUT)
+        self.assertEqual(done.returncode, 2)
+        self.assertIn(b"could not be written", done.stderr)
+
     @unittest.skipIf(h.ON_WINE, "copies this system's executable")
     def test_the_program_folder_is_the_executables_by_default(self):
         with h.Folder(book.files("me", "secret", [("Mail", "N/A", "u", "p")])) as f:
