@@ -2,6 +2,8 @@
 
 #include "app/harden.h"
 #include "app/main_screen.h"
+#include "app/start_checks.h"
+#include "store/folder_lock.h"
 #include "ui/context.h"
 #include "ui/file_path.h"
 #include "ui/qt_services.h"
@@ -9,16 +11,22 @@
 int main(int argc, char* argv[]) {
 #ifdef LOCKMERE_HARDEN
     // Before anything holds a password.
-    lockmere::HardenProcess();
+    const bool hardened = lockmere::HardenProcess();
+#else
+    const bool hardened = true;
 #endif
     // The program takes no command line: Qt sees the program's name alone.
     int qtArgc = argc > 0 ? 1 : 0;
     QApplication application(qtArgc, argv);
 
     lockmere::QtServices services;
-    // The data files live beside the program.
-    lockmere::Context context(lockmere::ToPath(QCoreApplication::applicationDirPath()),
-                              services.Boxes, services.ClipboardService, services.Shell,
+    if (!lockmere::HardeningHeld(hardened, services.Boxes)) return 1;
+    // The data files live beside the program; no other copy may write them.
+    const auto folder = lockmere::ToPath(QCoreApplication::applicationDirPath());
+    const lockmere::FolderLock lock(folder);
+    if (!lockmere::FolderIsOurs(lock, folder, services.Boxes)) return 1;
+
+    lockmere::Context context(folder, services.Boxes, services.ClipboardService, services.Shell,
                               services.DriveVolumes);
     context.Windows.Open<lockmere::MainScreen>(context)->ShowModeless();
     return application.exec();

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "backup/backup_copy.h"
+#include "store/pair_copy.h"
 #include "store/cipher.h"
 #include "store/file_access.h"
 #include "store/key_file.h"

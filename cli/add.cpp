@@ -4,6 +4,8 @@
 #include "cli/exit_codes.h"
 #include "cli/open_book.h"
 #include "cli/report.h"
+#include "store/file_access.h"
+#include "store/folder_lock.h"
 #include "store/record_entry.h"
 #include "store/record_store.h"
 
@@ -18,9 +20,31 @@ std::string PlainLines(const std::vector<std::string>& lines) {
     return text;
 }
 
+// The windowed program holds the folder's lock while it runs; the add
+// takes it too, so that the two never write the store at once.
+int LockRefusal(const FolderLock& lock) {
+    switch (lock.Result()) {
+    case FolderLock::Outcome::Taken: return kDone;
+    case FolderLock::Outcome::Busy:
+        return Fail(kRefused, "ERROR: Lockmere is running from this folder, so nothing was added. "
+                              "Close it, then add the record again.");
+    case FolderLock::Outcome::Failed: break;
+    }
+    return Fail(kFileTrouble, "ERROR: The folder could not be locked (failure code " +
+                                  std::to_string(lock.Code()) + ": " +
+                                  std::string(FailureMeaning(lock.Code())) +
+                                  "), so nothing was added.");
+}
+
 }  // namespace
 
 int RunAdd(Session& session) {
+    // Told before anything is typed; the lock is held only for the write. A
+    // folder without a lock file has no program running, and gets none
+    // before the write.
+    std::error_code error;
+    if (std::filesystem::exists(ComposePath(session.Folder, kLockFileName), error))
+        if (const int code = LockRefusal(FolderLock(session.Folder)); code != kDone) return code;
     OpenedBook book;
     if (const int code = OpenBook(session, book); code != kDone) return code;
 
@@ -38,8 +62,13 @@ int RunAdd(Session& session) {
         CheckTypedRecord({typed[0], typed[1], typed[2], typed[3], typed[4]}, true);
     if (!check.Ok()) return Fail(kRefused, EntryMessage(check));
 
-    RecordStore store(session.Folder);
-    const StoreWriteResult result = store.Append(book.Key, check.Record);
+    StoreWriteResult result;
+    {
+        const FolderLock lock(session.Folder);
+        if (const int code = LockRefusal(lock); code != kDone) return code;
+        RecordStore store(session.Folder);
+        result = store.Append(book.Key, check.Record);
+    }
     if (result.Outcome != StoreWrite::Written) {
         const int code = result.Outcome == StoreWrite::TooLong ||
                                  result.Outcome == StoreWrite::EncryptFailed

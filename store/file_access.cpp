@@ -1,7 +1,9 @@
 #include "store/file_access.h"
 
 #include <cerrno>
+#include <random>
 
+#include "store/pair_copy.h"
 #include "store/system_file.h"
 
 namespace lockmere {
@@ -49,6 +51,14 @@ fs::path FollowLink(const fs::path& path) {
     return error ? path : target;
 }
 
+// Writes the bytes to a file just created, flushes them to disk, closes it.
+std::error_code FillNewFile(system_file::Handle& file, std::string_view bytes) {
+    std::error_code error = file.WriteAll(bytes);
+    if (!error) error = file.Sync();
+    if (const std::error_code closed = file.Close(); !error) error = closed;
+    return error;
+}
+
 int Hidden(const fs::path& path, bool hidden) {
     return FailureCodeFor(system_file::SetHidden(path, hidden), path);
 }
@@ -88,31 +98,70 @@ fs::path ComposePath(const fs::path& folder, std::string_view name) {
 
 ReadResult ReadWholeFile(const fs::path& path) { return ReadFile(path, true); }
 
-fs::path TemporaryPathFor(const fs::path& path) {
-    fs::path temporary = path;
-    temporary += ".tmp";
-    return temporary;
+ReadResult ReadExistingFile(const fs::path& path) { return ReadFile(path, false); }
+
+bool IsTemporaryOf(std::string_view fileName, std::string_view entry) {
+    constexpr std::string_view suffix = kTemporarySuffix;
+    // "F.tmp" alone is what earlier versions left.
+    return entry.size() >= fileName.size() + suffix.size() && entry.starts_with(fileName) &&
+           entry[fileName.size()] == '.' && entry.ends_with(suffix);
+}
+
+int WriteTemporaryBeside(const fs::path& path, std::string_view bytes, fs::path& temporary) {
+    // Each write makes a name of its own and creates it exclusively, so two
+    // writers never share a temporary and a stale one is never reused.
+    thread_local std::mt19937_64 random{std::random_device{}()};
+    static constexpr char kDigits[] = "0123456789abcdef";
+    system_file::Handle file;
+    std::error_code error;
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        std::string name = path.filename().string() + '.';
+        std::uint64_t bits = random();
+        for (int digit = 0; digit < 16; ++digit, bits >>= 4) name += kDigits[bits & 15];
+        name += kTemporarySuffix;
+        temporary = path.parent_path() / name;
+        error = file.CreateNew(temporary);
+        if (error != std::errc::file_exists) break;
+    }
+    if (error) {
+        temporary.clear();
+        return FailureCodeFor(error, path);
+    }
+    error = FillNewFile(file, bytes);
+    if (error) {
+        system_file::Remove(temporary);
+        temporary.clear();
+        return FailureCodeFor(error, path);
+    }
+    return failure::kNone;
 }
 
 int ReplaceFile(const fs::path& path, std::string_view bytes) {
     const fs::path target = FollowLink(path);
-    const fs::path temporary = TemporaryPathFor(target);
-    // A temporary left by a crash would block every later write.
-    system_file::Remove(temporary);
-
-    system_file::Handle file;
-    std::error_code error = file.CreateNew(temporary);
-    if (error) return FailureCodeFor(error, temporary);
-    error = file.WriteAll(bytes);
-    if (!error) error = file.Sync();
-    if (const std::error_code closed = file.Close(); !error) error = closed;
-    if (!error) fs::rename(temporary, target, error);
+    fs::path temporary;
+    if (const int code = WriteTemporaryBeside(target, bytes, temporary)) return code;
+    std::error_code error;
+    fs::rename(temporary, target, error);
     if (error) {
         system_file::Remove(temporary);
         return FailureCodeFor(error, target);
     }
     system_file::SyncFolder(target.parent_path());
     return failure::kNone;
+}
+
+void RemoveStaleTemporaries(const fs::path& folder) {
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        for (const char* file :
+             {kKeyFileName, kStoreFileName, kBackupLocationFileName, kPairMarkerFileName}) {
+            std::error_code ignored;
+            if (IsTemporaryOf(file, name) && entry->is_regular_file(ignored))
+                system_file::Remove(entry->path());
+        }
+    }
 }
 
 int WriteAt(const fs::path& path, std::size_t position, std::string_view bytes) {
@@ -134,15 +183,11 @@ ReadResult ReadFirstLine(const fs::path& path) {
     return result;
 }
 
-ReadResult ReadExistingFile(const fs::path& path) { return ReadFile(path, false); }
-
 int CreateNewFile(const fs::path& path, std::string_view bytes) {
     system_file::Handle file;
     std::error_code error = file.CreateNew(path);
     if (error) return FailureCodeFor(error, path);
-    error = file.WriteAll(bytes);
-    if (!error) error = file.Sync();
-    if (const std::error_code closed = file.Close(); !error) error = closed;
+    error = FillNewFile(file, bytes);
     if (error) system_file::Remove(path);
     return FailureCodeFor(error, path);
 }

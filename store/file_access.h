@@ -42,27 +42,40 @@ struct ReadResult {
 // (owner-only) and reads as length 0; an existing file is never shortened.
 ReadResult ReadWholeFile(const std::filesystem::path& path);
 
-// Replaces the whole file safely: the bytes go to a temporary file in the
-// same folder, are flushed to disk and renamed over the old file. On any
-// failure the old file stays exactly as it was and no temporary is left.
-// The new file is owner-only; a link is followed to the file it names.
+// Replaces the whole file safely: the bytes go to a temporary file of this
+// write's own in the same folder, are flushed to disk and renamed over the
+// old file. On any failure the old file stays exactly as it was and no
+// temporary of this write is left. The new file is owner-only; a link is
+// followed to the file it names.
 int ReplaceFile(const std::filesystem::path& path, std::string_view bytes);
 
-// Where ReplaceFile puts the new bytes before the rename: beside the file.
-std::filesystem::path TemporaryPathFor(const std::filesystem::path& path);
+// A write's temporary for file name F is named "F.<16 hex digits>.tmp",
+// created exclusively beside F ("F.tmp" is an earlier version's).
+inline constexpr const char* kTemporarySuffix = ".tmp";
+bool IsTemporaryOf(std::string_view fileName, std::string_view entry);
+
+// Writes bytes to a new owner-only temporary beside path, under a name of
+// its own, and flushes it to disk. On failure nothing is left and
+// temporary is empty.
+int WriteTemporaryBeside(const std::filesystem::path& path, std::string_view bytes,
+                         std::filesystem::path& temporary);
+
+// Removes the temporaries of the data files that crashed writes left in
+// folder. Only for a folder whose lock this process holds.
+void RemoveStaleTemporaries(const std::filesystem::path& folder);
 
 // Writes bytes at a 1-based position, extending the file when needed (a gap
 // reads as zero bytes) and keeping every other byte; done as read, patch and
 // safe replace. Position 0 fails with kBadPosition.
 int WriteAt(const std::filesystem::path& path, std::size_t position, std::string_view bytes);
 
+// Reads the whole file as raw bytes; a missing file is not created
+// (kFileNotFound).
+ReadResult ReadExistingFile(const std::filesystem::path& path);
+
 // The first line without its line end (CR LF, LF or CR); a file without any
 // line gives the empty string. A missing file is not created (kFileNotFound).
 ReadResult ReadFirstLine(const std::filesystem::path& path);
-
-// Reads the whole file as raw bytes; a missing file is not created
-// (kFileNotFound), for readers that must leave a folder as they found it.
-ReadResult ReadExistingFile(const std::filesystem::path& path);
 
 // Creates a new owner-only file holding bytes, flushed to disk. Fails with
 // kPathFileAccess when anything stands at path already; on any failure

@@ -22,14 +22,19 @@ std::filesystem::path KeyFilePath(const std::filesystem::path& programFolder) {
 }  // namespace
 
 KeyFileStart ReadKeyFileAtStart(const std::filesystem::path& programFolder) {
-    KeyFileStart start;
     ReadResult file = ReadWholeFile(KeyFilePath(programFolder));
     if (!file.Ok()) {
+        KeyFileStart start;
         start.Code = file.Code;
         return start;
     }
-    start.FirstRun = file.Bytes.empty();
-    start.KeyFileBuffer = std::move(file.Bytes);
+    return KeyFileStartFrom(std::move(file.Bytes));
+}
+
+KeyFileStart KeyFileStartFrom(std::string bytes) {
+    KeyFileStart start;
+    start.FirstRun = bytes.empty();
+    start.KeyFileBuffer = std::move(bytes);
     start.EncryptionKey = std::string(Mid(start.KeyFileBuffer, kKeyStart, kKeyLength));
     return start;
 }
@@ -41,7 +46,10 @@ std::string KeyFromCollected(std::string_view collected) {
 int WriteCollectedString(const std::filesystem::path& programFolder, std::string_view collected) {
     const std::filesystem::path path = KeyFilePath(programFolder);
     if (const int code = WriteAt(path, 1, collected); code != failure::kNone) return code;
-    return SetAttributesHidden(path);
+    // The bytes are in place: a hidden attribute that does not follow is no
+    // failure of the write.
+    SetAttributesHidden(path);
+    return failure::kNone;
 }
 
 CredentialsWriteResult WriteCredentials(const std::filesystem::path& programFolder,
@@ -82,7 +90,12 @@ LoginCheck JudgeLogin(std::string_view keyFile, std::string_view key,
         return check;
     }
     const int lengthByte = static_cast<unsigned char>(keyFile[kLengthBytePosition - 1]);
-    // A file cut short gives the part of the block that is there.
+    // A block shorter than its length byte says is no master account: a
+    // file cut short, or the generator's bytes alone.
+    if (keyFile.size() < kCredentialsPosition - 1 + static_cast<std::size_t>(lengthByte)) {
+        check.Outcome = LoginOutcome::Damaged;
+        return check;
+    }
     check.Deciphered = Decrypt(Mid(keyFile, kCredentialsPosition, lengthByte), key);
     const StoredPassword stored = ExtractStoredPassword(check.Deciphered.Output, lengthByte);
     if (!stored.Valid)

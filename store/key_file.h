@@ -25,12 +25,15 @@ struct KeyFileStart {
     std::string EncryptionKey;
 };
 KeyFileStart ReadKeyFileAtStart(const std::filesystem::path& programFolder);
+// The same judgement on bytes already read.
+KeyFileStart KeyFileStartFrom(std::string bytes);
 
 // The key a completed 51-character collection gives: characters 7-38.
 std::string KeyFromCollected(std::string_view collected);
 
 // The generator's write: the 51 characters at bytes 1-51, never shortening
-// a longer file.
+// a longer file. Succeeds once the bytes are in place, whatever the hidden
+// attribute that follows does.
 int WriteCollectedString(const std::filesystem::path& programFolder, std::string_view collected);
 
 // The master account's write: length byte at 44, enciphered block from 45.
@@ -53,7 +56,7 @@ CredentialsWriteResult WriteCredentials(const std::filesystem::path& programFold
 enum class LoginOutcome {
     Match,
     NoMatch,
-    Damaged,  // too short to hold byte 44, or a negative password length
+    Damaged,  // too short for byte 44 or for the block it announces, or a negative password length
     ReadFailed,
 };
 struct LoginCheck {
@@ -64,7 +67,7 @@ struct LoginCheck {
 // typedPassword is already trimmed.
 LoginCheck CheckLogin(const std::filesystem::path& programFolder, std::string_view key,
                       std::string_view typedPassword);
-// The same judgement on the key file's bytes, read by the caller.
+// The judgement on the key file's bytes already read.
 LoginCheck JudgeLogin(std::string_view keyFile, std::string_view key,
                       std::string_view typedPassword);
 

@@ -11,6 +11,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -70,6 +71,30 @@ std::error_code Handle::Close() {
     const int fd = fd_;
     fd_ = -1;
     return _close(fd) == 0 ? std::error_code() : LastError();
+}
+
+FileLock::~FileLock() {
+    if (handle_) CloseHandle(handle_);
+}
+
+std::error_code FileLock::TryLock(const std::filesystem::path& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {static_cast<int>(GetLastError()), std::system_category()};
+    OVERLAPPED start{};
+    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &start)) {
+        const std::error_code error(static_cast<int>(GetLastError()), std::system_category());
+        CloseHandle(file);
+        return error;
+    }
+    handle_ = file;
+    return {};
+}
+
+bool IsLockBusy(std::error_code error) {
+    return error.category() == std::system_category() &&
+           (error.value() == ERROR_LOCK_VIOLATION || error.value() == ERROR_SHARING_VIOLATION);
 }
 
 std::error_code Remove(const std::filesystem::path& path) {
@@ -140,6 +165,27 @@ std::error_code Handle::Close() {
     fd_ = -1;
     return ::close(fd) == 0 ? std::error_code() : LastError();
 }
+
+FileLock::~FileLock() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+std::error_code FileLock::TryLock(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_CREAT, S_IRUSR | S_IWUSR);
+    if (fd < 0) return LastError();
+    // flock belongs to this open file: a second lock on the same folder
+    // fails even within one process, and the lock dies with the process.
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR) continue;
+        const std::error_code error = LastError();
+        ::close(fd);
+        return error;
+    }
+    fd_ = fd;
+    return {};
+}
+
+bool IsLockBusy(std::error_code error) { return error == std::errc::operation_would_block; }
 
 std::error_code Remove(const std::filesystem::path& path) {
     return ::unlink(path.c_str()) == 0 ? std::error_code() : LastError();

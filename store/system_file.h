@@ -35,6 +35,29 @@ private:
     int fd_ = -1;
 };
 
+// An exclusive OS lock on a file, held until the object goes or the process
+// ends (a crash never leaves it held).
+class FileLock {
+public:
+    FileLock() = default;
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    ~FileLock();
+
+    // Opens path, creating it owner-only when missing, and locks it without
+    // waiting. IsLockBusy tells a lock held elsewhere from other failures.
+    std::error_code TryLock(const std::filesystem::path& path);
+
+private:
+#ifdef _WIN32
+    void* handle_ = nullptr;
+#else
+    int fd_ = -1;
+#endif
+};
+
+bool IsLockBusy(std::error_code error);
+
 std::error_code Remove(const std::filesystem::path& path);
 
 // Makes the rename of an entry in folder durable, where the system needs it.

@@ -14,11 +14,13 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "app/main_screen.h"
 #include "store/file_access.h"
 #include "tests/support/book_fixture.h"
 #include "tests/support/caption_checks.h"
+#include "tests/support/disk_full.h"
 #include "tests/support/test_context.h"
 #include "ui/controls.h"
 
@@ -627,7 +629,7 @@ void MainScreenTest::saveRefused_data() {
         << kNotSaved + "A record holds a character that cannot be enciphered at its place. Edit "
                        "that record and replace the character, then save again." + kLeftAsItWas;
     QTest::newRow("write fails") << 4
-        << kNotSaved + "The file lkdb1.lkd could not be written (failure code 75)." + kLeftAsItWas;
+        << kNotSaved + "The file lkdb1.lkd could not be written (failure code 61)." + kLeftAsItWas;
 }
 
 void MainScreenTest::saveRefused() {
@@ -653,17 +655,12 @@ void MainScreenTest::saveRefused() {
     } else {
         LogIn(QString::fromStdString(kPassword));
     }
+    std::optional<testing::DiskFull> full;
     switch (cause) {
     case 1: screen->LogoutApp->trigger(); break;
     case 2: screen->AddListLine("long\t\t\t" + std::string(32767, 'a')); break;
     case 3: screen->AddListLine("Yankee\t\t\t\xc8"); break;
-    case 4: {
-        // A folder with something in it where the new file must be made.
-        const fs::path blocker = TemporaryPathFor(t->File("lkdb1.lkd"));
-        fs::create_directory(blocker);
-        fixture::WriteBytes(blocker / "keep", "x");
-        break;
-    }
+    case 4: full.emplace(); break;
     default: break;
     }
     t->Ctx.State.DatabaseChanged = true;

@@ -1,5 +1,7 @@
 """add: the add window's checks and its append, on the real executable."""
 
+import contextlib
+import fcntl
 import unittest
 
 import cli_harness as h
@@ -7,6 +9,14 @@ from cli_harness import book
 
 PASSWORD = "secret"
 OLD = [("Mail", "N/A", "ann", "pw-1"), ("Bank", "https://b.example", "bob", "pw-2")]
+
+
+@contextlib.contextmanager
+def locked(folder):
+    """The folder's lock, held as the windowed program holds it."""
+    with open(folder.path / "lkdb.lock", "a") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+        yield
 
 
 def add(f, *answers, password=PASSWORD):
@@ -93,6 +103,18 @@ class Add(unittest.TestCase):
             r = add(f, "n" * 43, "u", "s", "p", "p")  # exactly 32,766
             self.assertEqual(r.code, 0, r.err)
             self.assertEqual(len(f.read(book.STORE)), 32766)
+
+    @unittest.skipIf(h.ON_WINE, "the lock of this system")
+    def test_refused_while_the_windowed_program_holds_the_folder(self):
+        with h.Folder(book.files("me", PASSWORD, OLD)) as f:
+            with locked(f):
+                before = f.snapshot()
+                r = add(f, "New", "N/A", "u", "p", "p")
+                self.assertEqual((r.code, r.out), (1, ""))
+                self.assertIn("Lockmere is running from this folder, so nothing was added", r.err)
+                self.assertEqual(f.snapshot(), before)
+            r = add(f, "New", "N/A", "u", "p", "p")
+            self.assertEqual(r.code, 0, r.err)
 
 
 if __name__ == "__main__":

@@ -100,6 +100,25 @@ class Prompts(unittest.TestCase):
             self.assertEqual(book.decode_store(f.read(book.STORE), book.KEY),
                              [("New", "N/A", "ann", "pw-typed")])
 
+    def test_add_holds_the_folders_lock_only_for_the_write(self):
+        with h.Folder(book.files("me", PASSWORD, [])) as f:
+            before = f.read(book.STORE)
+            t = self.terminal(f, "add")
+            for prompt, answer in (("Master password: ", PASSWORD), ("Application Name: ", "New"),
+                                   ("Application URL: ", "N/A"), ("User Name: ", "ann"),
+                                   ("Password: ", "pw")):
+                t.wait_for(prompt)
+                t.type(answer + "\n")
+            t.wait_for("Confirm Password: ")
+            # Free while the user types; the windowed program starts meanwhile.
+            with open(f.path / "lkdb.lock", "a") as lock:
+                fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+                t.type("pw\n")
+                code, out, err = t.finish()
+            self.assertEqual((code, out), (1, ""))
+            self.assertIn("Lockmere is running from this folder", err)
+            self.assertEqual(f.read(book.STORE), before)
+
     def test_echo_comes_back_when_ctrl_c_ends_the_password(self):
         with h.Folder(book.files("me", PASSWORD, [])) as f:
             t = self.terminal(f, "list")

@@ -95,6 +95,17 @@ class Verify(unittest.TestCase):
             self.assertEqual(r.code, 2)
             self.assertIn("byte 1 lies outside every record", r.err)
 
+    def test_a_copy_cut_short_is_reported_until_it_is_finished(self):
+        files = {**good(), "lkdb.pair": b"forward\r\nlkdb0.lkd.0123456789abcdef.tmp\r\nx\r\n"}
+        with h.Folder(files) as f:
+            before = f.snapshot()
+            for args in (["verify"], ["list"], ["add"]):
+                with self.subTest(args=args):
+                    r = f.run(*args, input=PASSWORD + "\n")
+                    self.assertEqual((r.code, r.out), (2, ""))
+                    self.assertIn("was cut short", r.err)
+            self.assertEqual({k: v for k, v in f.snapshot().items() if k != "lkdb.lock"}, before)
+
     def test_verify_with_the_master_password(self):
         with h.Folder(good()) as f:
             r = f.run("verify", "--login", input=" secret \n")

@@ -7,9 +7,12 @@
 #include <QStyle>
 #include <QTest>
 
+#include <optional>
+
 #include "records/data_entry.h"
 #include "tests/support/book_fixture.h"
 #include "tests/support/caption_checks.h"
+#include "tests/support/disk_full.h"
 #include "tests/support/test_context.h"
 
 using namespace lockmere;
@@ -328,11 +331,10 @@ void DataEntryTest::storeFailures() {
     if (store == "damaged") fixture::WriteBytes(path, "\x01\x02\x03");
     if (store == "room for 8") PrepareStore(tc, store);
     if (store == "folder") fs::create_directory(path);
+    std::optional<testing::DiskFull> full;
     if (store == "unwritable") {
         PrepareStore(tc, "two");
-        // The new store is written beside the old one first; a folder in
-        // its way makes the write fail.
-        fs::create_directories(tc.File("lkdb1.lkd.tmp") / "inside");
+        full.emplace();
     }
     const bool isFile = fs::is_regular_file(path);
     const std::string before = isFile ? fixture::ReadBytes(path) : std::string();

@@ -13,6 +13,7 @@
 #include "records/data_entry.h"
 #include "records/edit_record.h"
 #include "tests/support/book_fixture.h"
+#include "tests/support/disk_full.h"
 #include "tests/support/test_context.h"
 #include "ui/controls.h"
 
@@ -257,7 +258,7 @@ void ListCommandsTest::failedAddLeavesList() {
     TestContext tc;
     MainScreen* main = LogIn(tc, QStringList{"Bank"});
     const std::string before = StoreBytesOnDisk(tc);
-    std::filesystem::create_directories(tc.File("lkdb1.lkd.tmp") / "in the way");
+    const testing::DiskFull full;
     tc.Boxes.OnShow = [](const RecordedBox&) {
         // The refusal is up while the add window stays open behind it.
         QVERIFY(QApplication::activeModalWidget() != nullptr);

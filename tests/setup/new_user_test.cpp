@@ -5,10 +5,13 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <optional>
+
 #include "records/data_entry.h"
 #include "setup/new_user.h"
 #include "tests/support/book_fixture.h"
 #include "tests/support/caption_checks.h"
+#include "tests/support/disk_full.h"
 #include "tests/support/test_context.h"
 
 using namespace lockmere;
@@ -220,10 +223,7 @@ void NewUserTest::writesTheCredentials() {
 
 void NewUserTest::failedWriteKeepsTheWindowOpen() {
     AfterGenerator a;
-    // The safe replace writes a temporary beside the key file first; a
-    // folder in its way makes the write fail, also for root.
-    const std::filesystem::path blocker = a.t.File("lkdb0.lkd.tmp");
-    std::filesystem::create_directories(blocker / "in-the-way");
+    std::optional<testing::DiskFull> full(std::in_place);
     a.Fill(QStringLiteral("me"), QStringLiteral("secret"), QStringLiteral("secret"));
     QTest::mouseClick(a.w->Command1, Qt::LeftButton);
 
@@ -238,8 +238,8 @@ void NewUserTest::failedWriteKeepsTheWindowOpen() {
     QCOMPARE(a.w->Text2->text(), QStringLiteral("secret"));
     QVERIFY(a.t.Ctx.Windows.Find<DataEntry>() == nullptr);
 
-    // Once the way is clear, the same window saves.
-    std::filesystem::remove_all(blocker);
+    // Once there is room again, the same window saves.
+    full.reset();
     bool shown = false;
     a.t.WhenModal<DataEntry>([&](DataEntry* entry) {
         shown = true;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "store/file_access.h"
@@ -135,13 +136,13 @@ void FileAccessTest::replace() {
     QCOMPARE(lockmere::ReplaceFile(path, bytes.toStdString()), failure::kNone);
     QCOMPARE(Q(ReadBytes(path)), bytes);
     QCOMPARE(Mode(path), 0600u);
-    QVERIFY(!fs::exists(lockmere::TemporaryPathFor(path)));
+    QVERIFY(!TemporaryFileLeft(path));
 }
 
 void FileAccessTest::replaceFailureKeepsTheOldFile_data() {
     QTest::addColumn<QString>("obstacle");
     QTest::addColumn<int>("code");
-    QTest::newRow("a folder where the temporary file goes") << "temporary" << failure::kPathFileAccess;
+    QTest::newRow("a full disk") << "temporary" << failure::kDiskFull;
     QTest::newRow("a folder where the file goes") << "target" << failure::kPathFileAccess;
     QTest::newRow("missing folder") << "no-parent" << failure::kPathNotFound;
 }
@@ -152,9 +153,10 @@ void FileAccessTest::replaceFailureKeepsTheOldFile() {
     Folder folder;
     fs::path path = folder / "lkdb1.lkd";
     const std::string old = "old store bytes";
+    std::optional<lockmere::testing::DiskFull> full;
     if (obstacle == "temporary") {
         WriteBytes(path, old);
-        fs::create_directory(lockmere::TemporaryPathFor(path));
+        full.emplace();
     }
     if (obstacle == "target") fs::create_directory(path);
     if (obstacle == "no-parent") path = folder / "gone" / "lkdb1.lkd";

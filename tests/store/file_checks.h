@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "store/file_access.h"
+#include "tests/support/disk_full.h"
+#include "tests/support/temporaries.h"
 
 namespace lockmere::test {
 
@@ -40,7 +42,7 @@ inline unsigned Mode(const std::filesystem::path& path) {
 
 // Whatever a failed safe replace might have left beside path.
 inline bool TemporaryFileLeft(const std::filesystem::path& path) {
-    return std::filesystem::is_regular_file(TemporaryPathFor(path));
+    return lockmere::testing::TemporaryLeftBeside(path);
 }
 
 // A temporary folder that the test owns; removed with everything in it.

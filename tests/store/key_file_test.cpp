@@ -211,14 +211,19 @@ void KeyFileTest::login_data() {
         << true << noSeparator << QByteArray("cdef") << LoginOutcome::Match << true;
     QTest::newRow("no separator: the whole block fails")
         << true << noSeparator << QByteArray("abcdef") << LoginOutcome::NoMatch << true;
-    QTest::newRow("block cut short: what is there")
-        << true << KeyFile("u", "secret").left(52) << QByteArray("|^secr") << LoginOutcome::Match
+    QTest::newRow("block cut short: damaged, whatever is typed")
+        << true << KeyFile("u", "secret").left(52) << QByteArray("secret") << LoginOutcome::Damaged
         << true;
+    QTest::newRow("block cut short by one byte: damaged")
+        << true << KeyFile("u", "secret").chopped(1) << QByteArray("secret")
+        << LoginOutcome::Damaged << true;
+    QTest::newRow("44 bytes: an empty password is no match")
+        << true << KeyFile("u", "secret").left(44) << QByteArray() << LoginOutcome::Damaged << true;
     QTest::newRow("another installation's credentials")
         << true << Q(fixture::KeyFileBytes(OtherCollected(), "admin", "Secret1"))
         << QByteArray("Secret1") << LoginOutcome::NoMatch << true;
-    QTest::newRow("no credentials written: the decipher fails")
-        << true << Collected() << QByteArray("x") << LoginOutcome::NoMatch << false;
+    QTest::newRow("the generator's bytes alone: no master account")
+        << true << Collected() << QByteArray("x") << LoginOutcome::Damaged << true;
     QTest::newRow("missing: damaged") << false << QByteArray() << QByteArray()
                                       << LoginOutcome::Damaged << true;
     QTest::newRow("empty: damaged") << true << QByteArray() << QByteArray()

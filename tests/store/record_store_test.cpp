@@ -1,6 +1,7 @@
 #include <QTest>
 
 #include <filesystem>
+#include <optional>
 
 #include "store/key_file.h"
 #include "store/record_store.h"
@@ -199,8 +200,7 @@ void RecordStoreTest::saveRefused_data() {
     QTest::newRow("text past 32,766") << "too-long" << StoreWrite::TooLong << failure::kNone;
     QTest::newRow("a character the key cannot shift")
         << "unshiftable" << StoreWrite::EncryptFailed << failure::kNone;
-    QTest::newRow("a folder where the temporary file goes")
-        << "blocked" << StoreWrite::WriteFailed << failure::kPathFileAccess;
+    QTest::newRow("a full disk") << "blocked" << StoreWrite::WriteFailed << failure::kDiskFull;
 }
 
 void RecordStoreTest::saveRefused() {
@@ -218,7 +218,8 @@ void RecordStoreTest::saveRefused() {
     fixture::WriteBytes(book.Path(), store);
     if (scenario != "unloaded" && scenario != "unreadable") QVERIFY(book.Load(Key()).Complete());
     if (scenario == "forgotten") book.Forget();
-    if (scenario == "blocked") fs::create_directory(lockmere::TemporaryPathFor(book.Path()));
+    std::optional<lockmere::testing::DiskFull> full;
+    if (scenario == "blocked") full.emplace();
 
     std::vector<std::string> lines = Std(LinesOf(Sample()));
     if (scenario == "too-long") lines.push_back(LineOf(OfLineLength(32765 - 100)).toStdString());
@@ -232,7 +233,7 @@ void RecordStoreTest::saveRefused() {
 
     if (scenario == "blocked") {
         // The list is still the store's whole copy: once the way is clear it saves.
-        fs::remove(lockmere::TemporaryPathFor(book.Path()));
+        full.reset();
         QCOMPARE(book.Save(Key(), {"x\ty\tz\tw"}).Outcome, StoreWrite::Written);
         QCOMPARE(fixture::DecodeStore(fixture::ReadBytes(book.Path()), Key()),
                  (Records{{"x", "y", "z", "w"}}));
@@ -339,8 +340,7 @@ void RecordStoreTest::appendRefused_data() {
     QTest::addColumn<int>("code");
     QTest::newRow("a character the key cannot shift")
         << "unshiftable" << StoreWrite::EncryptFailed << failure::kNone;
-    QTest::newRow("a folder where the temporary file goes")
-        << "blocked" << StoreWrite::WriteFailed << failure::kPathFileAccess;
+    QTest::newRow("a full disk") << "blocked" << StoreWrite::WriteFailed << failure::kDiskFull;
     QTest::newRow("the store is a folder") << "folder" << StoreWrite::ReadFailed
                                            << failure::kPathFileAccess;
 }
@@ -354,12 +354,14 @@ void RecordStoreTest::appendRefused() {
     const std::string store = fixture::StoreBytes(Sample(), Key());
     if (scenario == "folder") fs::create_directory(book.Path());
     else fixture::WriteBytes(book.Path(), store);
-    if (scenario == "blocked") fs::create_directory(lockmere::TemporaryPathFor(book.Path()));
+    std::optional<lockmere::testing::DiskFull> full;
+    if (scenario == "blocked") full.emplace();
     const std::string password = scenario == "unshiftable" ? "caf\xe9" : "pw";
 
     const lockmere::StoreWriteResult result = book.Append(Key(), {"Shop", "N/A", "ann", password});
     QCOMPARE(result.Outcome, outcome);
     QCOMPARE(result.Code, code);
+    full.reset();
     QVERIFY(!TemporaryFileLeft(book.Path()));
     if (scenario == "folder") QVERIFY(fs::is_directory(book.Path()));
     else QCOMPARE(Q(fixture::ReadBytes(book.Path())), Q(store));

@@ -1,0 +1,21 @@
+#include "store/folder_lock.h"
+
+#include "store/file_access.h"
+#include "store/pair_copy.h"
+
+namespace lockmere {
+
+FolderLock::FolderLock(const std::filesystem::path& folder) {
+    const auto path = ComposePath(folder, kLockFileName);
+    const std::error_code error = lock_.TryLock(path);
+    if (!error)
+        outcome_ = Outcome::Taken;
+    else if (system_file::IsLockBusy(error))
+        outcome_ = Outcome::Busy;
+    else
+        code_ = FailureCodeFor(error, path);
+}
+
+void TidyProgramFolder(const std::filesystem::path& folder) { RecoverPairMove(folder); }
+
+}  // namespace lockmere

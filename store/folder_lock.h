@@ -1,0 +1,37 @@
+#pragma once
+
+#include <filesystem>
+
+#include "store/system_file.h"
+
+namespace lockmere {
+
+inline constexpr const char* kLockFileName = "lkdb.lock";
+
+// One running program per program folder: an OS lock on a file in the
+// folder, taken before anything there is read and held for the program's
+// life. Any front end on the folder takes the same one.
+class FolderLock {
+public:
+    enum class Outcome {
+        Taken,
+        Busy,    // another running program holds the folder
+        Failed,  // the lock file could not be opened or locked; Code() says why
+    };
+
+    explicit FolderLock(const std::filesystem::path& folder);
+
+    Outcome Result() const { return outcome_; }
+    int Code() const { return code_; }
+
+private:
+    system_file::FileLock lock_;
+    Outcome outcome_ = Outcome::Failed;
+    int code_ = 0;
+};
+
+// What the start does under the lock: a pair move a crash cut short is
+// finished or undone, and the temporaries crashed writes left go.
+void TidyProgramFolder(const std::filesystem::path& folder);
+
+}  // namespace lockmere

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <filesystem>
+
+namespace lockmere {
+
+enum class CopyOutcome {
+    Copied,
+    SameFolder,  // the folder list names the program folder itself; nothing touched
+    Failed,      // Code holds the failure; both files are left as they were
+};
+
+struct BackupCopyResult {
+    CopyOutcome Outcome = CopyOutcome::Copied;
+    int Code = 0;
+};
+
+// Copies the key file and the record store between the program folder and
+// a location, as a pair: into the location when backingUp, out of it
+// otherwise. The location is savedLocation when it is not empty (taken as
+// it is), else folderListFolder, which must not name the program folder by
+// the same path text. Both files reach the destination whole, or neither
+// does: a failure leaves both old files as they were, and a crash is
+// completed or undone by the next copy into that folder or the next start
+// (RecoverPairMove). The program-folder files are set normal before and
+// hidden after; a file missing there fails before anything is replaced.
+BackupCopyResult CopyDataFiles(const std::filesystem::path& programFolder,
+                               const std::filesystem::path& savedLocation,
+                               const std::filesystem::path& folderListFolder, bool backingUp);
+
+// The pair move's marker: once it stands in a folder, both new files are
+// whole there and the move goes forward; without it, half a move is undone.
+inline constexpr const char* kPairMarkerFileName = "lkdb.pair";
+
+// Finishes or undoes a pair move a crash cut short in folder, then removes
+// the temporaries left there. For a folder no other writer uses now.
+void RecoverPairMove(const std::filesystem::path& folder);
+
+}  // namespace lockmere
