@@ -4,6 +4,7 @@
 #include "cli/exit_codes.h"
 #include "cli/open_book.h"
 #include "cli/report.h"
+#include "store/ansi_codec.h"
 #include "store/file_access.h"
 #include "store/folder_lock.h"
 #include "store/record_entry.h"
@@ -48,18 +49,18 @@ int RunAdd(Session& session) {
     OpenedBook book;
     if (const int code = OpenBook(session, book); code != kDone) return code;
 
-    std::array<std::string, kEntryBoxes> typed;
+    std::array<std::u32string, kEntryBoxes> typed;
     for (std::size_t i = 0; i < kEntryBoxes; ++i) {
+        const std::string box(kEntryBoxNames[i]);
         const bool secret = i >= 3;  // the password and its confirmation
-        std::optional<std::string> answer =
-            session.Input.Ask(std::string(kEntryBoxNames[i]) + ": ", secret);
+        const std::optional<std::string> answer = session.Input.Ask(box + ": ", secret);
         if (!answer)
-            return Fail(kRefused, "ERROR: The input ended before " + std::string(kEntryBoxNames[i]) +
-                                      ". Nothing was saved.");
-        typed[i] = std::move(*answer);
+            return Fail(kRefused, "ERROR: The input ended before " + box + ". Nothing was saved.");
+        std::optional<std::u32string> text = Utf8ToCodePoints(*answer);
+        if (!text) return Fail(kRefused, "ERROR: " + box + " is not UTF-8 text. Nothing was saved.");
+        typed[i] = std::move(*text);
     }
-    const EntryCheck check =
-        CheckTypedRecord({typed[0], typed[1], typed[2], typed[3], typed[4]}, true);
+    const EntryCheck check = CheckTypedRecord({typed[0], typed[1], typed[2], typed[3], typed[4]}, true);
     if (!check.Ok()) return Fail(kRefused, EntryMessage(check));
 
     StoreWriteResult result;

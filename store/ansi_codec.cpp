@@ -43,4 +43,17 @@ AnsiText Utf8ToAnsi(std::string_view u) {
     }
     return r;
 }
+std::string CodePointsToUtf8(std::u32string_view text) { std::string s; for (char32_t c : text) { if (c < 0x10000) Put(s, c); else { s += char(0xF0 | (c >> 18)); s += char(0x80 | ((c >> 12) & 0x3F)); s += char(0x80 | ((c >> 6) & 0x3F)); s += char(0x80 | (c & 0x3F)); } } return s; }
+std::optional<std::u32string> Utf8ToCodePoints(std::string_view u) {
+    std::u32string out;
+    for (std::size_t i = 0; i < u.size();) {
+        const unsigned char c = u[i];
+        const int n = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
+        if (n < 0 || (n > 0 && i + static_cast<std::size_t>(n) >= u.size())) return std::nullopt;
+        char32_t cp = n == 0 ? c : n == 1 ? (c & 0x1F) : n == 2 ? (c & 0x0F) : (c & 0x07);
+        for (int k = 1; k <= n; ++k) { const unsigned char d = u[i + k]; if ((d & 0xC0) != 0x80) return std::nullopt; cp = (cp << 6) | (d & 0x3F); }
+        out += cp; i += static_cast<std::size_t>(n) + 1;
+    }
+    return out;
+}
 }

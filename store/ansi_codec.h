@@ -29,4 +29,8 @@ struct AnsiText {
 AnsiText CodePointsToAnsi(std::u32string_view text);
 AnsiText Utf8ToAnsi(std::string_view utf8);
 
+std::string CodePointsToUtf8(std::u32string_view text);
+// nullopt when the text is not well-formed UTF-8.
+std::optional<std::u32string> Utf8ToCodePoints(std::string_view utf8);
+
 }  // namespace lockmere

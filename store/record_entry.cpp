@@ -7,13 +7,6 @@ namespace lockmere {
 
 namespace {
 
-std::size_t CharacterCount(std::string_view utf8) {
-    std::size_t count = 0;
-    for (const char byte : utf8)
-        if ((static_cast<unsigned char>(byte) & 0xC0) != 0x80) ++count;
-    return count;
-}
-
 // Characters that draw nothing (controls, format characters, spaces other
 // than the blank, private and unusable codes) are named by number.
 bool ShowsNothing(char32_t c) {
@@ -32,24 +25,10 @@ bool ShowsNothing(char32_t c) {
     return c > 0x10FFFF;
 }
 
-std::string Utf8Of(char32_t c) {
-    std::string text;
-    if (c < 0x80) {
-        text += static_cast<char>(c);
-    } else if (c < 0x800) {
-        text += static_cast<char>(0xC0 | (c >> 6));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        text += static_cast<char>(0xE0 | (c >> 12));
-        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        text += static_cast<char>(0xF0 | (c >> 18));
-        text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        text += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return text;
+std::u32string_view Trimmed(std::u32string_view text) {
+    const auto first = text.find_first_not_of(U' ');
+    if (first == std::u32string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(U' ') - first + 1);
 }
 
 EntryCheck Problem(EntryProblem problem, std::size_t box, char32_t character = 0) {
@@ -62,37 +41,46 @@ EntryCheck Problem(EntryProblem problem, std::size_t box, char32_t character = 0
 
 }  // namespace
 
-EntryCheck CheckTypedRecord(const std::array<std::string_view, kEntryBoxes>& boxesUtf8,
+EntryCheck CheckTypedRecord(const std::array<std::u32string_view, kEntryBoxes>& boxes,
                             bool limits) {
-    std::array<std::string, kEntryBoxes> trimmed;
-    for (std::size_t i = 0; i < kEntryBoxes; ++i) trimmed[i] = TrimSpaces(boxesUtf8[i]);
+    std::array<std::u32string_view, kEntryBoxes> trimmed;
+    for (std::size_t i = 0; i < kEntryBoxes; ++i) trimmed[i] = Trimmed(boxes[i]);
     if (limits)
         for (std::size_t i = 0; i < kEntryBoxes; ++i)
-            if (CharacterCount(trimmed[i]) > kEntryBoxLimits[i])
-                return Problem(EntryProblem::TooLong, i);
+            if (trimmed[i].size() > kEntryBoxLimits[i]) return Problem(EntryProblem::TooLong, i);
     for (std::size_t i = 0; i < kEntryBoxes; ++i)
         if (trimmed[i].empty()) return Problem(EntryProblem::Blank, i);
     if (trimmed[3] != trimmed[4]) return Problem(EntryProblem::Mismatch, 4);
 
     std::array<std::string, 4> fields;
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        AnsiText text = Utf8ToAnsi(trimmed[i]);
-        // The earlier of a forbidden character and one without a code.
-        if (const auto forbidden = FindForbiddenCharacter(text.Bytes))
-            return Problem(EntryProblem::Refused, i, CodePointOfAnsi(text.Bytes[*forbidden]));
-        if (text.InvalidUtf8) return Problem(EntryProblem::NotUtf8, i);
-        if (!text.Ok()) return Problem(EntryProblem::Refused, i, text.Refused);
-        fields[i] = std::move(text.Bytes);
+        StorableText field = StorableField(trimmed[i]);
+        if (!field.Bytes) return Problem(EntryProblem::Refused, i, field.Refused);
+        fields[i] = std::move(*field.Bytes);
     }
     EntryCheck check;
     check.Record = {fields[0], fields[1], fields[2], fields[3]};
     return check;
 }
 
+StorableText StorableField(std::u32string_view text) {
+    AnsiText converted = CodePointsToAnsi(text);
+    // The earlier of a forbidden character and one without a code.
+    if (const auto forbidden = FindForbiddenCharacter(converted.Bytes))
+        return {std::nullopt, CodePointOfAnsi(converted.Bytes[*forbidden])};
+    if (!converted.Ok()) return {std::nullopt, converted.Refused};
+    return {std::move(converted.Bytes), 0};
+}
+
 std::string DescribeCharacter(char32_t c) {
     if (c == U'\t') return "The tab character";
     if (ShowsNothing(c)) return "Character " + std::to_string(static_cast<unsigned long>(c));
-    return "The character \"" + Utf8Of(c) + "\"";
+    return "The character \"" + CodePointsToUtf8(std::u32string_view(&c, 1)) + "\"";
+}
+
+std::string RefusedCharacterMessage(std::string_view description, std::string_view field) {
+    return "ERROR: " + std::string(description) + " cannot be stored in " + std::string(field) +
+           ". Please remove it.";
 }
 
 std::string EntryMessage(const EntryCheck& check, CharacterDescriber describe) {
@@ -104,10 +92,7 @@ std::string EntryMessage(const EntryCheck& check, CharacterDescriber describe) {
                " characters.";
     case EntryProblem::Blank: return std::string(kBlankFieldMessage);
     case EntryProblem::Mismatch: return std::string(kPasswordMismatchMessage);
-    case EntryProblem::NotUtf8: return "ERROR: " + box + " is not UTF-8 text.";
-    case EntryProblem::Refused:
-        return "ERROR: " + describe(check.Character) + " cannot be stored in " + box +
-               ". Please remove it.";
+    case EntryProblem::Refused: return RefusedCharacterMessage(describe(check.Character), box);
     }
     return {};
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,13 +31,12 @@ enum class EntryProblem {
     TooLong,     // more characters than the box takes
     Blank,       // nothing left after trimming
     Mismatch,    // the password typed again differs
-    NotUtf8,     // a malformed text
     Refused,     // a character a stored field may not hold
 };
 
 struct EntryCheck {
     EntryProblem Problem = EntryProblem::None;
-    std::size_t Box = 0;        // the box at fault (TooLong, NotUtf8, Refused)
+    std::size_t Box = 0;        // the box at fault (TooLong, Refused)
     char32_t Character = 0;     // the refused character
     PasswordRecord Record;      // the trimmed fields as Windows-1252, when None
     bool Ok() const { return Problem == EntryProblem::None; }
@@ -46,13 +46,25 @@ struct EntryCheck {
 // after trimming (a window's boxes take no more as typed, so it needs none;
 // the edit window also opens longer stored fields whole). Then blanks after
 // trimming spaces, the two passwords (exact), and the characters of each
-// field: only those with a Windows-1252 code that a stored field may hold.
-EntryCheck CheckTypedRecord(const std::array<std::string_view, kEntryBoxes>& boxesUtf8,
+// field (StorableField).
+EntryCheck CheckTypedRecord(const std::array<std::u32string_view, kEntryBoxes>& boxes,
                             bool limits);
+
+// A typed field as the bytes a store holds: only characters with a
+// Windows-1252 code that a stored field may hold (FindForbiddenCharacter).
+// Otherwise the first character that breaks the rule.
+struct StorableText {
+    std::optional<std::string> Bytes;
+    char32_t Refused = 0;
+};
+StorableText StorableField(std::u32string_view text);
 
 // "The character "é"", "The tab character", "Character 160": how a message
 // names a character; characters that show nothing are named by number.
 std::string DescribeCharacter(char32_t c);
+
+// "ERROR: <description> cannot be stored in <field>. Please remove it."
+std::string RefusedCharacterMessage(std::string_view description, std::string_view field);
 
 // The message for a check that failed, in the windows' words; a front end
 // that knows more about characters may name them itself.

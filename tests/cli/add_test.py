@@ -85,6 +85,9 @@ class Add(unittest.TestCase):
                     r = add(f, *answers)
                     self.assertEqual((r.code, r.out), (1, ""))
                     self.assertIn(message, r.err)
+            r = f.run("add", input=PASSWORD.encode() + b"\nname\n\xffurl\nu\np\np\n")
+            self.assertEqual((r.code, r.out), (1, ""))
+            self.assertIn("ERROR: Application URL is not UTF-8 text.", r.err)
             self.assertEqual(f.snapshot(), before)
 
     def test_the_stores_size_limit(self):
