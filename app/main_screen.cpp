@@ -10,9 +10,9 @@
 #include <optional>
 #include <vector>
 
-#include "records/record_line.h"
 #include "store/file_access.h"
 #include "store/key_file.h"
+#include "store/record_line.h"
 #include "store/record_store.h"
 #include "ui/ansi_text.h"
 #include "ui/context.h"

@@ -6,8 +6,8 @@
 #include <QPushButton>
 
 #include "backup/backup_form.h"
-#include "records/record_line.h"
 #include "store/file_access.h"
+#include "store/record_line.h"
 #include "ui/ansi_text.h"
 #include "ui/context.h"
 #include "ui/controls.h"

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "records/record_line.h"
 #include "store/cipher.h"
 #include "store/file_access.h"
+#include "store/record_line.h"
 #include "store/record_store.h"
 
 namespace {

@@ -46,7 +46,7 @@ int RunAdd(Session& session) {
     std::error_code error;
     if (std::filesystem::exists(ComposePath(session.Folder, kLockFileName), error))
         if (const int code = LockRefusal(FolderLock(session.Folder)); code != kDone) return code;
-    OpenedBook book;
+    OpenedBook book(session.Folder);
     if (const int code = OpenBook(session, book); code != kDone) return code;
 
     std::array<std::u32string, kEntryBoxes> typed;
@@ -67,8 +67,7 @@ int RunAdd(Session& session) {
     {
         const FolderLock lock(session.Folder);
         if (const int code = LockRefusal(lock); code != kDone) return code;
-        RecordStore store(session.Folder);
-        result = store.Append(book.Key, check.Record);
+        result = book.Store.Append(book.Key, check.Record);
     }
     if (result.Outcome != StoreWrite::Written) {
         const int code = result.Outcome == StoreWrite::TooLong ||

@@ -46,10 +46,10 @@ int RunExport(Session& session, const fs::path& file, bool force) {
     if (!force && fs::symlink_status(file, error).type() != fs::file_type::not_found && !error)
         return exists();
 
-    OpenedBook book;
+    OpenedBook book(session.Folder);
     if (const int code = OpenBook(session, book); code != kDone) return code;
 
-    const std::string csv = CsvOf(book.Records);
+    const std::string csv = CsvOf(book.List.Records());
     const int code = force ? ReplaceFile(file, csv) : CreateNewFile(file, csv);
     if (code == failure::kPathFileAccess && !force && fs::exists(file, error)) return exists();
     if (code != failure::kNone)
@@ -59,7 +59,7 @@ int RunExport(Session& session, const fs::path& file, bool force) {
     std::cerr << "WARNING: " << shownFile
               << " holds every password of the book in plain text. Anyone who can read the file "
                  "can read them: keep it safe, and delete it when it has served.\n";
-    std::cout << CountOf(book.Records.size(), "record") << " written to " << shownFile << ".\n";
+    std::cout << CountOf(book.List.Records().size(), "record") << " written to " << shownFile << ".\n";
     return kDone;
 }
 

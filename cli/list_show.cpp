@@ -11,9 +11,9 @@
 namespace lockmere::cli {
 
 int RunList(Session& session) {
-    OpenedBook book;
+    OpenedBook book(session.Folder);
     if (const int code = OpenBook(session, book); code != kDone) return code;
-    for (const PasswordRecord& record : book.Records)
+    for (const PasswordRecord& record : book.List.Records())
         std::cout << ShownText(record.ApplicationName) << '\n';
     return kDone;
 }
@@ -26,10 +26,10 @@ int RunShow(Session& session, std::string_view name, bool showPassword) {
         return Fail(kRefused, "ERROR: " + DescribeCharacter(wanted.Refused) +
                                   " has no Windows-1252 code, so no Application Name holds it.");
 
-    OpenedBook book;
+    OpenedBook book(session.Folder);
     if (const int code = OpenBook(session, book); code != kDone) return code;
     std::size_t shown = 0;
-    for (const PasswordRecord& record : book.Records) {
+    for (const PasswordRecord& record : book.List.Records()) {
         if (record.ApplicationName != wanted.Bytes) continue;
         if (shown++ > 0) std::cout << '\n';
         std::cout << "Application Name: " << ShownText(record.ApplicationName) << '\n'

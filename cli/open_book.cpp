@@ -30,13 +30,13 @@ int OpenBook(Session& session, OpenedBook& book) {
                                       " is damaged: it holds no complete master account.");
     if (outcome != LoginOutcome::Match) return Fail(kRefused, "ERROR: Password Not Matched!");
 
-    const CipherResult plain = Decrypt(files.Store, book.Key);
-    if (!plain.Ok())
+    const LoadResult loaded = book.List.Load(book.Key);
+    if (loaded.Code != failure::kNone)
+        return Fail(kFileTrouble, ReadFailureText(kStoreFileName, session.Folder, loaded.Code));
+    if (!loaded.Deciphered.Ok())
         return Fail(kFileTrouble, "ERROR: The database " + std::string(kStoreFileName) + where +
                                       " could not be deciphered completely: it is damaged, or it "
                                       "is not of the same book as " + kKeyFileName + ".");
-    for (const std::string& line : ScanStoreText(plain.Output, files.Store.size()))
-        book.Records.push_back(SplitRecordLine(line));
     return kDone;
 }
 

@@ -7,7 +7,7 @@
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
 #include "cli/report.h"
-#include "records/record_line.h"
+#include "store/record_line.h"
 #include "store/file_access.h"
 #include "store/key_file.h"
 #include "store/record_store.h"

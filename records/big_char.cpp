@@ -7,7 +7,7 @@
 
 #include "app/main_screen.h"
 #include "records/record_form.h"
-#include "records/record_line.h"
+#include "store/record_line.h"
 #include "ui/ansi_text.h"
 #include "ui/context.h"
 #include "ui/controls.h"

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "records/record_line.h"
+#include "store/record_line.h"
 #include "ui/window.h"
 
 class QLabel;

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "records/record_line.h"
+#include "store/record_line.h"
 #include "store/record_store.h"
 
 namespace lockmere {

@@ -7,10 +7,8 @@
 
 namespace lockmere {
 
-// Windows-1252 <-> QString by table. Every byte maps to one character and
-// back (the five bytes the code page leaves undefined map to the C1
-// controls of the same number), so a line read from a file survives a trip
-// through a widget unchanged.
+// Windows-1252 <-> QString, through the core's table (store/ansi_codec.h):
+// every byte survives a trip through a widget unchanged.
 QString FromAnsi(std::string_view bytes);
 // nullopt when a character has no Windows-1252 code.
 std::optional<std::string> ToAnsi(const QString& text);
@@ -23,5 +21,12 @@ struct FieldText {
     QString Message;
 };
 FieldText CheckFieldText(const QString& text, const QString& fieldName);
+
+// The text's characters, surrogate pairs whole; a lone surrogate stays
+// itself, so that it is refused by its own number.
+std::u32string CodePoints(const QString& text);
+// How a message names a character ("The character "é"", "Character 160"):
+// by number when the toolkit says it shows nothing.
+std::string CharacterName(char32_t c);
 
 }  // namespace lockmere

@@ -6,7 +6,7 @@
 
 #include "app/main_screen.h"
 #include "backup/backup_form.h"
-#include "records/record_line.h"
+#include "store/record_line.h"
 #include "tests/backup/backup_books.h"
 #include "tests/backup/backup_scene.h"
 #include "ui/controls.h"

@@ -128,7 +128,7 @@ void BackupFormTest::layout() {
     };
     for (const auto& c : controls) {
         const QRect& t = c.twips;
-        QCOMPARE(c.control->geometry(), TwipsRect(t.x(), t.y(), t.width(), t.height()));
+        QVERIFY(PlacedAt(c.control, t));
         if (c.control != form->Dir1 && c.control != form->Drive1) {
             QCOMPARE(c.control->font().family(), QStringLiteral("MS Sans Serif"));
             QVERIFY(SizedToFit(c.control, 9.75));

@@ -9,7 +9,7 @@
 
 #include "backup/backup_form.h"
 #include "backup/local_folder_form.h"
-#include "records/record_line.h"
+#include "store/record_line.h"
 #include "tests/backup/backup_scene.h"
 #include "tests/support/caption_checks.h"
 #include "ui/folder_list.h"
@@ -66,9 +66,9 @@ void LocalFolderFormTest::layout() {
         QVERIFY(!(form->windowFlags() &
                   (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QCOMPARE(form->Label1->text(), QStringLiteral("Enter Folder Name"));
-        QCOMPARE(form->Label1->geometry(), TwipsRect(240, 165, 2370, 255));
-        QCOMPARE(form->Text1->geometry(), TwipsRect(195, 420, 3465, 480));
-        QCOMPARE(form->Command1->geometry(), TwipsRect(3900, 465, 630, 375));
+        QVERIFY(PlacedAt(form->Label1, {240, 165, 2370, 255}));
+        QVERIFY(PlacedAt(form->Text1, {195, 420, 3465, 480}));
+        QVERIFY(PlacedAt(form->Command1, {3900, 465, 630, 375}));
         QCOMPARE(form->Text1->text(), QString());
         QCOMPARE(form->Text1->maxLength(), 32767);
         QCOMPARE(form->Text1->font().family(), QStringLiteral("MS Sans Serif"));

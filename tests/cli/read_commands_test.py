@@ -10,7 +10,8 @@ import cli_harness as h
 from cli_harness import book
 
 PASSWORD = "secret"
-# In file order; the list shows them sorted without regard to case.
+# In file order. The main window's list sorts whole lines with case folded
+# (name, TAB, address...): "bank<TAB>https" comes before "Bank<TAB>N/A".
 RECORDS = [
     ("mail", "https://mail.example.com", "ann@example.com", "pw-1"),
     ("Bank", "N/A", "ann", "Šœ–ƒ"),
@@ -18,7 +19,7 @@ RECORDS = [
     ("bank", "https://second.example", "anne", "line\nbreak"),
     ("Žurnal", "N/A", "z", "zz"),
 ]
-LIST_ORDER = ["Bank", "bank", "mail", "Œuvres", "Žurnal"]
+LIST_ORDER = ["bank", "Bank", "mail", "Œuvres", "Žurnal"]
 
 
 def files(records=RECORDS):

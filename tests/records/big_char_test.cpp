@@ -82,8 +82,7 @@ void BigCharTest::layout() {
         {"CT3", w->CT3},       {"LaunchB", w->LaunchB}};
     QWidget* widget = controls.at(control);
 
-    QCOMPARE(widget->geometry(),
-             TwipsRect(twips.left(), twips.top(), twips.width(), twips.height()));
+    QVERIFY(PlacedAt(widget, twips));
     QCOMPARE(widget->font().family(), QStringLiteral("Courier"));
     if (caption.isEmpty()) QCOMPARE(widget->font().pointSizeF(), points);
     else QVERIFY(SizedToFit(widget, points));

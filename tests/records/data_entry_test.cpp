@@ -113,8 +113,7 @@ void DataEntryTest::layout() {
         {"Text2", w->Text2},   {"Text3", w->Text3},   {"Text4", w->Text4},
         {"Text5", w->Text5},   {"Command1", w->Command1}};
     QWidget* widget = controls.at(control);
-    QCOMPARE(widget->geometry(),
-             TwipsRect(twips.left(), twips.top(), twips.width(), twips.height()));
+    QVERIFY(PlacedAt(widget, twips));
     if (auto* label = qobject_cast<QLabel*>(widget)) QCOMPARE(label->text(), name);
     if (auto* button = qobject_cast<QPushButton*>(widget)) QCOMPARE(button->text(), name);
     // The form's font, a little smaller where a stand-in font cuts a caption.

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "records/record_line.h"
+#include "store/record_line.h"
 
 using lockmere::PasswordRecord;
 

@@ -68,32 +68,32 @@ void NewUserTest::layout() {
 
     const struct {
         QLabel* label;
-        QRect rect;
+        QRect rect;  // twips
         QString text;
     } labels[] = {
-        {w->Label5, TwipsRect(90, 105, 2610, 1530),
+        {w->Label5, QRect(90, 105, 2610, 1530),
          QStringLiteral("Please enter a master user name and password that you will never "
                         "forget.  This will be the information that you will use to log into "
                         "the password database.")},
-        {w->Label1, TwipsRect(2940, 420, 855, 255), QStringLiteral("User Name")},
-        {w->Label2, TwipsRect(3045, 1020, 780, 255), QStringLiteral("Password")},
-        {w->Label3, TwipsRect(2445, 1620, 1365, 255), QStringLiteral("Comfirm Password")},
-        {w->Label4, TwipsRect(90, 2250, 2565, 480),
+        {w->Label1, QRect(2940, 420, 855, 255), QStringLiteral("User Name")},
+        {w->Label2, QRect(3045, 1020, 780, 255), QStringLiteral("Password")},
+        {w->Label3, QRect(2445, 1620, 1365, 255), QStringLiteral("Comfirm Password")},
+        {w->Label4, QRect(90, 2250, 2565, 480),
          QStringLiteral("NOTE: User names and passwords are limited to 8 characters.")},
     };
     for (const auto& l : labels) {
         QCOMPARE(l.label->text(), l.text);
-        QCOMPARE(l.label->geometry(), l.rect);
+        QVERIFY(PlacedAt(l.label, l.rect));
         // The window's 8.25 points, and 9.75 for the introduction, a little
         // smaller where a stand-in font cuts a caption.
         QVERIFY(SizedToFit(l.label, l.label == w->Label5 ? 9.75 : 8.25));
     }
     QVERIFY2(CutCaptions(w).isEmpty(), qPrintable(CutCaptions(w).join('\n')));
 
-    QCOMPARE(w->Text1->geometry(), TwipsRect(3945, 360, 1590, 375));
-    QCOMPARE(w->Text2->geometry(), TwipsRect(3945, 960, 1590, 375));
-    QCOMPARE(w->Text3->geometry(), TwipsRect(3930, 1560, 1590, 375));
-    QCOMPARE(w->Command1->geometry(), TwipsRect(3510, 2265, 2310, 375));
+    QVERIFY(PlacedAt(w->Text1, {3945, 360, 1590, 375}));
+    QVERIFY(PlacedAt(w->Text2, {3945, 960, 1590, 375}));
+    QVERIFY(PlacedAt(w->Text3, {3930, 1560, 1590, 375}));
+    QVERIFY(PlacedAt(w->Command1, {3510, 2265, 2310, 375}));
     QCOMPARE(w->Command1->text(), QStringLiteral("Save Master Password"));
 
     QCOMPARE(w->Text1->echoMode(), QLineEdit::Normal);

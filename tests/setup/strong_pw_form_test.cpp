@@ -122,8 +122,8 @@ void StrongPWFormTest::layout() {
     QCOMPARE(w->Label2->text(),
              QStringLiteral("After 256 bits have been randomly selected the application will "
                             "automatically advance to the user creation screen."));
-    QCOMPARE(w->Label1->geometry(), TwipsRect(210, 195, 3990, 1035));
-    QCOMPARE(w->Label2->geometry(), TwipsRect(210, 1305, 3990, 1035));
+    QVERIFY(PlacedAt(w->Label1, {210, 195, 3990, 1035}));
+    QVERIFY(PlacedAt(w->Label2, {210, 1305, 3990, 1035}));
     for (QLabel* label : {w->Label1, w->Label2}) {
         QVERIFY(label->wordWrap());
         QVERIFY(SizedToFit(label, 9.75));
@@ -134,10 +134,10 @@ void StrongPWFormTest::layout() {
     QVERIFY(w->Label2->y() + w->Label2->heightForWidth(w->Label2->width()) <=
             w->StringDisplay->y());
 
-    QCOMPARE(w->StringDisplay->geometry(), TwipsRect(195, 2205, 3885, 735));
+    QVERIFY(PlacedAt(w->StringDisplay, {195, 2205, 3885, 735}));
     QVERIFY(w->StringDisplay->font().bold());
     QVERIFY(w->StringDisplay->toPlainText().isEmpty());
-    QCOMPARE(w->Image1->geometry(), TwipsRect(945, 3060, 2370, 1635));
+    QVERIFY(PlacedAt(w->Image1, {945, 3060, 2370, 1635}));
     QVERIFY(w->Image1->hasMouseTracking());
 }
 

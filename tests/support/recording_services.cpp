@@ -5,6 +5,18 @@
 
 namespace lockmere::testing {
 
+namespace {
+
+void Fail(const QString& message) {
+    // Outside a test function there is nothing to fail.
+    if (QTest::currentTestFunction() == nullptr || QTest::currentTestFailed()) return;
+    QTest::qFail(qPrintable(message), __FILE__, __LINE__);
+}
+
+}  // namespace
+
+RecordingMessageBoxes::~RecordingMessageBoxes() { CheckAccounted(); }
+
 MsgAnswer RecordingMessageBoxes::Show(const QString& text, const QString& title,
                                       MsgButtons buttons, MsgIcon icon) {
     RecordedBox box{text, title, buttons, icon, MsgAnswer::Ok, !answers_.empty()};
@@ -19,19 +31,44 @@ MsgAnswer RecordingMessageBoxes::Show(const QString& text, const QString& title,
     return box.Answer;
 }
 
+const std::vector<RecordedBox>& RecordingMessageBoxes::Boxes() const {
+    accounted_ = boxes_.size();
+    return boxes_;
+}
+
 QStringList RecordingMessageBoxes::Texts() const {
     QStringList texts;
-    for (const RecordedBox& box : boxes_) texts.append(box.Text);
+    for (const RecordedBox& box : Boxes()) texts.append(box.Text);
     return texts;
 }
 
 int RecordingMessageBoxes::Unexpected() const {
-    return static_cast<int>(std::count_if(boxes_.begin(), boxes_.end(),
+    const std::vector<RecordedBox>& boxes = Boxes();
+    return static_cast<int>(std::count_if(boxes.begin(), boxes.end(),
                                           [](const RecordedBox& box) { return !box.Scripted; }));
 }
 
 void RecordingMessageBoxes::Clear() {
+    FailOnUnusedAnswers();
     boxes_.clear();
+    answers_.clear();
+    accounted_ = 0;
+}
+
+void RecordingMessageBoxes::CheckAccounted() {
+    for (std::size_t i = accounted_; i < boxes_.size(); ++i) {
+        if (boxes_[i].Scripted) continue;
+        Fail(QStringLiteral("a message box no step expected: \"%1\" - \"%2\"")
+                 .arg(boxes_[i].Title, boxes_[i].Text));
+        break;
+    }
+    accounted_ = boxes_.size();
+    FailOnUnusedAnswers();
+}
+
+void RecordingMessageBoxes::FailOnUnusedAnswers() {
+    if (answers_.empty()) return;
+    Fail(QStringLiteral("%1 scripted answer(s) no message box took").arg(answers_.size()));
     answers_.clear();
 }
 

@@ -22,27 +22,43 @@ struct RecordedBox {
 };
 
 // Every box is recorded. Answers come from the queue in order; a box shown
-// with an empty queue is unexpected and gets Ok (or No for a question).
+// with an empty queue gets Ok (or No for a question) and must then be looked
+// at: a box the test neither scripted nor read (Boxes(), Texts(),
+// Unexpected(), OneBoxShown, Clear) fails the test when the recorder goes,
+// and so does a scripted answer no box took.
 class RecordingMessageBoxes : public MessageBoxes {
 public:
+    RecordingMessageBoxes() = default;
+    RecordingMessageBoxes(const RecordingMessageBoxes&) = delete;
+    RecordingMessageBoxes& operator=(const RecordingMessageBoxes&) = delete;
+    ~RecordingMessageBoxes() override;
+
     MsgAnswer Show(const QString& text, const QString& title, MsgButtons buttons,
                    MsgIcon icon) override;
 
     void Queue(MsgAnswer answer) { answers_.push_back(answer); }
 
-    const std::vector<RecordedBox>& Boxes() const { return boxes_; }
+    // Reading the boxes accounts for every box shown so far.
+    const std::vector<RecordedBox>& Boxes() const;
     QStringList Texts() const;
     int Unexpected() const;
     std::size_t PendingAnswers() const { return answers_.size(); }
+    // Forgets the boxes shown so far; fails the test on scripted answers left.
     void Clear();
+    // Fails the running test on a box nobody accounted for, or an answer no
+    // box took; the destructor runs it too.
+    void CheckAccounted();
 
     // Runs while a box is "open", before it is answered: for checking the
     // window's state at that moment.
     std::function<void(const RecordedBox&)> OnShow;
 
 private:
+    void FailOnUnusedAnswers();
+
     std::vector<RecordedBox> boxes_;
     std::deque<MsgAnswer> answers_;
+    mutable std::size_t accounted_ = 0;  // boxes_[0, accounted_) were scripted or read
 };
 
 // True when exactly one box was shown and it is this one. Mismatches are

@@ -25,17 +25,19 @@ void DismissModalWindows() {
 }
 
 void Poll(QObject* owner, std::function<bool()> ready, std::function<void()> act,
-          QDeadlineTimer deadline, QByteArray kind) {
+          QDeadlineTimer deadline, QByteArray kind, int* waiting) {
     // A fresh timer for every try: a timer whose slot is still running (the
     // act may open a nested modal window) would not fire again.
     QTimer::singleShot(5, owner, [=] {
         QWidget* modal = QApplication::activeModalWidget();
         if (ready() && modal->isVisible()) {
+            --*waiting;
             act();
             if (QTest::currentTestFailed()) DismissModalWindows();
         } else if (!deadline.hasExpired()) {
-            Poll(owner, ready, act, deadline, kind);
+            Poll(owner, ready, act, deadline, kind, waiting);
         } else {
+            --*waiting;
             QTest::qFail(QByteArray("no modal window of kind " + kind + " appeared").constData(),
                          __FILE__, __LINE__);
             DismissModalWindows();
@@ -46,7 +48,28 @@ void Poll(QObject* owner, std::function<bool()> ready, std::function<void()> act
 }  // namespace
 
 TestContext::TestContext()
-    : Ctx(Folder.Path(), Boxes, ClipboardService, Shell, DriveVolumes) {}
+    : Ctx(Folder.Path(), Boxes, ClipboardService, Shell, DriveVolumes) {
+    auto* watchdog = new QTimer(&timers_);
+    QObject::connect(watchdog, &QTimer::timeout, [this] { WatchModal(); });
+    watchdog->start(100);
+}
+
+void TestContext::WatchModal() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || waiting_ > 0) {
+        unseen_.invalidate();
+        return;
+    }
+    if (!unseen_.isValid()) unseen_.start();
+    if (unseen_.elapsed() < kUnexpectedModalMs) return;
+    unseen_.invalidate();
+    if (!QTest::currentTestFailed())
+        QTest::qFail(qPrintable(QStringLiteral("a modal window no step expected: %1 \"%2\"")
+                                    .arg(QString::fromLatin1(modal->metaObject()->className()),
+                                         modal->windowTitle())),
+                     __FILE__, __LINE__);
+    DismissModalWindows();
+}
 
 TestContext::~TestContext() {
     // Unloaded windows wait for the event loop to delete them; the open
@@ -56,12 +79,20 @@ TestContext::~TestContext() {
 
 void TestContext::PollModal(std::function<bool()> ready, std::function<void()> act,
                             int timeoutMs, const char* kind) {
-    Poll(&timers_, std::move(ready), std::move(act), QDeadlineTimer(timeoutMs), kind);
+    ++waiting_;
+    Poll(&timers_, std::move(ready), std::move(act), QDeadlineTimer(timeoutMs), kind, &waiting_);
 }
 
-QRect TwipsRect(int left, int top, int width, int height) {
-    return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
-                 TwipsToPixels(height));
+bool PlacedAt(const QWidget* control, const QRect& twips) {
+    const QRect pixels(TwipsToPixels(twips.x()), TwipsToPixels(twips.y()),
+                       TwipsToPixels(twips.width()), TwipsToPixels(twips.height()));
+    const QRect actual = control->geometry();
+    if (actual == pixels) return true;
+    qWarning("%s %s is at %d, %d, %d x %d pixels; %d, %d, %d x %d were expected",
+             control->metaObject()->className(), qPrintable(control->objectName()), actual.x(),
+             actual.y(), actual.width(), actual.height(), pixels.x(), pixels.y(),
+             pixels.width(), pixels.height());
+    return false;
 }
 
 }  // namespace lockmere::testing

@@ -4,6 +4,7 @@
 // recording services, and a way to act inside a modal window.
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QRect>
 #include <functional>
 #include <typeinfo>
@@ -26,7 +27,9 @@ public:
     // within its modal loop. Call it before the step that opens the window.
     // When none appears within the time limit the test fails. When the test
     // has failed, every modal window still up is taken down so that the
-    // test ends instead of hanging.
+    // test ends instead of hanging. A modal window that comes up while no
+    // WhenModal waits for it fails the test and is taken down within
+    // kUnexpectedModalMs.
     template <class W>
     void WhenModal(std::function<void(W*)> act, int timeoutMs = 5000) {
         PollModal([] { return dynamic_cast<W*>(QApplication::activeModalWidget()) != nullptr; },
@@ -41,15 +44,21 @@ public:
     FakeVolumes DriveVolumes;
     Context Ctx;
 
+    static constexpr int kUnexpectedModalMs = 2000;
+
 private:
+    void WatchModal();
     void PollModal(std::function<bool()> ready, std::function<void()> act, int timeoutMs,
                    const char* kind);
 
-    QObject timers_;  // pending polls end with the test
+    QObject timers_;        // pending polls end with the test
+    int waiting_ = 0;       // WhenModal calls still waiting for their window
+    QElapsedTimer unseen_;  // how long a modal window has been up with none waiting
 };
 
-// The pixel rectangle that Window::Place gives a control placed at these
-// twips, relative to the window's client area.
-QRect TwipsRect(int left, int top, int width, int height);
+// True when the control sits where Window::Place puts a control placed at
+// these twips (relative to the window's client area); otherwise the
+// control's place in twips is logged. QVERIFY the result.
+bool PlacedAt(const QWidget* control, const QRect& twips);
 
 }  // namespace lockmere::testing

@@ -1,10 +1,25 @@
+#include <QElapsedTimer>
 #include <QTest>
 #include <filesystem>
 
 #include "tests/support/test_context.h"
+#include "ui/window.h"
 
 using namespace lockmere;
 using namespace lockmere::testing;
+
+namespace {
+
+class Stray : public Window {
+public:
+    using Window::Window;
+};
+
+enum class Slip { UnreadBox, UnusedAnswer, AnswerDroppedByClear, BoxAfterTheLastLook };
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Slip)
 
 // The doubles every window test relies on: a fault here would hide faults
 // in the windows.
@@ -14,6 +29,9 @@ class RecordingServicesTest : public QObject {
 private slots:
     void boxesAnswerFromScriptThenCountUnexpected();
     void contextLivesInItsOwnFolder();
+    void slipsInTheScriptFailTheTest_data();
+    void slipsInTheScriptFailTheTest();
+    void unexpectedModalWindowIsClosedAndFails();
 };
 
 void RecordingServicesTest::boxesAnswerFromScriptThenCountUnexpected() {
@@ -59,6 +77,50 @@ void RecordingServicesTest::contextLivesInItsOwnFolder() {
         QCOMPARE(t.ClipboardService.Text, QStringLiteral("bob"));
     }
     QVERIFY(!std::filesystem::exists(folder));
+}
+
+void RecordingServicesTest::slipsInTheScriptFailTheTest_data() {
+    QTest::addColumn<Slip>("slip");
+    QTest::newRow("box neither scripted nor read") << Slip::UnreadBox;
+    QTest::newRow("answer no box took") << Slip::UnusedAnswer;
+    QTest::newRow("answer dropped by Clear") << Slip::AnswerDroppedByClear;
+    QTest::newRow("box after the last look") << Slip::BoxAfterTheLastLook;
+}
+
+void RecordingServicesTest::slipsInTheScriptFailTheTest() {
+    QFETCH(Slip, slip);
+    // The recorder fails the test as it goes; a slip it misses passes
+    // unexpectedly, which fails too.
+    QEXPECT_FAIL("", "the recorder reports the slip", Continue);
+    RecordingMessageBoxes boxes;
+    switch (slip) {
+    case Slip::UnreadBox:
+        boxes.Show("Saved", "LKMR", MsgButtons::Ok, MsgIcon::None);
+        break;
+    case Slip::UnusedAnswer:
+        boxes.Queue(MsgAnswer::Yes);
+        break;
+    case Slip::AnswerDroppedByClear:
+        boxes.Queue(MsgAnswer::Yes);
+        boxes.Clear();
+        break;
+    case Slip::BoxAfterTheLastLook:
+        boxes.Show("first", "LKMR", MsgButtons::Ok, MsgIcon::None);
+        (void)boxes.Texts();
+        boxes.Show("second", "LKMR", MsgButtons::Ok, MsgIcon::None);
+        break;
+    }
+    boxes.CheckAccounted();
+}
+
+void RecordingServicesTest::unexpectedModalWindowIsClosedAndFails() {
+    TestContext t;
+    Stray* window = t.Ctx.Windows.Open<Stray>(t.Ctx);
+    QElapsedTimer clock;
+    clock.start();
+    QEXPECT_FAIL("", "no step waits for the window", Continue);
+    window->ShowModal();  // would wait for a click forever
+    QVERIFY(clock.elapsed() < 3 * TestContext::kUnexpectedModalMs);
 }
 
 QTEST_MAIN(RecordingServicesTest)

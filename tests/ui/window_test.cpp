@@ -166,7 +166,7 @@ void WindowTest::clientAreaStartsBelowMenuBar() {
     // The size given is the whole client area, menu bar included.
     QCOMPARE(window->size(), QSize(200, 200));
 
-    QCOMPARE(early->geometry(), TwipsRect(150, 300, 900, 375));
+    QVERIFY(PlacedAt(early, {150, 300, 900, 375}));
     QCOMPARE(early->mapTo(window, QPoint(0, 0)), QPoint(10, menuHeight + 20));
     QCOMPARE(late->mapTo(window, QPoint(0, 0)), QPoint(100, menuHeight));
     QVERIFY(early->isVisible());

@@ -225,7 +225,7 @@ void MainScreenTest::startLayout() {
     Start();
 
     QWidget* control = Control(screen, name);
-    QCOMPARE(control->geometry(), TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    QVERIFY(PlacedAt(control, twips));
     QCOMPARE(Caption(control), caption);
     QCOMPARE(control->accessibleName(), accessibleName);
     QVERIFY(control->isVisible());
@@ -776,4 +776,4 @@ void MainScreenTest::userIdDiscardsBar() {
 }
 
 QTEST_MAIN(MainScreenTest)
-#include "test_main_screen.moc"
+#include "main_screen_test.moc"

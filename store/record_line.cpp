@@ -1,4 +1,4 @@
-#include "records/record_line.h"
+#include "store/record_line.h"
 
 namespace lockmere {
 

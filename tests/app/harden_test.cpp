@@ -26,4 +26,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(HardenTest)
-#include "test_harden.moc"
+#include "harden_test.moc"

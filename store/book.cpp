@@ -1,0 +1,114 @@
+#include "store/book.h"
+
+#include <algorithm>
+
+#include "store/ansi_codec.h"
+
+namespace lockmere {
+
+namespace {
+
+// Simple case folding of the code page's characters, as code points: the
+// toolkit's case-insensitive compare folds the same way, and the list has
+// always been sorted by it.
+char32_t Folded(char byte) {
+    const char32_t c = CodePointOfAnsi(byte);
+    if ((c >= U'A' && c <= U'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
+    switch (c) {
+    case 0x00B5: return 0x03BC;  // micro sign folds to Greek mu
+    case 0x0152: return 0x0153;  // OE
+    case 0x0160: return 0x0161;  // S caron
+    case 0x0178: return 0x00FF;  // Y diaeresis
+    case 0x017D: return 0x017E;  // Z caron
+    default: return c;
+    }
+}
+
+bool SortsBefore(std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return Folded(x) < Folded(y); });
+}
+
+}  // namespace
+
+Book::Book(RecordStore& store) : store_(store) {}
+
+void Book::Watch(BookObserver* observer) { observers_.push_back(observer); }
+
+void Book::Unwatch(BookObserver* observer) { std::erase(observers_, observer); }
+
+template <typename Event>
+void Book::Tell(Event event) {
+    // A copy: an observer may stop watching while it is told.
+    const std::vector<BookObserver*> observers = observers_;
+    for (BookObserver* observer : observers) event(*observer);
+}
+
+LoadResult Book::Load(std::string_view key) {
+    LoadResult loaded = store_.Load(key);
+    records_.clear();
+    for (const std::string& line : loaded.Lines) Insert(SplitRecordLine(line));
+    Tell([](BookObserver& o) { o.RecordsReset(); });
+    return loaded;
+}
+
+std::size_t Book::Insert(const PasswordRecord& record) {
+    // After every line it does not sort before, so equal lines keep the
+    // order they came in.
+    const std::string line = ComposeRecordLine(record);
+    const auto at = std::upper_bound(
+        records_.begin(), records_.end(), line,
+        [](const std::string& l, const PasswordRecord& r) {
+            return SortsBefore(l, ComposeRecordLine(r));
+        });
+    const auto index = static_cast<std::size_t>(at - records_.begin());
+    records_.insert(at, record);
+    return index;
+}
+
+StoreWriteResult Book::Add(std::string_view key, const PasswordRecord& record) {
+    StoreWriteResult result = store_.Append(key, record);
+    if (result.Outcome == StoreWrite::Written) {
+        const std::size_t index = Insert(record);
+        Tell([index](BookObserver& o) { o.RecordInserted(index); });
+    }
+    return result;
+}
+
+std::size_t Book::Replace(std::size_t index, const PasswordRecord& record) {
+    Remove(index);
+    const std::size_t at = Insert(record);
+    Tell([at](BookObserver& o) { o.RecordInserted(at); });
+    return at;
+}
+
+void Book::Remove(std::size_t index) {
+    records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(index));
+    Tell([index](BookObserver& o) { o.RecordRemoved(index); });
+    SetChanged(true);
+}
+
+StoreWriteResult Book::Save(std::string_view key) {
+    std::vector<std::string> lines;
+    lines.reserve(records_.size());
+    for (const PasswordRecord& record : records_) lines.push_back(ComposeRecordLine(record));
+    StoreWriteResult result = store_.Save(key, lines);
+    if (result.Outcome == StoreWrite::Written) SetChanged(false);
+    return result;
+}
+
+void Book::Forget() { store_.Forget(); }
+
+void Book::Close() {
+    records_.clear();
+    store_.Forget();
+    Tell([](BookObserver& o) { o.RecordsReset(); });
+}
+
+void Book::SetChanged(bool changed) {
+    if (changed == changed_) return;
+    changed_ = changed;
+    Tell([changed](BookObserver& o) { o.ChangedFlagChanged(changed); });
+}
+
+}  // namespace lockmere

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "store/record_line.h"
+#include "store/record_store.h"
+
+namespace lockmere {
+
+// What a front end hears from the book; it reads the records back through
+// Book::Records(). A replaced record is removed, then inserted at its new
+// place, as the list has always shown it.
+class BookObserver {
+public:
+    virtual void RecordsReset() = 0;  // every record may differ: read them all again
+    virtual void RecordInserted(std::size_t index) = 0;
+    virtual void RecordRemoved(std::size_t index) = 0;  // index before the removal
+    virtual void ChangedFlagChanged(bool changed) = 0;
+
+protected:
+    ~BookObserver() = default;
+};
+
+// The records of one program folder, in the order the user sees them:
+// lines compared with case folded, equal lines in the order they arrived.
+// Tracks whether the records hold edits not yet saved (only a successful
+// save clears that; a load or logout leaves it as it was), and saves only
+// when they are the complete copy of the store. Fields never hold TAB, 20,
+// 127 or 128: the windows refuse them, and the store would split on them.
+class Book {
+public:
+    explicit Book(RecordStore& store);
+    Book(const Book&) = delete;
+    Book& operator=(const Book&) = delete;
+
+    void Watch(BookObserver* observer);
+    void Unwatch(BookObserver* observer);
+
+    // Replaces the records with the store's; saves are allowed only when it
+    // was read and deciphered whole.
+    LoadResult Load(std::string_view key);
+    // Appends the record at the store's end on disk; it joins the book only
+    // once written.
+    StoreWriteResult Add(std::string_view key, const PasswordRecord& record);
+    // Both mark the book changed; index < Records().size(). Replace gives
+    // the record's new index.
+    std::size_t Replace(std::size_t index, const PasswordRecord& record);
+    void Remove(std::size_t index);
+    // Writes every record, in book order, as the store's whole content.
+    StoreWriteResult Save(std::string_view key);
+    // The store was replaced under the book (restore): the records stay to
+    // be seen, but may no longer be saved over it.
+    void Forget();
+    // Logout: no records, and no save until the next load.
+    void Close();
+
+    const std::vector<PasswordRecord>& Records() const { return records_; }
+    bool Changed() const { return changed_; }
+    bool Complete() const { return store_.Authoritative(); }
+
+private:
+    std::size_t Insert(const PasswordRecord& record);  // at its place; gives the index
+    void SetChanged(bool changed);
+    template <typename Event>
+    void Tell(Event event);
+
+    RecordStore& store_;
+    std::vector<PasswordRecord> records_;
+    bool changed_ = false;
+    std::vector<BookObserver*> observers_;
+};
+
+}  // namespace lockmere

@@ -1,0 +1,198 @@
+#include <doctest/doctest.h>
+
+#include <string>
+#include <vector>
+
+#include "store/book.h"
+#include "store/file_access.h"
+#include "tests/support/book_fixture.h"
+#include "tests/support/temp_folder.h"
+
+using namespace lockmere;
+using Records = std::vector<fixture::Fields>;
+
+namespace {
+
+std::string Key() { return fixture::KeyOf(fixture::Collected()); }
+// Deciphering the store with it takes codes below zero.
+const std::string kWrongKey(32, '\xff');
+
+PasswordRecord RecordOf(const fixture::Fields& f) { return {f[0], f[1], f[2], f[3]}; }
+
+// What the observer heard, one word per event.
+struct Heard : BookObserver {
+    std::vector<std::string> Events;
+    void RecordsReset() override { Events.push_back("reset"); }
+    void RecordInserted(std::size_t i) override { Events.push_back("insert " + std::to_string(i)); }
+    void RecordRemoved(std::size_t i) override { Events.push_back("remove " + std::to_string(i)); }
+    void ChangedFlagChanged(bool c) override { Events.push_back(c ? "changed" : "saved"); }
+};
+
+// A program folder whose store holds the records in file order, and a
+// loaded book over it.
+struct Scene {
+    testing::TempFolder Folder;
+    RecordStore Store{Folder.Path()};
+    Book Pages{Store};
+    Heard Observer;
+
+    explicit Scene(const Records& records) {
+        fixture::WriteBytes(StorePath(), fixture::StoreBytes(records, Key()));
+        Pages.Watch(&Observer);
+    }
+    std::filesystem::path StorePath() const { return Folder.File(kStoreFileName); }
+    std::string StoreFile() const { return fixture::ReadBytes(StorePath()); }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const PasswordRecord& r : Pages.Records()) names.push_back(r.ApplicationName);
+        return names;
+    }
+};
+
+// Arrival order differs from book order; the two bank lines differ only in
+// case, so they tie.
+Records Sample() {
+    return {
+        {"Mail", "https://mail.example.com", "ann@example.com", "pw-1"},
+        {"bank", "N/A", "ann", "s3cr3t!"},
+        {"Forum", "https://forum.example.org", "anne", "x"},
+        {"Bank", "n/a", "ANN", "S3CR3T!"},
+        {"\x8aki", "", "s", "z"},  // S caron folds after every ASCII letter
+    };
+}
+
+}  // namespace
+
+TEST_CASE("a load orders the records with case folded, ties in the order they came") {
+    Scene scene(Sample());
+    const LoadResult loaded = scene.Pages.Load(Key());
+    CHECK(loaded.Complete());
+    CHECK(scene.Pages.Complete());
+    CHECK_FALSE(scene.Pages.Changed());
+    CHECK(scene.Names() == std::vector<std::string>{"bank", "Bank", "Forum", "Mail", "\x8aki"});
+    CHECK(scene.Pages.Records()[0] == RecordOf(Sample()[1]));
+    CHECK(scene.Observer.Events == std::vector<std::string>{"reset"});
+}
+
+TEST_CASE("an add appends one entry at the store's end and joins the book in order") {
+    Scene scene(Sample());
+    scene.Pages.Load(Key());
+    scene.Observer.Events.clear();
+    const fixture::Fields added{"Cloud", "https://cloud.example.net", "ann", "c"};
+
+    const StoreWriteResult result = scene.Pages.Add(Key(), RecordOf(added));
+
+    CHECK(result.Outcome == StoreWrite::Written);
+    Records onDisk = Sample();
+    onDisk.push_back(added);
+    CHECK(scene.StoreFile() == fixture::StoreBytes(onDisk, Key()));
+    CHECK(scene.Names() ==
+          std::vector<std::string>{"bank", "Bank", "Cloud", "Forum", "Mail", "\x8aki"});
+    CHECK(scene.Observer.Events == std::vector<std::string>{"insert 2"});
+    // The store already holds it: nothing is left to save.
+    CHECK_FALSE(scene.Pages.Changed());
+}
+
+TEST_CASE("a failed add leaves the store and the book as they were") {
+    Scene scene(Sample());
+    scene.Pages.Load(Key());
+    scene.Observer.Events.clear();
+    const std::string before = scene.StoreFile();
+
+    const StoreWriteResult result = scene.Pages.Add(kWrongKey, RecordOf({"Cloud", "", "", ""}));
+
+    CHECK(result.Outcome == StoreWrite::DecryptFailed);
+    CHECK(scene.StoreFile() == before);
+    CHECK(scene.Pages.Records().size() == Sample().size());
+    CHECK(scene.Observer.Events.empty());
+}
+
+TEST_CASE("an edit moves the record to its new place; the save writes the book's order") {
+    Scene scene(Sample());
+    scene.Pages.Load(Key());
+    scene.Observer.Events.clear();
+    const fixture::Fields edited{"Zoo", "https://zoo.example", "keeper", "k"};
+
+    // "Forum" (index 2) becomes "Zoo": after "Mail", before "Ski".
+    const std::size_t at = scene.Pages.Replace(2, RecordOf(edited));
+
+    CHECK(at == 3);
+    CHECK(scene.Names() == std::vector<std::string>{"bank", "Bank", "Mail", "Zoo", "\x8aki"});
+    CHECK(scene.Observer.Events ==
+          std::vector<std::string>{"remove 2", "changed", "insert 3"});
+    CHECK(scene.Pages.Changed());
+
+    scene.Observer.Events.clear();
+    CHECK(scene.Pages.Save(Key()).Outcome == StoreWrite::Written);
+    const Records sample = Sample();
+    CHECK(scene.StoreFile() ==
+          fixture::StoreBytes({sample[1], sample[3], sample[0], edited, sample[4]}, Key()));
+    CHECK_FALSE(scene.Pages.Changed());
+    CHECK(scene.Observer.Events == std::vector<std::string>{"saved"});
+}
+
+TEST_CASE("a delete removes one record; the save writes the others in the book's order") {
+    Scene scene(Sample());
+    scene.Pages.Load(Key());
+    scene.Observer.Events.clear();
+
+    scene.Pages.Remove(0);  // the first "bank" of the tie
+
+    CHECK(scene.Names() == std::vector<std::string>{"Bank", "Forum", "Mail", "\x8aki"});
+    CHECK(scene.Observer.Events == std::vector<std::string>{"remove 0", "changed"});
+    CHECK(scene.Pages.Save(Key()).Outcome == StoreWrite::Written);
+    const Records sample = Sample();
+    CHECK(scene.StoreFile() ==
+          fixture::StoreBytes({sample[3], sample[2], sample[0], sample[4]}, Key()));
+
+    // Deleting every record leaves an empty store, written as such.
+    while (!scene.Pages.Records().empty()) scene.Pages.Remove(0);
+    CHECK(scene.Pages.Save(Key()).Outcome == StoreWrite::Written);
+    CHECK(scene.StoreFile().empty());
+}
+
+TEST_CASE("the book refuses to save over the store unless it is its complete copy") {
+    struct Case {
+        const char* name;
+        void (*Before)(Scene&);
+        std::size_t recordsKept;
+    };
+    const Case cases[] = {
+        {"never loaded", [](Scene&) {}, 0},
+        {"failed decipher", [](Scene& s) { s.Pages.Load(kWrongKey); }, 0},
+        {"forgotten after a restore",
+         [](Scene& s) {
+             s.Pages.Load(Key());
+             s.Pages.Forget();
+         },
+         Sample().size()},
+        {"closed at logout",
+         [](Scene& s) {
+             s.Pages.Load(Key());
+             s.Pages.Close();
+         },
+         0},
+    };
+    for (const Case& c : cases) {
+        const std::string name = c.name;
+        CAPTURE(name);
+        Scene scene(Sample());
+        c.Before(scene);
+        const std::string before = scene.StoreFile();
+        CHECK(scene.Pages.Records().size() == c.recordsKept);
+        // An edit would be refused the same way: the save never looks at it.
+        if (!scene.Pages.Records().empty()) scene.Pages.Remove(0);
+
+        CHECK(scene.Pages.Save(Key()).Outcome == StoreWrite::NotAuthoritative);
+        CHECK_FALSE(scene.Pages.Complete());
+        CHECK(scene.StoreFile() == before);
+    }
+}
+
+TEST_CASE("an observer that stops watching hears nothing more") {
+    Scene scene(Sample());
+    scene.Pages.Unwatch(&scene.Observer);
+    scene.Pages.Load(Key());
+    scene.Pages.Remove(0);
+    CHECK(scene.Observer.Events.empty());
+}
