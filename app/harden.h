@@ -2,8 +2,9 @@
 
 namespace lockmere {
 
-// Keeps the master password and the records out of core dumps: no core
-// file, and the process is not dumpable. Returns false when a step failed.
+// Keeps the master password and the records out of crash dumps: on POSIX
+// systems no core file and a process that is not dumpable, on Windows no
+// crash report. Returns false when a step failed.
 bool HardenProcess();
 
 }  // namespace lockmere

@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include "app/desktop_identity.h"
 #include "app/harden.h"
 #include "app/main_screen.h"
 #include "app/start_checks.h"
@@ -18,6 +19,7 @@ int main(int argc, char* argv[]) {
     // The program takes no command line: Qt sees the program's name alone.
     int qtArgc = argc > 0 ? 1 : 0;
     QApplication application(qtArgc, argv);
+    lockmere::ApplyDesktopIdentity();
 
     lockmere::QtServices services;
     if (!lockmere::HardeningHeld(hardened, services.Boxes)) return 1;

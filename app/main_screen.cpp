@@ -85,7 +85,7 @@ MainScreen::MainScreen(Context& context) : Window(context) {
                      QStringLiteral("Validate"));
     Command2 = Place(new QPushButton(kHideCaption), 5775, 30, 1200, 375, kHideCaption);
     Label4 = label(QStringLiteral("Account Name or Service"), 210, 1170, 2115, 240);
-    List1 = Place(new QListWidget, 150, 1470, 6855, 2220, Label4->text());
+    List1 = Place(new ListBox, 150, 1470, 6855, 2220, Label4->text());
 
     for (QLineEdit* box : {static_cast<QLineEdit*>(Text1), static_cast<QLineEdit*>(Text2)}) {
         StyleEntryBox(box);
@@ -206,20 +206,16 @@ void MainScreen::LoadRecords() {
     for (const std::string& line : loaded.Lines) AddListLine(line);
 }
 
-void MainScreen::ShowHideToggle() {
-    AppState& state = context().State;
-    if (state.DataHidden) {
-        SetHeightTwips(kShownHeight);
-        state.DataHidden = false;
-        SetToggleCaption(kHideCaption);
-    } else {
-        SetHeightTwips(kCollapsedHeight);
-        state.DataHidden = true;
-        SetToggleCaption(kDisplayCaption);
-    }
-}
+void MainScreen::ShowHideToggle() { SetCollapsed(!context().State.DataHidden); }
 
-void MainScreen::SetToggleCaption(const QString& caption) {
+void MainScreen::SetCollapsed(bool collapsed) {
+    // Hidden, not just out of view: neither drawn nor offered to
+    // accessibility tools, so no record shows through a thin frame.
+    Label4->setVisible(!collapsed);
+    List1->setVisible(!collapsed);
+    SetHeightTwips(collapsed ? kCollapsedHeight : kShownHeight);
+    context().State.DataHidden = collapsed;
+    const QString caption = collapsed ? kDisplayCaption : kHideCaption;
     Command2->setText(caption);
     Command2->setAccessibleName(caption);
     FitCaptions();

@@ -2,17 +2,16 @@
 
 #include <string>
 
+#include "ui/controls.h"
 #include "ui/window.h"
 
 class QAction;
 class QLabel;
-class QListWidget;
 class QMenu;
 class QPushButton;
 
 namespace lockmere {
 
-class FilteredLineEdit;
 struct CipherResult;
 
 // The start-up window and hub: login strip, record list and menus.
@@ -35,7 +34,7 @@ public:
     FilteredLineEdit* Text2 = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
-    QListWidget* List1 = nullptr;
+    ListBox* List1 = nullptr;
 
     QMenu* FileMenu0 = nullptr;
     QMenu* EditMenu0 = nullptr;
@@ -53,6 +52,8 @@ public:
     // main_screen.cpp
     void Login();
     void ShowHideToggle();
+    // The collapsed state hides the list area; the shown one brings it back.
+    void SetCollapsed(bool collapsed);
     void Logout();
     // The File menu's save: writes the list to the store, confirms, enables
     // AddNewEntry. False when nothing was written (and the user was told).
@@ -85,7 +86,6 @@ protected:
 private:
     // The record store into the list, after a matched password.
     void LoadRecords();
-    void SetToggleCaption(const QString& caption);
     // OK box with the exclamation icon, titled as the window's messages.
     void ShowError(const QString& text);
     // The cipher's own "LKMR" box after a failed decipher; nothing otherwise.

@@ -4,10 +4,10 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "store/pair_copy.h"
-#include "store/cipher.h"
+#include "store/backup_location.h"
 #include "store/file_access.h"
 #include "store/key_file.h"
+#include "store/pair_copy.h"
 #include "ui/ansi_text.h"
 #include "ui/context.h"
 #include "ui/controls.h"
@@ -38,7 +38,6 @@ QLabel* BoldLabel(QWidget* parent) {
 QPushButton* BoldButton(const QString& caption, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
     button->setFont(SansSerif(9.75, true));
-    button->setAutoDefault(true);  // Enter presses the focused button
     return button;
 }
 
@@ -81,10 +80,7 @@ void BackupForm::Load() {
     SetSizeTwips(6825, 5340);
     CentreOnScreen();
     AppState& state = context().State;
-    const auto file = ComposePath(context().ProgramFolder, kBackupLocationFileName);
-    ReadResult saved;
-    saved.Code = failure::kFileNotFound;
-    if (FileExists(file)) saved = ReadFirstLine(file);
+    const ReadResult saved = ReadBackupLocation(context().ProgramFolder);
     // A location file that cannot be read counts as absent.
     if (saved.Ok()) {
         Label3->setText(FromAnsi(saved.Bytes));
@@ -110,7 +106,7 @@ void BackupForm::ApplyMode() {
 }
 
 void BackupForm::DriveChange() {
-    int code = Dir1->SetPath(Drive1->Drive());
+    int code = Dir1->SetPath(DriveRoot(Drive1->Drive()));
     // A mount point that is gone is a drive that is not ready.
     if (code == failure::kPathNotFound) code = failure::kDeviceUnavailable;
     if (code != failure::kNone) ReportFailure(code);
@@ -136,8 +132,7 @@ void BackupForm::SaveBackupLocationClick() {
             kBackupMessageTitle, MsgButtons::Ok, MsgIcon::Critical);
         return;
     }
-    const int code =
-        WriteLineFile(ComposePath(context().ProgramFolder, kBackupLocationFileName), *bytes);
+    const int code = WriteBackupLocation(context().ProgramFolder, *bytes);
     if (code != failure::kNone) {
         context().Boxes.Show(FailureText(code), kBackupMessageTitle, MsgButtons::Ok,
                              MsgIcon::Critical);
@@ -156,19 +151,20 @@ void BackupForm::Command1Click() {
         context().Boxes.Show(kSameFolder, kBackupMessageTitle, MsgButtons::Ok, MsgIcon::Critical);
         return;
     }
-    if (result.Outcome == CopyOutcome::Failed) {
-        ReportFailure(result.Code);
-        return;
-    }
     if (!backup) {
-        // The restored key file may hold another encryption string: use it
-        // now, and let no list of the replaced book be saved over this one.
+        // Whether it went through or not, a restore may have changed the key
+        // file: use the encryption string it holds now, and let no list of
+        // the book on screen be saved over the store.
         const KeyFileStart start = ReadKeyFileAtStart(context().ProgramFolder);
         if (start.Code == failure::kNone && !start.FirstRun) {
             state.KeyFileBuffer = start.KeyFileBuffer;
             state.EncryptionKey = start.EncryptionKey;
         }
         context().Store.Forget();
+    }
+    if (result.Outcome == CopyOutcome::Failed) {
+        ReportFailure(result.Code);
+        return;
     }
     Unload();
     context().Boxes.Show(backup ? QStringLiteral("Backup Complete!")
@@ -177,7 +173,7 @@ void BackupForm::Command1Click() {
 }
 
 void BackupForm::ReportFailure(int code) {
-    if (code == failure::kDeviceUnavailable) Drive1->SetDrive(QStringLiteral("/"));
+    if (code == failure::kDeviceUnavailable) Drive1->SetDrive(SystemDrive());
     context().Boxes.Show(FailureText(code), kBackupMessageTitle, MsgButtons::Ok,
                          MsgIcon::Critical);
 }

@@ -7,6 +7,7 @@
 
 #include "backup/backup_form.h"
 #include "store/file_access.h"
+#include "store/folder_name.h"
 #include "store/record_line.h"
 #include "ui/ansi_text.h"
 #include "ui/context.h"
@@ -23,13 +24,10 @@ LocalFolderForm::LocalFolderForm(Context& context) : Window(context) {
 
     Label1 = Place(new QLabel(QStringLiteral("Enter Folder Name"), this), 240, 165, 2370, 255);
     Text1 = Place(new QLineEdit(this), 195, 420, 3465, 480, QStringLiteral("Enter Folder Name"));
-    Text1->setFont(SansSerif());
+    StyleEntryBox(Text1);
     Command1 = Place(new QPushButton(QStringLiteral("OK"), this), 3900, 465, 630, 375,
                      QStringLiteral("OK"));
     Command1->setFont(SansSerif(9.75, true));
-    // Not the default button: Enter in the name box must not press OK, only
-    // Enter on the focused button does.
-    Command1->setAutoDefault(true);
     setTabOrder(Text1, Command1);
 
     connect(Command1, &QPushButton::clicked, this, &LocalFolderForm::Command1Click);
@@ -59,9 +57,11 @@ void BackupForm::Check3Click() {
     context().Windows.Open<LocalFolderForm>(context())->ShowModal();
     if (state.NewFolderName.empty()) return;
 
-    const QString name = FromAnsi(TrimSpaces(state.NewFolderName));
-    const int code = CreateFolder(
-        ComposePath(ToPath(Dir1->Path()), ToPath(name).string()));
+    const std::string trimmed = TrimSpaces(state.NewFolderName);
+    // Refused as a Windows file system would, so backups stay portable.
+    int code = FolderNameFailure(trimmed);
+    if (code == failure::kNone)
+        code = CreateFolder(ComposePath(ToPath(Dir1->Path()), ToPath(FromAnsi(trimmed))));
     Check3->setChecked(false);
     Dir1->Refresh();
     if (code == failure::kNone) return;

@@ -1,15 +1,19 @@
 #!/usr/bin/env python3
-"""Start-up time and peak memory of Lockmere against an empty Qt window.
+"""Start-up time and peak memory of Lockmere against its yardstick.
 
-    bench/startup.py [--runs 15] [--build build-bench]
+    bench/startup.py [--runs 21] [--build build-bench] [--instructions 3]
 
-Builds both in a Release build folder of their own (or takes them from
---lockmere and --empty), then starts each in turn under Xvfb, the program
-in a fresh program folder with a set-up book. Time: from just before the
-process is started to the MapNotify of its window " Lockmere" on the root
-window. Memory: VmHWM of the process half a second after that. Prints the
-medians and the ratios to the empty window; the same window with one line
-of text shows how much of the difference any text costs (the fonts).
+Builds the program and the yardsticks in a Release build folder of their own
+(or takes them from --lockmere, --yardstick and --empty), then starts each
+in turn under one Xvfb, the program in a fresh program folder with a set-up
+book. The yardstick is a window with the main window's widgets, captions and
+fonts and no logic; the empty window and the one with a single label show
+what any window and any text cost. Time: from just before the process is
+started to the MapNotify of its window " Lockmere" on the root window.
+Memory: VmHWM of the process half a second after that. Prints the medians
+and the ratios to the yardstick. --instructions N also counts, under
+valgrind, the instructions each runs until its window is shown (N runs,
+median), which a busy machine does not change.
 """
 
 import argparse
@@ -109,7 +113,7 @@ def run_once(command, display, watcher, files):
         process = subprocess.Popen([program, *command[1:]], cwd=folder, env=env, stdin=subprocess.DEVNULL,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
-            shown = watcher.wait_map(CAPTION, process)
+            shown = watcher.wait_map(CAPTION, process, timeout=60)
             time.sleep(0.5)
             return shown - start, peak_memory_kib(process.pid)
         finally:
@@ -119,6 +123,42 @@ def run_once(command, display, watcher, files):
         shutil.rmtree(root, ignore_errors=True)
 
 
+def count_instructions(command, display, watcher, files):
+    """Instructions the program runs until its window is mapped (callgrind)."""
+    out = tempfile.mktemp(prefix="lockmere-callgrind-")
+    valgrind = ["valgrind", "--tool=callgrind", f"--callgrind-out-file={out}",
+                "--dump-line=no", "--compress-strings=no"]
+    root = tempfile.mkdtemp(prefix="lockmere-bench-")
+    try:
+        folder = os.path.join(root, "Lockmere")
+        os.makedirs(folder)
+        program = os.path.join(folder, os.path.basename(command[0]))
+        shutil.copy2(command[0], program)
+        for name, data in files.items():
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(data)
+        env = {k: v for k, v in os.environ.items() if not k.startswith("QT_")}
+        env.update(DISPLAY=display.name, XDG_RUNTIME_DIR=root)
+        watcher.drain()
+        process = subprocess.Popen(valgrind + [program, *command[1:]], cwd=folder, env=env,
+                                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        try:
+            watcher.wait_map(CAPTION, process, timeout=300)
+        finally:
+            process.terminate()  # callgrind writes its counts as the program ends
+            process.wait()
+        with open(out) as counts:
+            for line in counts:
+                if line.startswith(("summary:", "totals:")):
+                    return int(line.split()[1])
+        raise RuntimeError("no instruction count")
+    finally:
+        shutil.rmtree(root, ignore_errors=True)
+        if os.path.exists(out):
+            os.remove(out)
+
+
 def build(folder):
     source = os.path.dirname(HERE)
     generator = ["-G", "Ninja"] if shutil.which("ninja") else []
@@ -126,21 +166,25 @@ def build(folder):
                     "-DLOCKMERE_BENCH=ON", "-DBUILD_TESTING=OFF"], check=True,
                    stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", folder, "-j", "2", "--target", "lockmere",
-                    "lockmere_empty_window"], check=True)
-    return os.path.join(folder, "lockmere"), os.path.join(folder, "bench", "lockmere_empty_window")
+                    "lockmere_yardstick_window", "lockmere_empty_window"], check=True)
+    return (os.path.join(folder, "lockmere"),
+            os.path.join(folder, "bench", "lockmere_yardstick_window"),
+            os.path.join(folder, "bench", "lockmere_empty_window"))
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--runs", type=int, default=15)
+    parser.add_argument("--runs", type=int, default=21)
+    parser.add_argument("--instructions", type=int, default=0)
     parser.add_argument("--build", default=os.path.join(os.path.dirname(HERE), "build-bench"))
     parser.add_argument("--lockmere")
+    parser.add_argument("--yardstick")
     parser.add_argument("--empty")
     args = parser.parse_args()
-    if args.lockmere and args.empty:
-        lockmere, empty = args.lockmere, args.empty
+    if args.lockmere and args.yardstick and args.empty:
+        lockmere, yardstick, empty = args.lockmere, args.yardstick, args.empty
     else:
-        lockmere, empty = build(args.build)
+        lockmere, yardstick, empty = build(args.build)
 
     files = book.files("owner", "secret", [
         (f"Service {i:02}", f"https://service{i}.example", f"user{i}", f"pass{i}")
@@ -148,8 +192,8 @@ def main():
     display = harness.Display()
     try:
         watcher = RootWatcher(display.name)
-        programs = {"lockmere": ([lockmere], files), "empty window": ([empty], {}),
-                    "one label": ([empty, "--label"], {})}
+        programs = {"lockmere": ([lockmere], files), "yardstick": ([yardstick], {}),
+                    "empty window": ([empty], {}), "one label": ([empty, "--label"], {})}
         results = {name: [] for name in programs}
         # A first start of each warms the file cache; then they take turns.
         for command, data in programs.values():
@@ -157,6 +201,10 @@ def main():
         for _ in range(args.runs):
             for name, (command, data) in programs.items():
                 results[name].append(run_once(command, display, watcher, data))
+        counts = {name: [] for name in programs}
+        for _ in range(args.instructions):
+            for name, (command, data) in programs.items():
+                counts[name].append(count_instructions(command, display, watcher, data))
     finally:
         display.stop()
 
@@ -168,10 +216,16 @@ def main():
         print(f"{name:13} start-up median {medians[name][0]:6.1f} ms "
               f"(min {times[0]:.1f}, max {times[-1]:.1f}, {len(times)} runs), "
               f"peak memory {memory / 1024:.1f} MiB")
-    t_empty, m_empty = medians["empty window"]
-    for name in ("lockmere", "one label"):
+    t_base, m_base = medians["yardstick"]
+    for name in ("lockmere", "empty window", "one label"):
         t, m = medians[name]
-        print(f"{name} / empty window: start-up {t / t_empty:.2f}x, peak memory {m / m_empty:.2f}x")
+        print(f"{name} / yardstick: start-up {t / t_base:.2f}x, peak memory {m / m_base:.2f}x")
+    if args.instructions:
+        instructions = {name: statistics.median(c) for name, c in counts.items()}
+        for name, count in instructions.items():
+            print(f"{name:13} instructions until shown {count / 1e6:7.1f} M "
+                  f"({count / instructions['yardstick']:.2f}x the yardstick, "
+                  f"{len(counts[name])} runs)")
 
 
 if __name__ == "__main__":

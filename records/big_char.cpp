@@ -9,6 +9,7 @@
 #include "records/record_form.h"
 #include "store/record_line.h"
 #include "ui/ansi_text.h"
+#include "ui/caption.h"
 #include "ui/context.h"
 #include "ui/controls.h"
 
@@ -35,8 +36,6 @@ QLabel* ViewerLabel(const QString& caption) {
 QPushButton* ViewerButton(const QString& caption, bool bold) {
     auto* button = new QPushButton(caption);
     button->setFont(Courier(9.75, bold));
-    // Enter on the focused button presses it, as Space does.
-    button->setAutoDefault(true);
     return button;
 }
 
@@ -45,7 +44,7 @@ QPushButton* ViewerButton(const QString& caption, bool bold) {
 BigChar::BigChar(Context& context) : Window(context) {
     setWindowTitle(QStringLiteral(" Lockmere"));
     setFont(Courier(12, true));
-    SetSizeTwips(11280, 1650);
+    SetClientSizeTwips(11280, 1650);
 
     Label3 = Place(ViewerLabel(QStringLiteral("Application URL")), 210, 300, 2385, 255);
     Text3 = Place(ViewerBox(Courier(9.75, true)), 2520, 255, 7260, 375,
@@ -80,7 +79,7 @@ void BigChar::Load() {
 
     const PasswordRecord record = SplitRecordLine(state.SelectedRecord);
     if (state.SelectedRecord.find(kFieldTab) != std::string::npos)
-        setWindowTitle(FromAnsi(record.ApplicationName));
+        SetCaption(this, FromAnsi(record.ApplicationName));
     Text3->setText(FromAnsi(record.ApplicationUrl));
     Text1->setText(FromAnsi(record.UserName));
     Text2->setText(FromAnsi(record.Password));

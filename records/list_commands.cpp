@@ -29,9 +29,7 @@ void MainScreen::OpenCurrentLine(int offsetTwips) {
     state.ViewerOffset.Horizontal = static_cast<std::int16_t>(offsetTwips);
 
     // The collapsed state of the show/hide toggle, without running it.
-    SetHeightTwips(1900);
-    state.DataHidden = true;
-    SetToggleCaption(QStringLiteral("Display Data"));
+    SetCollapsed(true);
 
     const int current = List1->currentRow();
     state.SelectedRecord = current >= 0 ? ListLine(current) : std::string();

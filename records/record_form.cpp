@@ -45,7 +45,6 @@ QString TrimSpaces(const QString& text) {
 }
 
 RecordForm::RecordForm(Context& context) : Window(context) {
-    setFont(SansSerif(8.25));  // the form default, for the labels and the button
     Label1 = Place(new QLabel(QStringLiteral("Application Name")), 135, 300, 1305, 255);
     Text1 = Place(EntryBox(50), 1470, 240, 4095, 375, QStringLiteral("Application Name"));
     Label5 = Place(new QLabel(QStringLiteral("Application URL")), 135, 720, 1305, 255);
@@ -57,8 +56,6 @@ RecordForm::RecordForm(Context& context) : Window(context) {
     Label4 = Place(new QLabel(QStringLiteral("Confirm Password")), 135, 2145, 1335, 255);
     Text5 = Place(PasswordBox(), 1470, 2085, 2415, 375, QStringLiteral("Confirm Password"));
     Command1 = Place(new QPushButton(QStringLiteral("Save Password Data")), 7965, 2130, 1830, 495);
-    // Enter on the focused button presses it, as Space does.
-    Command1->setAutoDefault(true);
 
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, Text3);

@@ -52,8 +52,6 @@ NewUser::NewUser(Context& context) : Window(context) {
     for (QLabel* label : {Label1, Label2, Label3, Label4}) label->setFont(SansSerif(8.25, false));
     Command1 = Place(new QPushButton(QStringLiteral("Save Master Password"), this), 3510, 2265,
                      2310, 375, QStringLiteral("Save Master Password"));
-    // Enter on the focused button presses it, as Space does.
-    Command1->setAutoDefault(true);
 
     for (QLineEdit* box : {Text1, Text2, Text3}) StyleEntryBox(box);
     SetPasswordEcho(Text2);

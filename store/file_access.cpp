@@ -1,6 +1,7 @@
 #include "store/file_access.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <random>
 
 #include "store/pair_copy.h"
@@ -13,16 +14,6 @@ namespace fs = std::filesystem;
 namespace {
 
 bool Is(std::error_code error, std::errc condition) { return error == condition; }
-
-// For the numbers that have no portable name. Outside Windows the system's
-// codes are errno values too, and not all of them map to the generic ones.
-[[maybe_unused]] bool IsErrno(std::error_code error, int value) {
-    const std::error_condition condition = error.default_error_condition();
-#ifndef _WIN32
-    if (condition.category() == std::system_category()) return condition.value() == value;
-#endif
-    return condition == std::error_condition(value, std::generic_category());
-}
 
 bool ParentFolderExists(const fs::path& path) {
     const fs::path parent = path.parent_path();
@@ -67,10 +58,17 @@ int Hidden(const fs::path& path, bool hidden) {
 
 int FailureCodeFor(std::error_code error, const fs::path& path) {
     if (!error) return failure::kNone;
-    if (system_file::IsDeviceUnavailable(error)) return failure::kDeviceUnavailable;
-#ifdef EDQUOT
-    if (IsErrno(error, EDQUOT)) return failure::kDiskFull;
-#endif
+    using Kind = system_file::ErrorKind;
+    if (const std::optional<Kind> kind = system_file::KindOf(error)) {
+        switch (*kind) {
+            case Kind::kFileNotFound: return failure::kFileNotFound;
+            case Kind::kPathNotFound: return failure::kPathNotFound;
+            case Kind::kAccess: return failure::kPathFileAccess;
+            case Kind::kDiskFull: return failure::kDiskFull;
+            case Kind::kDeviceUnavailable: return failure::kDeviceUnavailable;
+            case Kind::kDeviceIo: return failure::kDeviceIo;
+        }
+    }
     using std::errc;
     if (Is(error, errc::no_such_file_or_directory))
         return ParentFolderExists(path) ? failure::kFileNotFound : failure::kPathNotFound;
@@ -87,12 +85,14 @@ int FailureCodeFor(std::error_code error, const fs::path& path) {
     return failure::kDeviceIo;
 }
 
-fs::path ComposePath(const fs::path& folder, std::string_view name) {
+fs::path ComposePath(const fs::path& folder, const fs::path& name) {
     // Plain concatenation: operator/ would let a name with a leading
     // separator replace the folder, and a typed folder name land elsewhere.
     fs::path composed = folder;
     composed += fs::path::preferred_separator;
-    composed += name;
+    // Concatenated as text: this library appends one path to another with a
+    // wrong list of parts, which parent_path() then reads.
+    composed += name.native();
     return composed;
 }
 
@@ -110,16 +110,18 @@ bool IsTemporaryOf(std::string_view fileName, std::string_view entry) {
 int WriteTemporaryBeside(const fs::path& path, std::string_view bytes, fs::path& temporary) {
     // Each write makes a name of its own and creates it exclusively, so two
     // writers never share a temporary and a stale one is never reused.
-    thread_local std::mt19937_64 random{std::random_device{}()};
+    thread_local std::mt19937_64 generator{std::random_device{}()};
     static constexpr char kDigits[] = "0123456789abcdef";
     system_file::Handle file;
     std::error_code error;
     for (int attempt = 0; attempt < 64; ++attempt) {
-        std::string name = path.filename().string() + '.';
-        std::uint64_t bits = random();
+        std::string name = ".";
+        std::uint64_t bits = generator();
         for (int digit = 0; digit < 16; ++digit, bits >>= 4) name += kDigits[bits & 15];
         name += kTemporarySuffix;
-        temporary = path.parent_path() / name;
+        // Built on the path itself, so that the name is never converted.
+        temporary = path;
+        temporary += name;
         error = file.CreateNew(temporary);
         if (error != std::errc::file_exists) break;
     }
@@ -136,13 +138,11 @@ int WriteTemporaryBeside(const fs::path& path, std::string_view bytes, fs::path&
     return failure::kNone;
 }
 
-int ReplaceFile(const fs::path& path, std::string_view bytes) {
+int ReplaceWholeFile(const fs::path& path, std::string_view bytes) {
     const fs::path target = FollowLink(path);
     fs::path temporary;
     if (const int code = WriteTemporaryBeside(target, bytes, temporary)) return code;
-    std::error_code error;
-    fs::rename(temporary, target, error);
-    if (error) {
+    if (const std::error_code error = system_file::Rename(temporary, target)) {
         system_file::Remove(temporary);
         return FailureCodeFor(error, target);
     }
@@ -154,7 +154,9 @@ void RemoveStaleTemporaries(const fs::path& folder) {
     std::error_code error;
     for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
          entry.increment(error)) {
-        const std::string name = entry->path().filename().string();
+        // As UTF-8: a name the narrow code page cannot hold must not throw.
+        const std::u8string utf8 = entry->path().filename().u8string();
+        const std::string_view name(reinterpret_cast<const char*>(utf8.data()), utf8.size());
         for (const char* file :
              {kKeyFileName, kStoreFileName, kBackupLocationFileName, kPairMarkerFileName}) {
             std::error_code ignored;
@@ -173,7 +175,7 @@ int WriteAt(const fs::path& path, std::size_t position, std::string_view bytes) 
     // Past the end the file grows; a gap reads as zero bytes, as on disk.
     if (content.size() < offset + bytes.size()) content.resize(offset + bytes.size(), '\0');
     content.replace(offset, bytes.size(), bytes);
-    return ReplaceFile(path, content);
+    return ReplaceWholeFile(path, content);
 }
 
 ReadResult ReadFirstLine(const fs::path& path) {
@@ -195,17 +197,17 @@ int CreateNewFile(const fs::path& path, std::string_view bytes) {
 int WriteLineFile(const fs::path& path, std::string_view line) {
     std::string text(line);
     text += "\r\n";
-    return ReplaceFile(path, text);
+    return ReplaceWholeFile(path, text);
 }
 
-int DeleteFile(const fs::path& path) { return FailureCodeFor(system_file::Remove(path), path); }
+int RemoveFile(const fs::path& path) { return FailureCodeFor(system_file::Remove(path), path); }
 
 int CopyFileOver(const fs::path& source, const fs::path& destination) {
     std::error_code error;
     if (fs::equivalent(source, destination, error)) return failure::kPathFileAccess;
     const ReadResult original = ReadFile(source, false);
     if (!original.Ok()) return original.Code;
-    return ReplaceFile(destination, original.Bytes);
+    return ReplaceWholeFile(destination, original.Bytes);
 }
 
 int SetAttributesNormal(const fs::path& path) { return Hidden(path, false); }

@@ -12,6 +12,7 @@ namespace lockmere {
 // stable: users read them in message boxes.
 namespace failure {
 inline constexpr int kNone = 0;
+inline constexpr int kBadFileName = 52;
 inline constexpr int kFileNotFound = 53;
 inline constexpr int kDeviceIo = 57;
 inline constexpr int kDiskFull = 61;
@@ -29,8 +30,10 @@ inline constexpr const char* kBackupLocationFileName = "BackupLocation.inf";
 // file is told apart from a missing folder on its way.
 int FailureCodeFor(std::error_code error, const std::filesystem::path& path);
 
-// Folder + separator + name, without normalisation.
-std::filesystem::path ComposePath(const std::filesystem::path& folder, std::string_view name);
+// Folder + separator + name, without normalisation. The name is a path so
+// that a typed name reaches the system as typed (wide text on Windows).
+std::filesystem::path ComposePath(const std::filesystem::path& folder,
+                                  const std::filesystem::path& name);
 
 struct ReadResult {
     std::string Bytes;
@@ -47,7 +50,7 @@ ReadResult ReadWholeFile(const std::filesystem::path& path);
 // old file. On any failure the old file stays exactly as it was and no
 // temporary of this write is left. The new file is owner-only; a link is
 // followed to the file it names.
-int ReplaceFile(const std::filesystem::path& path, std::string_view bytes);
+int ReplaceWholeFile(const std::filesystem::path& path, std::string_view bytes);
 
 // A write's temporary for file name F is named "F.<16 hex digits>.tmp",
 // created exclusively beside F ("F.tmp" is an earlier version's).
@@ -85,7 +88,7 @@ int CreateNewFile(const std::filesystem::path& path, std::string_view bytes);
 // Creates or replaces a text file holding one line followed by CR LF.
 int WriteLineFile(const std::filesystem::path& path, std::string_view line);
 
-int DeleteFile(const std::filesystem::path& path);
+int RemoveFile(const std::filesystem::path& path);
 
 // Copies source over destination. A destination that is the source file
 // itself (by any path) fails with kPathFileAccess and both stay untouched.

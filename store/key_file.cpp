@@ -65,8 +65,11 @@ CredentialsWriteResult WriteCredentials(const std::filesystem::path& programFold
 
     std::string bytes(1, static_cast<char>(block.Output.size()));
     bytes += block.Output;
-    const int code = WriteAt(KeyFilePath(programFolder), kLengthBytePosition, bytes);
+    const std::filesystem::path path = KeyFilePath(programFolder);
+    const int code = WriteAt(path, kLengthBytePosition, bytes);
     if (code != failure::kNone) return {CredentialsWrite::WriteFailed, code};
+    // The write put a new file in place of the hidden one: hide it again.
+    SetAttributesHidden(path);
     return {CredentialsWrite::Written, failure::kNone};
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "store/file_access.h"
+#include "store/folder_lock.h"
 #include "store/system_file.h"
 
 namespace lockmere {
@@ -38,9 +39,7 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 std::error_code Rename(const fs::path& from, const fs::path& to) {
-    std::error_code error;
-    fs::rename(from, to, error);
-    return error;
+    return system_file::Rename(from, to);
 }
 
 // Renames a temporary named in the marker over its file, when it is still
@@ -73,7 +72,7 @@ void PutOldKeyBack(const fs::path& folder, const ReadResult& oldKey, const fs::p
     const fs::path key = ComposePath(folder, kKeyFileName);
     fs::path saved;
     if (oldKey.Ok() && WriteTemporaryBeside(key, oldKey.Bytes, saved) != failure::kNone) return;
-    if (ReplaceFile(marker, MarkerText(kBack, saved, {})) != failure::kNone) return;
+    if (ReplaceWholeFile(marker, MarkerText(kBack, saved, {})) != failure::kNone) return;
     if (oldKey.Ok() ? Rename(saved, key) : system_file::Remove(key)) return;
     system_file::Remove(marker);
 }
@@ -91,7 +90,7 @@ int MovePairInto(const fs::path& folder, const Pair& pair) {
     fs::path newKey, newStore;
     int code = WriteTemporaryBeside(key, pair.Key, newKey);
     if (code == failure::kNone) code = WriteTemporaryBeside(store, pair.Store, newStore);
-    if (code == failure::kNone) code = ReplaceFile(marker, MarkerText(kForward, newKey, newStore));
+    if (code == failure::kNone) code = ReplaceWholeFile(marker, MarkerText(kForward, newKey, newStore));
     if (code == failure::kNone) {
         if (const std::error_code error = Rename(newKey, key)) {
             code = FailureCodeFor(error, key);
@@ -142,6 +141,12 @@ BackupCopyResult CopyDataFiles(const fs::path& programFolder, const fs::path& sa
                       ComposePath(location, kKeyFileName).native()) {
         return {CopyOutcome::SameFolder, 0};
     }
+    // Another copy may work on the same location at once (two machines, one
+    // shared folder): one at a time. A location where no lock file can be
+    // made (a read-only medium) is still read.
+    const FolderLock locationLock(location);
+    if (locationLock.Result() == FolderLock::Outcome::Busy)
+        return {CopyOutcome::Failed, failure::kPathFileAccess};
     for (const char* name : {kKeyFileName, kStoreFileName}) {
         if (int code = SetAttributesNormal(ComposePath(programFolder, name)))
             return {CopyOutcome::Failed, code};

@@ -22,8 +22,10 @@ struct BackupCopyResult {
 // the same path text. Both files reach the destination whole, or neither
 // does: a failure leaves both old files as they were, and a crash is
 // completed or undone by the next copy into that folder or the next start
-// (RecoverPairMove). The program-folder files are set normal before and
-// hidden after; a file missing there fails before anything is replaced.
+// (RecoverPairMove). The location is locked for the copy; one that another
+// copy holds fails with kPathFileAccess. The program-folder files are set
+// normal before and hidden after; a file missing there fails before
+// anything is replaced.
 BackupCopyResult CopyDataFiles(const std::filesystem::path& programFolder,
                                const std::filesystem::path& savedLocation,
                                const std::filesystem::path& folderListFolder, bool backingUp);

@@ -80,7 +80,7 @@ StoreWriteResult WriteStore(const std::filesystem::path& path, std::string_view 
     if (plain.size() > kStoreTextLimit) return {StoreWrite::TooLong, failure::kNone, {}};
     const CipherResult enciphered = Encrypt(plain, key);
     if (!enciphered.Ok()) return {StoreWrite::EncryptFailed, failure::kNone, {}};
-    if (const int code = ReplaceFile(path, enciphered.Output); code != failure::kNone)
+    if (const int code = ReplaceWholeFile(path, enciphered.Output); code != failure::kNone)
         return {StoreWrite::WriteFailed, code, {}};
     // The records are safely on disk by now; the attribute only hides them.
     SetAttributesHidden(path);

@@ -1,9 +1,12 @@
 #pragma once
 
-// The few calls file_access needs from the system, one place per platform.
-// Each returns a system error; an empty one means success.
+// The few calls file_access needs from the system. Each platform has a file
+// of its own (system_file_posix.cpp, system_file_windows.cpp), chosen by the
+// build. Each call returns a system error; an empty one means success.
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -32,7 +35,7 @@ public:
     std::error_code Close();
 
 private:
-    int fd_ = -1;
+    std::intptr_t native_ = -1;  // a file descriptor or a Windows handle
 };
 
 // An exclusive OS lock on a file, held until the object goes or the process
@@ -49,25 +52,27 @@ public:
     std::error_code TryLock(const std::filesystem::path& path);
 
 private:
-#ifdef _WIN32
-    void* handle_ = nullptr;
-#else
-    int fd_ = -1;
-#endif
+    std::intptr_t native_ = -1;
 };
 
 bool IsLockBusy(std::error_code error);
 
 std::error_code Remove(const std::filesystem::path& path);
 
+// Renames from over to, replacing the file there in one step.
+std::error_code Rename(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // Makes the rename of an entry in folder durable, where the system needs it.
 void SyncFolder(const std::filesystem::path& folder);
-
-// Drive not ready, no medium, no such device.
-bool IsDeviceUnavailable(std::error_code error);
 
 // Linux keeps data files owner-only and never widens that; Windows sets the
 // hidden attribute alone, or no attribute.
 std::error_code SetHidden(const std::filesystem::path& path, bool hidden);
+
+// What an error of this system means to the user, where the portable
+// conditions of std::errc cannot tell (drive not ready, quota, and on
+// Windows its own error numbers); nothing when they can.
+enum class ErrorKind { kFileNotFound, kPathNotFound, kAccess, kDiskFull, kDeviceUnavailable, kDeviceIo };
+std::optional<ErrorKind> KindOf(std::error_code error);
 
 }  // namespace lockmere::system_file

@@ -101,6 +101,13 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
     QLabel::mouseMoveEvent(event);
 }
 
+void ListBox::focusInEvent(QFocusEvent* event) {
+    const bool hadCurrent = currentIndex().isValid();
+    QListWidget::focusInEvent(event);
+    if (!hadCurrent && currentIndex().isValid())
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+}
+
 void FilteredLineEdit::keyPressEvent(QKeyEvent* event) {
     if (!discarded_.isNull() && event->text() == QString(discarded_)) {
         event->accept();

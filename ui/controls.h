@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 
 class QTextEdit;
 
@@ -36,6 +37,17 @@ protected:
 
 private:
     QChar discarded_;
+};
+
+// A list whose current line is one the user chose: taking the focus does
+// not make its first line current, as the item views do by default.
+class ListBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit ListBox(QWidget* parent = nullptr) : QListWidget(parent) {}
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
 };
 
 // A picture that reports every pointer movement over it, with or without a

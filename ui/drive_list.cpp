@@ -6,13 +6,41 @@
 
 namespace lockmere {
 
-QString VolumeOf(const QString& folder, const QStringList& mountPoints) {
+namespace {
+
+bool IsDriveLetter(const QString& drive) {
+    return drive.size() == 2 && drive[0].isLetter() && drive[1] == u':';
+}
+
+}  // namespace
+
+QString DriveName(const QString& rootPath) {
+    const QString clean = QDir::cleanPath(rootPath);
+    const bool driveRoot = clean.size() == 2 || (clean.size() == 3 && clean.endsWith(u'/'));
+    return driveRoot && IsDriveLetter(clean.left(2)) ? clean.left(2).toUpper() : clean;
+}
+
+QString DriveRoot(const QString& drive) {
+    return IsDriveLetter(drive) ? drive + u'/' : drive;
+}
+
+QString SystemDrive() { return DriveName(QDir::rootPath()); }
+
+QString VolumeOf(const QString& folder, const QStringList& drives) {
     const QString clean = QDir::cleanPath(folder);
-    QString best = QStringLiteral("/");
-    for (const QString& mount : mountPoints) {
-        const QString m = QDir::cleanPath(mount);
-        const bool holds = clean == m || clean.startsWith(m.endsWith('/') ? m : m + '/');
-        if (holds && m.size() > best.size()) best = m;
+    QString best = SystemDrive();
+    qsizetype bestLength = 0;
+    for (const QString& drive : drives) {
+        const QString root = QDir::cleanPath(DriveRoot(drive));
+        // Drive letters are the same in either case; mount points are not.
+        const Qt::CaseSensitivity sensitivity =
+            IsDriveLetter(drive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
+        const bool holds = clean.compare(root, sensitivity) == 0 ||
+                           clean.startsWith(root.endsWith(u'/') ? root : root + u'/', sensitivity);
+        if (holds && root.size() > bestLength) {
+            best = QDir::cleanPath(drive);
+            bestLength = root.size();
+        }
     }
     return best;
 }
@@ -26,10 +54,10 @@ DriveList::DriveList(Volumes& volumes, QWidget* parent) : QComboBox(parent) {
 
 QString DriveList::Drive() const { return currentText(); }
 
-void DriveList::SetDrive(const QString& mountPoint) {
-    int index = findText(mountPoint);
+void DriveList::SetDrive(const QString& drive) {
+    int index = findText(drive);
     if (index < 0) {
-        addItem(mountPoint);
+        addItem(drive);
         index = count() - 1;
     }
     setCurrentIndex(index);

@@ -9,6 +9,8 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "ui/drive_list.h"
+
 namespace lockmere {
 
 namespace {
@@ -58,7 +60,20 @@ MsgAnswer QtMessageBoxes::Show(const QString& text, const QString& title, MsgBut
     }
 }
 
+QtClipboard::QtClipboard() {
+    // A line edit offers what the mouse selects, a shown password too.
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    QObject::connect(clipboard, &QClipboard::selectionChanged, clipboard, [clipboard] {
+        if (clipboard->ownsSelection()) clipboard->clear(QClipboard::Selection);
+    });
+}
+
 void QtClipboard::Clear() { QGuiApplication::clipboard()->clear(); }
+
+bool QtClipboard::Holds(const QString& text) {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    return data && data->hasText() && data->text() == text;
+}
 
 void QtClipboard::SetText(const QString& text) {
     auto* data = new QMimeData;
@@ -72,15 +87,17 @@ void QtShellOpen::Open(const QString& address) {
 }
 
 QStringList QtVolumes::MountPoints() {
-    QStringList roots;
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
-        if (volume.isValid() && volume.isReady() && !roots.contains(volume.rootPath()))
-            roots.append(volume.rootPath());
-    std::sort(roots.begin(), roots.end(), [](const QString& a, const QString& b) {
-        const bool aRoot = a == QLatin1String("/"), bRoot = b == QLatin1String("/");
-        return aRoot != bRoot ? aRoot : a < b;
+    QStringList drives;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        const QString drive = DriveName(volume.rootPath());
+        if (volume.isValid() && volume.isReady() && !drives.contains(drive)) drives.append(drive);
+    }
+    const QString system = SystemDrive();
+    std::sort(drives.begin(), drives.end(), [&system](const QString& a, const QString& b) {
+        const bool aSystem = a == system, bSystem = b == system;
+        return aSystem != bSystem ? aSystem : a < b;
     });
-    return roots;
+    return drives;
 }
 
 }  // namespace lockmere

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/expiring_clipboard.h"
 #include "ui/services.h"
 
 namespace lockmere {
@@ -10,10 +11,14 @@ public:
                    MsgIcon icon) override;
 };
 
+// The clipboard alone: the program's windows never offer text as the
+// primary selection, which nothing would ever empty.
 class QtClipboard : public Clipboard {
 public:
+    QtClipboard();
     void Clear() override;
     void SetText(const QString& text) override;
+    bool Holds(const QString& text) override;
 };
 
 // QDesktopServices::openUrl on the address as a user would type it.
@@ -22,7 +27,7 @@ public:
     void Open(const QString& address) override;
 };
 
-// Valid, ready mounted volumes by root path; "/" first.
+// Valid, ready mounted volumes by drive name; the system drive first.
 class QtVolumes : public Volumes {
 public:
     QStringList MountPoints() override;
@@ -31,7 +36,8 @@ public:
 // The services of the running program, for its Context.
 struct QtServices {
     QtMessageBoxes Boxes;
-    QtClipboard ClipboardService;
+    QtClipboard SystemClipboard;
+    ExpiringClipboard ClipboardService{SystemClipboard};
     QtShellOpen Shell;
     QtVolumes DriveVolumes;
 };

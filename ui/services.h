@@ -28,6 +28,8 @@ public:
     virtual ~Clipboard() = default;
     virtual void Clear() = 0;
     virtual void SetText(const QString& text) = 0;
+    // True while the clipboard holds exactly this text.
+    virtual bool Holds(const QString& text) = 0;
 };
 
 // Hands an address to the desktop to "open"; the result is not examined.
@@ -37,8 +39,8 @@ public:
     virtual void Open(const QString& address) = 0;
 };
 
-// The mounted volumes a drive list offers (mount points on Linux, drive
-// roots on Windows).
+// The mounted volumes a drive list offers, by drive name (mount points on
+// Linux, drive letters such as "C:" on Windows).
 class Volumes {
 public:
     virtual ~Volumes() = default;

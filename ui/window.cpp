@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/caption.h"
 #include "ui/caption_fit.h"
+#include "ui/controls.h"
 
 namespace lockmere {
 
@@ -64,6 +66,8 @@ int ScreenWidthTwips() { return PixelsToTwips(ScreenSize().width()); }
 int ScreenHeightTwips() { return PixelsToTwips(ScreenSize().height()); }
 
 Window::Window(Context& context) : QWidget(nullptr), context_(context) {
+    // Controls without a font of their own draw in their window's.
+    setFont(SansSerif(8.25));
     client_ = new QWidget(this);
     client_->setObjectName(QStringLiteral("client"));
 }
@@ -115,11 +119,31 @@ void Window::Unload() {
 }
 
 void Window::SetSizeTwips(int width, int height) {
+    outerSize_ = QSize(TwipsToPixels(width), TwipsToPixels(height));
+    ApplyOuterSize();
+}
+
+void Window::SetHeightTwips(int height) { SetSizeTwips(WidthTwips(), height); }
+
+void Window::SetClientSizeTwips(int width, int height) {
+    outerSize_ = QSize();
     resize(TwipsToPixels(width), TwipsToPixels(height));
     Arrange();
 }
 
-void Window::SetHeightTwips(int height) { SetSizeTwips(WidthTwips(), height); }
+QSize Window::FrameSize() const {
+    // Known once a window manager has framed the shown window; zero before.
+    const QSize real = frameGeometry().size() - geometry().size();
+    return QSize(std::max(kFrameWidthPixels, real.width()),
+                 std::max(kFrameHeightPixels, real.height()));
+}
+
+void Window::ApplyOuterSize() {
+    if (outerSize_.isEmpty()) return;
+    framedWith_ = FrameSize();
+    resize((outerSize_ - framedWith_).expandedTo(QSize(1, 1)));
+    Arrange();
+}
 
 void Window::MoveTwips(int left, int top) { move(TwipsToPixels(left), TwipsToPixels(top)); }
 
@@ -128,8 +152,8 @@ void Window::CentreOnScreen(int topShiftTwips) {
               (ScreenHeightTwips() - HeightTwips()) / 2 + topShiftTwips);
 }
 
-int Window::WidthTwips() const { return PixelsToTwips(width()); }
-int Window::HeightTwips() const { return PixelsToTwips(height()); }
+int Window::WidthTwips() const { return PixelsToTwips(width() + FrameSize().width()); }
+int Window::HeightTwips() const { return PixelsToTwips(height() + FrameSize().height()); }
 int Window::LeftTwips() const { return PixelsToTwips(x()); }
 int Window::TopTwips() const { return PixelsToTwips(y()); }
 
@@ -158,7 +182,14 @@ void Window::SetDefaultButton(QPushButton* button) {
 bool Window::event(QEvent* event) {
     // The menu bar asks for a new layout when its menus change.
     if (event->type() == QEvent::LayoutRequest) Arrange();
-    return QWidget::event(event);
+    if (event->type() == QEvent::Show) KeepEmptyCaption(this);
+    // A window manager frames the window after it is shown; a frame larger
+    // than the one the sizes were made for takes its room from the inside.
+    const bool framed = event->type() == QEvent::Move || event->type() == QEvent::Show ||
+                        event->type() == QEvent::Resize;
+    const bool result = QWidget::event(event);
+    if (framed && !outerSize_.isEmpty() && FrameSize() != framedWith_) ApplyOuterSize();
+    return result;
 }
 
 void Window::closeEvent(QCloseEvent* event) {
@@ -189,6 +220,8 @@ void Window::PlaceWidget(QWidget* control, int left, int top, int width, int hei
     control->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
                          TwipsToPixels(height));
     if (!accessibleName.isEmpty()) control->setAccessibleName(accessibleName);
+    // Enter on a focused button presses it, as Space does.
+    if (auto* button = qobject_cast<QPushButton*>(control)) button->setAutoDefault(true);
     if (client_->isVisible()) control->show();  // a new parent hides it
 }
 

@@ -11,6 +11,10 @@ struct Context;
 
 // Positions and sizes are in twips: 15 twips per device-independent pixel.
 inline constexpr int kTwipsPerPixel = 15;
+// The frame the window sizes were made for: a 23-pixel caption and 4-pixel
+// borders. A thinner frame (or none) leaves the inside as large as there.
+inline constexpr int kFrameWidthPixels = 8;
+inline constexpr int kFrameHeightPixels = 31;
 int TwipsToPixels(int twips);
 int PixelsToTwips(int pixels);
 int ScreenWidthTwips();
@@ -40,12 +44,17 @@ public:
     void Unload();
     bool IsUnloaded() const { return unloaded_; }
 
-    // Outer size is applied to the window's client area (menu bar included).
+    // The outer size, caption and frame included. The inside (menu bar
+    // included) is that less the frame: the larger of the real one and the
+    // one the sizes were made for.
     void SetSizeTwips(int width, int height);
     void SetHeightTwips(int height);
+    // The inside alone, for a window whose size is given without its frame.
+    void SetClientSizeTwips(int width, int height);
     void MoveTwips(int left, int top);
     // left = (screen width - width) / 2, top = (screen height - height) / 2 + dy.
     void CentreOnScreen(int topShiftTwips = 0);
+    // Outer size.
     int WidthTwips() const;
     int HeightTwips() const;
     int LeftTwips() const;
@@ -99,8 +108,12 @@ private:
     void BringForward();
     void FinishClose();
     void Arrange();
+    QSize FrameSize() const;
+    void ApplyOuterSize();
 
     Context& context_;
+    QSize outerSize_;    // asked for in pixels; empty for a client size
+    QSize framedWith_;   // the frame the inside was last sized with
     QMenuBar* menuBar_ = nullptr;
     QWidget* client_ = nullptr;
     bool loaded_ = false;

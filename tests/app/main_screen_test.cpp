@@ -229,11 +229,11 @@ void MainScreenTest::startLayout() {
     QCOMPARE(Caption(control), caption);
     QCOMPARE(control->accessibleName(), accessibleName);
     QVERIFY(control->isVisible());
-    if (qobject_cast<QPushButton*>(control)) return;  // the system's button font
-
+    // Buttons have no font of their own: the window's.
+    const double points = qobject_cast<QPushButton*>(control) ? 8.25 : 9.75;
     QCOMPARE(control->font().family(), QStringLiteral("MS Sans Serif"));
-    if (caption.isEmpty()) QCOMPARE(control->font().pointSizeF(), 9.75);
-    else QVERIFY(SizedToFit(control, 9.75));
+    if (caption.isEmpty()) QCOMPARE(control->font().pointSizeF(), points);
+    else QVERIFY(SizedToFit(control, points));
     if (entryBox) QCOMPARE(control->palette().color(QPalette::Base), QColor(255, 255, 192));
     if (auto* box = qobject_cast<QLineEdit*>(control)) {
         QCOMPARE(box->echoMode(), QLineEdit::Password);
@@ -247,7 +247,9 @@ void MainScreenTest::windowAtStart() {
     Start();
     const QSize screenSize = QGuiApplication::primaryScreen()->geometry().size();
     QCOMPARE(screen->windowTitle(), QStringLiteral(" Lockmere"));
-    QCOMPARE(screen->size(), QSize(TwipsToPixels(7440), TwipsToPixels(4695)));
+    // The inside: the outer size less the frame it was made for.
+    QCOMPARE(screen->size(), QSize(TwipsToPixels(7440) - kFrameWidthPixels,
+                                   TwipsToPixels(4695) - kFrameHeightPixels));
     QCOMPARE(screen->pos(), QPoint(TwipsToPixels((screenSize.width() * 15 - 7440) / 2),
                                    TwipsToPixels((screenSize.height() * 15 - 4695) / 2)));
     QVERIFY(!(screen->windowFlags() & Qt::WindowMaximizeButtonHint));
@@ -338,8 +340,8 @@ void MainScreenTest::login() {
         QCOMPARE(t->Boxes.Boxes().size(), std::size_t(0));
         QCOMPARE(ListLines(), SortedLines());
         QVERIFY(!screen->Command1->isEnabled());
-        QCOMPARE(screen->height(), TwipsToPixels(4875));
-        QCOMPARE(screen->width(), TwipsToPixels(7440));
+        QCOMPARE(screen->height(), TwipsToPixels(4875) - kFrameHeightPixels);
+        QCOMPARE(screen->width(), TwipsToPixels(7440) - kFrameWidthPixels);
         QCOMPARE(screen->Command2->text(), QStringLiteral("Hide Data"));
         QVERIFY(!t->Ctx.State.DataHidden);
         QCOMPARE(MenuStates(screen), QStringList({
@@ -358,7 +360,7 @@ void MainScreenTest::login() {
         QCOMPARE(screen->List1->count(), 0);
         QVERIFY(screen->Command1->isEnabled());
         QCOMPARE(screen->Text2->text(), QString());
-        QCOMPARE(screen->height(), TwipsToPixels(4695));
+        QCOMPARE(screen->height(), TwipsToPixels(4695) - kFrameHeightPixels);
         QCOMPARE(screen->Command2->text(), QStringLiteral("Hide Data"));
         QVERIFY(!screen->AddNewEntry->isEnabled());
         QVERIFY(!screen->EditData->isEnabled());
@@ -379,7 +381,7 @@ void MainScreenTest::enterLogsInOnlyWhileValidateIsEnabled() {
     t->Boxes.Queue(MsgAnswer::Ok);
     QTest::keyClick(screen->List1, Qt::Key_Return);
     QCOMPARE(t->Boxes.Texts(), QStringList{kNotMatched});
-    QCOMPARE(screen->height(), TwipsToPixels(4695));
+    QCOMPARE(screen->height(), TwipsToPixels(4695) - kFrameHeightPixels);
     t->Boxes.Clear();
 
     screen->Text2->setFocus();
@@ -392,6 +394,14 @@ void MainScreenTest::enterLogsInOnlyWhileValidateIsEnabled() {
     QTest::keyClick(screen->Text2, Qt::Key_Return);
     QCOMPARE(screen->List1->count(), 5);
     QCOMPARE(t->Boxes.Boxes().size(), std::size_t(0));
+
+    // Enter on a focused button presses it, the default button disabled or not.
+    screen->Command2->setFocus();
+    QTest::keyClick(screen->Command2, Qt::Key_Return);
+    QCOMPARE(screen->Command2->text(), QStringLiteral("Display Data"));
+    QTest::keyClick(screen->Command2, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(screen->Command2->text(), QStringLiteral("Hide Data"));
+    QCOMPARE(screen->List1->count(), 5);
 }
 
 void MainScreenTest::listOrderAndBytes() {
@@ -430,7 +440,7 @@ void MainScreenTest::toggle() {
     if (loggedIn) LogIn(QString::fromStdString(kPassword));
     const int lines = screen->List1->count();
     const int firstHeight = loggedIn ? 4875 : 4695;
-    QCOMPARE(screen->height(), TwipsToPixels(firstHeight));
+    QCOMPARE(screen->height(), TwipsToPixels(firstHeight) - kFrameHeightPixels);
 
     struct Step {
         int height;
@@ -440,10 +450,13 @@ void MainScreenTest::toggle() {
     for (const Step& step : {Step{1900, "Display Data", true}, Step{4875, "Hide Data", false},
                              Step{1900, "Display Data", true}}) {
         QTest::mouseClick(screen->Command2, Qt::LeftButton);
-        QCOMPARE(screen->height(), TwipsToPixels(step.height));
-        QCOMPARE(screen->width(), TwipsToPixels(7440));
+        QCOMPARE(screen->height(), TwipsToPixels(step.height) - kFrameHeightPixels);
+        QCOMPARE(screen->width(), TwipsToPixels(7440) - kFrameWidthPixels);
         QCOMPARE(screen->Command2->text(), QString::fromLatin1(step.caption));
         QCOMPARE(screen->Command2->accessibleName(), QString::fromLatin1(step.caption));
+        // Collapsed, the list area is hidden, not just out of view.
+        QCOMPARE(screen->Label4->isVisible(), !step.hidden);
+        QCOMPARE(screen->List1->isVisible(), !step.hidden);
         QVERIFY2(CutCaptions(screen).isEmpty(), qPrintable(CutCaptions(screen).join('\n')));
         QCOMPARE(t->Ctx.State.DataHidden, step.hidden);
         QCOMPARE(screen->Command1->isEnabled(), !loggedIn);
@@ -484,7 +497,7 @@ void MainScreenTest::logout() {
     QCOMPARE(screen->List1->count(), 0);
     QCOMPARE(screen->Text2->text(), QString());
     QCOMPARE(screen->Text1->text(), QStringLiteral("someone"));
-    QCOMPARE(screen->height(), TwipsToPixels(height));
+    QCOMPARE(screen->height(), TwipsToPixels(height) - kFrameHeightPixels);
     QCOMPARE(screen->Command2->text(), caption);
     QVERIFY(screen->Command1->isEnabled());
     QCOMPARE(MenuStates(screen), QStringList({
@@ -506,7 +519,7 @@ void MainScreenTest::logout() {
     // Logging in again reloads the store: the unsaved line is gone.
     LogIn(QString::fromStdString(kPassword));
     QCOMPARE(ListLines(), SortedLines());
-    QCOMPARE(screen->height(), TwipsToPixels(4875));
+    QCOMPARE(screen->height(), TwipsToPixels(4875) - kFrameHeightPixels);
     QCOMPARE(t->Ctx.State.DatabaseChanged, loggedIn);
 }
 
@@ -558,7 +571,7 @@ void MainScreenTest::close() {
     QCOMPARE(screen->List1->count(), 4);
     QVERIFY(!screen->Command1->isEnabled());
     QVERIFY(t->Ctx.State.DatabaseChanged);
-    QCOMPARE(screen->height(), TwipsToPixels(4875));
+    QCOMPARE(screen->height(), TwipsToPixels(4875) - kFrameHeightPixels);
 }
 
 void MainScreenTest::save_data() {
@@ -756,7 +769,7 @@ void MainScreenTest::about() {
     t->Boxes.Queue(MsgAnswer::Ok);
     screen->AboutLKDB->trigger();
     QVERIFY(OneBoxShown(t->Boxes, kAbout, kTitle, MsgButtons::Ok, MsgIcon::None));
-    QCOMPARE(screen->height(), TwipsToPixels(4695));
+    QCOMPARE(screen->height(), TwipsToPixels(4695) - kFrameHeightPixels);
     QVERIFY(screen->Command1->isEnabled());
 }
 

@@ -80,6 +80,7 @@ private slots:
     void reopenedWindowFollowsTheLastCommand();
     void backupThenRestoreRoundTrip();
     void restoredBookOpensWithItsOwnPassword();
+    void failedRestoreLeavesTheBookWhole();
 };
 
 void BackupCommandsTest::restoreAsksFirst_data() {
@@ -218,6 +219,30 @@ void BackupCommandsTest::restoredBookOpensWithItsOwnPassword() {
     QVERIFY(LogIn(main, "bravo pass"));
     QCOMPARE(ListNames(main), NamesOf(BookB()));
     QCOMPARE(scene.Test.Boxes.Unexpected(), 0);
+}
+
+void BackupCommandsTest::failedRestoreLeavesTheBookWhole() {
+    // The backup holds a key file but no record store: nothing may be
+    // restored, and no half-read book may be saved afterwards.
+    Scene scene;
+    const fs::path location = scene.MakeFolder("Half a backup");
+    BookA().WriteTo(scene.Program());
+    fixture::WriteBytes(location / kKeyFileName, BookB().KeyBytes());
+    MainScreen* main = StartMain(scene);
+    BackupForm* form = Restore(scene, main);
+    QVERIFY(LogIn(main, "alpha pass"));
+
+    CopyFrom(scene, form, location);
+    QVERIFY(scene.Test.Boxes.Texts().last().contains(QStringLiteral("53")));
+    QVERIFY(HoldsBook(scene.Program(), BookA()));
+
+    scene.Test.Boxes.Queue(MsgAnswer::Ok);
+    QVERIFY(!main->SaveDatabase());
+    QVERIFY(HoldsBook(scene.Program(), BookA()));
+    main->LogoutApp->trigger();
+    scene.Test.Boxes.Clear();
+    QVERIFY(LogIn(main, "alpha pass"));
+    QCOMPARE(ListNames(main), NamesOf(BookA()));
 }
 
 QTEST_MAIN(BackupCommandsTest)

@@ -73,6 +73,10 @@ void LocalFolderFormTest::layout() {
         QCOMPARE(form->Text1->maxLength(), 32767);
         QCOMPARE(form->Text1->font().family(), QStringLiteral("MS Sans Serif"));
         QCOMPARE(form->Text1->font().pointSizeF(), 9.75);
+        QCOMPARE(form->Text1->palette().color(QPalette::Base), QColor(255, 255, 192));
+        // The label has no font of its own: the window's.
+        QCOMPARE(form->Label1->font().family(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(form->Label1->font().pointSizeF(), 8.25);
         QCOMPARE(form->Command1->text(), QStringLiteral("OK"));
         QVERIFY(form->Command1->font().bold());
         QVERIFY(!form->Command1->isDefault());
@@ -116,9 +120,13 @@ void LocalFolderFormTest::createsFolder_data() {
     QTest::newRow("existing name with spaces around") << " Existing " << ""
                                                       << "Error: the folder already exists!"
                                                       << false;
-    QTest::newRow("leading separator stays under the folder") << "/Backups" << "Backups" << ""
-                                                              << false;
+    // Names a Windows file system refuses are refused here too.
+    QTest::newRow("leading separator") << "/Backups" << "" << "76" << false;
     QTest::newRow("missing intermediate folder") << "nowhere/deeper" << "" << "76" << false;
+    QTest::newRow("backslash") << "a\\b" << "" << "76" << false;
+    QTest::newRow("colon") << "a:b" << "" << "52" << false;
+    QTest::newRow("device name") << " con.txt " << "" << "52" << false;
+    QTest::newRow("trailing dot") << "name." << "" << "52" << false;
     QTest::newRow("empty name") << "" << "" << "" << true;
     QTest::newRow("spaces only") << "   " << "" << "" << true;
     QTest::newRow("closed with the close box") << "<close>" << "" << "" << true;

@@ -3,7 +3,7 @@ changed, then restored from that folder shows the backed-up list again."""
 
 import book
 import harness
-from harness import ENTRY_YELLOW, px
+from harness import ENTRY_YELLOW, inside_height, px
 
 PASSWORD = "s3cret pass"
 BACKED_UP = [("Mail", "https://mail.example.org", "me", "m41l"),
@@ -20,7 +20,7 @@ def log_in(s, main):
             break
     s.type(main, PASSWORD)
     s.key(main, "Return")
-    s.wait_for(lambda: s.geometry(main).height == px(4875), "the logged-in height")
+    s.wait_for(lambda: s.geometry(main).height == inside_height(4875), "the logged-in height")
     capture = s.capture(main)
     area = capture.regions(ENTRY_YELLOW)[0]
     return [capture.pixel(x, y) for y in range(area.top, area.bottom + 1)

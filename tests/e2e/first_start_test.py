@@ -62,7 +62,8 @@ with harness.Session() as s:
         s.key(main, "Tab")
         s.type(main, PASSWORD)
         s.key(main, "Return")
-        s.wait_for(lambda: s.geometry(main).height == harness.px(4875), "the logged-in height")
+        s.wait_for(lambda: s.geometry(main).height == harness.inside_height(4875),
+                   "the logged-in height")
 
     with s.step("the data files on disk"):
         key_file = s.read(book.KEY_FILE)

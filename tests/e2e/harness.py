@@ -13,7 +13,7 @@ A test is a plain script, registered in CMakeLists.txt with
             s.key(main, "Tab")
             s.type(main, "secret")
             s.key(main, "Return")
-            s.wait_for(lambda: s.geometry(main).height == harness.px(4875),
+            s.wait_for(lambda: s.geometry(main).height == harness.inside_height(4875),
                        "the logged-in height")
         assert book.decode_store(s.read(book.STORE), book.KEY) == [...]
 
@@ -22,13 +22,15 @@ program folder `s.folder` with the given data files (none: a first start)
 and starts it there; `s.stop()` / `s.start()` restart it in the same folder,
 `s.wait_exit()` waits for it to end by itself (a program that ended with a
 non-zero code fails the test), `s.make_folder(name)` gives a
-scratch folder beside it. Menus: `s.key(main, "alt+f", "s")`. On leaving, the
+scratch folder beside it. `Session(window_manager=True)` runs openbox on the
+display; `Session(accessibility=True)` gives the program a session bus of its
+own, over which `s.accessible()` reads its accessibility tree. Menus: `s.key(main, "alt+f", "s")`. On leaving, the
 program and Xvfb are killed and the folder removed. A failing step (or the
 whole block) saves a screenshot <script>-<step>.png in the working folder and
 prints the program's output.
 
-Keys and text go to the window named: it is focused first (there is no
-window manager, so nothing else moves the focus back after a box closes).
+Keys and text go to the window named: it is focused first (without a
+window manager nothing else moves the focus back after a box closes).
 Positions are twips relative to the window's top-left corner (a menu bar
 counts as part of the window); `capture(win).regions(rgb)` finds controls
 by colour when a position below a menu bar is needed.
@@ -58,6 +60,20 @@ Box = namedtuple("Box", "left top right bottom")  # pixels, right and bottom inc
 
 def px(twips):
     return round(twips / TWIPS_PER_PIXEL)
+
+
+# Window sizes are outer sizes made for a frame of a 23-pixel caption and
+# 4-pixel borders; without a window manager (as here) the inside is that
+# much smaller.
+FRAME = (8, 31)  # across, down
+
+
+def inside_width(twips):
+    return px(twips) - FRAME[0]
+
+
+def inside_height(twips):
+    return px(twips) - FRAME[1]
 
 
 class Failure(AssertionError):
@@ -158,13 +174,17 @@ class Capture:
 
 
 class Session:
-    def __init__(self, files=None, executable=None, start=True):
+    def __init__(self, files=None, executable=None, start=True, window_manager=False,
+                 accessibility=False):
         self.executable = executable or sys.argv[1]
         self.files = files or {}
         self.autostart = start
+        self.window_manager = window_manager
+        self.accessibility = accessibility
         self.script = os.path.splitext(os.path.basename(sys.argv[0]))[0]
         self.program = None
         self.display = None
+        self.helpers = []  # a session bus and a window manager, when asked for
 
     # -- life cycle ---------------------------------------------------------
 
@@ -183,6 +203,10 @@ class Session:
             self.env = {k: v for k, v in os.environ.items() if not k.startswith("QT_")}
             self.env.update(DISPLAY=self.display.name, XDG_RUNTIME_DIR=runtime)
             self.env.pop("WAYLAND_DISPLAY", None)
+            if self.accessibility:
+                self._start_session_bus()
+            if self.window_manager:
+                self._start_window_manager()
             if self.autostart:
                 self.start()
         except BaseException:
@@ -195,12 +219,34 @@ class Session:
         if (kind is not None or crashed) and self.display is not None:
             self._report("failure")
         self.stop()
+        for helper in reversed(self.helpers):
+            helper.kill()
+            helper.wait()
         if self.display is not None:
             self.display.stop()
         shutil.rmtree(self.root, ignore_errors=True)
         if crashed:
             raise Failure(f"the program ended with code {self.program.returncode}")
         return False
+
+    def _start_session_bus(self):
+        # The program's accessibility tree is read over a session bus of the
+        # test's own, which starts the accessibility bus when asked.
+        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                               env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                               preexec_fn=_die_with_parent)
+        self.helpers.append(bus)
+        address = bus.stdout.readline().decode().strip()
+        if not address:
+            raise RuntimeError("dbus-daemon did not start")
+        self.env.update(DBUS_SESSION_BUS_ADDRESS=address, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+
+    def _start_window_manager(self):
+        self.helpers.append(subprocess.Popen(
+            ["openbox", "--sm-disable"], env=self.env, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL, preexec_fn=_die_with_parent))
+        self.wait_for(lambda: "window id" in self._x(
+            "xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False), "the window manager")
 
     def start(self):
         """Starts the program from its folder, as a user would."""
@@ -305,12 +351,31 @@ class Session:
     def wait_gone(self, name, timeout=TIMEOUT):
         self.wait_for(lambda: not self.windows(name), f"'{name}' to close", timeout)
 
+    def frame(self, win):
+        """The window manager's frame around the window: left, right, top,
+        bottom in pixels; zeros without a window manager."""
+        value = self._x("xprop", "-id", str(win), "_NET_FRAME_EXTENTS", check=False)
+        numbers = re.findall(r"\d+", value.split("=", 1)[1]) if "=" in value else []
+        return tuple(int(n) for n in numbers) if len(numbers) == 4 else (0, 0, 0, 0)
+
+    def accessible(self):
+        """The program's accessibility tree as a list of dicts (role, name,
+        showing, visible, box = [x, y, width, height] on the screen)."""
+        import json
+        python = sys.executable
+        if subprocess.run([python, "-c", "import pyatspi"], capture_output=True).returncode:
+            python = "/usr/bin/python3"  # the system's, which has pyatspi
+        probe = os.path.join(os.path.dirname(os.path.abspath(__file__)), "accessible_tree.py")
+        out = self._x(python, probe, "lockmere", timeout=30)
+        return [json.loads(line) for line in out.splitlines() if line.startswith("{")]
+
     def geometry(self, win):
-        """Position on the screen and size of the window's area, in pixels."""
-        values = dict(line.split("=", 1) for line in
-                      self._x("xdotool", "getwindowgeometry", "--shell", win).split())
-        return Geometry(int(values["X"]), int(values["Y"]),
-                        int(values["WIDTH"]), int(values["HEIGHT"]))
+        """Position on the screen and size of the window's area, in pixels
+        (inside a window manager's frame, when there is one)."""
+        info = self._x("xwininfo", "-id", str(win))
+        value = lambda label: int(re.search(label + r":\s+(-?\d+)", info).group(1))
+        return Geometry(value("Absolute upper-left X"), value("Absolute upper-left Y"),
+                        value("Width"), value("Height"))
 
     def focus(self, win):
         if self._x("xdotool", "getwindowfocus", check=False).strip() == str(win):

@@ -5,7 +5,7 @@ on disk is deciphered here and compared."""
 
 import book
 import harness
-from harness import ENTRY_YELLOW, px
+from harness import ENTRY_YELLOW, inside_height, px
 
 USER, PASSWORD = "owner", "m4ster-key"
 BANK = ("Bank", "https://bank.example", "jo", "pw1")
@@ -54,7 +54,7 @@ with harness.Session(book.files(USER, PASSWORD, [BANK])) as s:
         s.key(main, "Tab")
         s.type(main, PASSWORD)
         s.key(main, "Return")
-        s.wait_for(lambda: s.geometry(main).height == px(4875), "the logged-in height")
+        s.wait_for(lambda: s.geometry(main).height == inside_height(4875), "the logged-in height")
 
     with s.step("add"):
         s.key(main, "alt+e", "a")
@@ -71,7 +71,7 @@ with harness.Session(book.files(USER, PASSWORD, [BANK])) as s:
         s.click_px(main, *first_line(s, main), double=True)
         viewer = s.wait_window(ADDED[0])
         assert s.geometry(viewer)[:2] == (0, 0), s.geometry(viewer)
-        s.wait_for(lambda: s.geometry(main).height == px(1900), "the collapsed main window")
+        s.wait_for(lambda: s.geometry(main).height == inside_height(1900), "the collapsed main window")
         s.wait_for(lambda: s.clipboard() == ADDED[2], "the user name on the clipboard")
 
     with s.step("copy the password"):
@@ -91,7 +91,7 @@ with harness.Session(book.files(USER, PASSWORD, [BANK])) as s:
     with s.step("log in again"):
         # A saved edit locks delete and edit until the next login.
         s.key(main, "alt+f", "l")
-        s.wait_for(lambda: s.geometry(main).height == px(4875), "the logged-out list area")
+        s.wait_for(lambda: s.geometry(main).height == inside_height(4875), "the logged-out list area")
         s.click_px(main, *password_box(s, main))
         s.type(main, PASSWORD)
         s.key(main, "Return")

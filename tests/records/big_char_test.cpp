@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 
 #include "app/main_screen.h"
 #include "records/big_char.h"
@@ -105,8 +106,8 @@ void BigCharTest::window() {
     QCOMPARE(w->font().pointSizeF(), 12.0);
     QVERIFY(w->font().bold());
     w->ShowModeless();
-    QCOMPARE(w->WidthTwips(), 11280);
-    QCOMPARE(w->HeightTwips(), 1650);
+    // The viewer's size is its inside.
+    QCOMPARE(w->size(), QSize(TwipsToPixels(11280), TwipsToPixels(1650)));
     QVERIFY2(CutCaptions(w).isEmpty(), qPrintable(CutCaptions(w).join('\n')));
     // The tall launch button takes its caption on two lines at full size.
     QCOMPARE(w->LaunchB->font().pointSizeF(), 9.75);
@@ -149,6 +150,12 @@ void BigCharTest::load_data() {
                                << QStringList{"b", "c", "f"} << true;
     QTest::newRow("one tab") << QByteArray("Name\tpass") << "Name" << QStringList{"", "", "pass"}
                              << true;
+    QTest::newRow("[*] in the name") << QByteArray("My [*] Bank\tu\tn\tp") << "My [*] Bank"
+                                     << QStringList{"u", "n", "p"} << true;
+    QTest::newRow("[*][*] in the name") << QByteArray("[*][*]\tu\tn\tp") << "[*][*]"
+                                        << QStringList{"u", "n", "p"} << true;
+    QTest::newRow("empty name") << QByteArray("\tu\tn\tp") << ""
+                                << QStringList{"u", "n", "p"} << true;
     QTest::newRow("Windows-1252 characters from the store")
         << QByteArray("Caf\xe9\thttp://x\tJos\xe9\t\x80\xff") << QString::fromUtf8("Caf\u00e9")
         << QStringList{"http://x", QString::fromUtf8("Jos\u00e9"), QString::fromUtf8("\u20ac\u00ff")}
@@ -163,7 +170,9 @@ void BigCharTest::load() {
     TestContext tc;
     BigChar* w = OpenViewer(tc, line);
 
-    QCOMPARE(w->windowTitle(), caption);
+    // The caption as the window shows it.
+    QVERIFY(w->windowHandle());
+    QCOMPARE(w->windowHandle()->title(), caption);
     QCOMPARE((QStringList{w->Text3->text(), w->Text1->text(), w->Text2->text()}), boxes);
     QCOMPARE(w->LaunchB->isEnabled(), launch);
     // The user name replaces whatever the clipboard held, even when empty.

@@ -1,4 +1,4 @@
-#include <QTest>
+#include <doctest/doctest.h>
 
 #include <filesystem>
 
@@ -11,8 +11,6 @@ using lockmere::CipherResult;
 using lockmere::test::Q;
 namespace fixture = lockmere::fixture;
 namespace fs = std::filesystem;
-
-Q_DECLARE_METATYPE(CipherFailure)
 
 namespace {
 
@@ -34,211 +32,169 @@ std::string Text(std::size_t length) {
 
 }  // namespace
 
-class CipherTest : public QObject {
-    Q_OBJECT
+TEST_CASE("matches the layout") {
+    const struct {
+        const char* label;
+        int length;
+    } rows[] = {
+        {"empty", 0},
+        {"one", 1},
+        {"one key cycle", 32},
+        {"33rd character", 33},
+        {"several cycles", 101},
+        {"largest text", 32766},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, length] = row;
+        const std::string plain = Text(static_cast<std::size_t>(length));
 
-private slots:
-    void matchesTheLayout_data();
-    void matchesTheLayout();
-    void keyPositionCycles();
-    void failures_data();
-    void failures();
-    void lengthLimit_data();
-    void lengthLimit();
-    void anotherKey_data();
-    void anotherKey();
-    void failureText_data();
-    void failureText();
-    void fileExists_data();
-    void fileExists();
-};
+        const CipherResult enciphered = lockmere::Encrypt(plain, Key());
+        CHECK(enciphered.Ok());
+        CHECK_EQ(Q(enciphered.Output), Q(fixture::Encipher(plain, Key())));
 
-void CipherTest::matchesTheLayout_data() {
-    QTest::addColumn<int>("length");
-    QTest::newRow("empty") << 0;
-    QTest::newRow("one") << 1;
-    QTest::newRow("one key cycle") << 32;
-    QTest::newRow("33rd character") << 33;
-    QTest::newRow("several cycles") << 101;
-    QTest::newRow("largest text") << 32766;
+        const CipherResult deciphered = lockmere::Decrypt(enciphered.Output, Key());
+        CHECK(deciphered.Ok());
+        CHECK_EQ(Q(deciphered.Output), Q(plain));
+    }
 }
 
-void CipherTest::matchesTheLayout() {
-    QFETCH(int, length);
-    const std::string plain = Text(static_cast<std::size_t>(length));
-
-    const CipherResult enciphered = lockmere::Encrypt(plain, Key());
-    QVERIFY(enciphered.Ok());
-    QCOMPARE(Q(enciphered.Output), Q(fixture::Encipher(plain, Key())));
-
-    const CipherResult deciphered = lockmere::Decrypt(enciphered.Output, Key());
-    QVERIFY(deciphered.Ok());
-    QCOMPARE(Q(deciphered.Output), Q(plain));
-}
-
-void CipherTest::keyPositionCycles() {
+TEST_CASE("key position cycles") {
     const std::string key = Key();
     const CipherResult result = lockmere::Encrypt(std::string(34, 'A'), key);
-    QVERIFY(result.Ok());
-    QCOMPARE(int(static_cast<unsigned char>(result.Output[31])), 'A' + int(key[31]));
-    QCOMPARE(int(static_cast<unsigned char>(result.Output[32])), 'A' + int(key[0]));
-    QCOMPARE(int(static_cast<unsigned char>(result.Output[33])), 'A' + int(key[1]));
+    CHECK(result.Ok());
+    CHECK_EQ(int(static_cast<unsigned char>(result.Output[31])), 'A' + int(key[31]));
+    CHECK_EQ(int(static_cast<unsigned char>(result.Output[32])), 'A' + int(key[0]));
+    CHECK_EQ(int(static_cast<unsigned char>(result.Output[33])), 'A' + int(key[1]));
     // Each run starts again at key character 1.
-    QCOMPARE(lockmere::Encrypt("A", key).Output, result.Output.substr(0, 1));
+    CHECK_EQ(lockmere::Encrypt("A", key).Output, result.Output.substr(0, 1));
 }
 
-void CipherTest::failures_data() {
-    QTest::addColumn<bool>("encrypt");
-    QTest::addColumn<QByteArray>("input");
-    QTest::addColumn<QByteArray>("key");
-    QTest::addColumn<CipherFailure>("failure");
-    QTest::addColumn<QByteArray>("output");
-    QTest::addColumn<int>("lastValue");
+TEST_CASE("failures") {
+    const struct {
+        const char* label;
+        bool encrypt;
+        std::string input;
+        std::string key;
+        CipherFailure failure;
+        std::string output;
+        int lastValue;
+    } rows[] = {
+        {"empty input, empty key: encrypt", true, "", "", CipherFailure::None, "", 0},
+        {"empty input, empty key: decrypt", false, "", "", CipherFailure::None, "", 0},
+        {"empty key fails at the first character: encrypt", true, "ab", "", CipherFailure::KeyTooShort, "", 0},
+        {"empty key fails at the first character: decrypt", false, "ab", "", CipherFailure::KeyTooShort, "", 0},
+        {"key shorter than the position reached", true, "abcd", "\x01\x02", CipherFailure::KeyTooShort, "bd", int('b' + 2)},
+        {"200 + 60 leaves the byte", true, "A\xc8", "<<", CipherFailure::OutOfRange, "}", 260},
+        {"195 + 60 is the last code", true, "\xc3", "<", CipherFailure::None, "\xff", 255},
+        {"no wrap-around below 0", false, "a\x3c", "\x01=", CipherFailure::OutOfRange, "`", -1},
+        {"0 is the first code", false, "\x3c", "<", CipherFailure::None, std::string(1, '\0'), 0},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, encrypt, input, key, failure, output, lastValue] = row;
 
-    QTest::newRow("empty input, empty key: encrypt")
-        << true << QByteArray() << QByteArray() << CipherFailure::None << QByteArray() << 0;
-    QTest::newRow("empty input, empty key: decrypt")
-        << false << QByteArray() << QByteArray() << CipherFailure::None << QByteArray() << 0;
-    QTest::newRow("empty key fails at the first character: encrypt")
-        << true << QByteArray("ab") << QByteArray() << CipherFailure::KeyTooShort << QByteArray()
-        << 0;
-    QTest::newRow("empty key fails at the first character: decrypt")
-        << false << QByteArray("ab") << QByteArray() << CipherFailure::KeyTooShort << QByteArray()
-        << 0;
-    QTest::newRow("key shorter than the position reached")
-        << true << QByteArray("abcd") << QByteArray("\x01\x02") << CipherFailure::KeyTooShort
-        << QByteArray("bd") << int('b' + 2);
-    QTest::newRow("200 + 60 leaves the byte")
-        << true << QByteArray("A\xc8") << QByteArray("<<") << CipherFailure::OutOfRange
-        << QByteArray("}") << 260;
-    QTest::newRow("195 + 60 is the last code")
-        << true << QByteArray("\xc3") << QByteArray("<") << CipherFailure::None
-        << QByteArray("\xff") << 255;
-    QTest::newRow("no wrap-around below 0")
-        << false << QByteArray("a\x3c") << QByteArray("\x01=") << CipherFailure::OutOfRange
-        << QByteArray("`") << -1;
-    QTest::newRow("0 is the first code")
-        << false << QByteArray("\x3c") << QByteArray("<") << CipherFailure::None
-        << QByteArray(1, '\0') << 0;
+        const CipherResult result = encrypt ? lockmere::Encrypt(input, key)
+                                            : lockmere::Decrypt(input, key);
+        CHECK_EQ(result.Failure, failure);
+        CHECK_EQ(Q(result.Output), Q(output));
+        CHECK_EQ(result.LastValue, lastValue);
+    }
 }
 
-void CipherTest::failures() {
-    QFETCH(bool, encrypt);
-    QFETCH(QByteArray, input);
-    QFETCH(QByteArray, key);
-    QFETCH(CipherFailure, failure);
-    QFETCH(QByteArray, output);
-    QFETCH(int, lastValue);
+TEST_CASE("length limit") {
+    const struct {
+        const char* label;
+        int length;
+        bool ok;
+    } rows[] = {
+        {"32,766", 32766, true},
+        {"32,767", 32767, false},
+        {"40,000", 40000, false},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, length, ok] = row;
+        const std::string plain = Text(static_cast<std::size_t>(length));
+        const std::string enciphered = fixture::Encipher(plain, Key());
 
-    const CipherResult result = encrypt ? lockmere::Encrypt(input.toStdString(), key.toStdString())
-                                        : lockmere::Decrypt(input.toStdString(), key.toStdString());
-    QCOMPARE(result.Failure, failure);
-    QCOMPARE(Q(result.Output), output);
-    QCOMPARE(result.LastValue, lastValue);
+        const CipherResult encrypted = lockmere::Encrypt(plain, Key());
+        const CipherResult decrypted = lockmere::Decrypt(enciphered, Key());
+        CHECK_EQ(encrypted.Ok(), ok);
+        CHECK_EQ(decrypted.Ok(), ok);
+        if (!ok) {
+            CHECK_EQ(encrypted.Failure, CipherFailure::TooLong);
+            CHECK_EQ(decrypted.Failure, CipherFailure::TooLong);
+            // The position counter overflows after the 32,767th character:
+            // what came before it is kept, as for every failure.
+            CHECK_EQ(Q(decrypted.Output), Q(plain.substr(0, 32767)));
+            CHECK_EQ(Q(encrypted.Output), Q(enciphered.substr(0, 32767)));
+        }
+    }
 }
 
-void CipherTest::lengthLimit_data() {
-    QTest::addColumn<int>("length");
-    QTest::addColumn<bool>("ok");
-    QTest::newRow("32,766") << 32766 << true;
-    QTest::newRow("32,767") << 32767 << false;
-    QTest::newRow("40,000") << 40000 << false;
+TEST_CASE("another key") {
+    const struct {
+        const char* label;
+        std::string plain;
+        int delta;  // the other key: every code moved by this much
+        CipherFailure failure;
+        std::string output;
+        int lastValue;
+    } rows[] = {
+        {"fails at the first negative value", "hello\x03world", 5, CipherFailure::OutOfRange, "c`ggj", -2},
+        {"fails at the first character", "\x01x", 2, CipherFailure::OutOfRange, "", -1},
+        {"wrong characters without failure", "abc", -3, CipherFailure::None, "def", int('f')},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, plain, delta, failure, output, lastValue] = row;
+
+        const std::string enciphered = fixture::Encipher(plain, Key());
+        const CipherResult result = lockmere::Decrypt(enciphered, ShiftedKey(delta));
+        CHECK_EQ(result.Failure, failure);
+        CHECK_EQ(Q(result.Output), Q(output));
+        CHECK_EQ(result.LastValue, lastValue);
+    }
 }
 
-void CipherTest::lengthLimit() {
-    QFETCH(int, length);
-    QFETCH(bool, ok);
-    const std::string plain = Text(static_cast<std::size_t>(length));
-    const std::string enciphered = fixture::Encipher(plain, Key());
-
-    const CipherResult encrypted = lockmere::Encrypt(plain, Key());
-    const CipherResult decrypted = lockmere::Decrypt(enciphered, Key());
-    QCOMPARE(encrypted.Ok(), ok);
-    QCOMPARE(decrypted.Ok(), ok);
-    if (ok) return;
-    QCOMPARE(encrypted.Failure, CipherFailure::TooLong);
-    QCOMPARE(decrypted.Failure, CipherFailure::TooLong);
-    // The position counter overflows after the 32,767th character: what
-    // came before it is kept, as for every failure.
-    QCOMPARE(Q(decrypted.Output), Q(plain.substr(0, 32767)));
-    QCOMPARE(Q(encrypted.Output), Q(enciphered.substr(0, 32767)));
+TEST_CASE("failure text") {
+    const struct {
+        const char* label;
+        int lastValue;
+        std::string text;
+    } rows[] = {
+        {"none computed", 0, " 0"},
+        {"negative", -5, "-5"},
+        {"large negative", -96, "-96"},
+        {"positive", 300, " 300"},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, lastValue, text] = row;
+        CipherResult result;
+        result.Failure = CipherFailure::OutOfRange;
+        result.LastValue = lastValue;
+        CHECK_EQ(Q(lockmere::DecryptFailureText(result)), Q(text));
+    }
 }
 
-void CipherTest::anotherKey_data() {
-    QTest::addColumn<QByteArray>("plain");
-    QTest::addColumn<int>("delta");  // the other key: every code moved by this much
-    QTest::addColumn<CipherFailure>("failure");
-    QTest::addColumn<QByteArray>("output");
-    QTest::addColumn<int>("lastValue");
+TEST_CASE("file exists") {
+    const struct {
+        const char* label;
+        std::string kind;
+        bool exists;
+    } rows[] = {
+        {"file", "file", true},
+        {"empty file", "empty", true},
+        {"missing file", "missing", false},
+        {"folder", "folder", false},
+        {"missing folder on the way", "no-parent", false},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, kind, exists] = row;
+        lockmere::test::Folder folder;
+        const fs::path path = folder.Path() / "BackupLocation.inf";
+        if (kind == "file") fixture::WriteBytes(path, "D:\\Backup\r\n");
+        if (kind == "empty") fixture::WriteBytes(path, "");
+        if (kind == "folder") fs::create_directory(path);
+        const fs::path probe = kind == "no-parent" ? folder.Path() / "gone" / "BackupLocation.inf" : path;
 
-    QTest::newRow("fails at the first negative value")
-        << QByteArray("hello\x03world") << 5 << CipherFailure::OutOfRange << QByteArray("c`ggj")
-        << -2;
-    QTest::newRow("fails at the first character")
-        << QByteArray("\x01x") << 2 << CipherFailure::OutOfRange << QByteArray() << -1;
-    QTest::newRow("wrong characters without failure")
-        << QByteArray("abc") << -3 << CipherFailure::None << QByteArray("def") << int('f');
+        CHECK_EQ(lockmere::FileExists(probe), exists);
+    }
 }
-
-void CipherTest::anotherKey() {
-    QFETCH(QByteArray, plain);
-    QFETCH(int, delta);
-    QFETCH(CipherFailure, failure);
-    QFETCH(QByteArray, output);
-    QFETCH(int, lastValue);
-
-    const std::string enciphered = fixture::Encipher(plain.toStdString(), Key());
-    const CipherResult result = lockmere::Decrypt(enciphered, ShiftedKey(delta));
-    QCOMPARE(result.Failure, failure);
-    QCOMPARE(Q(result.Output), output);
-    QCOMPARE(result.LastValue, lastValue);
-}
-
-void CipherTest::failureText_data() {
-    QTest::addColumn<int>("lastValue");
-    QTest::addColumn<QByteArray>("text");
-    QTest::newRow("none computed") << 0 << QByteArray(" 0");
-    QTest::newRow("negative") << -5 << QByteArray("-5");
-    QTest::newRow("large negative") << -96 << QByteArray("-96");
-    QTest::newRow("positive") << 300 << QByteArray(" 300");
-}
-
-void CipherTest::failureText() {
-    QFETCH(int, lastValue);
-    QFETCH(QByteArray, text);
-    CipherResult result;
-    result.Failure = CipherFailure::OutOfRange;
-    result.LastValue = lastValue;
-    QCOMPARE(Q(lockmere::DecryptFailureText(result)), text);
-}
-
-void CipherTest::fileExists_data() {
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<bool>("exists");
-    QTest::newRow("file") << "file" << true;
-    QTest::newRow("empty file") << "empty" << true;
-    QTest::newRow("link to a file") << "link" << true;
-    QTest::newRow("missing file") << "missing" << false;
-    QTest::newRow("folder") << "folder" << false;
-    QTest::newRow("dangling link") << "dangling" << false;
-    QTest::newRow("missing folder on the way") << "no-parent" << false;
-}
-
-void CipherTest::fileExists() {
-    QFETCH(QString, kind);
-    QFETCH(bool, exists);
-    lockmere::test::Folder folder;
-    const fs::path path = folder / "BackupLocation.inf";
-    fixture::WriteBytes(folder / "target", "D:\\Backup\r\n");
-    if (kind == "file") fixture::WriteBytes(path, "D:\\Backup\r\n");
-    if (kind == "empty") fixture::WriteBytes(path, "");
-    if (kind == "link") fs::create_symlink(folder / "target", path);
-    if (kind == "folder") fs::create_directory(path);
-    if (kind == "dangling") fs::create_symlink(folder / "gone", path);
-    const fs::path probe = kind == "no-parent" ? folder / "gone" / "BackupLocation.inf" : path;
-
-    QCOMPARE(lockmere::FileExists(probe), exists);
-}
-
-QTEST_APPLESS_MAIN(CipherTest)
-#include "cipher_test.moc"

@@ -1,43 +1,58 @@
 #pragma once
 
-// Small helpers shared by the store tests: byte strings as QByteArray, so
-// that a failed comparison prints the bytes, and what is on disk.
+// Small helpers shared by the store tests: what is on disk.
 
-#include <QByteArray>
-#include <QList>
-#include <QTemporaryDir>
-#include <QTest>
+#include <doctest/doctest.h>
 
+#include <cwctype>
 #include <filesystem>
 #include <string>
-#include <string_view>
-#include <vector>
 
 #include "store/file_access.h"
-#include "tests/support/disk_full.h"
+#include "tests/support/book_fixture.h"
+#include "tests/support/byte_text.h"
+#include "tests/support/temp_folder.h"
 #include "tests/support/temporaries.h"
 
 namespace lockmere::test {
 
-inline QByteArray Q(std::string_view s) {
-    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-inline QList<QByteArray> Q(const std::vector<std::string>& lines) {
-    QList<QByteArray> list;
-    for (const std::string& line : lines) list << Q(line);
-    return list;
-}
-
-inline std::vector<std::string> Std(const QList<QByteArray>& list) {
-    std::vector<std::string> lines;
-    for (const QByteArray& line : list) lines.push_back(line.toStdString());
-    return lines;
-}
+using Folder = lockmere::testing::TempFolder;
 
 // The permission bits of a file, e.g. 0600.
 inline unsigned Mode(const std::filesystem::path& path) {
     return static_cast<unsigned>(std::filesystem::status(path).permissions()) & 0777u;
+}
+
+// Data files are owner-only where files have POSIX modes. Windows has none
+// (a file takes the access list of its folder): there only the file counts.
+inline bool OwnerOnly(const std::filesystem::path& path) {
+#ifdef _WIN32
+    return std::filesystem::is_regular_file(path);
+#else
+    return Mode(path) == 0600u;
+#endif
+}
+
+// The same folder under a second name: a link to it where links can be
+// made, its path in capitals on Windows, whose names ignore letter case.
+inline std::filesystem::path SecondName(const std::filesystem::path& folder,
+                                        const std::filesystem::path& link) {
+#ifdef _WIN32
+    static_cast<void>(link);
+    std::wstring upper = folder.native();
+    for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(c));
+    return upper;
+#else
+    std::filesystem::create_directory_symlink(folder, link);
+    return link;
+#endif
+}
+
+// All 256 byte values: nothing may be translated on the way.
+inline std::string EveryByte() {
+    std::string bytes;
+    for (int code = 0; code < 256; ++code) bytes.push_back(static_cast<char>(code));
+    return bytes;
 }
 
 // Whatever a failed safe replace might have left beside path.
@@ -45,17 +60,15 @@ inline bool TemporaryFileLeft(const std::filesystem::path& path) {
     return lockmere::testing::TemporaryLeftBeside(path);
 }
 
-// A temporary folder that the test owns; removed with everything in it.
-class Folder {
-public:
-    Folder() {
-        if (!dir_.isValid()) qFatal("cannot create a temporary folder");
-    }
-    std::filesystem::path Path() const { return std::filesystem::path(dir_.path().toStdString()); }
-    std::filesystem::path operator/(std::string_view name) const { return Path() / name; }
-
-private:
-    QTemporaryDir dir_;
-};
+// A copy whose two ends are one file fails both ways and leaves it whole.
+inline void CheckCopyOntoItselfRefused(const std::filesystem::path& source,
+                                       const std::filesystem::path& destination,
+                                       const std::string& bytes) {
+    CHECK_EQ(CopyFileOver(source, destination), failure::kPathFileAccess);
+    CHECK_EQ(CopyFileOver(destination, source), failure::kPathFileAccess);
+    CHECK_EQ(Q(fixture::ReadBytes(source)), Q(bytes));
+    CHECK(!TemporaryFileLeft(source));
+    CHECK(!TemporaryFileLeft(destination));
+}
 
 }  // namespace lockmere::test

@@ -92,7 +92,7 @@ TEST_CASE("a write never touches a temporary that is not its own") {
     const fs::path foreign = folder.File("lkdb1.lkd.0123456789abcdef.tmp");
     fixture::WriteBytes(foreign, "theirs");
 
-    CHECK(ReplaceFile(store, "mine") == failure::kNone);
+    CHECK(ReplaceWholeFile(store, "mine") == failure::kNone);
 
     CHECK(fixture::ReadBytes(store) == "mine");
     CHECK(fixture::ReadBytes(foreign) == "theirs");
@@ -108,10 +108,10 @@ TEST_CASE("two writers on one file: each write lands whole and says so truly") {
     std::atomic<int> failures{0};
     auto writer = [&](const std::string& bytes) {
         for (int round = 0; round < 300; ++round) {
-            if (ReplaceFile(store, bytes) != failure::kNone) ++failures;
+            if (ReplaceWholeFile(store, bytes) != failure::kNone) ++failures;
             // Whatever is there is one writer's whole file, never an empty one.
-            const std::string now = fixture::ReadBytes(store);
-            if (now != contents[0] && now != contents[1]) ++failures;
+            const ReadResult now = ReadExistingFile(store);
+            if (now.Bytes != contents[0] && now.Bytes != contents[1]) ++failures;
         }
     };
     std::thread first(writer, contents[0]);

@@ -1,12 +1,15 @@
 #include <doctest/doctest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <string>
-#include <sys/stat.h>
+#include <thread>
 
 #include "store/file_access.h"
+#include "store/folder_lock.h"
 #include "store/pair_copy.h"
 #include "tests/backup/backup_books.h"
+#include "tests/store/file_checks.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/temporaries.h"
 
@@ -34,11 +37,6 @@ Pair Read(const fs::path& folder) {
 void Write(const fs::path& folder, const Pair& pair) {
     if (pair.Key != "-") fixture::WriteBytes(folder / kKeyFileName, pair.Key);
     if (pair.Store != "-") fixture::WriteBytes(folder / kStoreFileName, pair.Store);
-}
-
-unsigned Mode(const fs::path& file) {
-    struct stat status {};
-    return ::stat(file.c_str(), &status) == 0 ? (status.st_mode & 07777) : 0;
 }
 
 // Nothing but the data files (and what the test put there) is left.
@@ -85,7 +83,8 @@ TEST_CASE("backup and restore copy both files") {
         CHECK(Read(to) == kA);
         CHECK(NoLeftovers(to));
         // Copies are owner-only, wherever they land.
-        for (const char* name : {kKeyFileName, kStoreFileName}) CHECK(Mode(to / name) == 0600u);
+        for (const char* name : {kKeyFileName, kStoreFileName})
+            CHECK(lockmere::test::OwnerOnly(to / name));
     }
 }
 
@@ -104,17 +103,18 @@ TEST_CASE("a copy onto the same file never damages it") {
     for (bool backingUp : {true, false}) {
         for (const Case& c : cases) {
             CAPTURE(backingUp);
-            CAPTURE(c.how);
+            CAPTURE(std::string(c.how));
             TempFolder outer;
             const fs::path program = outer.Path() / "program";
             fs::create_directory(program);
-            fs::create_directory_symlink(program, outer.Path() / "link");
             Write(program, kA);
+            // As in the program, which holds its folder.
+            const FolderLock held(program);
             const std::string how = c.how;
             fs::path saved, list;
             if (how == "saved") saved = program;
             if (how == "list") list = program;
-            if (how == "link") list = outer.Path() / "link";
+            if (how == "link") list = lockmere::test::SecondName(program, outer.Path() / "link");
             if (how == "dotdot") list = program / ".." / "program";
 
             const auto result = CopyDataFiles(program, saved, list, backingUp);
@@ -122,7 +122,8 @@ TEST_CASE("a copy onto the same file never damages it") {
             CHECK(result.Outcome == c.outcome);
             CHECK(result.Code == c.code);
             CHECK(Read(program) == kA);
-            CHECK(std::distance(fs::directory_iterator(program), fs::directory_iterator()) == 2);
+            // The data files and the lock file, nothing more.
+            CHECK(std::distance(fs::directory_iterator(program), fs::directory_iterator()) == 3);
         }
     }
 }
@@ -250,4 +251,28 @@ TEST_CASE("a restore that cannot put the record store in place puts the key file
     CHECK(fixture::ReadBytes(program.File(kKeyFileName)) == kA.Key);
     CHECK(Read(location.Path()) == kB);
     CHECK(NoLeftovers(program.Path()));
+}
+
+TEST_CASE("two programs backing up into one shared folder leave one whole pair") {
+    TempFolder first, second, shared;
+    Write(first.Path(), kA);
+    Write(second.Path(), kB);
+    std::atomic<int> untruths{0};
+    auto backUp = [&](const fs::path& program) {
+        for (int round = 0; round < 60; ++round) {
+            const auto result = CopyDataFiles(program, shared.Path(), {}, true);
+            // Refused while the other one copies, or done.
+            if (result.Outcome == CopyOutcome::Failed && result.Code != failure::kPathFileAccess)
+                ++untruths;
+        }
+    };
+    std::thread one(backUp, first.Path());
+    std::thread other(backUp, second.Path());
+    one.join();
+    other.join();
+
+    CHECK(untruths == 0);
+    const Pair last = Read(shared.Path());
+    CHECK((last == kA || last == kB));
+    CHECK(NoLeftovers(shared.Path()));
 }

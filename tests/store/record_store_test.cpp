@@ -1,10 +1,11 @@
-#include <QTest>
+#include <doctest/doctest.h>
 
 #include <filesystem>
 #include <optional>
 
 #include "store/key_file.h"
 #include "store/record_store.h"
+#include "tests/store/blocked_write.h"
 #include "tests/store/file_checks.h"
 #include "tests/support/book_fixture.h"
 
@@ -14,15 +15,12 @@ namespace fixture = lockmere::fixture;
 using lockmere::CipherFailure;
 using lockmere::RecordStore;
 using lockmere::StoreWrite;
+using lockmere::test::BlockedWrite;
 using lockmere::test::Folder;
-using lockmere::test::Mode;
+using lockmere::test::OwnerOnly;
 using lockmere::test::Q;
-using lockmere::test::Std;
 using lockmere::test::TemporaryFileLeft;
 using Records = std::vector<fixture::Fields>;
-
-Q_DECLARE_METATYPE(StoreWrite)
-Q_DECLARE_METATYPE(CipherFailure)
 
 namespace {
 
@@ -36,13 +34,11 @@ Records Sample() {
     };
 }
 
-QByteArray LineOf(const fixture::Fields& f) {
-    return Q(f[0] + '\t' + f[1] + '\t' + f[2] + '\t' + f[3]);
-}
+std::string LineOf(const fixture::Fields& f) { return f[0] + '\t' + f[1] + '\t' + f[2] + '\t' + f[3]; }
 
-QList<QByteArray> LinesOf(const Records& records) {
-    QList<QByteArray> lines;
-    for (const auto& f : records) lines << LineOf(f);
+std::vector<std::string> LinesOf(const Records& records) {
+    std::vector<std::string> lines;
+    for (const auto& f : records) lines.push_back(LineOf(f));
     return lines;
 }
 
@@ -53,337 +49,299 @@ fixture::Fields OfLineLength(std::size_t length) { return {"n", std::string(leng
 
 // The sample store with one byte of its second entry damaged so that it
 // deciphers below 0: the load stops two characters into "Bank".
-QByteArray DamagedStore() {
+std::string DamagedStore() {
     std::string bytes = fixture::StoreBytes(Sample(), Key());
     const std::size_t second = 1 + LineOf(Sample()[0]).size() + 1;
     bytes[second + 3] = '\0';
-    return Q(bytes);
+    return bytes;
 }
 
 }  // namespace
 
-class RecordStoreTest : public QObject {
-    Q_OBJECT
+TEST_CASE("compatibility") {
+    const struct {
+        const char* label;
+        int count;
+    } rows[] = {
+        {"no records", 0},
+        {"one record", 1},
+        {"records across key cycles", 3},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, count] = row;
+        const Records sample = Sample();
+        const Records records(sample.begin(), sample.begin() + count);
+        Folder folder;
+        fixture::WriteBytes(folder.Path() / "lkdb0.lkd",
+                            fixture::KeyFileBytes(fixture::Collected(), "master", "Open Sesame"));
+        const std::string store = fixture::StoreBytes(records, Key());
+        fixture::WriteBytes(folder.Path() / "lkdb1.lkd", store);
 
-private slots:
-    void compatibility_data();
-    void compatibility();
-    void scan_data();
-    void scan();
-    void saveLoadsBack_data();
-    void saveLoadsBack();
-    void saveRefused_data();
-    void saveRefused();
-    void sizeLimit_data();
-    void sizeLimit();
-    void incompleteLoadNeverRewritten_data();
-    void incompleteLoadNeverRewritten();
-    void append_data();
-    void append();
-    void appendRefused_data();
-    void appendRefused();
-    void appendKeepsAuthority();
-};
+        const lockmere::KeyFileStart start = lockmere::ReadKeyFileAtStart(folder.Path());
+        CHECK(!start.FirstRun);
+        CHECK_EQ(Q(start.EncryptionKey), Q(Key()));
+        CHECK_EQ(lockmere::CheckLogin(folder.Path(), start.EncryptionKey, "Open Sesame").Outcome,
+                 lockmere::LoginOutcome::Match);
 
-void RecordStoreTest::compatibility_data() {
-    QTest::addColumn<int>("count");
-    QTest::newRow("no records") << 0;
-    QTest::newRow("one record") << 1;
-    QTest::newRow("records across key cycles") << 3;
-}
+        RecordStore book(folder.Path());
+        const lockmere::LoadResult loaded = book.Load(start.EncryptionKey);
+        CHECK(loaded.Complete());
+        CHECK(book.Authoritative());
+        CHECK_EQ(Q(loaded.Lines), LinesOf(records));
 
-void RecordStoreTest::compatibility() {
-    QFETCH(int, count);
-    const Records sample = Sample();
-    const Records records(sample.begin(), sample.begin() + count);
-    Folder folder;
-    fixture::WriteBytes(folder / "lkdb0.lkd",
-                        fixture::KeyFileBytes(fixture::Collected(), "master", "Open Sesame"));
-    const std::string store = fixture::StoreBytes(records, Key());
-    fixture::WriteBytes(folder / "lkdb1.lkd", store);
-
-    const lockmere::KeyFileStart start = lockmere::ReadKeyFileAtStart(folder.Path());
-    QVERIFY(!start.FirstRun);
-    QCOMPARE(Q(start.EncryptionKey), Q(Key()));
-    QCOMPARE(lockmere::CheckLogin(folder.Path(), start.EncryptionKey, "Open Sesame").Outcome,
-             lockmere::LoginOutcome::Match);
-
-    RecordStore book(folder.Path());
-    const lockmere::LoadResult loaded = book.Load(start.EncryptionKey);
-    QVERIFY(loaded.Complete());
-    QVERIFY(book.Authoritative());
-    QCOMPARE(Q(loaded.Lines), LinesOf(records));
-
-    QCOMPARE(book.Save(start.EncryptionKey, loaded.Lines).Outcome, StoreWrite::Written);
-    QCOMPARE(Q(fixture::ReadBytes(book.Path())), Q(store));
-    QCOMPARE(Mode(book.Path()), 0600u);
-}
-
-void RecordStoreTest::scan_data() {
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<int>("n");
-    QTest::addColumn<QList<QByteArray>>("lines");
-
-    QTest::newRow("empty") << QByteArray() << 0 << QList<QByteArray>();
-    QTest::newRow("separators become TABs")
-        << QByteArray("\x7f" "a\x14" "b\x14" "c\x14" "d\x80") << 9 << QList<QByteArray>{"a\tb\tc\td"};
-    QTest::newRow("characters outside entries are skipped")
-        << QByteArray("zz\x7f" "a\x80junk\x7f" "b\x80") << 11 << QList<QByteArray>{"a", "b"};
-    QTest::newRow("127 inside an entry is ordinary")
-        << QByteArray("\x7f" "a\x7f" "b\x80") << 5 << QList<QByteArray>{"a\x7f" "b"};
-    QTest::newRow("the first 128 ends the entry")
-        << QByteArray("\x7f" "a\x80" "b\x80\x7f" "c\x80") << 8 << QList<QByteArray>{"a", "c"};
-    QTest::newRow("empty entry") << QByteArray("\x7f\x80") << 2 << QList<QByteArray>{""};
-    QTest::newRow("no end marker: the last character is lost")
-        << QByteArray("\x7f" "abc") << 4 << QList<QByteArray>{"ab"};
-    QTest::newRow("no end marker, entry started right before the last character")
-        << QByteArray("xx\x7f" "c") << 4 << QList<QByteArray>{"c"};
-    QTest::newRow("start marker as the last character") << QByteArray("ab\x7f") << 3
-                                                        << QList<QByteArray>();
-    QTest::newRow("start marker alone") << QByteArray("\x7f") << 1 << QList<QByteArray>();
-    QTest::newRow("cut off by a failed decipher: still listed")
-        << QByteArray("\x7f" "ab\x80\x7f" "cd") << 10 << QList<QByteArray>{"ab", "cd"};
-    QTest::newRow("nothing deciphered") << QByteArray() << 5 << QList<QByteArray>();
-}
-
-void RecordStoreTest::scan() {
-    QFETCH(QByteArray, text);
-    QFETCH(int, n);
-    QFETCH(QList<QByteArray>, lines);
-    QCOMPARE(Q(lockmere::ScanStoreText(text.toStdString(), static_cast<std::size_t>(n))), lines);
-}
-
-void RecordStoreTest::saveLoadsBack_data() {
-    QTest::addColumn<QList<QByteArray>>("saved");
-    QTest::addColumn<QList<QByteArray>>("loaded");
-
-    QTest::newRow("three TABs each, in order") << LinesOf(Sample()) << LinesOf(Sample());
-    QTest::newRow("empty list") << QList<QByteArray>() << QList<QByteArray>();
-    QTest::newRow("no TAB: all password") << QList<QByteArray>{"line"}
-                                          << QList<QByteArray>{"\t\t\tline"};
-    QTest::newRow("five TABs") << QList<QByteArray>{"a\tb\tc\tX\tY\tZ"}
-                               << QList<QByteArray>{"a\tb\tc\tZ"};
-    QTest::newRow("20 in a field comes back as a TAB")
-        << QList<QByteArray>{"a\x14" "b\tu\tn\tp"} << QList<QByteArray>{"a\tb\tu\tn\tp"};
-    QTest::newRow("127 in a field is kept")
-        << QList<QByteArray>{"a\x7f" "b\tu\tn\tp"} << QList<QByteArray>{"a\x7f" "b\tu\tn\tp"};
-    QTest::newRow("128 in a field cuts its entry")
-        << QList<QByteArray>{"ab\x80" "cd\tu\tn\tp", "next\tu\tn\tp"}
-        << QList<QByteArray>{"ab", "next\tu\tn\tp"};
-}
-
-void RecordStoreTest::saveLoadsBack() {
-    QFETCH(QList<QByteArray>, saved);
-    QFETCH(QList<QByteArray>, loaded);
-    Folder folder;
-    fixture::WriteBytes(folder / "lkdb1.lkd", fixture::StoreBytes(Sample(), Key()));
-    RecordStore book(folder.Path());
-    QVERIFY(book.Load(Key()).Complete());
-
-    QCOMPARE(book.Save(Key(), Std(saved)).Outcome, StoreWrite::Written);
-    if (saved.isEmpty()) QCOMPARE(fs::file_size(book.Path()), 0u);
-
-    RecordStore again(folder.Path());
-    const lockmere::LoadResult result = again.Load(Key());
-    QVERIFY(result.Complete());
-    QCOMPARE(Q(result.Lines), loaded);
-}
-
-void RecordStoreTest::saveRefused_data() {
-    QTest::addColumn<QString>("scenario");
-    QTest::addColumn<StoreWrite>("outcome");
-    QTest::addColumn<int>("code");
-    QTest::newRow("never loaded") << "unloaded" << StoreWrite::NotAuthoritative << failure::kNone;
-    QTest::newRow("list forgotten") << "forgotten" << StoreWrite::NotAuthoritative << failure::kNone;
-    QTest::newRow("load could not read") << "unreadable" << StoreWrite::NotAuthoritative
-                                         << failure::kNone;
-    QTest::newRow("text past 32,766") << "too-long" << StoreWrite::TooLong << failure::kNone;
-    QTest::newRow("a character the key cannot shift")
-        << "unshiftable" << StoreWrite::EncryptFailed << failure::kNone;
-    QTest::newRow("a full disk") << "blocked" << StoreWrite::WriteFailed << failure::kDiskFull;
-}
-
-void RecordStoreTest::saveRefused() {
-    QFETCH(QString, scenario);
-    QFETCH(StoreWrite, outcome);
-    QFETCH(int, code);
-    Folder folder;
-    RecordStore book(folder.Path());
-    const std::string store = fixture::StoreBytes(Sample(), Key());
-    if (scenario == "unreadable") {
-        fs::create_directory(book.Path());
-        QCOMPARE(book.Load(Key()).Code, failure::kPathFileAccess);
-        fs::remove(book.Path());
-    }
-    fixture::WriteBytes(book.Path(), store);
-    if (scenario != "unloaded" && scenario != "unreadable") QVERIFY(book.Load(Key()).Complete());
-    if (scenario == "forgotten") book.Forget();
-    std::optional<lockmere::testing::DiskFull> full;
-    if (scenario == "blocked") full.emplace();
-
-    std::vector<std::string> lines = Std(LinesOf(Sample()));
-    if (scenario == "too-long") lines.push_back(LineOf(OfLineLength(32765 - 100)).toStdString());
-    if (scenario == "unshiftable") lines.push_back("caf\xe9\tu\tn\tp");
-
-    const lockmere::StoreWriteResult result = book.Save(Key(), lines);
-    QCOMPARE(result.Outcome, outcome);
-    QCOMPARE(result.Code, code);
-    QCOMPARE(Q(fixture::ReadBytes(book.Path())), Q(store));
-    QVERIFY(!TemporaryFileLeft(book.Path()));
-
-    if (scenario == "blocked") {
-        // The list is still the store's whole copy: once the way is clear it saves.
-        full.reset();
-        QCOMPARE(book.Save(Key(), {"x\ty\tz\tw"}).Outcome, StoreWrite::Written);
-        QCOMPARE(fixture::DecodeStore(fixture::ReadBytes(book.Path()), Key()),
-                 (Records{{"x", "y", "z", "w"}}));
+        CHECK_EQ(book.Save(start.EncryptionKey, loaded.Lines).Outcome, StoreWrite::Written);
+        CHECK_EQ(Q(fixture::ReadBytes(book.Path())), Q(store));
+        CHECK(OwnerOnly(book.Path()));
     }
 }
 
-void RecordStoreTest::sizeLimit_data() {
-    QTest::addColumn<int>("lineLength");  // a record costs its line plus 2
-    QTest::addColumn<StoreWrite>("outcome");
-    QTest::newRow("32,766 characters") << 32764 << StoreWrite::Written;
-    QTest::newRow("32,767 characters") << 32765 << StoreWrite::TooLong;
+TEST_CASE("scan") {
+    const struct {
+        const char* label;
+        std::string text;
+        int n;
+        std::vector<std::string> lines;
+    } rows[] = {
+        {"empty", "", 0, std::vector<std::string>()},
+        {"separators become TABs", "\x7f" "a\x14" "b\x14" "c\x14" "d\x80", 9, std::vector<std::string>{"a\tb\tc\td"}},
+        {"characters outside entries are skipped", "zz\x7f" "a\x80junk\x7f" "b\x80", 11, std::vector<std::string>{"a", "b"}},
+        {"127 inside an entry is ordinary", "\x7f" "a\x7f" "b\x80", 5, std::vector<std::string>{"a\x7f" "b"}},
+        {"the first 128 ends the entry", "\x7f" "a\x80" "b\x80\x7f" "c\x80", 8, std::vector<std::string>{"a", "c"}},
+        {"empty entry", "\x7f\x80", 2, std::vector<std::string>{""}},
+        {"no end marker: the last character is lost", "\x7f" "abc", 4, std::vector<std::string>{"ab"}},
+        {"no end marker, entry started right before the last character", "xx\x7f" "c", 4, std::vector<std::string>{"c"}},
+        {"start marker as the last character", "ab\x7f", 3, std::vector<std::string>()},
+        {"start marker alone", "\x7f", 1, std::vector<std::string>()},
+        {"cut off by a failed decipher: still listed", "\x7f" "ab\x80\x7f" "cd", 10, std::vector<std::string>{"ab", "cd"}},
+        {"nothing deciphered", "", 5, std::vector<std::string>()},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, text, n, lines] = row;
+        CHECK_EQ(Q(lockmere::ScanStoreText(text, static_cast<std::size_t>(n))), Q(lines));
+    }
 }
 
-void RecordStoreTest::sizeLimit() {
-    QFETCH(int, lineLength);
-    QFETCH(StoreWrite, outcome);
-    const fixture::Fields big = OfLineLength(static_cast<std::size_t>(lineLength));
-    const bool fits = outcome == StoreWrite::Written;
+TEST_CASE("save loads back") {
+    const struct {
+        const char* label;
+        std::vector<std::string> saved;
+        std::vector<std::string> loaded;
+    } rows[] = {
+        {"three TABs each, in order", LinesOf(Sample()), LinesOf(Sample())},
+        {"empty list", std::vector<std::string>(), std::vector<std::string>()},
+        {"no TAB: all password", std::vector<std::string>{"line"}, std::vector<std::string>{"\t\t\tline"}},
+        {"five TABs", std::vector<std::string>{"a\tb\tc\tX\tY\tZ"}, std::vector<std::string>{"a\tb\tc\tZ"}},
+        {"20 in a field comes back as a TAB", std::vector<std::string>{"a\x14" "b\tu\tn\tp"}, std::vector<std::string>{"a\tb\tu\tn\tp"}},
+        {"127 in a field is kept", std::vector<std::string>{"a\x7f" "b\tu\tn\tp"}, std::vector<std::string>{"a\x7f" "b\tu\tn\tp"}},
+        {"128 in a field cuts its entry", std::vector<std::string>{"ab\x80" "cd\tu\tn\tp", "next\tu\tn\tp"}, std::vector<std::string>{"ab", "next\tu\tn\tp"}},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, saved, loaded] = row;
+        Folder folder;
+        fixture::WriteBytes(folder.Path() / "lkdb1.lkd", fixture::StoreBytes(Sample(), Key()));
+        RecordStore book(folder.Path());
+        CHECK(book.Load(Key()).Complete());
 
-    Folder saved;
-    RecordStore book(saved.Path());
-    QVERIFY(book.Load(Key()).Complete());
-    QCOMPARE(book.Save(Key(), {LineOf(big).toStdString()}).Outcome, outcome);
-    QCOMPARE(fs::file_size(book.Path()), fits ? 32766u : 0u);
-    if (fits) QCOMPARE(Q(fixture::ReadBytes(book.Path())), Q(fixture::StoreBytes({big}, Key())));
+        CHECK_EQ(book.Save(Key(), saved).Outcome, StoreWrite::Written);
+        if (saved.empty()) CHECK_EQ(fs::file_size(book.Path()), 0u);
 
-    // The same limit for an append to a store that holds one small record.
-    const fixture::Fields small = {"a", "b", "c", "d"};
-    const fixture::Fields rest = OfLineLength(static_cast<std::size_t>(lineLength) - 9);
-    Folder appended;
-    const std::string before = fixture::StoreBytes({small}, Key());
-    fixture::WriteBytes(appended / "lkdb1.lkd", before);
-    RecordStore other(appended.Path());
-    QCOMPARE(other.Append(Key(), RecordOf(rest)).Outcome, outcome);
-    QCOMPARE(Q(fixture::ReadBytes(other.Path())),
-             Q(fits ? fixture::StoreBytes({small, rest}, Key()) : before));
+        RecordStore again(folder.Path());
+        const lockmere::LoadResult result = again.Load(Key());
+        CHECK(result.Complete());
+        CHECK_EQ(Q(result.Lines), Q(loaded));
+    }
 }
 
-void RecordStoreTest::incompleteLoadNeverRewritten_data() {
-    QTest::addColumn<QByteArray>("store");
-    QTest::addColumn<CipherFailure>("failure");
-    QTest::addColumn<QList<QByteArray>>("lines");
+TEST_CASE("save refused") {
+    const struct {
+        const char* label;
+        std::string scenario;
+        StoreWrite outcome;
+        int code;
+    } rows[] = {
+        {"never loaded", "unloaded", StoreWrite::NotAuthoritative, failure::kNone},
+        {"list forgotten", "forgotten", StoreWrite::NotAuthoritative, failure::kNone},
+        {"load could not read", "unreadable", StoreWrite::NotAuthoritative, failure::kNone},
+        {"text past 32,766", "too-long", StoreWrite::TooLong, failure::kNone},
+        {"a character the key cannot shift", "unshiftable", StoreWrite::EncryptFailed, failure::kNone},
+        {"a write the system refuses", "blocked", StoreWrite::WriteFailed, BlockedWrite::kCode},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, scenario, outcome, code] = row;
+        Folder folder;
+        RecordStore book(folder.Path());
+        const std::string store = fixture::StoreBytes(Sample(), Key());
+        if (scenario == "unreadable") {
+            fs::create_directory(book.Path());
+            CHECK_EQ(book.Load(Key()).Code, failure::kPathFileAccess);
+            fs::remove(book.Path());
+        }
+        fixture::WriteBytes(book.Path(), store);
+        if (scenario != "unloaded" && scenario != "unreadable") CHECK(book.Load(Key()).Complete());
+        if (scenario == "forgotten") book.Forget();
+        std::optional<BlockedWrite> blocked;
+        if (scenario == "blocked") blocked.emplace(book.Path());
 
-    QTest::newRow("damaged byte: the cut entry is listed")
-        << DamagedStore() << CipherFailure::OutOfRange
-        << QList<QByteArray>{LineOf(Sample()[0]), "Ba"};
+        std::vector<std::string> lines = LinesOf(Sample());
+        if (scenario == "too-long") lines.push_back(LineOf(OfLineLength(32765 - 100)));
+        if (scenario == "unshiftable") lines.push_back("caf\xe9\tu\tn\tp");
+
+        const lockmere::StoreWriteResult result = book.Save(Key(), lines);
+        CHECK_EQ(result.Outcome, outcome);
+        CHECK_EQ(result.Code, code);
+        blocked.reset();
+        CHECK_EQ(Q(fixture::ReadBytes(book.Path())), Q(store));
+        CHECK(!TemporaryFileLeft(book.Path()));
+
+        if (scenario == "blocked") {
+            // The list is still the store's whole copy: once the way is clear it saves.
+            CHECK_EQ(book.Save(Key(), {"x\ty\tz\tw"}).Outcome, StoreWrite::Written);
+            CHECK_EQ(fixture::DecodeStore(fixture::ReadBytes(book.Path()), Key()),
+                     (Records{{"x", "y", "z", "w"}}));
+        }
+    }
+}
+
+TEST_CASE("size limit") {
+    const struct {
+        const char* label;
+        int lineLength;  // a record costs its line plus 2
+        StoreWrite outcome;
+    } rows[] = {
+        {"32,766 characters", 32764, StoreWrite::Written},
+        {"32,767 characters", 32765, StoreWrite::TooLong},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, lineLength, outcome] = row;
+        const fixture::Fields big = OfLineLength(static_cast<std::size_t>(lineLength));
+        const bool fits = outcome == StoreWrite::Written;
+
+        Folder saved;
+        RecordStore book(saved.Path());
+        CHECK(book.Load(Key()).Complete());
+        CHECK_EQ(book.Save(Key(), {LineOf(big)}).Outcome, outcome);
+        CHECK_EQ(fs::file_size(book.Path()), fits ? 32766u : 0u);
+        if (fits) CHECK_EQ(Q(fixture::ReadBytes(book.Path())), Q(fixture::StoreBytes({big}, Key())));
+
+        // The same limit for an append to a store that holds one small record.
+        const fixture::Fields small = {"a", "b", "c", "d"};
+        const fixture::Fields rest = OfLineLength(static_cast<std::size_t>(lineLength) - 9);
+        Folder appended;
+        const std::string before = fixture::StoreBytes({small}, Key());
+        fixture::WriteBytes(appended.Path() / "lkdb1.lkd", before);
+        RecordStore other(appended.Path());
+        CHECK_EQ(other.Append(Key(), RecordOf(rest)).Outcome, outcome);
+        CHECK_EQ(Q(fixture::ReadBytes(other.Path())),
+                 Q(fits ? fixture::StoreBytes({small, rest}, Key()) : before));
+    }
+}
+
+TEST_CASE("incomplete load never rewritten") {
     const fixture::Fields huge = OfLineLength(32765);
-    QTest::newRow("past the cipher's limit")
-        << Q(fixture::StoreBytes({huge}, Key())) << CipherFailure::TooLong
-        << QList<QByteArray>{LineOf(huge)};
+    const struct {
+        const char* label;
+        std::string store;
+        CipherFailure failure;
+        std::vector<std::string> lines;
+    } rows[] = {
+        {"damaged byte: the cut entry is listed", DamagedStore(), CipherFailure::OutOfRange, std::vector<std::string>{LineOf(Sample()[0]), "Ba"}},
+        {"past the cipher's limit", fixture::StoreBytes({huge}, Key()), CipherFailure::TooLong, std::vector<std::string>{LineOf(huge)}},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, store, failure, lines] = row;
+        Folder folder;
+        RecordStore book(folder.Path());
+        fixture::WriteBytes(book.Path(), store);
+
+        const lockmere::LoadResult loaded = book.Load(Key());
+        CHECK_EQ(loaded.Deciphered.Failure, failure);
+        CHECK(!loaded.Complete());
+        CHECK(!book.Authoritative());
+        CHECK_EQ(Q(loaded.Lines), Q(lines));
+
+        CHECK_EQ(book.Save(Key(), loaded.Lines).Outcome, StoreWrite::NotAuthoritative);
+        const lockmere::StoreWriteResult appended = book.Append(Key(), {"a", "b", "c", "d"});
+        CHECK_EQ(appended.Outcome, StoreWrite::DecryptFailed);
+        CHECK_EQ(appended.Deciphered.Failure, failure);
+        CHECK_EQ(Q(appended.Deciphered.Output), Q(loaded.Deciphered.Output));
+        CHECK_EQ(Q(fixture::ReadBytes(book.Path())), Q(store));
+        CHECK(!TemporaryFileLeft(book.Path()));
+    }
 }
 
-void RecordStoreTest::incompleteLoadNeverRewritten() {
-    QFETCH(QByteArray, store);
-    QFETCH(CipherFailure, failure);
-    QFETCH(QList<QByteArray>, lines);
-    Folder folder;
-    RecordStore book(folder.Path());
-    fixture::WriteBytes(book.Path(), store.toStdString());
+TEST_CASE("append") {
+    const struct {
+        const char* label;
+        bool exists;
+        int count;
+    } rows[] = {
+        {"missing store", false, 0},
+        {"empty store", true, 0},
+        {"one record", true, 1},
+        {"three records", true, 3},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, exists, count] = row;
+        const Records sample = Sample();
+        Records records(sample.begin(), sample.begin() + count);
+        Folder folder;
+        RecordStore book(folder.Path());
+        if (exists) fixture::WriteBytes(book.Path(), fixture::StoreBytes(records, Key()));
 
-    const lockmere::LoadResult loaded = book.Load(Key());
-    QCOMPARE(loaded.Deciphered.Failure, failure);
-    QVERIFY(!loaded.Complete());
-    QVERIFY(!book.Authoritative());
-    QCOMPARE(Q(loaded.Lines), lines);
-
-    QCOMPARE(book.Save(Key(), loaded.Lines).Outcome, StoreWrite::NotAuthoritative);
-    const lockmere::StoreWriteResult appended = book.Append(Key(), {"a", "b", "c", "d"});
-    QCOMPARE(appended.Outcome, StoreWrite::DecryptFailed);
-    QCOMPARE(appended.Deciphered.Failure, failure);
-    QCOMPARE(Q(appended.Deciphered.Output), Q(loaded.Deciphered.Output));
-    QCOMPARE(Q(fixture::ReadBytes(book.Path())), store);
-    QVERIFY(!TemporaryFileLeft(book.Path()));
+        const fixture::Fields added = {"Shop", "https://shop.example", "ann", "p w"};
+        CHECK_EQ(book.Append(Key(), RecordOf(added)).Outcome, StoreWrite::Written);
+        records.push_back(added);
+        CHECK_EQ(Q(fixture::ReadBytes(book.Path())), Q(fixture::StoreBytes(records, Key())));
+        CHECK(OwnerOnly(book.Path()));
+    }
 }
 
-void RecordStoreTest::append_data() {
-    QTest::addColumn<bool>("exists");
-    QTest::addColumn<int>("count");
-    QTest::newRow("missing store") << false << 0;
-    QTest::newRow("empty store") << true << 0;
-    QTest::newRow("one record") << true << 1;
-    QTest::newRow("three records") << true << 3;
+TEST_CASE("append refused") {
+    const struct {
+        const char* label;
+        std::string scenario;
+        StoreWrite outcome;
+        int code;
+    } rows[] = {
+        {"a character the key cannot shift", "unshiftable", StoreWrite::EncryptFailed, failure::kNone},
+        {"a write the system refuses", "blocked", StoreWrite::WriteFailed, BlockedWrite::kCode},
+        {"the store is a folder", "folder", StoreWrite::ReadFailed, failure::kPathFileAccess},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, scenario, outcome, code] = row;
+        Folder folder;
+        RecordStore book(folder.Path());
+        const std::string store = fixture::StoreBytes(Sample(), Key());
+        if (scenario == "folder") fs::create_directory(book.Path());
+        else fixture::WriteBytes(book.Path(), store);
+        std::optional<BlockedWrite> blocked;
+        if (scenario == "blocked") blocked.emplace(book.Path());
+        const std::string password = scenario == "unshiftable" ? "caf\xe9" : "pw";
+
+        const lockmere::StoreWriteResult result = book.Append(Key(), {"Shop", "N/A", "ann", password});
+        CHECK_EQ(result.Outcome, outcome);
+        CHECK_EQ(result.Code, code);
+        blocked.reset();
+        CHECK(!TemporaryFileLeft(book.Path()));
+        if (scenario == "folder") CHECK(fs::is_directory(book.Path()));
+        else CHECK_EQ(Q(fixture::ReadBytes(book.Path())), Q(store));
+    }
 }
 
-void RecordStoreTest::append() {
-    QFETCH(bool, exists);
-    QFETCH(int, count);
-    const Records sample = Sample();
-    Records records(sample.begin(), sample.begin() + count);
-    Folder folder;
-    RecordStore book(folder.Path());
-    if (exists) fixture::WriteBytes(book.Path(), fixture::StoreBytes(records, Key()));
-
-    const fixture::Fields added = {"Shop", "https://shop.example", "ann", "p w"};
-    QCOMPARE(book.Append(Key(), RecordOf(added)).Outcome, StoreWrite::Written);
-    records.push_back(added);
-    QCOMPARE(Q(fixture::ReadBytes(book.Path())), Q(fixture::StoreBytes(records, Key())));
-    QCOMPARE(Mode(book.Path()), 0600u);
-}
-
-void RecordStoreTest::appendRefused_data() {
-    QTest::addColumn<QString>("scenario");
-    QTest::addColumn<StoreWrite>("outcome");
-    QTest::addColumn<int>("code");
-    QTest::newRow("a character the key cannot shift")
-        << "unshiftable" << StoreWrite::EncryptFailed << failure::kNone;
-    QTest::newRow("a full disk") << "blocked" << StoreWrite::WriteFailed << failure::kDiskFull;
-    QTest::newRow("the store is a folder") << "folder" << StoreWrite::ReadFailed
-                                           << failure::kPathFileAccess;
-}
-
-void RecordStoreTest::appendRefused() {
-    QFETCH(QString, scenario);
-    QFETCH(StoreWrite, outcome);
-    QFETCH(int, code);
-    Folder folder;
-    RecordStore book(folder.Path());
-    const std::string store = fixture::StoreBytes(Sample(), Key());
-    if (scenario == "folder") fs::create_directory(book.Path());
-    else fixture::WriteBytes(book.Path(), store);
-    std::optional<lockmere::testing::DiskFull> full;
-    if (scenario == "blocked") full.emplace();
-    const std::string password = scenario == "unshiftable" ? "caf\xe9" : "pw";
-
-    const lockmere::StoreWriteResult result = book.Append(Key(), {"Shop", "N/A", "ann", password});
-    QCOMPARE(result.Outcome, outcome);
-    QCOMPARE(result.Code, code);
-    full.reset();
-    QVERIFY(!TemporaryFileLeft(book.Path()));
-    if (scenario == "folder") QVERIFY(fs::is_directory(book.Path()));
-    else QCOMPARE(Q(fixture::ReadBytes(book.Path())), Q(store));
-}
-
-void RecordStoreTest::appendKeepsAuthority() {
+TEST_CASE("append keeps authority") {
     Folder folder;
     RecordStore book(folder.Path());
     fixture::WriteBytes(book.Path(), fixture::StoreBytes(Sample(), Key()));
 
-    QCOMPARE(book.Append(Key(), {"a", "b", "c", "d"}).Outcome, StoreWrite::Written);
-    QVERIFY(!book.Authoritative());
-    QCOMPARE(book.Save(Key(), {}).Outcome, StoreWrite::NotAuthoritative);
+    CHECK_EQ(book.Append(Key(), {"a", "b", "c", "d"}).Outcome, StoreWrite::Written);
+    CHECK(!book.Authoritative());
+    CHECK_EQ(book.Save(Key(), {}).Outcome, StoreWrite::NotAuthoritative);
 
-    QVERIFY(book.Load(Key()).Complete());
-    QCOMPARE(book.Append(Key(), {"e", "f", "g", "h"}).Outcome, StoreWrite::Written);
-    QVERIFY(book.Authoritative());
+    CHECK(book.Load(Key()).Complete());
+    CHECK_EQ(book.Append(Key(), {"e", "f", "g", "h"}).Outcome, StoreWrite::Written);
+    CHECK(book.Authoritative());
     Records all = Sample();
     all.push_back({"a", "b", "c", "d"});
     all.push_back({"e", "f", "g", "h"});
-    QCOMPARE(fixture::DecodeStore(fixture::ReadBytes(book.Path()), Key()), all);
+    CHECK_EQ(fixture::DecodeStore(fixture::ReadBytes(book.Path()), Key()), all);
 }
-
-QTEST_APPLESS_MAIN(RecordStoreTest)
-#include "record_store_test.moc"

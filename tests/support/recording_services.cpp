@@ -90,11 +90,13 @@ bool OneBoxShown(const RecordingMessageBoxes& boxes, const QString& text, const 
 void RecordingClipboard::Clear() {
     Calls.append(QStringLiteral("clear"));
     Text.clear();
+    Set = false;
 }
 
 void RecordingClipboard::SetText(const QString& text) {
     Calls.append(QStringLiteral("set ") + text);
     Text = text;
+    Set = true;
 }
 
 }  // namespace lockmere::testing

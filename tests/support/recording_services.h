@@ -71,9 +71,11 @@ class RecordingClipboard : public Clipboard {
 public:
     void Clear() override;
     void SetText(const QString& text) override;
+    bool Holds(const QString& text) override { return Set && Text == text; }
 
     QStringList Calls;  // "clear" and "set <text>", in order
     QString Text;       // what the clipboard holds now
+    bool Set = false;   // whether it holds a text at all
 };
 
 class RecordingShell : public ShellOpen {

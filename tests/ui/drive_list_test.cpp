@@ -13,11 +13,33 @@ class DriveListTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void driveNames_data();
+    void driveNames();
     void volumeOfAFolder_data();
     void volumeOfAFolder();
     void startsAtTheCurrentFoldersVolume();
     void changesByKeyboardAndByCall();
 };
+
+void DriveListTest::driveNames_data() {
+    QTest::addColumn<QString>("root");
+    QTest::addColumn<QString>("drive");
+    QTest::addColumn<QString>("opensAt");
+    QTest::newRow("drive root") << "C:/" << "C:" << "C:/";
+    QTest::newRow("lower-case drive letter") << "d:/" << "D:" << "D:/";
+    QTest::newRow("root of a mount tree") << "/" << "/" << "/";
+    QTest::newRow("mount point") << "/media/usb" << "/media/usb" << "/media/usb";
+    QTest::newRow("mount point with a trailing slash") << "/mnt/a/" << "/mnt/a" << "/mnt/a";
+    QTest::newRow("a folder named like a drive") << "/C:/" << "/C:" << "/C:";
+}
+
+void DriveListTest::driveNames() {
+    QFETCH(QString, root);
+    QFETCH(QString, drive);
+    QFETCH(QString, opensAt);
+    QCOMPARE(DriveName(root), drive);
+    QCOMPARE(DriveRoot(DriveName(root)), opensAt);
+}
 
 void DriveListTest::volumeOfAFolder_data() {
     QTest::addColumn<QString>("folder");
@@ -29,7 +51,12 @@ void DriveListTest::volumeOfAFolder_data() {
     QTest::newRow("mount point itself") << "/home" << mounts << "/home";
     QTest::newRow("name prefix is no mount") << "/homework/x" << mounts << "/";
     QTest::newRow("mount with trailing slash") << "/media/disk/a" << mounts << "/media/disk";
-    QTest::newRow("no mounts at all") << "/srv" << QStringList() << "/";
+    QTest::newRow("no mounts at all") << "/srv" << QStringList() << SystemDrive();
+    const QStringList letters{"C:", "D:"};
+    QTest::newRow("drive letter") << "D:/Backup/2024" << letters << "D:";
+    QTest::newRow("drive letter in another case") << "d:/Backup" << letters << "D:";
+    QTest::newRow("drive root itself") << "C:/" << letters << "C:";
+    QTest::newRow("drive not listed") << "E:/x" << letters << SystemDrive();
 }
 
 void DriveListTest::volumeOfAFolder() {

@@ -11,6 +11,7 @@
 #include <QUrl>
 
 #include "tests/support/test_context.h"
+#include "ui/drive_list.h"
 #include "ui/qt_services.h"
 
 using namespace lockmere;
@@ -136,8 +137,14 @@ void QtServicesTest::clipboardTextCarriesSecretHint() {
     QCOMPARE(data->text(), QStringLiteral("hunter2"));
     QCOMPARE(data->data(QStringLiteral("x-kde-passwordManagerHint")), QByteArray("secret"));
 
+    QVERIFY(clipboard.Holds(QStringLiteral("hunter2")));
+    QVERIFY(!clipboard.Holds(QStringLiteral("hunter")));
+    QGuiApplication::clipboard()->setText(QStringLiteral("copied elsewhere"));
+    QVERIFY(!clipboard.Holds(QStringLiteral("hunter2")));
+
     clipboard.Clear();
     QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
+    QVERIFY(!clipboard.Holds(QString()));
 
     clipboard.SetText(QString());  // an empty record field is put there as it is
     QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
@@ -171,10 +178,11 @@ void QtServicesTest::shellOpensAddressAsTyped() {
 void QtServicesTest::volumesStartAtRoot() {
     const QStringList points = QtVolumes().MountPoints();
     QVERIFY(!points.isEmpty());
-    QCOMPARE(points.first(), QStringLiteral("/"));
+    QCOMPARE(points.first(), SystemDrive());
     QStringList distinct = points;
     QCOMPARE(distinct.removeDuplicates(), qsizetype(0));
-    for (const QString& point : points) QVERIFY2(QDir(point).exists(), qPrintable(point));
+    for (const QString& point : points)
+        QVERIFY2(QDir(DriveRoot(point)).exists(), qPrintable(point));
 }
 
 QTEST_MAIN(QtServicesTest)

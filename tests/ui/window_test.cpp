@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "tests/support/test_context.h"
+#include "ui/controls.h"
 #include "ui/window.h"
 
 using namespace lockmere;
@@ -64,6 +65,7 @@ private slots:
     void screenIsMeasuredInTwips();
     void sizeAndCentre_data();
     void sizeAndCentre();
+    void controlsTakeTheWindowFont();
     void clientAreaStartsBelowMenuBar();
     void loadRunsOnceBeforeFirstShow();
     void modalShowReturns_data();
@@ -136,8 +138,11 @@ void WindowTest::sizeAndCentre() {
         window->CentreOnScreen(shift);
     };
     window->ShowModeless();
-    // The position is the outer edge, frame included; the size the inside.
-    QCOMPARE(QRect(window->pos(), window->size()), geometry);
+    // Position and size are the outer ones, frame included; the inside is
+    // that of the frame the sizes were made for, with no frame here.
+    const QSize frame(kFrameWidthPixels, kFrameHeightPixels);
+    QCOMPARE(frame, QSize(8, 31));
+    QCOMPARE(QRect(window->pos(), window->size() + frame), geometry);
     QCOMPARE(window->WidthTwips(), geometry.width() * 15);
     QCOMPARE(window->HeightTwips(), geometry.height() * 15);
     QCOMPARE(window->LeftTwips(), geometry.left() * 15);
@@ -145,8 +150,32 @@ void WindowTest::sizeAndCentre() {
 
     // A height change keeps the width and the position.
     window->SetHeightTwips(1900);
-    QCOMPARE(QRect(window->pos(), window->size()),
+    QCOMPARE(QRect(window->pos(), window->size() + frame),
              QRect(geometry.topLeft(), QSize(geometry.width(), 127)));
+
+    // A size given for the inside alone.
+    window->SetClientSizeTwips(3000, 1650);
+    QCOMPARE(window->size(), QSize(200, 110));
+}
+
+void WindowTest::controlsTakeTheWindowFont() {
+    TestContext t;
+    auto* window = t.Ctx.Windows.Open<Probe>(t.Ctx);
+    auto* plain = window->Place(new QPushButton(QStringLiteral("Next")), 150, 300, 900, 375);
+    auto* own = window->Place(new QPushButton(QStringLiteral("Own")), 150, 800, 900, 375);
+    own->setFont(Courier(9.75, false));
+    window->ShowModeless();
+    QCOMPARE(plain->font().family(), QStringLiteral("MS Sans Serif"));
+    QCOMPARE(plain->font().pointSizeF(), 8.25);
+    QCOMPARE(own->font().family(), QStringLiteral("Courier"));
+    // Enter on a focused button presses it, as Space does.
+    QVERIFY(plain->autoDefault());
+    int clicks = 0;
+    QObject::connect(plain, &QPushButton::clicked, [&clicks] { ++clicks; });
+    plain->setFocus();
+    QTest::keyClick(plain, Qt::Key_Return);
+    QTest::keyClick(plain, Qt::Key_Space);
+    QCOMPARE(clicks, 2);
 }
 
 void WindowTest::clientAreaStartsBelowMenuBar() {
@@ -162,9 +191,9 @@ void WindowTest::clientAreaStartsBelowMenuBar() {
 
     const int menuHeight = window->MenuBar()->height();
     QVERIFY(menuHeight > 0);
-    QCOMPARE(window->MenuBar()->geometry(), QRect(0, 0, 200, menuHeight));
-    // The size given is the whole client area, menu bar included.
-    QCOMPARE(window->size(), QSize(200, 200));
+    QCOMPARE(window->MenuBar()->geometry(), QRect(0, 0, 192, menuHeight));
+    // The inside, menu bar included, is the outer size less the frame.
+    QCOMPARE(window->size(), QSize(192, 169));
 
     QVERIFY(PlacedAt(early, {150, 300, 900, 375}));
     QCOMPARE(early->mapTo(window, QPoint(0, 0)), QPoint(10, menuHeight + 20));

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+#include "store/file_access.h"
+
+namespace lockmere {
+
+// The location remembered in BackupLocation.inf in the program folder: its
+// first line. A missing file reads as kFileNotFound and is not created.
+ReadResult ReadBackupLocation(const std::filesystem::path& programFolder);
+
+// Remembers location (8-bit text) as the file's one line, replaced safely.
+int WriteBackupLocation(const std::filesystem::path& programFolder, std::string_view location);
+
+}  // namespace lockmere

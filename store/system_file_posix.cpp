@@ -1,0 +1,131 @@
+#include "store/system_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace lockmere::system_file {
+
+namespace {
+
+std::error_code LastError() { return {errno, std::generic_category()}; }
+
+int Fd(std::intptr_t native) { return static_cast<int>(native); }
+
+// Reads and writes go in pieces small enough for every count type.
+constexpr std::size_t kChunk = 1 << 20;
+
+}  // namespace
+
+Handle::~Handle() {
+    if (native_ >= 0) ::close(Fd(native_));
+}
+
+std::error_code Handle::OpenForRead(const std::filesystem::path& path, bool create) {
+    const int flags = O_RDONLY | O_CLOEXEC | (create ? O_CREAT : 0);
+    native_ = ::open(path.c_str(), flags, S_IRUSR | S_IWUSR);
+    return native_ >= 0 ? std::error_code() : LastError();
+}
+
+std::error_code Handle::CreateNew(const std::filesystem::path& path) {
+    // Owner-only from the first byte; O_EXCL never follows a link.
+    native_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_CREAT | O_EXCL, S_IRUSR | S_IWUSR);
+    return native_ >= 0 ? std::error_code() : LastError();
+}
+
+std::error_code Handle::ReadAll(std::string& bytes) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(Fd(native_), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return LastError();
+        }
+        if (got == 0) return {};
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+std::error_code Handle::WriteAll(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t put = ::write(Fd(native_), bytes.data(), std::min(bytes.size(), kChunk));
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            return LastError();
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return {};
+}
+
+std::error_code Handle::Sync() { return ::fsync(Fd(native_)) == 0 ? std::error_code() : LastError(); }
+
+std::error_code Handle::Close() {
+    const int fd = Fd(native_);
+    native_ = -1;
+    return ::close(fd) == 0 ? std::error_code() : LastError();
+}
+
+FileLock::~FileLock() {
+    if (native_ >= 0) ::close(Fd(native_));
+}
+
+std::error_code FileLock::TryLock(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_CREAT, S_IRUSR | S_IWUSR);
+    if (fd < 0) return LastError();
+    // flock belongs to this open file: a second lock on the same folder
+    // fails even within one process, and the lock dies with the process.
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR) continue;
+        const std::error_code error = LastError();
+        ::close(fd);
+        return error;
+    }
+    native_ = fd;
+    return {};
+}
+
+bool IsLockBusy(std::error_code error) { return error == std::errc::operation_would_block; }
+
+std::error_code Remove(const std::filesystem::path& path) {
+    return ::unlink(path.c_str()) == 0 ? std::error_code() : LastError();
+}
+
+std::error_code Rename(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code() : LastError();
+}
+
+void SyncFolder(const std::filesystem::path& folder) {
+    // Best effort: the new file is already whole on disk; this only makes
+    // its new name survive a power cut.
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+std::optional<ErrorKind> KindOf(std::error_code error) {
+    // The system's numbers are errno values; not all of them have a
+    // portable condition.
+    const int value = error.default_error_condition().value();
+    if (value == ENODEV || value == ENXIO || value == ENOMEDIUM) return ErrorKind::kDeviceUnavailable;
+    if (value == EDQUOT) return ErrorKind::kDiskFull;
+    return std::nullopt;
+}
+
+std::error_code SetHidden(const std::filesystem::path& path, bool) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return LastError();
+    // There is no hidden attribute: a data file stays owner-only.
+    const mode_t others = S_IRWXG | S_IRWXO;
+    if (S_ISREG(status.st_mode) && (status.st_mode & others) != 0 &&
+        ::chmod(path.c_str(), status.st_mode & ~others & 07777) != 0)
+        return LastError();
+    return {};
+}
+
+}  // namespace lockmere::system_file

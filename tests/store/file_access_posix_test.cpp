@@ -1,0 +1,162 @@
+#include <doctest/doctest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "store/cipher.h"
+#include "store/file_access.h"
+#include "tests/store/file_checks.h"
+#include "tests/support/book_fixture.h"
+
+// What the file layer does where paths, links and modes are POSIX ones.
+
+namespace fs = std::filesystem;
+namespace failure = lockmere::failure;
+using lockmere::fixture::ReadBytes;
+using lockmere::fixture::WriteBytes;
+using lockmere::test::CheckCopyOntoItselfRefused;
+using lockmere::test::EveryByte;
+using lockmere::test::Folder;
+using lockmere::test::Mode;
+using lockmere::test::Q;
+
+TEST_CASE("compose path") {
+    const struct {
+        const char* label;
+        std::string folder;
+        std::string name;
+        std::string path;
+    } rows[] = {
+        {"folder and name", "/home/me/Lockmere", "lkdb1.lkd", "/home/me/Lockmere/lkdb1.lkd"},
+        {"root: two separators", "/", "lkdb0.lkd", "//lkdb0.lkd"},
+        // A typed name never replaces the folder it is meant to go under.
+        {"name with a leading separator", "/home/me", "/etc", "/home/me//etc"},
+        {"nothing normalised", "/home/me/../me", "./a", "/home/me/../me/./a"},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, folder, name, path] = row;
+        const fs::path composed = lockmere::ComposePath(fs::path(folder), name);
+        CHECK_EQ(composed.string(), path);
+    }
+}
+
+TEST_CASE("replace through a link") {
+    // A data file kept elsewhere through a link stays there.
+    Folder folder;
+    const fs::path target = folder.Path() / "elsewhere.lkd";
+    const fs::path link = folder.Path() / "lkdb1.lkd";
+    WriteBytes(target, "old");
+    fs::create_symlink(target, link);
+
+    CHECK_EQ(lockmere::ReplaceWholeFile(link, "new"), failure::kNone);
+    CHECK(fs::is_symlink(link));
+    CHECK_EQ(Q(ReadBytes(target)), "new");
+}
+
+TEST_CASE("file exists through a link") {
+    const struct {
+        const char* label;
+        std::string target;
+        bool exists;
+    } rows[] = {
+        {"link to a file", "target", true},
+        {"dangling link", "gone", false},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, target, exists] = row;
+        Folder folder;
+        const fs::path path = folder.Path() / "BackupLocation.inf";
+        WriteBytes(folder.Path() / "target", "D:\\Backup\r\n");
+        fs::create_symlink(folder.Path() / target, path);
+
+        CHECK_EQ(lockmere::FileExists(path), exists);
+    }
+}
+
+TEST_CASE("copy onto itself through a link") {
+    const struct {
+        const char* label;
+        std::string way;
+    } rows[] = {
+        {"a link to the file", "symlink"},
+        {"a link to the folder", "folder-link"},
+        {"a second name of the file", "hardlink"},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, way] = row;
+        Folder folder;
+        fs::create_directory(folder.Path() / "dir");
+        const fs::path source = folder.Path() / "dir" / "lkdb1.lkd";
+        const std::string bytes = EveryByte();
+        WriteBytes(source, bytes);
+        fs::path destination;
+        if (way == "symlink") fs::create_symlink(source, destination = folder.Path() / "link.lkd");
+        if (way == "folder-link") {
+            fs::create_directory_symlink(folder.Path() / "dir", folder.Path() / "alias");
+            destination = folder.Path() / "alias" / "lkdb1.lkd";
+        }
+        if (way == "hardlink") fs::create_hard_link(source, destination = folder.Path() / "second.lkd");
+
+        CheckCopyOntoItselfRefused(source, destination, bytes);
+    }
+}
+
+TEST_CASE("attributes keep data files owner-only") {
+    const struct {
+        const char* label;
+        bool hidden;
+        std::string kind;
+        unsigned mode;
+    } rows[] = {
+        {"hidden keeps owner-only", true, "0600", 0600u},
+        {"normal keeps owner-only", false, "0600", 0600u},
+        {"hidden narrows a shared file", true, "0644", 0600u},
+        {"normal never widens a read-only file", false, "0400", 0400u},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, hidden, kind, mode] = row;
+        Folder folder;
+        const fs::path path = folder.Path() / "lkdb0.lkd";
+        WriteBytes(path, "key");
+        fs::permissions(path, fs::perms(std::stoul(kind, nullptr, 8)));
+
+        CHECK_EQ(hidden ? lockmere::SetAttributesHidden(path) : lockmere::SetAttributesNormal(path),
+                 failure::kNone);
+        CHECK_EQ(Mode(path), mode);
+    }
+}
+
+TEST_CASE("failure codes") {
+    const struct {
+        const char* label;
+        int error;
+        bool parentExists;
+        int code;
+    } rows[] = {
+        {"no device", ENODEV, true, failure::kDeviceUnavailable},
+        {"no such device or address", ENXIO, true, failure::kDeviceUnavailable},
+        {"no medium", ENOMEDIUM, true, failure::kDeviceUnavailable},
+        {"access refused", EACCES, true, failure::kPathFileAccess},
+        {"not permitted", EPERM, true, failure::kPathFileAccess},
+        {"already exists", EEXIST, true, failure::kPathFileAccess},
+        {"read-only file system", EROFS, true, failure::kPathFileAccess},
+        {"is a folder", EISDIR, true, failure::kPathFileAccess},
+        {"file missing", ENOENT, true, failure::kFileNotFound},
+        {"folder missing", ENOENT, false, failure::kPathNotFound},
+        {"a file on the way", ENOTDIR, true, failure::kPathNotFound},
+        {"disk full", ENOSPC, true, failure::kDiskFull},
+        {"quota", EDQUOT, true, failure::kDiskFull},
+        {"input/output error", EIO, true, failure::kDeviceIo},
+        {"none", 0, true, failure::kNone},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, error, parentExists, code] = row;
+        Folder folder;
+        const fs::path path = parentExists ? folder.Path() / "file" : folder.Path() / "gone" / "file";
+        // The same number arrives from plain system calls and from std::filesystem.
+        CHECK_EQ(lockmere::FailureCodeFor(std::error_code(error, std::generic_category()), path), code);
+        CHECK_EQ(lockmere::FailureCodeFor(std::error_code(error, std::system_category()), path), code);
+    }
+}

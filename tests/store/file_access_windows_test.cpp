@@ -1,0 +1,295 @@
+// <windows.h> first, as a program using the core would: none of the core's
+// names may be taken over by its macros.
+#include <windows.h>
+
+#include <doctest/doctest.h>
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "store/cipher.h"
+#include "store/file_access.h"
+#include "store/key_file.h"
+#include "store/record_store.h"
+#include "tests/store/file_checks.h"
+#include "tests/support/book_fixture.h"
+
+// What the file layer does where paths, attributes and errors are Windows
+// ones.
+
+namespace fs = std::filesystem;
+namespace failure = lockmere::failure;
+namespace fixture = lockmere::fixture;
+using lockmere::test::CheckCopyOntoItselfRefused;
+using lockmere::test::EveryByte;
+using lockmere::test::Folder;
+using lockmere::test::Q;
+using lockmere::test::TemporaryFileLeft;
+
+namespace {
+
+// The attributes that count. Wine reports the archive bit on every file, and
+// "normal" is only ever reported alone.
+DWORD Attributes(const fs::path& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return attributes;
+    return attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL);
+}
+
+std::string Key() { return fixture::KeyOf(fixture::Collected()); }
+
+// Holds a file open with no sharing at all, as another program might.
+class Locked {
+public:
+    explicit Locked(const fs::path& path)
+        : handle_(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr)) {
+        REQUIRE(handle_ != INVALID_HANDLE_VALUE);
+    }
+    ~Locked() { CloseHandle(handle_); }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+
+private:
+    HANDLE handle_;
+};
+
+}  // namespace
+
+TEST_CASE("compose path with a backslash") {
+    const struct {
+        const char* label;
+        std::wstring folder;
+        std::string name;
+        std::wstring path;
+    } rows[] = {
+        {"folder and name", L"C:\\Lockmere", "lkdb1.lkd", L"C:\\Lockmere\\lkdb1.lkd"},
+        {"drive root: two backslashes", L"D:\\", "lkdb0.lkd", L"D:\\\\lkdb0.lkd"},
+        {"name with a leading backslash", L"C:\\me", "\\etc", L"C:\\me\\\\etc"},
+        {"nothing normalised", L"C:\\me\\..\\me", ".\\a", L"C:\\me\\..\\me\\.\\a"},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, folder, name, path] = row;
+        CHECK(lockmere::ComposePath(folder, name).native() == path);
+    }
+}
+
+TEST_CASE("hidden and normal attributes") {
+    const struct {
+        const char* label;
+        DWORD before;
+        bool hidden;
+        DWORD after;
+    } rows[] = {
+        {"hidden on a plain file", 0, true, FILE_ATTRIBUTE_HIDDEN},
+        {"hidden alone: read-only and system go", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM,
+         true, FILE_ATTRIBUTE_HIDDEN},
+        {"normal on a hidden file", FILE_ATTRIBUTE_HIDDEN, false, 0},
+        {"normal clears every attribute",
+         FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM, false, 0},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, before, hidden, after] = row;
+        Folder folder;
+        const fs::path path = folder.Path() / "lkdb0.lkd";
+        fixture::WriteBytes(path, "key");
+        REQUIRE(SetFileAttributesW(path.c_str(), before == 0 ? FILE_ATTRIBUTE_NORMAL : before));
+
+        CHECK_EQ(hidden ? lockmere::SetAttributesHidden(path) : lockmere::SetAttributesNormal(path),
+                 failure::kNone);
+        CHECK_EQ(Attributes(path), after);
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+TEST_CASE("data files in the program folder are hidden after every write") {
+    const struct {
+        const char* label;
+        std::string write;
+    } rows[] = {
+        {"the generator's write of the key file", "collected"},
+        {"the master account's write of the key file", "credentials"},
+        {"a save of the record store", "save"},
+        {"an append to the record store", "append"},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, write] = row;
+        Folder folder;
+        const fs::path keyFile = folder.Path() / "lkdb0.lkd";
+        lockmere::RecordStore book(folder.Path());
+        fixture::WriteBytes(book.Path(), fixture::StoreBytes({{"a", "b", "c", "d"}}, Key()));
+        fs::path written = book.Path();
+        if (write == "collected") {
+            CHECK_EQ(lockmere::WriteCollectedString(folder.Path(), fixture::Collected()),
+                     failure::kNone);
+            written = keyFile;
+        }
+        if (write == "credentials") {
+            // Each write replaces the hidden file by a new one, which must be
+            // hidden again.
+            REQUIRE_EQ(lockmere::WriteCollectedString(folder.Path(), fixture::Collected()),
+                       failure::kNone);
+            CHECK_EQ(lockmere::WriteCredentials(folder.Path(), Key(), "admin", "Secret1").Outcome,
+                     lockmere::CredentialsWrite::Written);
+            CHECK_EQ(Q(fixture::ReadBytes(keyFile)),
+                     Q(fixture::KeyFileBytes(fixture::Collected(), "admin", "Secret1")));
+            written = keyFile;
+        }
+        if (write == "save") {
+            REQUIRE(book.Load(Key()).Complete());
+            CHECK_EQ(book.Save(Key(), {"x\ty\tz\tw"}).Outcome, lockmere::StoreWrite::Written);
+        }
+        if (write == "append") {
+            CHECK_EQ(book.Append(Key(), {"e", "f", "g", "h"}).Outcome,
+                     lockmere::StoreWrite::Written);
+        }
+
+        CHECK_EQ(Attributes(written), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+        SetFileAttributesW(written.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+TEST_CASE("a copy in a backup folder is not hidden") {
+    Folder folder;
+    const fs::path source = folder.Path() / "lkdb1.lkd";
+    const fs::path destination = folder.Path() / "backup.lkd";
+    fixture::WriteBytes(source, EveryByte());
+    REQUIRE_EQ(lockmere::SetAttributesHidden(source), failure::kNone);
+
+    CHECK_EQ(lockmere::CopyFileOver(source, destination), failure::kNone);
+    CHECK_EQ(Q(fixture::ReadBytes(destination)), Q(EveryByte()));
+    CHECK_EQ(Attributes(destination), DWORD{0});
+    CHECK_EQ(Attributes(source), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+    SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_CASE("failure codes from Windows errors") {
+    const struct {
+        const char* label;
+        int error;
+        int code;
+    } rows[] = {
+        {"file not found", ERROR_FILE_NOT_FOUND, failure::kFileNotFound},
+        {"path not found", ERROR_PATH_NOT_FOUND, failure::kPathNotFound},
+        {"bad network path", ERROR_BAD_NETPATH, failure::kPathNotFound},
+        {"invalid name", ERROR_INVALID_NAME, failure::kPathNotFound},
+        {"access denied", ERROR_ACCESS_DENIED, failure::kPathFileAccess},
+        {"sharing violation", ERROR_SHARING_VIOLATION, failure::kPathFileAccess},
+        {"lock violation", ERROR_LOCK_VIOLATION, failure::kPathFileAccess},
+        {"file exists", ERROR_FILE_EXISTS, failure::kPathFileAccess},
+        {"already exists", ERROR_ALREADY_EXISTS, failure::kPathFileAccess},
+        {"write-protected medium", ERROR_WRITE_PROTECT, failure::kPathFileAccess},
+        {"disk full", ERROR_DISK_FULL, failure::kDiskFull},
+        {"handle disk full", ERROR_HANDLE_DISK_FULL, failure::kDiskFull},
+        {"drive not ready", ERROR_NOT_READY, failure::kDeviceUnavailable},
+        {"device gone", ERROR_DEV_NOT_EXIST, failure::kDeviceUnavailable},
+        {"no such drive", ERROR_INVALID_DRIVE, failure::kDeviceUnavailable},
+        {"data error", ERROR_CRC, failure::kDeviceIo},
+        {"anything else", ERROR_GEN_FAILURE, failure::kDeviceIo},
+        {"none", ERROR_SUCCESS, failure::kNone},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, error, code] = row;
+        Folder folder;
+        const fs::path path = folder.Path() / "file";
+        CHECK_EQ(lockmere::FailureCodeFor(std::error_code(error, std::system_category()), path),
+                 code);
+    }
+}
+
+TEST_CASE("failures met on disk") {
+    Folder folder;
+    const fs::path path = folder.Path() / "lkdb1.lkd";
+
+    SUBCASE("a missing file and a missing folder") {
+        CHECK_EQ(lockmere::SetAttributesHidden(path), failure::kFileNotFound);
+        CHECK_EQ(lockmere::SetAttributesNormal(path), failure::kFileNotFound);
+        CHECK_EQ(lockmere::SetAttributesHidden(folder.Path() / "gone" / "lkdb1.lkd"),
+                 failure::kPathNotFound);
+        CHECK_EQ(lockmere::ReadFirstLine(path).Code, failure::kFileNotFound);
+        CHECK_EQ(lockmere::ReadWholeFile(folder.Path() / "gone" / "lkdb1.lkd").Code,
+                 failure::kPathNotFound);
+    }
+    SUBCASE("a file another program holds: the safe replace keeps the old file") {
+        fixture::WriteBytes(path, "old store bytes");
+        {
+            const Locked held(path);
+            CHECK_EQ(lockmere::ReplaceWholeFile(path, "new bytes"), failure::kPathFileAccess);
+            CHECK_EQ(lockmere::RemoveFile(path), failure::kPathFileAccess);
+        }
+        CHECK_EQ(Q(fixture::ReadBytes(path)), Q("old store bytes"));
+        CHECK(!TemporaryFileLeft(path));
+    }
+}
+
+TEST_CASE("copy onto itself by another spelling") {
+    const struct {
+        const char* label;
+        std::string way;
+    } rows[] = {
+        {"letter case", "case"},
+        {"forward slashes", "slashes"},
+        {"through dir\\..\\dir", "dotdot"},
+        {"all of them", "mixed"},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const auto& [label, way] = row;
+        Folder folder;
+        fs::create_directory(folder.Path() / "Dir");
+        const fs::path source = folder.Path() / "Dir" / "lkdb1.lkd";
+        fixture::WriteBytes(source, EveryByte());
+        std::wstring other = source.native();
+        if (way == "case" || way == "mixed") CharUpperW(other.data());
+        if (way == "slashes" || way == "mixed")
+            for (wchar_t& c : other) c = c == L'\\' ? L'/' : c;
+        const std::size_t name = other.size() - std::wstring_view(L"lkdb1.lkd").size();
+        if (way == "dotdot" || way == "mixed")
+            other.insert(name, way == "mixed" ? L"../DIR/" : L"..\\Dir\\");
+
+        CheckCopyOntoItselfRefused(source, fs::path(other), EveryByte());
+    }
+}
+
+TEST_CASE("names beyond ASCII reach the file system intact") {
+    const struct {
+        const char* label;
+        const char8_t* name;
+    } rows[] = {
+        {"Windows-1252 letters", u8"Sicherung-\u00e9\u00e0\u00fc\u00df\u00c6\u00d8\u0152\u0161\u017e\u0178\u20ac"},
+        {"a letter outside Windows-1252", u8"Sicherung-\u00e9\u4e2d"},
+        {"Greek and Cyrillic", u8"\u03a9\u043c\u044f"},
+    };
+    for (const auto& row : rows) SUBCASE(row.label) {
+        const fs::path name(row.name);
+        Folder folder;
+        const fs::path created = lockmere::ComposePath(folder.Path(), name);
+
+        CHECK_EQ(lockmere::CreateFolder(created), failure::kNone);
+        int entries = 0;
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder.Path())) {
+            CHECK(entry.path().filename().native() == name.native());
+            ++entries;
+        }
+        CHECK_EQ(entries, 1);
+
+        // Every operation on a file in that folder.
+        const fs::path file = lockmere::ComposePath(created, name);
+        CHECK_EQ(lockmere::ReplaceWholeFile(file, EveryByte()), failure::kNone);
+        CHECK_EQ(Q(lockmere::ReadWholeFile(file).Bytes), Q(EveryByte()));
+        CHECK_EQ(lockmere::WriteAt(file, 2, "xy"), failure::kNone);
+        CHECK_EQ(lockmere::SetAttributesHidden(file), failure::kNone);
+        CHECK_EQ(Attributes(file), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+        CHECK_EQ(lockmere::SetAttributesNormal(file), failure::kNone);
+        fs::path copyName = name;
+        copyName += L".lkd";
+        const fs::path copy = lockmere::ComposePath(folder.Path(), copyName);
+        CHECK_EQ(lockmere::CopyFileOver(file, copy), failure::kNone);
+        CHECK(lockmere::FileExists(copy));
+        CHECK_EQ(lockmere::RemoveFile(file), failure::kNone);
+        CHECK(!fs::exists(file));
+        CHECK_EQ(lockmere::WriteLineFile(file, "D:\\Backup"), failure::kNone);
+        CHECK_EQ(Q(lockmere::ReadFirstLine(file).Bytes), Q("D:\\Backup"));
+    }
+}
