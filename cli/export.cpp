@@ -50,7 +50,7 @@ int RunExport(Session& session, const fs::path& file, bool force) {
     if (const int code = OpenBook(session, book); code != kDone) return code;
 
     const std::string csv = CsvOf(book.List.Records());
-    const int code = force ? ReplaceFile(file, csv) : CreateNewFile(file, csv);
+    const int code = force ? ReplaceWholeFile(file, csv) : CreateNewFile(file, csv);
     if (code == failure::kPathFileAccess && !force && fs::exists(file, error)) return exists();
     if (code != failure::kNone)
         return Fail(kFileTrouble, "ERROR: " + shownFile + " could not be written (failure code " +
