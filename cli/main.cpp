@@ -6,6 +6,7 @@
 #include "cli/console.h"
 #include "cli/exit_codes.h"
 #include "cli/report.h"
+#include "store/harden.h"
 
 using namespace lockmere::cli;
 
@@ -36,6 +37,12 @@ int Run(const Arguments& args) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+#ifdef LOCKMERE_HARDEN
+    // Before anything holds a password.
+    if (!lockmere::HardenProcess())
+        return Fail(kRefused, "ERROR: lockmere-cli could not stop the system from writing its "
+                              "memory to disk when it crashes, so it reads nothing.");
+#endif
     PrepareConsole();
     const ParseResult parse = ParseArguments(Utf8Arguments(argc, argv));
     if (!parse.Parsed)

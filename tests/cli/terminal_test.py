@@ -119,6 +119,15 @@ class Prompts(unittest.TestCase):
             self.assertIn("Lockmere is running from this folder", err)
             self.assertEqual(f.read(book.STORE), before)
 
+    @unittest.skipUnless(os.environ.get("LOCKMERE_CLI_HARDENED") == "1", "a build not hardened")
+    def test_no_core_file_while_the_password_is_asked(self):
+        with h.Folder(book.files("me", PASSWORD, [])) as f:
+            t = self.terminal(f, "list")
+            t.wait_for("Master password: ")
+            with open(f"/proc/{t.proc.pid}/limits") as limits:
+                core = next(line for line in limits if line.startswith("Max core file size"))
+            self.assertEqual(core.split()[4:6], ["0", "0"])
+
     def test_echo_comes_back_when_ctrl_c_ends_the_password(self):
         with h.Folder(book.files("me", PASSWORD, [])) as f:
             t = self.terminal(f, "list")
