@@ -27,8 +27,9 @@ int LockRefusal(const FolderLock& lock) {
     switch (lock.Result()) {
     case FolderLock::Outcome::Taken: return kDone;
     case FolderLock::Outcome::Busy:
-        return Fail(kRefused, "ERROR: Lockmere is running from this folder, so nothing was added. "
-                              "Close it, then add the record again.");
+        return Fail(kRefused,
+                    "ERROR: Lockmere is running from this folder, so nothing was added. "
+                    "Close it, then add the record again.");
     case FolderLock::Outcome::Failed: break;
     }
     return Fail(kFileTrouble, "ERROR: The folder could not be locked (failure code " +
@@ -57,10 +58,12 @@ int RunAdd(Session& session) {
         if (!answer)
             return Fail(kRefused, "ERROR: The input ended before " + box + ". Nothing was saved.");
         std::optional<std::u32string> text = Utf8ToCodePoints(*answer);
-        if (!text) return Fail(kRefused, "ERROR: " + box + " is not UTF-8 text. Nothing was saved.");
+        if (!text)
+            return Fail(kRefused, "ERROR: " + box + " is not UTF-8 text. Nothing was saved.");
         typed[i] = std::move(*text);
     }
-    const EntryCheck check = CheckTypedRecord({typed[0], typed[1], typed[2], typed[3], typed[4]}, true);
+    const EntryCheck check =
+        CheckTypedRecord({typed[0], typed[1], typed[2], typed[3], typed[4]}, true);
     if (!check.Ok()) return Fail(kRefused, EntryMessage(check));
 
     StoreWriteResult result;
@@ -70,10 +73,10 @@ int RunAdd(Session& session) {
         result = book.Store.Append(book.Key, check.Record);
     }
     if (result.Outcome != StoreWrite::Written) {
-        const int code = result.Outcome == StoreWrite::TooLong ||
-                                 result.Outcome == StoreWrite::EncryptFailed
-                             ? kRefused
-                             : kFileTrouble;
+        const int code =
+            result.Outcome == StoreWrite::TooLong || result.Outcome == StoreWrite::EncryptFailed
+                ? kRefused
+                : kFileTrouble;
         return Fail(code, PlainLines(AppendFailureLines(result)));
     }
     std::cout << "Added \"" << ShownText(check.Record.ApplicationName) << "\".\n";

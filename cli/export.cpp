@@ -37,11 +37,13 @@ std::string CsvOf(const std::vector<PasswordRecord>& records) {
 int RunExport(Session& session, const fs::path& file, bool force) {
     const std::string shownFile = PathText(file);
     const auto exists = [&] {
-        return Fail(kRefused, "ERROR: " + shownFile + " exists already; add --force to replace it.");
+        return Fail(kRefused,
+                    "ERROR: " + shownFile + " exists already; add --force to replace it.");
     };
     // Checked before the password is asked, and again by the write itself.
     if (IsBookFile(file, session.Folder))
-        return Fail(kRefused, "ERROR: " + shownFile + " is one of the book's own files; export to another file.");
+        return Fail(kRefused, "ERROR: " + shownFile +
+                                  " is one of the book's own files; export to another file.");
     std::error_code error;
     if (!force && fs::symlink_status(file, error).type() != fs::file_type::not_found && !error)
         return exists();
@@ -54,12 +56,14 @@ int RunExport(Session& session, const fs::path& file, bool force) {
     if (code == failure::kPathFileAccess && !force && fs::exists(file, error)) return exists();
     if (code != failure::kNone)
         return Fail(kFileTrouble, "ERROR: " + shownFile + " could not be written (failure code " +
-                                      std::to_string(code) + ": " + std::string(FailureMeaning(code)) +
+                                      std::to_string(code) + ": " +
+                                      std::string(FailureMeaning(code)) +
                                       "). Nothing was exported.");
     std::cerr << "WARNING: " << shownFile
               << " holds every password of the book in plain text. Anyone who can read the file "
                  "can read them: keep it safe, and delete it when it has served.\n";
-    std::cout << CountOf(book.List.Records().size(), "record") << " written to " << shownFile << ".\n";
+    std::cout << CountOf(book.List.Records().size(), "record") << " written to " << shownFile
+              << ".\n";
     return kDone;
 }
 

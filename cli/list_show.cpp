@@ -37,7 +37,9 @@ int RunShow(Session& session, std::string_view name, bool showPassword) {
                   << "User Name:        " << ShownText(record.UserName) << '\n';
         if (showPassword) std::cout << "Password:         " << ShownText(record.Password) << '\n';
     }
-    if (shown == 0) return Fail(kRefused, "ERROR: No record has the Application Name \"" + ShownText(wanted.Bytes) + "\".");
+    if (shown == 0)
+        return Fail(kRefused, "ERROR: No record has the Application Name \"" +
+                                  ShownText(wanted.Bytes) + "\".");
     return kDone;
 }
 

@@ -21,7 +21,8 @@ int Run(const Arguments& args) {
     const std::filesystem::path folder =
         args.Folder ? PathFromText(*args.Folder) : ExecutableFolder();
     if (folder.empty())
-        return Fail(kUsage, "ERROR: The program folder is not known here; give it with --folder DIR.");
+        return Fail(kUsage,
+                    "ERROR: The program folder is not known here; give it with --folder DIR.");
     Answers answers;
     Session session{folder, answers};
     switch (args.Which) {
@@ -40,13 +41,13 @@ int main(int argc, char* argv[]) {
 #ifdef LOCKMERE_HARDEN
     // Before anything holds a password.
     if (!lockmere::HardenProcess())
-        return Fail(kRefused, "ERROR: lockmere-cli could not stop the system from writing its "
-                              "memory to disk when it crashes, so it reads nothing.");
+        return Fail(kRefused,
+                    "ERROR: lockmere-cli could not stop the system from writing its "
+                    "memory to disk when it crashes, so it reads nothing.");
 #endif
     PrepareConsole();
     const ParseResult parse = ParseArguments(Utf8Arguments(argc, argv));
-    if (!parse.Parsed)
-        return Fail(kUsage, "ERROR: " + parse.Error + ". Try lockmere-cli --help.");
+    if (!parse.Parsed) return Fail(kUsage, "ERROR: " + parse.Error + ". Try lockmere-cli --help.");
     const int code = Run(*parse.Parsed);
     // Output lost (a full disk, a closed pipe) is a failure, not "done".
     if (!std::cout.flush() && code == kDone)

@@ -23,7 +23,8 @@ int OpenBook(Session& session, OpenedBook& book) {
     if (!typed) return Fail(kRefused, "ERROR: No master password was given.");
     // A character without a code matches no stored password.
     const AnsiText password = Utf8ToAnsi(TrimSpaces(*typed));
-    LoginOutcome outcome = JudgeLogin(files.KeyFile, book.Key, password.Ok() ? password.Bytes : "").Outcome;
+    LoginOutcome outcome =
+        JudgeLogin(files.KeyFile, book.Key, password.Ok() ? password.Bytes : "").Outcome;
     if (!password.Ok() && outcome == LoginOutcome::Match) outcome = LoginOutcome::NoMatch;
     if (outcome == LoginOutcome::Damaged)
         return Fail(kFileTrouble, "ERROR: The key file " + std::string(kKeyFileName) + where +
@@ -36,7 +37,8 @@ int OpenBook(Session& session, OpenedBook& book) {
     if (!loaded.Deciphered.Ok())
         return Fail(kFileTrouble, "ERROR: The database " + std::string(kStoreFileName) + where +
                                       " could not be deciphered completely: it is damaged, or it "
-                                      "is not of the same book as " + kKeyFileName + ".");
+                                      "is not of the same book as " +
+                                      kKeyFileName + ".");
     return kDone;
 }
 

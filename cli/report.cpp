@@ -33,8 +33,9 @@ std::string ReadFailureText(std::string_view fileName, const std::filesystem::pa
     if (code == failure::kFileNotFound)
         return "ERROR: " + std::string(fileName) + " is missing from " + where + ".";
     if (code == failure::kPathNotFound) return "ERROR: The folder " + where + " cannot be found.";
-    return "ERROR: " + std::string(fileName) + " in " + where + " could not be read (failure code " +
-           std::to_string(code) + ": " + std::string(FailureMeaning(code)) + ").";
+    return "ERROR: " + std::string(fileName) + " in " + where +
+           " could not be read (failure code " + std::to_string(code) + ": " +
+           std::string(FailureMeaning(code)) + ").";
 }
 
 std::string ShownText(std::string_view ansi) {

@@ -7,9 +7,9 @@
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
 #include "cli/report.h"
-#include "store/record_line.h"
 #include "store/file_access.h"
 #include "store/key_file.h"
+#include "store/record_line.h"
 #include "store/record_store.h"
 
 namespace lockmere::cli {
@@ -35,8 +35,8 @@ KeyFileCheck CheckKeyFile(std::string_view bytes) {
         return check;
     }
     if (bytes.size() < kCollectedLength) {
-        check.Problem = "is damaged: it holds " + CountOf(bytes.size(), "byte") + ", a key file at least " +
-                        std::to_string(kCollectedLength);
+        check.Problem = "is damaged: it holds " + CountOf(bytes.size(), "byte") +
+                        ", a key file at least " + std::to_string(kCollectedLength);
         return check;
     }
     check.Key = std::string(bytes.substr(kKeyStart - 1, kKeyLength));
@@ -44,8 +44,9 @@ KeyFileCheck CheckKeyFile(std::string_view bytes) {
     for (const char c : check.Key) {
         const int code = static_cast<unsigned char>(c);
         if (code < kLowestKeyCode || code > kHighestKeyCode || seen[code]) {
-            check.Problem = "is damaged: its encryption string (bytes 7 to 38) is not 32 distinct "
-                            "codes from 31 to 96";
+            check.Problem =
+                "is damaged: its encryption string (bytes 7 to 38) is not 32 distinct "
+                "codes from 31 to 96";
             return check;
         }
         seen[code] = true;
@@ -58,11 +59,11 @@ KeyFileCheck CheckKeyFile(std::string_view bytes) {
         return check;
     }
     const CipherResult block = Decrypt(bytes.substr(kCredentialsPosition - 1, length), check.Key);
-    const StoredPassword stored =
-        ExtractStoredPassword(block.Output, static_cast<int>(length));
+    const StoredPassword stored = ExtractStoredPassword(block.Output, static_cast<int>(length));
     if (!block.Ok() || !stored.Valid) {
-        check.Problem = "holds no complete master account: its credentials block does not "
-                        "decipher to a user name and password";
+        check.Problem =
+            "holds no complete master account: its credentials block does not "
+            "decipher to a user name and password";
         return check;
     }
     check.StoredPassword = stored.Password;
@@ -95,8 +96,8 @@ StoreCheck CheckStore(std::string_view bytes, std::string_view key) {
     while (position < text.size()) {
         const std::string record = "record " + std::to_string(check.Records + 1);
         if (text[position] != kRecordStart) {
-            check.Problem = "is damaged: byte " + std::to_string(position + 1) +
-                            " lies outside every record";
+            check.Problem =
+                "is damaged: byte " + std::to_string(position + 1) + " lies outside every record";
             return check;
         }
         const std::size_t end = text.find(kRecordEnd, position + 1);
@@ -126,10 +127,13 @@ int RunVerify(Session& session, bool login) {
     const std::string where = " in " + PathText(session.Folder) + " ";
 
     const KeyFileCheck key = CheckKeyFile(files.KeyFile);
-    if (key.Problem) return Fail(kFileTrouble, "ERROR: " + std::string(kKeyFileName) + where + *key.Problem + ".");
+    if (key.Problem)
+        return Fail(kFileTrouble,
+                    "ERROR: " + std::string(kKeyFileName) + where + *key.Problem + ".");
     const StoreCheck store = CheckStore(files.Store, key.Key);
     if (store.Problem)
-        return Fail(kFileTrouble, "ERROR: " + std::string(kStoreFileName) + where + *store.Problem + ".");
+        return Fail(kFileTrouble,
+                    "ERROR: " + std::string(kStoreFileName) + where + *store.Problem + ".");
 
     if (login) {
         const std::optional<std::string> typed = session.Input.Ask("Master password: ", true);
