@@ -6,9 +6,10 @@
 Builds the program and the yardsticks in a Release build folder of their own
 (or takes them from --lockmere, --yardstick and --empty), then starts each
 in turn under one Xvfb, the program in a fresh program folder with a set-up
-book. The yardstick is a window with the main window's widgets, captions and
-fonts and no logic; the empty window and the one with a single label show
-what any window and any text cost. Time: from just before the process is
+book. The yardstick is a window with the main window's widgets, captions,
+fonts and icon and no logic ("no icon": the same without the icon); the
+empty window and the one with a single label show what any window and any
+text cost. Time: from just before the process is
 started to the MapNotify of its window " Lockmere" on the root window.
 Memory: VmHWM of the process half a second after that. Prints the medians
 and the ratios to the yardstick. --instructions N also counts, under
@@ -193,6 +194,7 @@ def main():
     try:
         watcher = RootWatcher(display.name)
         programs = {"lockmere": ([lockmere], files), "yardstick": ([yardstick], {}),
+                    "no icon": ([yardstick, "--no-icon"], {}),
                     "empty window": ([empty], {}), "one label": ([empty, "--label"], {})}
         results = {name: [] for name in programs}
         # A first start of each warms the file cache; then they take turns.
@@ -217,7 +219,7 @@ def main():
               f"(min {times[0]:.1f}, max {times[-1]:.1f}, {len(times)} runs), "
               f"peak memory {memory / 1024:.1f} MiB")
     t_base, m_base = medians["yardstick"]
-    for name in ("lockmere", "empty window", "one label"):
+    for name in ("lockmere", "no icon", "empty window", "one label"):
         t, m = medians[name]
         print(f"{name} / yardstick: start-up {t / t_base:.2f}x, peak memory {m / m_base:.2f}x")
     if args.instructions:

@@ -1,8 +1,11 @@
-// The main window's widgets, captions and fonts at their places, with no
-// logic: no data files, no window layer, no caption fitting. Lockmere's
+// The main window's widgets, captions and fonts at their places (captions
+// at the sizes the program fits them to), and the program's window icon,
+// with no logic: no data files, no window layer, no caption fitting.
+// --no-icon leaves the icon out. Lockmere's
 // start-up is measured against it (bench/startup.py).
 #include <QApplication>
 #include <QFont>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -28,6 +31,12 @@ QFont Sans(double points, bool bold = false) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    if (!QApplication::arguments().contains(QStringLiteral("--no-icon"))) {
+        QIcon icon;
+        for (int size : {16, 32, 48, 64, 128, 256})
+            icon.addFile(QStringLiteral(":/icons/lockmere-%1.png").arg(size), QSize(size, size));
+        QApplication::setWindowIcon(icon);
+    }
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), {QStringLiteral("Liberation Sans")});
 
     QWidget window;
@@ -53,9 +62,9 @@ int main(int argc, char** argv) {
     client->setGeometry(0, top, window.width(), window.height() - top);
     QPalette yellow = window.palette();
     yellow.setColor(QPalette::Base, QColor(255, 255, 192));
-    auto label = [&](const char* caption, QRect at) {
+    auto label = [&](const char* caption, QRect at, double points = 9.75) {
         auto* created = new QLabel(QString::fromLatin1(caption), client);
-        created->setFont(Sans(9.75));
+        created->setFont(Sans(points));
         created->setGeometry(at);
     };
     auto entry = [&](QWidget* box, QRect at) {
@@ -68,7 +77,8 @@ int main(int argc, char** argv) {
           Twips(105, 105, 5655, 255));
     label("User ID", Twips(120, 540, 810, 255));
     label("Password", Twips(3285, 540, 975, 255));
-    label("Account Name or Service", Twips(210, 1170, 2115, 240));
+    // The size the program fits this caption to in its box.
+    label("Account Name or Service", Twips(210, 1170, 2115, 240), 9.25);
     for (QRect at : {Twips(915, 480, 2115, 375), Twips(4335, 480, 1395, 375)}) {
         auto* box = new QLineEdit;
         box->setEchoMode(QLineEdit::Password);

@@ -8,7 +8,7 @@ import sys
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "e2e"))
 import book  # noqa: E402
 import harness  # noqa: E402
-from harness import ENTRY_YELLOW, px  # noqa: E402
+from harness import ENTRY_YELLOW, inside_height  # noqa: E402
 
 PASSWORD = "correct horse"
 RECORDS = [
@@ -36,7 +36,7 @@ def log_in(s):
     s.key(main, "Tab")
     s.type(main, PASSWORD)
     s.key(main, "Return")
-    s.wait_for(lambda: s.geometry(main).height == px(4875), "the logged-in height")
+    s.wait_for(lambda: s.geometry(main).height == inside_height(4875), "the logged-in height")
     return main
 
 
