@@ -1,7 +1,7 @@
 #include <QApplication>
 
 #include "app/desktop_identity.h"
-#include "app/harden.h"
+#include "store/harden.h"
 #include "app/main_screen.h"
 #include "app/start_checks.h"
 #include "store/folder_lock.h"

@@ -4,7 +4,7 @@
 # The program folder is the user's: the data files live beside the
 # executable, so the default install prefix is ~/Lockmere, never a system
 # path. Layout:
-#   lockmere, menu-entry, README.md, LICENSE, docs/*.png
+#   lockmere, lockmere-cli, menu-entry, README.md, LICENSE, docs/*.png
 #   share/applications, share/icons/hicolor, share/metainfo
 # A further executable joins the install(TARGETS) line below; define it
 # before this file is included.
@@ -21,7 +21,7 @@ if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
   set(CMAKE_INSTALL_PREFIX "$ENV{HOME}/Lockmere" CACHE PATH "The program folder" FORCE)
 endif()
 
-install(TARGETS lockmere RUNTIME DESTINATION .)
+install(TARGETS lockmere lockmere-cli RUNTIME DESTINATION .)
 install(PROGRAMS ${desktop}/menu-entry DESTINATION .)
 install(FILES README.md LICENSE DESTINATION .)
 install(DIRECTORY docs/ DESTINATION docs FILES_MATCHING PATTERN "*.png")

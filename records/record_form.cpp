@@ -6,6 +6,7 @@
 #include <array>
 #include <utility>
 
+#include "store/record_entry.h"
 #include "ui/ansi_text.h"
 #include "ui/context.h"
 #include "ui/controls.h"
@@ -13,10 +14,6 @@
 namespace lockmere {
 
 namespace {
-
-const QString kBlankMessage = QStringLiteral("ERROR: None of the Data Fields can be Blank!");
-const QString kMismatchMessage =
-    QStringLiteral("ERROR: The passwords did not match. Please try again!");
 
 QLineEdit* EntryBox(int maxLength) {
     auto* box = new QLineEdit;
@@ -85,34 +82,19 @@ void RecordForm::Load() {
 }
 
 std::optional<PasswordRecord> RecordForm::CheckedRecord() {
-    const std::array<QLineEdit*, 5> boxes{Text1, Text2, Text3, Text4, Text5};
-    std::array<QString, 5> trimmed;
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        trimmed[i] = TrimSpaces(boxes[i]->text());
-        if (trimmed[i].isEmpty()) {
-            ShowError(kBlankMessage);
-            return std::nullopt;
-        }
-    }
-    if (trimmed[3] != trimmed[4]) {
-        ShowError(kMismatchMessage);
+    const std::array<std::u32string, kEntryBoxes> typed{
+        CodePoints(Text1->text()), CodePoints(Text2->text()), CodePoints(Text3->text()),
+        CodePoints(Text4->text()), CodePoints(Text5->text())};
+    // The boxes take no more than their limits as typed.
+    const EntryCheck check =
+        CheckTypedRecord({typed[0], typed[1], typed[2], typed[3], typed[4]}, false);
+    if (check.Ok()) return check.Record;
+    ShowError(QString::fromStdString(EntryMessage(check, CharacterName)));
+    if (check.Problem == EntryProblem::Mismatch) {
         Text4->clear();
         Text5->clear();
-        return std::nullopt;
     }
-    const std::array<QString, 4> names{QStringLiteral("Application Name"),
-                                       QStringLiteral("Application URL"),
-                                       QStringLiteral("User Name"), QStringLiteral("Password")};
-    std::array<std::string, 4> fields;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        FieldText checked = CheckFieldText(trimmed[i], names[i]);
-        if (!checked.Bytes) {
-            ShowError(checked.Message);
-            return std::nullopt;
-        }
-        fields[i] = std::move(*checked.Bytes);
-    }
-    return PasswordRecord{fields[0], fields[1], fields[2], fields[3]};
+    return std::nullopt;
 }
 
 void RecordForm::Fill(const PasswordRecord& record) {

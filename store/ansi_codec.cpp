@@ -16,14 +16,18 @@ constexpr std::array<char32_t, 32> kHighControls = {
 };
 
 void AppendUtf8(std::string& out, char32_t c) {
-    // Every character of the table lies below U+10000.
     if (c < 0x80) {
         out.push_back(static_cast<char>(c));
     } else if (c < 0x800) {
         out.push_back(static_cast<char>(0xC0 | (c >> 6)));
         out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
+    } else if (c < 0x10000) {
         out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
         out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
         out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
     }
@@ -114,6 +118,25 @@ AnsiText Utf8ToAnsi(std::string_view utf8) {
         if (!Take(result, *c)) break;
     }
     return result;
+}
+
+std::string CodePointsToUtf8(std::u32string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char32_t c : text) AppendUtf8(out, c);
+    return out;
+}
+
+std::optional<std::u32string> Utf8ToCodePoints(std::string_view utf8) {
+    std::u32string text;
+    text.reserve(utf8.size());
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const std::optional<char32_t> c = NextUtf8(utf8, i);
+        if (!c) return std::nullopt;
+        text.push_back(*c);
+    }
+    return text;
 }
 
 }  // namespace lockmere

@@ -29,4 +29,9 @@ struct AnsiText {
 AnsiText CodePointsToAnsi(std::u32string_view text);
 AnsiText Utf8ToAnsi(std::string_view utf8);
 
+// Between UTF-8 and characters, for text that is checked before it is
+// converted (a typed record). Malformed UTF-8 gives nullopt.
+std::string CodePointsToUtf8(std::u32string_view text);
+std::optional<std::u32string> Utf8ToCodePoints(std::string_view utf8);
+
 }  // namespace lockmere

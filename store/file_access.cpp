@@ -42,6 +42,14 @@ fs::path FollowLink(const fs::path& path) {
     return error ? path : target;
 }
 
+// Writes the bytes to a file just created, flushes them to disk, closes it.
+std::error_code FillNewFile(system_file::Handle& file, std::string_view bytes) {
+    std::error_code error = file.WriteAll(bytes);
+    if (!error) error = file.Sync();
+    if (const std::error_code closed = file.Close(); !error) error = closed;
+    return error;
+}
+
 int Hidden(const fs::path& path, bool hidden) {
     return FailureCodeFor(system_file::SetHidden(path, hidden), path);
 }
@@ -121,9 +129,7 @@ int WriteTemporaryBeside(const fs::path& path, std::string_view bytes, fs::path&
         temporary.clear();
         return FailureCodeFor(error, path);
     }
-    error = file.WriteAll(bytes);
-    if (!error) error = file.Sync();
-    if (const std::error_code closed = file.Close(); !error) error = closed;
+    error = FillNewFile(file, bytes);
     if (error) {
         system_file::Remove(temporary);
         temporary.clear();
@@ -177,6 +183,15 @@ ReadResult ReadFirstLine(const fs::path& path) {
     if (const auto end = result.Bytes.find_first_of("\r\n"); end != std::string::npos)
         result.Bytes.resize(end);
     return result;
+}
+
+int CreateNewFile(const fs::path& path, std::string_view bytes) {
+    system_file::Handle file;
+    std::error_code error = file.CreateNew(path);
+    if (error) return FailureCodeFor(error, path);
+    error = FillNewFile(file, bytes);
+    if (error) system_file::Remove(path);
+    return FailureCodeFor(error, path);
 }
 
 int WriteLineFile(const fs::path& path, std::string_view line) {

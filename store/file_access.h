@@ -80,6 +80,11 @@ ReadResult ReadExistingFile(const std::filesystem::path& path);
 // line gives the empty string. A missing file is not created (kFileNotFound).
 ReadResult ReadFirstLine(const std::filesystem::path& path);
 
+// Creates a new owner-only file holding bytes, flushed to disk. Fails with
+// kPathFileAccess when anything stands at path already; on any failure
+// nothing of the new file is left.
+int CreateNewFile(const std::filesystem::path& path, std::string_view bytes);
+
 // Creates or replaces a text file holding one line followed by CR LF.
 int WriteLineFile(const std::filesystem::path& path, std::string_view line);
 

@@ -50,13 +50,18 @@ std::vector<std::string> ScanStoreText(std::string_view text, std::size_t n) {
     return lines;
 }
 
-RecordStore::RecordStore(std::filesystem::path programFolder) : folder_(std::move(programFolder)) {}
+RecordStore::RecordStore(std::filesystem::path programFolder, Missing missing)
+    : folder_(std::move(programFolder)), missing_(missing) {}
 
 std::filesystem::path RecordStore::Path() const { return ComposePath(folder_, kStoreFileName); }
 
+ReadResult RecordStore::Read() const {
+    return missing_ == Missing::Report ? ReadExistingFile(Path()) : ReadWholeFile(Path());
+}
+
 LoadResult RecordStore::Load(std::string_view key) {
     LoadResult result;
-    const ReadResult file = ReadWholeFile(Path());
+    const ReadResult file = Read();
     result.Code = file.Code;
     if (file.Ok()) {
         result.Deciphered = Decrypt(file.Bytes, key);
@@ -92,13 +97,12 @@ StoreWriteResult RecordStore::Save(std::string_view key, const std::vector<std::
 }
 
 StoreWriteResult RecordStore::Append(std::string_view key, const PasswordRecord& record) {
-    const std::filesystem::path path = Path();
-    const ReadResult file = ReadWholeFile(path);
+    const ReadResult file = Read();
     if (!file.Ok()) return {StoreWrite::ReadFailed, file.Code, {}};
     CipherResult deciphered = Decrypt(file.Bytes, key);
     if (!deciphered.Ok()) return {StoreWrite::DecryptFailed, failure::kNone, std::move(deciphered)};
     deciphered.Output += ComposeStoreEntry(record);
-    return WriteStore(path, deciphered.Output, key);
+    return WriteStore(Path(), deciphered.Output, key);
 }
 
 void RecordStore::Forget() { authoritative_ = false; }

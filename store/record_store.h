@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "store/cipher.h"
+#include "store/file_access.h"
 #include "store/record_line.h"
 
 namespace lockmere {
@@ -44,7 +45,13 @@ std::vector<std::string> ScanStoreText(std::string_view text, std::size_t n);
 // over the store from any other list.
 class RecordStore {
 public:
-    explicit RecordStore(std::filesystem::path programFolder);
+    // What a read does with a store that is not there: the windows create it
+    // empty, a reader that must leave the folder as it found it reports it
+    // (a read failure with kFileNotFound).
+    enum class Missing { CreateEmpty, Report };
+
+    explicit RecordStore(std::filesystem::path programFolder,
+                         Missing missing = Missing::CreateEmpty);
 
     LoadResult Load(std::string_view key);
     // Writes the lines as one enciphered run, in the given order.
@@ -58,7 +65,10 @@ public:
     std::filesystem::path Path() const;
 
 private:
+    ReadResult Read() const;
+
     std::filesystem::path folder_;
+    Missing missing_;
     bool authoritative_ = false;
 };
 

@@ -1,14 +1,21 @@
 #include "ui/ansi_text.h"
 
 #include "store/ansi_codec.h"
-#include "store/record_line.h"
+#include "store/record_entry.h"
 
 namespace lockmere {
 
-namespace {
+QString FromAnsi(std::string_view bytes) {
+    const std::string utf8 = AnsiToUtf8(bytes);
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
 
-// Surrogate pairs whole; a lone surrogate stays itself, so that it is
-// refused by its own number.
+std::optional<std::string> ToAnsi(const QString& text) {
+    AnsiText converted = CodePointsToAnsi(CodePoints(text));
+    if (!converted.Ok()) return std::nullopt;
+    return std::move(converted.Bytes);
+}
+
 std::u32string CodePoints(const QString& text) {
     std::u32string points;
     points.reserve(static_cast<std::size_t>(text.size()));
@@ -24,37 +31,18 @@ std::u32string CodePoints(const QString& text) {
     return points;
 }
 
-QString DescribeCharacter(char32_t c) {
-    if (c == U'\t') return QStringLiteral("The tab character");
+std::string CharacterName(char32_t c) {
+    if (c == U'\t') return "The tab character";
     if (!QChar::isPrint(c) || (QChar::isSpace(c) && c != U' '))
-        return QStringLiteral("Character %1").arg(static_cast<quint32>(c));
-    return QStringLiteral("The character \"%1\"").arg(QString::fromUcs4(&c, 1));
-}
-
-}  // namespace
-
-QString FromAnsi(std::string_view bytes) {
-    const std::string utf8 = AnsiToUtf8(bytes);
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-std::optional<std::string> ToAnsi(const QString& text) {
-    AnsiText converted = CodePointsToAnsi(CodePoints(text));
-    if (!converted.Ok()) return std::nullopt;
-    return std::move(converted.Bytes);
+        return "Character " + std::to_string(c);
+    return QStringLiteral("The character \"%1\"").arg(QString::fromUcs4(&c, 1)).toStdString();
 }
 
 FieldText CheckFieldText(const QString& text, const QString& fieldName) {
-    // Converted up to the first character without a code, one byte each.
-    AnsiText converted = CodePointsToAnsi(CodePoints(text));
-    std::optional<char32_t> refused;
-    if (!converted.Ok()) refused = converted.Refused;
-    if (std::optional<std::size_t> forbidden = FindForbiddenCharacter(converted.Bytes))
-        refused = CodePointOfAnsi(converted.Bytes[*forbidden]);
-    if (!refused) return {std::move(converted.Bytes), {}};
-
-    return {std::nullopt, QStringLiteral("ERROR: %1 cannot be stored in %2. Please remove it.")
-                              .arg(DescribeCharacter(*refused), fieldName)};
+    StorableText field = StorableField(CodePoints(text));
+    if (field.Bytes) return {std::move(field.Bytes), {}};
+    return {std::nullopt, QString::fromStdString(RefusedCharacterMessage(
+                              CharacterName(field.Refused), fieldName.toStdString()))};
 }
 
 }  // namespace lockmere

@@ -22,4 +22,11 @@ struct FieldText {
 };
 FieldText CheckFieldText(const QString& text, const QString& fieldName);
 
+// The text's characters, surrogate pairs whole; a lone surrogate stays
+// itself, so that it is refused by its own number.
+std::u32string CodePoints(const QString& text);
+// How a message names a character ("The character "é"", "Character 160"):
+// by number when the toolkit says it shows nothing.
+std::string CharacterName(char32_t c);
+
 }  // namespace lockmere

@@ -1,6 +1,6 @@
 #include <QTest>
 
-#include "app/harden.h"
+#include "store/harden.h"
 
 #if defined(__linux__)
 #include <sys/prctl.h>

@@ -20,7 +20,7 @@ import book  # noqa: E402
 import harness  # noqa: E402
 
 APP_ID = "org.lockmere.Lockmere"
-EXPECTED = {"lockmere", "menu-entry", "README.md", "LICENSE",
+EXPECTED = {"lockmere", "lockmere-cli", "menu-entry", "README.md", "LICENSE",
             f"share/applications/{APP_ID}.desktop",
             f"share/metainfo/{APP_ID}.metainfo.xml",
             f"share/icons/hicolor/scalable/apps/{APP_ID}.svg"} | {
@@ -55,6 +55,10 @@ with tempfile.TemporaryDirectory(prefix="lockmere-archive-") as root:
     for name, data in book.files("me", "pw", [("Mail", "N/A", "me", "x")]).items():
         with open(os.path.join(folder, name), "wb") as f:
             f.write(data)
+    # The terminal front end works on the folder it was unpacked into.
+    listed = subprocess.run([os.path.join(folder, "lockmere-cli"), "list"], input="pw\n",
+                            capture_output=True, text=True, cwd=root, timeout=harness.TIMEOUT)
+    assert (listed.returncode, listed.stdout) == (0, "Mail\n"), listed
 
     display = harness.Display()
     program = None

@@ -30,7 +30,7 @@ installed_tree() { (cd "$1" && find . -type f -printf '%P\n' | LC_ALL=C sort); }
 echo "== first install"
 "$source/scripts/install" "$build" "$folder" >/dev/null
 
-expected=$(printf '%s\n' LICENSE README.md lockmere menu-entry \
+expected=$(printf '%s\n' LICENSE README.md lockmere lockmere-cli menu-entry \
   share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
   share/icons/hicolor/scalable/apps/$id.svg \
   share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/$id.png \
@@ -40,6 +40,8 @@ actual=$(installed_tree "$folder")
 $(diff <(echo "$expected") <(echo "$actual"))"
 [ "$(stat -c %a "$folder")" = 700 ] || fail "the new program folder is not owner-only"
 [ -x "$folder/lockmere" ] || fail "the program is not executable"
+"$folder/lockmere-cli" --version | grep -q '^lockmere-cli [0-9]' ||
+  fail "lockmere-cli beside the program does not run"
 
 echo "== menu entry"
 [ "$(installed_tree "$icons")" = "$(installed_tree "$folder/share/icons/hicolor")" ] ||

@@ -109,7 +109,16 @@ TEST_CASE("malformed UTF-8 is refused, never read as some character") {
         const AnsiText result = Utf8ToAnsi(c.utf8);
         CHECK_FALSE(result.Ok());
         CHECK(result.InvalidUtf8);
+        CHECK_FALSE(Utf8ToCodePoints(c.utf8));
     }
     // The text before the fault is kept, one byte per character.
     CHECK(Utf8ToAnsi("caf\xc3\xa9\x80").Bytes == "caf\xe9");
+}
+
+TEST_CASE("characters of every length through UTF-8 and back") {
+    const std::u32string text(U"a\u00e9\u20ac\U0001F600\u0000z", 6);
+    const std::string utf8("a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\0z", 12);
+    CHECK(CodePointsToUtf8(text) == utf8);
+    CHECK(Utf8ToCodePoints(utf8) == text);
+    CHECK(Utf8ToCodePoints("") == std::u32string());
 }

@@ -345,3 +345,15 @@ TEST_CASE("append keeps authority") {
     all.push_back({"e", "f", "g", "h"});
     CHECK_EQ(fixture::DecodeStore(fixture::ReadBytes(book.Path()), Key()), all);
 }
+
+TEST_CASE("a store that reports a missing file leaves the folder as it was") {
+    Folder folder;
+    RecordStore store(folder.Path(), RecordStore::Missing::Report);
+    const lockmere::LoadResult loaded = store.Load(Key());
+    CHECK_EQ(loaded.Code, failure::kFileNotFound);
+    CHECK_FALSE(store.Authoritative());
+    const auto appended = store.Append(Key(), RecordOf({"Shop", "N/A", "ann", "pw"}));
+    CHECK_EQ(appended.Outcome, StoreWrite::ReadFailed);
+    CHECK_EQ(appended.Code, failure::kFileNotFound);
+    CHECK_FALSE(fs::exists(store.Path()));
+}

@@ -1,6 +1,7 @@
 #include <QStringDecoder>
 #include <QTest>
 
+#include "store/record_entry.h"
 #include "ui/ansi_text.h"
 
 using namespace lockmere;
@@ -34,6 +35,7 @@ private slots:
     void refusesTextWithoutCode();
     void checkFieldText_data();
     void checkFieldText();
+    void coreNamesCharactersAsTheToolkit();
 };
 
 void AnsiTextTest::everyByteRoundTrips() {
@@ -165,6 +167,22 @@ void AnsiTextTest::checkFieldText() {
     } else {
         QVERIFY(!checked.Bytes.has_value());
     }
+}
+
+// The core names characters for the terminal without the toolkit's tables:
+// it must agree with the windows wherever a character is assigned.
+void AnsiTextTest::coreNamesCharactersAsTheToolkit() {
+    int compared = 0;
+    for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+        if (QChar::category(c) == QChar::Other_NotAssigned) continue;
+        ++compared;
+        if (DescribeCharacter(c) != CharacterName(c))
+            QFAIL(qPrintable(QStringLiteral("U+%1: core \"%2\", toolkit \"%3\"")
+                                 .arg(static_cast<quint32>(c), 4, 16, QLatin1Char('0'))
+                                 .arg(QString::fromStdString(DescribeCharacter(c)),
+                                      QString::fromStdString(CharacterName(c)))));
+    }
+    QVERIFY(compared > 100000);
 }
 
 QTEST_APPLESS_MAIN(AnsiTextTest)

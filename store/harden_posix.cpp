@@ -1,4 +1,4 @@
-#include "app/harden.h"
+#include "store/harden.h"
 
 #include <sys/resource.h>
 #if defined(__linux__)

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lockmere::cli {
+
+enum class Command { Help, Version, List, Show, Add, Export, Verify };
+
+// The command line, as UTF-8 texts.
+struct Arguments {
+    Command Which = Command::Help;
+    std::optional<std::string> Folder;  // --folder, or verify's DIR
+    std::string Name;                   // show NAME
+    std::string CsvFile;                // export --csv FILE
+    bool ShowPassword = false;          // show --password
+    bool Force = false;                 // export --force
+    bool Login = false;                 // verify --login
+};
+
+struct ParseResult {
+    std::optional<Arguments> Parsed;
+    std::string Error;  // why the command line was refused
+};
+
+// args excludes the program's name.
+ParseResult ParseArguments(const std::vector<std::string>& args);
+
+std::string HelpText();
+
+}  // namespace lockmere::cli

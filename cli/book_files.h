@@ -1,0 +1,18 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace lockmere::cli {
+
+// The two data files of a folder, as they stand on disk.
+struct BookFiles {
+    std::string KeyFile;
+    std::string Store;
+};
+
+// Reads both files; a missing one is reported, never created. Returns kDone,
+// or the exit code after the reason was written to standard error.
+int ReadBookFiles(const std::filesystem::path& folder, BookFiles& files);
+
+}  // namespace lockmere::cli

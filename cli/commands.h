@@ -1,0 +1,23 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+#include "cli/answers.h"
+
+namespace lockmere::cli {
+
+// What every command works on: a program folder (or a backup folder) and
+// the source of its answers. Each command returns the process's exit code.
+struct Session {
+    std::filesystem::path Folder;
+    Answers& Input;
+};
+
+int RunList(Session& session);
+int RunShow(Session& session, std::string_view name, bool showPassword);
+int RunAdd(Session& session);
+int RunExport(Session& session, const std::filesystem::path& file, bool force);
+int RunVerify(Session& session, bool login);
+
+}  // namespace lockmere::cli

@@ -1,0 +1,45 @@
+#include "cli/open_book.h"
+
+#include "cli/book_files.h"
+#include "cli/exit_codes.h"
+#include "cli/report.h"
+#include "store/ansi_codec.h"
+#include "store/file_access.h"
+#include "store/key_file.h"
+#include "store/record_store.h"
+
+namespace lockmere::cli {
+
+int OpenBook(Session& session, OpenedBook& book) {
+    BookFiles files;
+    if (const int code = ReadBookFiles(session.Folder, files); code != kDone) return code;
+    const std::string where = " in " + PathText(session.Folder);
+    if (files.KeyFile.empty())
+        return Fail(kFileTrouble, "ERROR: " + std::string(kKeyFileName) + where +
+                                      " is empty: this book was never set up.");
+    book.Key = KeyFromCollected(files.KeyFile);
+
+    const std::optional<std::string> typed = session.Input.Ask("Master password: ", true);
+    if (!typed) return Fail(kRefused, "ERROR: No master password was given.");
+    // A character without a code matches no stored password.
+    const AnsiText password = Utf8ToAnsi(TrimSpaces(*typed));
+    LoginOutcome outcome =
+        JudgeLogin(files.KeyFile, book.Key, password.Ok() ? password.Bytes : "").Outcome;
+    if (!password.Ok() && outcome == LoginOutcome::Match) outcome = LoginOutcome::NoMatch;
+    if (outcome == LoginOutcome::Damaged)
+        return Fail(kFileTrouble, "ERROR: The key file " + std::string(kKeyFileName) + where +
+                                      " is damaged: it holds no complete master account.");
+    if (outcome != LoginOutcome::Match) return Fail(kRefused, "ERROR: Password Not Matched!");
+
+    const LoadResult loaded = book.List.Load(book.Key);
+    if (loaded.Code != failure::kNone)
+        return Fail(kFileTrouble, ReadFailureText(kStoreFileName, session.Folder, loaded.Code));
+    if (!loaded.Deciphered.Ok())
+        return Fail(kFileTrouble, "ERROR: The database " + std::string(kStoreFileName) + where +
+                                      " could not be deciphered completely: it is damaged, or it "
+                                      "is not of the same book as " +
+                                      kKeyFileName + ".");
+    return kDone;
+}
+
+}  // namespace lockmere::cli

@@ -1,0 +1,177 @@
+"""list, show, export and the login they share, on the real executable."""
+
+import csv
+import io
+import os
+import stat
+import unittest
+
+import cli_harness as h
+from cli_harness import book
+
+PASSWORD = "secret"
+# In file order. The main window's list sorts whole lines with case folded
+# (name, TAB, address...): "bank<TAB>https" comes before "Bank<TAB>N/A".
+RECORDS = [
+    ("mail", "https://mail.example.com", "ann@example.com", "pw-1"),
+    ("Bank", "N/A", "ann", "Šœ–ƒ"),
+    ("Œuvres", "https://x.example/a,b", 'say "hi"', "p,w"),
+    ("bank", "https://second.example", "anne", "line\nbreak"),
+    ("Žurnal", "N/A", "z", "zz"),
+]
+LIST_ORDER = ["bank", "Bank", "mail", "Œuvres", "Žurnal"]
+
+
+def files(records=RECORDS):
+    return book.files("me", PASSWORD, records)
+
+
+class Login(unittest.TestCase):
+    def test_the_main_windows_judgement_decides(self):
+        cases = [  # typed password, exit code
+            ("secret", 0),
+            ("  secret  ", 0),  # trimmed as the login box is
+            ("Secret", 1),
+            ("", 1),
+            ("secret☃", 1),  # a character without a code matches nothing
+        ]
+        with h.Folder(files()) as f:
+            before = f.snapshot()
+            for typed, code in cases:
+                with self.subTest(typed=typed):
+                    r = f.run("list", input=typed + "\n")
+                    self.assertEqual(r.code, code, r.err)
+                    if code:
+                        self.assertEqual(r.out, "")
+                        self.assertIn("ERROR: Password Not Matched!", r.err)
+            self.assertEqual(f.snapshot(), before)
+
+    def test_a_wrong_password_shows_nothing_in_any_command(self):
+        with h.Folder(files()) as f:
+            before = f.snapshot()
+            for args in (["list"], ["show", "mail", "--password"], ["export", "--csv", h.native(f.path / "x.csv")],
+                         ["add"], ["verify", "--login"]):
+                with self.subTest(args=args):
+                    r = f.run(*args, input="wrong\nNew\nN/A\nu\np\np\n")
+                    self.assertEqual((r.code, r.out), (1, ""), r.err)
+                    self.assertIn("Password Not Matched", r.err)
+                    self.assertNotIn("pw-1", r.err)
+            self.assertEqual(f.snapshot(), before)
+
+    def test_no_password_on_standard_input(self):
+        with h.Folder(files()) as f:
+            r = f.run("list", input="")
+            self.assertEqual((r.code, r.out), (1, ""))
+            self.assertIn("No master password", r.err)
+
+
+class ListAndShow(unittest.TestCase):
+    def test_list_gives_the_names_in_the_main_windows_order(self):
+        with h.Folder(files()) as f:
+            r = f.run("list", input=PASSWORD + "\n")
+            self.assertEqual(r.code, 0, r.err)
+            self.assertEqual(r.out.splitlines(), LIST_ORDER)
+            self.assertEqual(r.err, "")
+
+    def test_list_of_an_empty_book(self):
+        with h.Folder(files([])) as f:
+            self.assertEqual(f.run("list", input=PASSWORD + "\n"), (0, "", ""))
+
+    def test_control_characters_are_shown_as_question_marks(self):
+        with h.Folder(files([("red\x1b[31m\x07", "N/A", "u", "p")])) as f:
+            r = f.run("list", input=PASSWORD + "\n")
+            self.assertEqual(r.out, "red?[31m?\n")
+
+    def test_show_the_records_of_one_name(self):
+        with h.Folder(files()) as f:
+            r = f.run("show", "Œuvres", input=PASSWORD + "\n")
+            self.assertEqual(r.code, 0, r.err)
+            self.assertEqual(r.out, 'Application Name: Œuvres\n'
+                                    'Application URL:  https://x.example/a,b\n'
+                                    'User Name:        say "hi"\n')
+            # Exact and case-sensitive: "bank" is not "Bank".
+            r = f.run("show", "bank", "--password", input=PASSWORD + "\n")
+            self.assertEqual(r.out, "Application Name: bank\n"
+                                    "Application URL:  https://second.example\n"
+                                    "User Name:        anne\n"
+                                    "Password:         line?break\n")
+
+    def test_show_every_record_of_a_name_held_twice(self):
+        twice = RECORDS + [("mail", "N/A", "second", "pw-2")]
+        with h.Folder(files(twice)) as f:
+            r = f.run("show", "--password", "mail", input=PASSWORD + "\n")
+            self.assertEqual(r.code, 0, r.err)
+            blocks = r.out.split("\n\n")
+            self.assertEqual(len(blocks), 2)
+            self.assertIn("Password:         pw-1", blocks[0])
+            self.assertIn("Password:         pw-2", blocks[1])
+
+    def test_show_without_password_option_never_prints_a_password(self):
+        with h.Folder(files()) as f:
+            r = f.run("show", "mail", input=PASSWORD + "\n")
+            self.assertNotIn("pw-1", r.out + r.err)
+            self.assertNotIn("Password", r.out)
+
+    def test_show_refusals(self):
+        cases = [  # name, message
+            ("nobody", 'No record has the Application Name "nobody"'),
+            ("MAIL", 'No record has the Application Name "MAIL"'),
+            ("snow☃", 'The character "☃" has no Windows-1252 code'),
+        ]
+        with h.Folder(files()) as f:
+            for name, message in cases:
+                with self.subTest(name=name):
+                    r = f.run("show", name, input=PASSWORD + "\n")
+                    self.assertEqual((r.code, r.out), (1, ""))
+                    self.assertIn(message, r.err)
+
+
+class Export(unittest.TestCase):
+    def export(self, f, *extra, name="book.csv"):
+        target = f.path / name
+        return target, f.run("export", "--csv", h.native(target), *extra, input=PASSWORD + "\n")
+
+    def test_the_csv_reads_back_as_the_records_in_list_order(self):
+        with h.Folder(files()) as f:
+            target, r = self.export(f)
+            self.assertEqual(r.code, 0, r.err)
+            data = target.read_bytes()
+            self.assertTrue(data.startswith(b"Title,URL,Username,Password\r\n"))
+            rows = list(csv.reader(io.StringIO(data.decode("utf-8"), newline="")))
+            expected = sorted(RECORDS, key=lambda rec: LIST_ORDER.index(rec[0]))
+            self.assertEqual(rows, [["Title", "URL", "Username", "Password"]] + [list(x) for x in expected])
+            self.assertIn("plain text", r.err)
+            self.assertNotIn("pw-1", r.out + r.err)
+            if os.name == "posix" and not h.ON_WINE:
+                self.assertEqual(stat.S_IMODE(target.stat().st_mode), 0o600)
+
+    def test_an_existing_file_is_replaced_only_with_force(self):
+        with h.Folder(files()) as f:
+            (f.path / "book.csv").write_bytes(b"keep me")
+            target, r = self.export(f)
+            self.assertEqual((r.code, r.out), (1, ""))
+            self.assertIn("--force", r.err)
+            self.assertEqual(target.read_bytes(), b"keep me")
+            target, r = self.export(f, "--force")
+            self.assertEqual(r.code, 0, r.err)
+            self.assertTrue(target.read_bytes().startswith(b"Title,"))
+
+    def test_the_books_own_files_are_never_export_targets(self):
+        with h.Folder(files()) as f:
+            before = f.snapshot()
+            for name in (book.STORE, book.KEY_FILE):
+                with self.subTest(name=name):
+                    _, r = self.export(f, "--force", name=name)
+                    self.assertEqual(r.code, 1)
+                    self.assertIn("one of the book's own files", r.err)
+            self.assertEqual(f.snapshot(), before)
+
+    def test_a_folder_that_is_not_there(self):
+        with h.Folder(files()) as f:
+            _, r = self.export(f, name="no/such/folder.csv")
+            self.assertEqual(r.code, 2)
+            self.assertIn("could not be written", r.err)
+
+
+if __name__ == "__main__":
+    h.main()

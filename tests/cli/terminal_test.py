@@ -1,0 +1,143 @@
+"""The terminal side: prompts on the terminal, passwords without echo.
+
+The executable gets a pseudo-terminal as its controlling terminal and
+standard input, and pipes as standard output and error, so the test sees
+apart what the terminal shows and what the program prints.
+"""
+
+import fcntl
+import os
+import pty
+import select
+import signal
+import subprocess
+import termios
+import time
+import unittest
+
+import cli_harness as h
+from cli_harness import book
+
+PASSWORD = "secret"
+
+
+class Terminal:
+    def __init__(self, folder, *args):
+        self.master, self.slave = pty.openpty()
+        self.proc = subprocess.Popen(
+            h.command("--folder", folder.path, *args), stdin=self.slave,
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE, start_new_session=True,
+            preexec_fn=lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0))
+        self.shown = b""  # everything the terminal displayed
+
+    def wait_for(self, text):
+        deadline = time.monotonic() + 10
+        while text.encode() not in self.shown:
+            if time.monotonic() > deadline:
+                raise AssertionError(f"{text!r} never shown; the terminal shows {self.shown!r}")
+            if select.select([self.master], [], [], 0.1)[0]:
+                self.shown += os.read(self.master, 4096)
+
+    def type(self, text):
+        os.write(self.master, text.encode())
+
+    def finish(self):
+        out, err = self.proc.communicate(timeout=10)
+        while select.select([self.master], [], [], 0.2)[0]:
+            try:
+                self.shown += os.read(self.master, 4096)
+            except OSError:
+                break
+        return self.proc.returncode, out.decode(), err.decode()
+
+    def echo_on(self):
+        return bool(termios.tcgetattr(self.slave)[3] & termios.ECHO)
+
+    def close(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        self.proc.stdout.close()
+        self.proc.stderr.close()
+        os.close(self.master)
+        os.close(self.slave)
+
+
+@unittest.skipIf(h.ON_WINE, "needs a terminal of this system")
+class Prompts(unittest.TestCase):
+    def terminal(self, folder, *args):
+        t = Terminal(folder, *args)
+        self.addCleanup(t.close)
+        return t
+
+    def test_the_master_password_is_typed_without_echo(self):
+        with h.Folder(book.files("me", PASSWORD, [("Mail", "N/A", "ann", "pw")])) as f:
+            t = self.terminal(f, "list")
+            t.wait_for("Master password: ")
+            t.type(PASSWORD + "\n")
+            code, out, err = t.finish()
+            self.assertEqual((code, out, err), (0, "Mail\n", ""))
+            # The Enter moves to the next line; the password never shows.
+            self.assertEqual(t.shown, b"Master password: \r\n")
+            self.assertTrue(t.echo_on())
+
+    def test_add_asks_in_order_and_hides_only_the_passwords(self):
+        with h.Folder(book.files("me", PASSWORD, [])) as f:
+            t = self.terminal(f, "add")
+            for prompt, answer in (("Master password: ", PASSWORD),
+                                   ("Application Name: ", "New"),
+                                   ("Application URL: ", "N/A"),
+                                   ("User Name: ", "ann"),
+                                   ("Password: ", "pw-typed"),
+                                   ("Confirm Password: ", "pw-typed")):
+                t.wait_for(prompt)
+                t.type(answer + "\n")
+            code, out, err = t.finish()
+            self.assertEqual((code, out, err), (0, 'Added "New".\n', ""))
+            self.assertEqual(t.shown, b"Master password: \r\nApplication Name: New\r\n"
+                                      b"Application URL: N/A\r\nUser Name: ann\r\n"
+                                      b"Password: \r\nConfirm Password: \r\n")
+            self.assertEqual(book.decode_store(f.read(book.STORE), book.KEY),
+                             [("New", "N/A", "ann", "pw-typed")])
+
+    def test_add_holds_the_folders_lock_only_for_the_write(self):
+        with h.Folder(book.files("me", PASSWORD, [])) as f:
+            before = f.read(book.STORE)
+            t = self.terminal(f, "add")
+            for prompt, answer in (("Master password: ", PASSWORD), ("Application Name: ", "New"),
+                                   ("Application URL: ", "N/A"), ("User Name: ", "ann"),
+                                   ("Password: ", "pw")):
+                t.wait_for(prompt)
+                t.type(answer + "\n")
+            t.wait_for("Confirm Password: ")
+            # Free while the user types; the windowed program starts meanwhile.
+            with open(f.path / "lkdb.lock", "a") as lock:
+                fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+                t.type("pw\n")
+                code, out, err = t.finish()
+            self.assertEqual((code, out), (1, ""))
+            self.assertIn("Lockmere is running from this folder", err)
+            self.assertEqual(f.read(book.STORE), before)
+
+    @unittest.skipUnless(os.environ.get("LOCKMERE_CLI_HARDENED") == "1", "a build not hardened")
+    def test_no_core_file_while_the_password_is_asked(self):
+        with h.Folder(book.files("me", PASSWORD, [])) as f:
+            t = self.terminal(f, "list")
+            t.wait_for("Master password: ")
+            with open(f"/proc/{t.proc.pid}/limits") as limits:
+                core = next(line for line in limits if line.startswith("Max core file size"))
+            self.assertEqual(core.split()[4:6], ["0", "0"])
+
+    def test_echo_comes_back_when_ctrl_c_ends_the_password(self):
+        with h.Folder(book.files("me", PASSWORD, [])) as f:
+            t = self.terminal(f, "list")
+            t.wait_for("Master password: ")
+            self.assertFalse(t.echo_on())
+            t.type("\x03")
+            code, out, _ = t.finish()
+            self.assertEqual((code, out), (-signal.SIGINT, ""))
+            self.assertTrue(t.echo_on())
+
+
+if __name__ == "__main__":
+    h.main()

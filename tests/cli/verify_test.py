@@ -1,0 +1,126 @@
+"""verify and the reading of damaged or missing files, on the real executable."""
+
+import unittest
+
+import cli_harness as h
+from cli_harness import book
+
+PASSWORD = "secret"
+RECORDS = [("Mail", "N/A", "ann", "pw-1"), ("Bank", "https://b.example", "bob", "pw-2")]
+KEY = book.KEY
+
+
+def entries(*fields_lists):
+    """Plain store text from lists of fields, framed as the layout says."""
+    return b"".join(b"\x7f" + b"\x14".join(f.encode("cp1252") for f in fields) + b"\x80"
+                    for fields in fields_lists)
+
+
+def good():
+    return book.files("me", PASSWORD, RECORDS)
+
+
+def with_store_plain(plain):
+    files = good()
+    files[book.STORE] = book.encipher(plain, KEY)
+    return files
+
+
+def with_key_file(data):
+    files = good()
+    files[book.KEY_FILE] = data
+    return files
+
+
+def other_books_store(records):
+    """The store of another generator run. A low key there and digits in the
+    records make it fail to decipher with this book's key (at byte 2)."""
+    return book.store(records, book.key_of(bytes(range(31, 82))))
+
+
+DAMAGED = [  # what, files, exit code, words of the message
+    ("key file missing", {book.STORE: good()[book.STORE]}, 2, "lkdb0.lkd is missing"),
+    ("store missing", {book.KEY_FILE: good()[book.KEY_FILE]}, 2, "lkdb1.lkd is missing"),
+    ("key file empty", with_key_file(b""), 2, "never set up"),
+    ("key file shorter than 51 bytes", with_key_file(good()[book.KEY_FILE][:40]), 2,
+     "holds 40 bytes"),
+    ("credentials cut short", with_key_file(book.key_file("me", "a-long-password")[:60]), 2,
+     "cut short (16 of 20 bytes)"),
+    ("generator's bytes only", with_key_file(book.collected()), 2, "no complete master account"),
+    ("store of another key", {**good(), book.STORE: other_books_store([("0", "1", "2", "3")])}, 2,
+     "does not decipher with the key in lkdb0.lkd (byte 2)"),
+    ("record of three fields", with_store_plain(entries(["a", "b", "c"])), 2,
+     "record 1 holds 3 fields"),
+    ("record of five fields", with_store_plain(entries(RECORDS[0], ["a", "b", "c", "d", "e"])), 2,
+     "record 2 holds 5 fields"),
+    ("record without end", with_store_plain(entries(RECORDS[0])[:-1]), 2, "record 1 has no end"),
+    ("text outside records", with_store_plain(entries(RECORDS[0]) + b"x"), 2,
+     "byte 20 lies outside"),
+]
+
+
+class Verify(unittest.TestCase):
+    def test_a_whole_book(self):
+        for records, count in ((RECORDS, "2 records"), ([RECORDS[0]], "1 record"), ([], "0 records")):
+            with self.subTest(count=count), h.Folder(book.files("me", PASSWORD, records)) as f:
+                before = f.snapshot()
+                r = h.run("verify", h.native(f.path))
+                self.assertEqual((r.code, r.out, r.err), (0, f"The book is whole: {count}.\n", ""))
+                self.assertEqual(f.snapshot(), before)
+
+    def test_damaged_and_missing_files_are_named_and_nothing_is_created(self):
+        for what, files, code, words in DAMAGED:
+            with self.subTest(what), h.Folder(files) as f:
+                before = f.snapshot()
+                r = f.run("verify")
+                self.assertEqual((r.code, r.out), (code, ""), r.err)
+                self.assertIn(words, r.err)
+                self.assertEqual(f.snapshot(), before)
+
+    def test_the_commands_that_read_refuse_damaged_books_without_creating_files(self):
+        for what, files, code, words in DAMAGED:
+            if "record" in what or "outside" in what:
+                continue  # the scan takes what it finds, as the main window's load does
+            for args in (["list"], ["show", "Mail"], ["add"]):
+                with self.subTest(what, args=args), h.Folder(files) as f:
+                    before = f.snapshot()
+                    r = f.run(*args, input=PASSWORD + "\nNew\nN/A\nu\np\np\n")
+                    self.assertEqual((r.code, r.out), (2, ""), r.err)
+                    self.assertEqual(f.snapshot(), before)
+
+    def test_a_store_of_another_book_that_deciphers_to_nonsense(self):
+        files = {**good(), book.STORE: book.store(RECORDS, book.key_of(bytes(range(95, 44, -1))))}
+        with h.Folder(files) as f:
+            r = f.run("verify")
+            self.assertEqual(r.code, 2)
+            self.assertIn("byte 1 lies outside every record", r.err)
+
+    def test_a_copy_cut_short_is_reported_until_it_is_finished(self):
+        files = {**good(), "lkdb.pair": b"forward\r\nlkdb0.lkd.0123456789abcdef.tmp\r\nx\r\n"}
+        with h.Folder(files) as f:
+            before = f.snapshot()
+            for args in (["verify"], ["list"], ["add"]):
+                with self.subTest(args=args):
+                    r = f.run(*args, input=PASSWORD + "\n")
+                    self.assertEqual((r.code, r.out), (2, ""))
+                    self.assertIn("was cut short", r.err)
+            self.assertEqual({k: v for k, v in f.snapshot().items() if k != "lkdb.lock"}, before)
+
+    def test_verify_with_the_master_password(self):
+        with h.Folder(good()) as f:
+            r = f.run("verify", "--login", input=" secret \n")
+            self.assertEqual((r.code, r.out), (0, "The book is whole: 2 records.\n"))
+            r = f.run("verify", "--login", input="Secret\n")
+            self.assertEqual((r.code, r.out), (1, ""))
+            self.assertIn("Password Not Matched", r.err)
+
+    def test_a_folder_that_is_not_there(self):
+        with h.Folder() as f:
+            r = h.run("verify", h.native(f.path / "gone"))
+            self.assertEqual(r.code, 2)
+            self.assertIn("cannot be found", r.err)
+            self.assertFalse((f.path / "gone").exists())
+
+
+if __name__ == "__main__":
+    h.main()
