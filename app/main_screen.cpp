@@ -8,8 +8,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <optional>
+#include <utility>
 #include <vector>
 
+#include "backup/backup_commands.h"
+#include "records/record_commands.h"
+#include "setup/first_run.h"
 #include "store/file_access.h"
 #include "store/key_file.h"
 #include "store/record_line.h"
@@ -99,31 +103,47 @@ MainScreen::MainScreen(Context& context) : Window(context) {
     SetDefaultButton(Command1);
     List1->installEventFilter(this);
 
+    // Each control is found by its name.
+    const std::pair<QObject*, const char*> named[] = {
+        {Label1, "Label1"},       {Label2, "Label2"},         {Label3, "Label3"},
+        {Label4, "Label4"},       {Text1, "Text1"},           {Text2, "Text2"},
+        {Command1, "Command1"},   {Command2, "Command2"},     {List1, "List1"},
+        {FileMenu0, "FileMenu0"}, {EditMenu0, "EditMenu0"},   {HelpMenu0, "HelpMenu0"},
+        {BackupDB, "BackupDB"},   {RestoreDB, "RestoreDB"},   {LogoutApp, "LogoutApp"},
+        {SaveData, "SaveData"},   {ExitProgram, "ExitProgram"}, {AddNewEntry, "AddNewEntry"},
+        {DeleteRecord, "DeleteRecord"}, {EditData, "EditData"}, {AboutLKDB, "AboutLKDB"},
+    };
+    for (const auto& [control, name] : named) control->setObjectName(QLatin1String(name));
+
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, Command1);
     setTabOrder(Command1, List1);
     setTabOrder(List1, Command2);
 
-    connect(Command1, &QPushButton::clicked, this, &MainScreen::Login);
-    connect(Command2, &QPushButton::clicked, this, &MainScreen::ShowHideToggle);
+    connect(Command1, &QPushButton::clicked, this, &MainScreen::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &MainScreen::Command2_Click);
     connect(List1, &QListWidget::itemDoubleClicked, this, [this] { OpenCurrentLine(0); });
-    connect(BackupDB, &QAction::triggered, this, &MainScreen::BackupCommand);
-    connect(RestoreDB, &QAction::triggered, this, &MainScreen::RestoreCommand);
-    connect(LogoutApp, &QAction::triggered, this, &MainScreen::Logout);
-    connect(SaveData, &QAction::triggered, this, &MainScreen::SaveDatabase);
+    connect(BackupDB, &QAction::triggered, this, &MainScreen::BackupDB_Click);
+    connect(RestoreDB, &QAction::triggered, this, &MainScreen::RestoreDB_Click);
+    connect(LogoutApp, &QAction::triggered, this, &MainScreen::LogoutApp_Click);
+    connect(SaveData, &QAction::triggered, this, &MainScreen::SaveData_Click);
     connect(ExitProgram, &QAction::triggered, this, &MainScreen::close);
-    connect(AddNewEntry, &QAction::triggered, this, &MainScreen::AddNewEntryCommand);
-    connect(DeleteRecord, &QAction::triggered, this, &MainScreen::DeleteRecordCommand);
-    connect(EditData, &QAction::triggered, this, &MainScreen::EditDataCommand);
-    connect(AboutLKDB, &QAction::triggered, this, &MainScreen::About);
+    connect(AddNewEntry, &QAction::triggered, this, &MainScreen::AddNewEntry_Click);
+    connect(DeleteRecord, &QAction::triggered, this, &MainScreen::DeleteRecord_Click);
+    connect(EditData, &QAction::triggered, this, &MainScreen::EditData_Click);
+    connect(AboutLKDB, &QAction::triggered, this, &MainScreen::AboutLKDB_Click);
+
+    context.RecordBook.Watch(this);
+    context.Windows.SetMain(this);
 }
+
+MainScreen::~MainScreen() { context().RecordBook.Unwatch(this); }
 
 void MainScreen::Load() {
     SetSizeTwips(kStartWidth, kStartHeight);
     CentreOnScreen();
     Text1->setFocus();
     AppState& state = context().State;
-    state.EditMode = false;
 
     KeyFileStart start = ReadKeyFileAtStart(context().ProgramFolder);
     if (start.Code != failure::kNone) {
@@ -134,10 +154,9 @@ void MainScreen::Load() {
         return;
     }
     if (start.FirstRun) {
-        FirstRun();
+        FirstRun(context());
         return;
     }
-    state.KeyFileBuffer = std::move(start.KeyFileBuffer);
     state.EncryptionKey = std::move(start.EncryptionKey);
 }
 
@@ -152,7 +171,7 @@ bool MainScreen::eventFilter(QObject* watched, QEvent* event) {
     return Window::eventFilter(watched, event);
 }
 
-void MainScreen::Login() {
+void MainScreen::Command1_Click() {
     Command1->setEnabled(false);
     AppState& state = context().State;
 
@@ -166,15 +185,21 @@ void MainScreen::Login() {
     if (!typed && outcome == LoginOutcome::Match) outcome = LoginOutcome::NoMatch;
 
     switch (outcome) {
-    case LoginOutcome::Match:
-        LoadRecords();
+    case LoginOutcome::Match: {
+        const LoadResult loaded = context().RecordBook.Load(state.EncryptionKey);
+        ShowDecipherFailure(loaded.Deciphered);
+        if (loaded.Code != failure::kNone)
+            ShowError(QStringLiteral("ERROR: The database %1 could not be read (failure code %2).")
+                          .arg(QString::fromLatin1(kStoreFileName))
+                          .arg(loaded.Code));
         AddNewEntry->setEnabled(true);
         DeleteRecord->setEnabled(true);
         EditData->setEnabled(true);
         LogoutApp->setEnabled(true);
         state.DataHidden = true;
-        ShowHideToggle();
+        Command2_Click();
         return;
+    }
     case LoginOutcome::NoMatch:
         context().Boxes.Show(QStringLiteral("ERROR: Password Not Matched!"), kMessageCenterTitle,
                              MsgButtons::Ok, MsgIcon::Question);
@@ -196,17 +221,7 @@ void MainScreen::Login() {
     Text2->clear();
 }
 
-void MainScreen::LoadRecords() {
-    LoadResult loaded = context().Store.Load(context().State.EncryptionKey);
-    ShowDecipherFailure(loaded.Deciphered);
-    if (loaded.Code != failure::kNone)
-        ShowError(QStringLiteral("ERROR: The database %1 could not be read (failure code %2).")
-                      .arg(QString::fromLatin1(kStoreFileName))
-                      .arg(loaded.Code));
-    for (const std::string& line : loaded.Lines) AddListLine(line);
-}
-
-void MainScreen::ShowHideToggle() { SetCollapsed(!context().State.DataHidden); }
+void MainScreen::Command2_Click() { SetCollapsed(!context().State.DataHidden); }
 
 void MainScreen::SetCollapsed(bool collapsed) {
     // Hidden, not just out of view: neither drawn nor offered to
@@ -221,10 +236,10 @@ void MainScreen::SetCollapsed(bool collapsed) {
     FitCaptions();
 }
 
-void MainScreen::Logout() {
-    List1->clear();
+void MainScreen::LogoutApp_Click() {
+    context().RecordBook.Close();
     Text2->clear();
-    ShowHideToggle();
+    Command2_Click();
     Command1->setEnabled(true);
     LogoutApp->setEnabled(false);
     // Locked until the next login: nothing may be added, changed or saved
@@ -233,11 +248,10 @@ void MainScreen::Logout() {
     AddNewEntry->setEnabled(false);
     DeleteRecord->setEnabled(false);
     EditData->setEnabled(false);
-    context().Store.Forget();
 }
 
 bool MainScreen::QueryClose() {
-    if (!context().State.DatabaseChanged) return true;
+    if (!context().RecordBook.Changed()) return true;
     const MsgAnswer answer = context().Boxes.Show(
         Lines({QStringLiteral("WARNING: You have changed the content of the database!"),
                QStringLiteral("If you exit the program without saving the database all"),
@@ -249,17 +263,12 @@ bool MainScreen::QueryClose() {
     return true;
 }
 
-bool MainScreen::SaveDatabase() {
-    std::vector<std::string> lines;
-    lines.reserve(static_cast<std::size_t>(List1->count()));
-    for (int i = 0; i < List1->count(); ++i) lines.push_back(ListLine(i));
-
-    const StoreWriteResult result = context().Store.Save(context().State.EncryptionKey, lines);
+bool MainScreen::SaveData_Click() {
+    const StoreWriteResult result = context().RecordBook.Save(context().State.EncryptionKey);
     const QString notSaved = QStringLiteral("ERROR: The database has not been saved!");
     const QString leftAsItWas = QStringLiteral("The database on disk has been left as it was.");
     switch (result.Outcome) {
     case StoreWrite::Written:
-        context().State.DatabaseChanged = false;
         context().Boxes.Show(Lines({QStringLiteral("The database has been saved!"),
                                     QStringLiteral("It is now OK to add a new entry into"),
                                     QStringLiteral("the database!")}),
@@ -296,26 +305,90 @@ bool MainScreen::SaveDatabase() {
     }
 }
 
-void MainScreen::AddListLine(const std::string& line) {
-    const QString text = FromAnsi(line);
-    // Binary search for the first line that sorts after the new one, so
-    // lines equal but for case keep the order they came in.
-    int low = 0, high = List1->count();
-    while (low < high) {
-        const int mid = (low + high) / 2;
-        if (QString::compare(List1->item(mid)->text(), text, Qt::CaseInsensitive) <= 0)
-            low = mid + 1;
-        else
-            high = mid;
-    }
-    List1->insertItem(low, text);
+std::string MainScreen::ListLine(int index) const {
+    const Book& book = context().RecordBook;
+    if (index < 0 || static_cast<std::size_t>(index) >= book.Records().size()) return {};
+    return book.Line(static_cast<std::size_t>(index));
 }
 
-std::string MainScreen::ListLine(int index) const {
-    const QListWidgetItem* item = List1->item(index);
-    if (!item) return {};
-    // Every line came in as bytes through AddListLine, so it converts back.
-    return ToAnsi(item->text()).value_or(std::string());
+void MainScreen::RecordsReset() {
+    List1->clear();
+    const Book& book = context().RecordBook;
+    for (std::size_t i = 0; i < book.Records().size(); ++i) List1->addItem(FromAnsi(book.Line(i)));
+}
+
+void MainScreen::RecordInserted(std::size_t index) {
+    List1->insertItem(static_cast<int>(index), FromAnsi(context().RecordBook.Line(index)));
+}
+
+void MainScreen::RecordRemoved(std::size_t index) {
+    delete List1->takeItem(static_cast<int>(index));
+    // The list would hand the removed line's selection on to its neighbour,
+    // and a command that goes on looking for selected lines would then edit
+    // or delete a record the user never chose.
+    List1->setCurrentRow(-1);
+    List1->clearSelection();
+}
+
+// The menus follow the commands that change the book, not the flag.
+void MainScreen::ChangedFlagChanged(bool) {}
+
+void MainScreen::OpenCurrentLine(int offsetTwips) {
+    // The collapsed state of the show/hide toggle, without running it.
+    SetCollapsed(true);
+    OpenRecordViewer(context(), ListLine(List1->currentRow()), offsetTwips);
+}
+
+void MainScreen::AddNewEntry_Click() { AddRecordCommand(context()); }
+
+void MainScreen::EditData_Click() {
+    for (int index = 0; index < List1->count(); ++index) {
+        QListWidgetItem* item = List1->item(index);
+        if (item == nullptr || !item->isSelected()) continue;
+        List1->setCurrentRow(index);
+        if (!EditRecordCommand(context(), static_cast<std::size_t>(index))) return;
+        DeleteRecord->setEnabled(false);
+        AddNewEntry->setEnabled(false);
+        EditData->setEnabled(false);
+        SaveData->setEnabled(true);
+        SaveData_Click();
+    }
+}
+
+void MainScreen::DeleteRecord_Click() {
+    bool anySelected = false;
+    for (int index = 0; index < List1->count(); ++index)
+        anySelected = anySelected || List1->item(index)->isSelected();
+    if (anySelected && !ConfirmDelete(context())) return;
+
+    int index = 0;
+    while (index < List1->count()) {
+        if (List1->item(index)->isSelected()) {
+            context().RecordBook.Remove(static_cast<std::size_t>(index));
+            SaveData->setEnabled(true);
+            ExitProgram->setEnabled(false);
+            index = 0;
+        } else {
+            ++index;
+        }
+    }
+    // Runs also when nothing was selected; the save refuses a book that is
+    // not the store's complete copy.
+    SaveData_Click();
+}
+
+void MainScreen::BackupDB_Click() { BackupCommand(context()); }
+
+void MainScreen::RestoreDB_Click() {
+    if (RestoreCommand(context())) LogoutApp_Click();
+}
+
+void MainScreen::AboutLKDB_Click() {
+    context().Boxes.Show(QStringLiteral("Lockmere, Version 3.4\n"
+                                        "Build Date: 20220224\n"
+                                        "Published by the Lockmere developers. Free to use and "
+                                        "share."),
+                         kMessageCenterTitle, MsgButtons::Ok, MsgIcon::None);
 }
 
 void MainScreen::ShowError(const QString& text) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "store/book.h"
 #include "ui/controls.h"
 #include "ui/window.h"
 
@@ -14,17 +15,18 @@ namespace lockmere {
 
 struct CipherResult;
 
-// The start-up window and hub: login strip, record list and menus.
-// Handlers live beside the subsystem they belong to:
-//   main_screen.cpp         layout, load, login, toggle, logout, close, save
-//   about.cpp               About
-//   records/list_commands.cpp   opening a line, add, edit, delete
-//   setup/first_run.cpp     the first-run chain of the load
-//   backup/backup_commands.cpp  backup and restore commands
-class MainScreen : public Window {
+// The start-up window and hub: login strip, the book's records and menus.
+// The commands that open other windows live beside those windows; this
+// window keeps its menus in step with what they did.
+//
+// Controls: Label1 the login prompt, Label3/Text1 the user ID, Label2/Text2
+// the password, Command1 "Validate", Command2 the show/hide toggle, Label4
+// the list's heading, List1 the records (a view of the book).
+class MainScreen : public Window, private BookObserver {
     Q_OBJECT
 public:
     explicit MainScreen(Context& context);
+    ~MainScreen() override;
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
@@ -49,34 +51,18 @@ public:
     QAction* EditData = nullptr;
     QAction* AboutLKDB = nullptr;
 
-    // main_screen.cpp
-    void Login();
-    void ShowHideToggle();
+    // Login.
+    void Command1_Click();
+    // The show/hide toggle; login and logout run it too.
+    void Command2_Click();
     // The collapsed state hides the list area; the shown one brings it back.
     void SetCollapsed(bool collapsed);
-    void Logout();
-    // The File menu's save: writes the list to the store, confirms, enables
+    void LogoutApp_Click();
+    // The File menu's save: writes the book to the store, confirms, enables
     // AddNewEntry. False when nothing was written (and the user was told).
-    bool SaveDatabase();
-    // Adds a line where the list's case-insensitive order puts it.
-    void AddListLine(const std::string& line);
+    bool SaveData_Click();
+    // The record line shown at `index`; empty outside the list.
     std::string ListLine(int index) const;
-
-    // about.cpp
-    void About();
-
-    // records/list_commands.cpp
-    void OpenCurrentLine(int offsetTwips);  // 0 for a double-click, 700 for Enter
-    void AddNewEntryCommand();
-    void EditDataCommand();
-    void DeleteRecordCommand();
-
-    // backup/backup_commands.cpp
-    void BackupCommand();
-    void RestoreCommand();
-
-    // setup/first_run.cpp: the first-run chain, run by the load.
-    void FirstRun();
 
 protected:
     void Load() override;
@@ -84,8 +70,20 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The record store into the list, after a matched password.
-    void LoadRecords();
+    void BackupDB_Click();
+    void RestoreDB_Click();
+    void AddNewEntry_Click();
+    void EditData_Click();
+    void DeleteRecord_Click();
+    void AboutLKDB_Click();
+    // Double-click (offset 0) or Enter (offset 700) on a line: the viewer.
+    void OpenCurrentLine(int offsetTwips);
+
+    void RecordsReset() override;
+    void RecordInserted(std::size_t index) override;
+    void RecordRemoved(std::size_t index) override;
+    void ChangedFlagChanged(bool changed) override;
+
     // OK box with the exclamation icon, titled as the window's messages.
     void ShowError(const QString& text);
     // The cipher's own "LKMR" box after a failed decipher; nothing otherwise.

@@ -1,4 +1,5 @@
-#include "app/main_screen.h"
+#include "backup/backup_commands.h"
+
 #include "backup/backup_form.h"
 #include "ui/context.h"
 
@@ -16,23 +17,23 @@ void ShowBackupForm(Context& context) {
 
 }  // namespace
 
-void MainScreen::BackupCommand() {
-    context().State.BackupMode = true;
-    ShowBackupForm(context());
+void BackupCommand(Context& context) {
+    context.State.BackupMode = true;
+    ShowBackupForm(context);
 }
 
-void MainScreen::RestoreCommand() {
+bool RestoreCommand(Context& context) {
     const QString warning = QStringLiteral(
         "Do you really want to restore the password database?\n"
         "Restoring will overwrite existing password databases\n"
         "and may result in total loss of password data!");
-    if (context().Boxes.Show(warning, kBackupMessageTitle, MsgButtons::YesNo, MsgIcon::None) !=
+    if (context.Boxes.Show(warning, kBackupMessageTitle, MsgButtons::YesNo, MsgIcon::None) !=
         MsgAnswer::Yes) {
-        return;
+        return false;
     }
-    context().State.BackupMode = false;
-    ShowBackupForm(context());
-    Logout();
+    context.State.BackupMode = false;
+    ShowBackupForm(context);
+    return true;
 }
 
 }  // namespace lockmere

@@ -157,10 +157,9 @@ void BackupForm::Command1Click() {
         // the book on screen be saved over the store.
         const KeyFileStart start = ReadKeyFileAtStart(context().ProgramFolder);
         if (start.Code == failure::kNone && !start.FirstRun) {
-            state.KeyFileBuffer = start.KeyFileBuffer;
             state.EncryptionKey = start.EncryptionKey;
         }
-        context().Store.Forget();
+        context().RecordBook.Forget();
     }
     if (result.Outcome == CopyOutcome::Failed) {
         ReportFailure(result.Code);

@@ -28,9 +28,12 @@ LocalFolderForm::LocalFolderForm(Context& context) : Window(context) {
     Command1 = Place(new QPushButton(QStringLiteral("OK"), this), 3900, 465, 630, 375,
                      QStringLiteral("OK"));
     Command1->setFont(SansSerif(9.75, true));
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Command1->setObjectName(QStringLiteral("Command1"));
     setTabOrder(Text1, Command1);
 
-    connect(Command1, &QPushButton::clicked, this, &LocalFolderForm::Command1Click);
+    connect(Command1, &QPushButton::clicked, this, &LocalFolderForm::Command1_Click);
 }
 
 void LocalFolderForm::Load() {
@@ -38,7 +41,16 @@ void LocalFolderForm::Load() {
     CentreOnScreen(-1000);
 }
 
-void LocalFolderForm::Command1Click() {
+std::optional<std::string> LocalFolderForm::Ask(Context& context) {
+    std::optional<std::string> named;
+    LocalFolderForm* window = context.Windows.Open<LocalFolderForm>(context);
+    connect(window, &LocalFolderForm::Named, window,
+            [&named](const std::string& name) { named = name; });
+    window->ShowModal();
+    return named;
+}
+
+void LocalFolderForm::Command1_Click() {
     const auto name = ToAnsi(Text1->text());
     if (!name) {
         context().Boxes.Show(QStringLiteral("Error: The folder name holds a character that cannot "
@@ -46,18 +58,16 @@ void LocalFolderForm::Command1Click() {
                              kBackupMessageTitle, MsgButtons::Ok, MsgIcon::Critical);
         return;
     }
-    context().State.NewFolderName = TrimSpaces(*name);
+    emit Named(TrimSpaces(*name));
     Unload();
 }
 
 void BackupForm::Check3Click() {
     if (!Check3->isChecked()) return;
-    AppState& state = context().State;
-    state.NewFolderName.clear();
-    context().Windows.Open<LocalFolderForm>(context())->ShowModal();
-    if (state.NewFolderName.empty()) return;
+    const std::optional<std::string> named = LocalFolderForm::Ask(context());
+    if (!named || named->empty()) return;
 
-    const std::string trimmed = TrimSpaces(state.NewFolderName);
+    const std::string& trimmed = *named;
     // Refused as a Windows file system would, so backups stay portable.
     int code = FolderNameFailure(trimmed);
     if (code == failure::kNone)

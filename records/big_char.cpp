@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/main_screen.h"
 #include "records/record_form.h"
 #include "store/record_line.h"
 #include "ui/ansi_text.h"
@@ -101,13 +100,12 @@ void BigChar::CopyAndMinimize() {
     context().ClipboardService.Clear();
     context().ClipboardService.SetText(Text2->text());
     Unload();
-    if (MainScreen* main = context().Windows.Find<MainScreen>()) main->showMinimized();
+    if (Window* main = context().Windows.Main()) main->showMinimized();
 }
 
 void BigChar::LaunchBrowser() {
     LaunchB->setEnabled(false);
     const QString address = TrimSpaces(Text3->text());
-    context().State.LaunchUrl = ToAnsi(address).value_or(std::string());
     context().Shell.Open(address);
 }
 

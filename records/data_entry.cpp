@@ -8,22 +8,19 @@
 
 namespace lockmere {
 
-DataEntry::DataEntry(Context& context) : RecordForm(context) {}
+DataEntry::DataEntry(Context& context)
+    : RecordForm(context, QStringLiteral("Password Data Entry Form")) {}
 
-void DataEntry::SavePasswordData() {
-    AppState& state = context().State;
-    state.CipherInput.clear();
-    state.CipherOutput.clear();
+void DataEntry::Command1_Click() {
     std::optional<PasswordRecord> record = CheckedRecord();
     if (!record) return;
 
-    StoreWriteResult result = context().Store.Append(state.EncryptionKey, *record);
+    // Only a record that is on disk joins the book.
+    StoreWriteResult result = context().RecordBook.Add(context().State.EncryptionKey, *record);
     if (result.Outcome != StoreWrite::Written) {
         ReportFailure(result);
         return;
     }
-    // Only a record that is on disk may reach the list.
-    state.NewRecord = ComposeRecordLine(*record);
     Unload();
 }
 

@@ -6,15 +6,15 @@ namespace lockmere {
 
 struct StoreWriteResult;
 
-// The add window: appends one record to the store and leaves its line in
-// NewRecord for whoever opened it.
+// The add window: adds one record to the book, which appends it to the
+// store's end; it stays open, the record kept, when that fails.
 class DataEntry : public RecordForm {
     Q_OBJECT
 public:
     explicit DataEntry(Context& context);
 
 protected:
-    void SavePasswordData() override;
+    void Command1_Click() override;
 
 private:
     void ReportFailure(const StoreWriteResult& result);

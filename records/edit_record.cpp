@@ -4,18 +4,27 @@
 
 namespace lockmere {
 
-EditRecord::EditRecord(Context& context) : RecordForm(context) {}
+EditRecord::EditRecord(Context& context)
+    : RecordForm(context, QStringLiteral("Password Data Edit Form")) {}
+
+std::optional<PasswordRecord> EditRecord::Edit(Context& context, const PasswordRecord& record) {
+    std::optional<PasswordRecord> saved;
+    EditRecord* window = context.Windows.Open<EditRecord>(context);
+    window->record_ = record;
+    connect(window, &EditRecord::Saved, window, [&saved](const PasswordRecord& r) { saved = r; });
+    window->ShowModal();
+    return saved;
+}
 
 void EditRecord::Load() {
     RecordForm::Load();
-    Fill(SplitRecordLine(context().State.EditedRecord));
+    Fill(record_);
 }
 
-void EditRecord::SavePasswordData() {
+void EditRecord::Command1_Click() {
     std::optional<PasswordRecord> record = CheckedRecord();
     if (!record) return;
-    context().State.EditedRecord = ComposeRecordLine(*record);
-    context().State.DatabaseChanged = true;
+    emit Saved(*record);
     Unload();
 }
 

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <array>
+#include <utility>
 
 #include "store/record_entry.h"
 #include "ui/ansi_text.h"
@@ -44,7 +45,8 @@ QString TrimSpaces(const QString& text) {
     return text.mid(first, last - first);
 }
 
-RecordForm::RecordForm(Context& context) : Window(context) {
+RecordForm::RecordForm(Context& context, const QString& caption) : Window(context) {
+    setWindowTitle(caption);
     Label1 = Place(new QLabel(QStringLiteral("Application Name")), 135, 300, 1305, 255);
     Text1 = Place(EntryBox(50), 1470, 240, 4095, 375, QStringLiteral("Application Name"));
     Label5 = Place(new QLabel(QStringLiteral("Application URL")), 135, 720, 1305, 255);
@@ -57,21 +59,26 @@ RecordForm::RecordForm(Context& context) : Window(context) {
     Text5 = Place(PasswordBox(), 1470, 2085, 2415, 375, QStringLiteral("Confirm Password"));
     Command1 = Place(new QPushButton(QStringLiteral("Save Password Data")), 7965, 2130, 1830, 495);
 
+    // Each control is found by its name.
+    const std::pair<QObject*, const char*> named[] = {
+        {Label1, "Label1"}, {Label2, "Label2"}, {Label3, "Label3"}, {Label4, "Label4"},
+        {Label5, "Label5"}, {Text1, "Text1"},   {Text2, "Text2"},   {Text3, "Text3"},
+        {Text4, "Text4"},   {Text5, "Text5"},   {Command1, "Command1"},
+    };
+    for (const auto& [control, name] : named) control->setObjectName(QLatin1String(name));
+
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, Text3);
     setTabOrder(Text3, Text4);
     setTabOrder(Text4, Text5);
     setTabOrder(Text5, Command1);
 
-    connect(Command1, &QPushButton::clicked, this, [this] { SavePasswordData(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
 }
 
 void RecordForm::Load() {
     SetSizeTwips(10215, 3330);
     CentreOnScreen();
-    context().State.DatabaseChanged = false;
-    setWindowTitle(context().State.EditMode ? QStringLiteral("Password Data Edit Form")
-                                            : QStringLiteral("Password Data Entry Form"));
 }
 
 std::optional<PasswordRecord> RecordForm::CheckedRecord() {

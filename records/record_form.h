@@ -16,10 +16,14 @@ QString TrimSpaces(const QString& text);
 
 // The five-box layout shared by the add and the edit window, with the
 // checks both run when "Save Password Data" is pressed.
+//
+// Controls: Text1 the application name, Text2 its URL, Text3 the user name,
+// Text4 the password and Text5 its confirmation, each with its label
+// (Label1, Label5, Label2, Label3, Label4); Command1 "Save Password Data".
 class RecordForm : public Window {
     Q_OBJECT
 public:
-    explicit RecordForm(Context& context);
+    RecordForm(Context& context, const QString& caption);
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
@@ -34,10 +38,9 @@ public:
     QPushButton* Command1 = nullptr;
 
 protected:
-    // Size, centring, DatabaseChanged false and the caption after EditMode.
+    // Size and centring.
     void Load() override;
-    // The click handler of Command1.
-    virtual void SavePasswordData() = 0;
+    virtual void Command1_Click() = 0;
 
     // The trimmed fields, or nothing after the user has been told why not:
     // a blank box, a confirmation that differs (both password boxes are

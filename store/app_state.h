@@ -12,29 +12,18 @@ struct ViewerPlacement {
     std::int16_t Horizontal = 0;  // twips from the screen's left
 };
 
-// The one record through which the windows talk. One instance per running
-// program, owned by the application's context; never saved.
+// What more than one window reads: the key, the viewer's record and place,
+// the generator's collection and the backup window's mode and location.
+// One instance per running program, owned by the application's context;
+// never saved. Windows hand their results back to whoever opened them.
 struct AppState {
     bool DataHidden = false;
     std::string EncryptionKey;
-    std::string CipherInput;
-    std::string CipherOutput;
     std::string SelectedRecord;
     ViewerPlacement ViewerOffset;
-    bool EditMode = false;
-    std::string EditedRecord;
-    bool DatabaseChanged = false;
-    std::string NewRecord;
     std::string CollectedString;
-    std::string LaunchUrl;
     bool BackupMode = false;
     std::string BackupPath;
-    std::string NewFolderName;
-
-    // Working fields: each is written and read inside one operation.
-    std::string KeyFileBuffer;
-    bool InRecord = false;
-    std::string StoreBuffer;
 };
 
 }  // namespace lockmere

@@ -47,29 +47,27 @@ void Book::Tell(Event event) {
 LoadResult Book::Load(std::string_view key) {
     LoadResult loaded = store_.Load(key);
     records_.clear();
-    for (const std::string& line : loaded.Lines) Insert(SplitRecordLine(line));
+    lines_.clear();
+    open_ = true;
+    for (const std::string& line : loaded.Lines) Insert(SplitRecordLine(line), line);
     Tell([](BookObserver& o) { o.RecordsReset(); });
     return loaded;
 }
 
-std::size_t Book::Insert(const PasswordRecord& record) {
+std::size_t Book::Insert(const PasswordRecord& record, std::string line) {
     // After every line it does not sort before, so equal lines keep the
     // order they came in.
-    const std::string line = ComposeRecordLine(record);
-    const auto at = std::upper_bound(
-        records_.begin(), records_.end(), line,
-        [](const std::string& l, const PasswordRecord& r) {
-            return SortsBefore(l, ComposeRecordLine(r));
-        });
-    const auto index = static_cast<std::size_t>(at - records_.begin());
-    records_.insert(at, record);
-    return index;
+    const auto at = std::upper_bound(lines_.begin(), lines_.end(), line, SortsBefore);
+    const auto index = at - lines_.begin();
+    lines_.insert(at, std::move(line));
+    records_.insert(records_.begin() + index, record);
+    return static_cast<std::size_t>(index);
 }
 
 StoreWriteResult Book::Add(std::string_view key, const PasswordRecord& record) {
     StoreWriteResult result = store_.Append(key, record);
-    if (result.Outcome == StoreWrite::Written) {
-        const std::size_t index = Insert(record);
+    if (result.Outcome == StoreWrite::Written && open_) {
+        const std::size_t index = Insert(record, ComposeRecordLine(record));
         Tell([index](BookObserver& o) { o.RecordInserted(index); });
     }
     return result;
@@ -77,13 +75,14 @@ StoreWriteResult Book::Add(std::string_view key, const PasswordRecord& record) {
 
 std::size_t Book::Replace(std::size_t index, const PasswordRecord& record) {
     Remove(index);
-    const std::size_t at = Insert(record);
+    const std::size_t at = Insert(record, ComposeRecordLine(record));
     Tell([at](BookObserver& o) { o.RecordInserted(at); });
     return at;
 }
 
 void Book::Remove(std::size_t index) {
     records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(index));
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(index));
     Tell([index](BookObserver& o) { o.RecordRemoved(index); });
     SetChanged(true);
 }
@@ -101,6 +100,8 @@ void Book::Forget() { store_.Forget(); }
 
 void Book::Close() {
     records_.clear();
+    lines_.clear();
+    open_ = false;
     store_.Forget();
     Tell([](BookObserver& o) { o.RecordsReset(); });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -42,7 +43,8 @@ public:
     // was read and deciphered whole.
     LoadResult Load(std::string_view key);
     // Appends the record at the store's end on disk; it joins the book only
-    // once written.
+    // once written, and only while the book is open (loaded, not closed
+    // since): a closed book's records are read by the next load.
     StoreWriteResult Add(std::string_view key, const PasswordRecord& record);
     // Both mark the book changed; index < Records().size(). Replace gives
     // the record's new index.
@@ -57,18 +59,24 @@ public:
     void Close();
 
     const std::vector<PasswordRecord>& Records() const { return records_; }
+    // The record's line as it is shown: as the store gave it (an entry cut
+    // short by damage keeps its cut text), or composed from its fields.
+    const std::string& Line(std::size_t index) const { return lines_.at(index); }
     bool Changed() const { return changed_; }
     bool Complete() const { return store_.Authoritative(); }
 
 private:
-    std::size_t Insert(const PasswordRecord& record);  // at its place; gives the index
+    // At the line's place; gives the index.
+    std::size_t Insert(const PasswordRecord& record, std::string line);
     void SetChanged(bool changed);
     template <typename Event>
     void Tell(Event event);
 
     RecordStore& store_;
     std::vector<PasswordRecord> records_;
+    std::vector<std::string> lines_;  // one per record, in the same order
     bool changed_ = false;
+    bool open_ = false;
     std::vector<BookObserver*> observers_;
 };
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "store/app_state.h"
+#include "store/book.h"
 #include "store/record_store.h"
 #include "ui/services.h"
 #include "ui/window_registry.h"
@@ -10,17 +11,19 @@
 namespace lockmere {
 
 // What every window is handed instead of globals: the shared state, the
-// program folder, the record store and the platform services. Tests build
+// program folder, the record store with the book over it and the platform
+// services. Tests build
 // their own with a temporary folder and recording services.
 struct Context {
     Context(std::filesystem::path programFolder, MessageBoxes& boxes, Clipboard& clipboard,
             ShellOpen& shell, Volumes& volumes)
-        : ProgramFolder(programFolder), Store(programFolder), Boxes(boxes),
+        : ProgramFolder(programFolder), Store(programFolder), RecordBook(Store), Boxes(boxes),
           ClipboardService(clipboard), Shell(shell), DriveVolumes(volumes) {}
 
     AppState State;
     const std::filesystem::path ProgramFolder;
     RecordStore Store;
+    Book RecordBook;
     MessageBoxes& Boxes;
     Clipboard& ClipboardService;
     ShellOpen& Shell;

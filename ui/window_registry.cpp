@@ -25,4 +25,8 @@ void WindowRegistry::UnloadAllExcept(const Window* keep) {
         if (window) window->Unload();
 }
 
+void WindowRegistry::SetMain(Window* window) { main_ = window; }
+
+Window* WindowRegistry::Main() const { return main_; }
+
 }  // namespace lockmere

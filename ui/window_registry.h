@@ -33,6 +33,11 @@ public:
         return created;
     }
 
+    // The window the program is run from; others may minimize it. Null
+    // when it is gone.
+    void SetMain(Window* window);
+    Window* Main() const;
+
     // Unloads every open window except `keep`, running none of their
     // handlers: the program is ending.
     void UnloadAllExcept(const Window* keep);
@@ -41,6 +46,7 @@ private:
     Window* Lookup(std::type_index kind) const;
 
     std::map<std::type_index, QPointer<Window>> windows_;
+    QPointer<Window> main_;
 };
 
 }  // namespace lockmere

@@ -18,10 +18,12 @@
 
 #include "app/main_screen.h"
 #include "store/file_access.h"
+#include "store/record_line.h"
 #include "tests/support/book_fixture.h"
 #include "tests/support/caption_checks.h"
 #include "tests/support/disk_full.h"
 #include "tests/support/test_context.h"
+#include "ui/ansi_text.h"
 #include "ui/controls.h"
 
 using namespace lockmere;
@@ -36,7 +38,7 @@ const std::string kPassword = "Secret pw";
 // Stored out of order, with two records equal but for the case of a letter
 // and one name that starts with a byte above 127 (0x8A, a capital S with
 // caron).
-std::vector<fixture::Fields> Book() {
+std::vector<fixture::Fields> SampleRecords() {
     return {{"delta", "https://d.example", "dave", "d-pw"},
             {"Bravo", "https://b.example", "bob", "B-pw"},
             {"\x8aibenik", "https://s.example", "sara", "s-pw"},
@@ -59,7 +61,7 @@ fixture::Fields Split(const std::string& line) {
 // The book's lines as the list shows them: case-insensitive order, lines
 // equal but for case in the order they were stored.
 std::vector<std::string> SortedLines() {
-    const auto b = Book();
+    const auto b = SampleRecords();
     return {Line(b[3]), Line(b[1]), Line(b[4]), Line(b[0]), Line(b[2])};
 }
 
@@ -153,7 +155,7 @@ private:
     }
     void WriteBook() {
         WriteBook(fixture::KeyFileBytes(fixture::Collected(), kUser, kPassword),
-                  fixture::StoreBytes(Book(), Key()));
+                  fixture::StoreBytes(SampleRecords(), Key()));
     }
     static std::string Key() { return fixture::KeyOf(fixture::Collected()); }
     std::string StoreOnDisk() const { return fixture::ReadBytes(t->File("lkdb1.lkd")); }
@@ -171,7 +173,9 @@ private:
     }
     std::vector<std::string> ListLines() const {
         std::vector<std::string> lines;
-        for (int i = 0; i < screen->List1->count(); ++i) lines.push_back(screen->ListLine(i));
+        // What the list shows, as bytes.
+        for (int i = 0; i < screen->List1->count(); ++i)
+            lines.push_back(ToAnsi(screen->List1->item(i)->text()).value_or("(not Windows-1252)"));
         return lines;
     }
 
@@ -258,7 +262,9 @@ void MainScreenTest::windowAtStart() {
     QCOMPARE(screen->List1->count(), 0);
     QVERIFY(screen->Command1->isEnabled());
     QVERIFY(!t->Ctx.State.DataHidden);
-    QVERIFY(!t->Ctx.State.EditMode);
+    // Tests and accessibility tools find each control by its name.
+    QCOMPARE(screen->findChild<QPushButton*>(QStringLiteral("Command1")), screen->Command1);
+    QCOMPARE(screen->findChild<QAction*>(QStringLiteral("AddNewEntry")), screen->AddNewEntry);
     QCOMPARE(t->Ctx.State.EncryptionKey, Key());
     QCOMPARE(t->Boxes.Boxes().size(), std::size_t(0));
     QVERIFY2(CutCaptions(screen).isEmpty(), qPrintable(CutCaptions(screen).join('\n')));
@@ -412,10 +418,9 @@ void MainScreenTest::listOrderAndBytes() {
     // The byte 0x8A shows as the character it stands for.
     QCOMPARE(screen->List1->item(4)->text().left(7), QString::fromUtf8("\xc5\xa0ibenik"));
 
-    screen->AddListLine("beta\t\t\t");
-    screen->AddListLine("ZULU\t\t\t");
-    screen->AddListLine("\t\t\t");
-    screen->AddListLine("BRAVO\thttps://b.example\tbob\tB-pw");
+    // Each added record shows at its place in the list.
+    for (const char* line : {"beta\t\t\t", "ZULU\t\t\t", "\t\t\t", "BRAVO\thttps://b.example\tbob\tB-pw"})
+        QCOMPARE(t->Ctx.RecordBook.Add(Key(), SplitRecordLine(line)).Outcome, StoreWrite::Written);
     std::vector<std::string> expected = SortedLines();
     expected.insert(expected.begin(), "\t\t\t");
     expected.insert(expected.begin() + 2, "beta\t\t\t");
@@ -486,8 +491,7 @@ void MainScreenTest::logout() {
     if (loggedIn) {
         LogIn(QString::fromStdString(kPassword));
         // An unsaved change, as an edit leaves it before its save.
-        screen->AddListLine("unsaved\t\t\t");
-        t->Ctx.State.DatabaseChanged = true;
+        t->Ctx.RecordBook.Replace(0, SplitRecordLine("unsaved\t\t\t"));
         screen->SaveData->setEnabled(true);
     }
     if (collapsedFirst) QTest::mouseClick(screen->Command2, Qt::LeftButton);
@@ -511,7 +515,7 @@ void MainScreenTest::logout() {
                                      "&Edit/&Edit Selected Record=off",
                                      "&Help/&About...=on",
                                  }));
-    QCOMPARE(t->Ctx.State.DatabaseChanged, loggedIn);
+    QCOMPARE(t->Ctx.RecordBook.Changed(), loggedIn);
     QCOMPARE(t->Ctx.State.EncryptionKey, Key());
     QCOMPARE(StoreOnDisk(), storeBefore);
     QCOMPARE(t->Boxes.Boxes().size(), std::size_t(0));
@@ -520,7 +524,7 @@ void MainScreenTest::logout() {
     LogIn(QString::fromStdString(kPassword));
     QCOMPARE(ListLines(), SortedLines());
     QCOMPARE(screen->height(), TwipsToPixels(4875) - kFrameHeightPixels);
-    QCOMPARE(t->Ctx.State.DatabaseChanged, loggedIn);
+    QCOMPARE(t->Ctx.RecordBook.Changed(), loggedIn);
 }
 
 void MainScreenTest::close_data() {
@@ -542,8 +546,7 @@ void MainScreenTest::close() {
     WriteBook();
     Start();
     LogIn(QString::fromStdString(kPassword));
-    delete screen->List1->takeItem(0);  // as a delete leaves the list before its save
-    t->Ctx.State.DatabaseChanged = changed;
+    if (changed) t->Ctx.RecordBook.Remove(0);  // as a delete leaves it before its save
     const std::string storeBefore = StoreOnDisk();
     QPointer<Companion> companion = t->Ctx.Windows.Open<Companion>(t->Ctx);
     companion->ShowModeless();
@@ -570,7 +573,7 @@ void MainScreenTest::close() {
     QVERIFY(companion && companion->isVisible());
     QCOMPARE(screen->List1->count(), 4);
     QVERIFY(!screen->Command1->isEnabled());
-    QVERIFY(t->Ctx.State.DatabaseChanged);
+    QVERIFY(t->Ctx.RecordBook.Changed());
     QCOMPARE(screen->height(), TwipsToPixels(4875) - kFrameHeightPixels);
 }
 
@@ -588,12 +591,13 @@ void MainScreenTest::save() {
     Start();
     LogIn(QString::fromStdString(kPassword));
     switch (change) {
-    case 0: screen->AddListLine("echo\thttps://e.example\teve\te-pw"); break;
-    case 1: delete screen->List1->takeItem(1); break;
-    case 2: screen->List1->clear(); break;
+    case 0: t->Ctx.RecordBook.Add(Key(), SplitRecordLine("echo\thttps://e.example\teve\te-pw")); break;
+    case 1: t->Ctx.RecordBook.Remove(1); break;
+    case 2:
+        while (!t->Ctx.RecordBook.Records().empty()) t->Ctx.RecordBook.Remove(0);
+        break;
     default: break;
     }
-    t->Ctx.State.DatabaseChanged = change != 3;
     screen->SaveData->setEnabled(true);
     screen->AddNewEntry->setEnabled(false);  // as an applied edit leaves it
     t->Boxes.Queue(MsgAnswer::Ok);
@@ -601,7 +605,7 @@ void MainScreenTest::save() {
     screen->SaveData->trigger();
 
     QVERIFY(OneBoxShown(t->Boxes, kSaved, kTitle, MsgButtons::Ok, MsgIcon::Question));
-    QVERIFY(!t->Ctx.State.DatabaseChanged);
+    QVERIFY(!t->Ctx.RecordBook.Changed());
     QVERIFY(screen->AddNewEntry->isEnabled());
     QVERIFY(screen->SaveData->isEnabled());
 
@@ -671,20 +675,21 @@ void MainScreenTest::saveRefused() {
     std::optional<testing::DiskFull> full;
     switch (cause) {
     case 1: screen->LogoutApp->trigger(); break;
-    case 2: screen->AddListLine("long\t\t\t" + std::string(32767, 'a')); break;
-    case 3: screen->AddListLine("Yankee\t\t\t\xc8"); break;
+    // Edits the store would refuse, made in the book alone.
+    case 2: t->Ctx.RecordBook.Replace(0, SplitRecordLine("long\t\t\t" + std::string(32767, 'a'))); break;
+    case 3: t->Ctx.RecordBook.Replace(0, SplitRecordLine("Yankee\t\t\t\xc8")); break;
     case 4: full.emplace(); break;
     default: break;
     }
-    t->Ctx.State.DatabaseChanged = true;
+    const bool changed = t->Ctx.RecordBook.Changed();
     screen->AddNewEntry->setEnabled(false);
     t->Boxes.Queue(MsgAnswer::Ok);
 
-    QVERIFY(!screen->SaveDatabase());
+    QVERIFY(!screen->SaveData_Click());
 
     QVERIFY(OneBoxShown(t->Boxes, message, kTitle, MsgButtons::Ok, MsgIcon::Exclamation));
     QCOMPARE(StoreOnDisk(), store);
-    QVERIFY(t->Ctx.State.DatabaseChanged);
+    QCOMPARE(t->Ctx.RecordBook.Changed(), changed);
     QVERIFY(!screen->AddNewEntry->isEnabled());
 }
 
@@ -705,7 +710,7 @@ void MainScreenTest::damagedKeyFile_data() {
 
 void MainScreenTest::damagedKeyFile() {
     QFETCH(QByteArray, keyFile);
-    WriteBook(keyFile.toStdString(), fixture::StoreBytes(Book(), Key()));
+    WriteBook(keyFile.toStdString(), fixture::StoreBytes(SampleRecords(), Key()));
     Start();
     screen->Text1->setText(QStringLiteral("master"));
     t->Boxes.Queue(MsgAnswer::Ok);
@@ -726,7 +731,7 @@ void MainScreenTest::credentialsDecipherFailure() {
     std::string keyFile = fixture::Collected();
     keyFile[43] = 5;
     keyFile.replace(44, 5, "\x01\x01\x01\x01\x01");
-    WriteBook(keyFile, fixture::StoreBytes(Book(), Key()));
+    WriteBook(keyFile, fixture::StoreBytes(SampleRecords(), Key()));
     Start();
     t->Boxes.Queue(MsgAnswer::Ok);
     t->Boxes.Queue(MsgAnswer::Ok);

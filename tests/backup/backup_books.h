@@ -12,7 +12,7 @@
 
 namespace lockmere::testing {
 
-struct Book {
+struct BookFiles {
     std::string Collected;
     std::string Password;
     std::vector<fixture::Fields> Records;
@@ -27,14 +27,14 @@ struct Book {
     }
 };
 
-inline Book BookA() {
+inline BookFiles BookA() {
     return {fixture::Collected(), "alpha pass",
             {{"Mail", "https://mail.example", "ann", "a1"},
              {"Bank", "https://bank.example", "ann.b", "a2"}}};
 }
 
 // Codes 31 to 81: another encryption string than BookA's.
-inline Book BookB() {
+inline BookFiles BookB() {
     std::string collected;
     for (int code = 31; collected.size() < 51; ++code) collected.push_back(static_cast<char>(code));
     return {collected, "bravo pass", {{"Forum", "https://forum.example", "bob", "b1"}}};

@@ -43,7 +43,7 @@ QStringList ListNames(MainScreen* main) {
     return names;
 }
 
-QStringList NamesOf(const Book& book) {
+QStringList NamesOf(const BookFiles& book) {
     QStringList names;
     for (const auto& fields : book.Records) names << QString::fromStdString(fields[0]);
     names.sort(Qt::CaseInsensitive);
@@ -63,7 +63,7 @@ void CopyFrom(Scene& scene, BackupForm* form, const fs::path& location) {
     QTest::mouseClick(form->Command1, Qt::LeftButton);
 }
 
-bool HoldsBook(const fs::path& folder, const Book& book) {
+bool HoldsBook(const fs::path& folder, const BookFiles& book) {
     return fixture::ReadBytes(folder / kKeyFileName) == book.KeyBytes() &&
            fixture::ReadBytes(folder / kStoreFileName) == book.StoreBytes();
 }
@@ -167,7 +167,7 @@ void BackupCommandsTest::reopenedWindowFollowsTheLastCommand() {
 void BackupCommandsTest::backupThenRestoreRoundTrip() {
     Scene scene;
     const fs::path location = scene.MakeFolder("Backups");
-    const Book original = BookA();
+    const BookFiles original = BookA();
     original.WriteTo(scene.Program());
     MainScreen* main = StartMain(scene);
     QVERIFY(LogIn(main, "alpha pass"));
@@ -178,7 +178,7 @@ void BackupCommandsTest::backupThenRestoreRoundTrip() {
     QVERIFY(HoldsBook(location, original));
 
     // The book changes after the backup.
-    Book changed = original;
+    BookFiles changed = original;
     changed.Records.push_back({"Shop", "https://shop.example", "ann", "a3"});
     fixture::WriteBytes(scene.Program() / kStoreFileName, changed.StoreBytes());
 
@@ -208,7 +208,7 @@ void BackupCommandsTest::restoredBookOpensWithItsOwnPassword() {
     // That list belongs to the replaced book: it must not be saved over the
     // restored one.
     scene.Test.Boxes.Queue(MsgAnswer::Ok);
-    QVERIFY(!main->SaveDatabase());
+    QVERIFY(!main->SaveData_Click());
     QVERIFY(HoldsBook(scene.Program(), BookB()));
 
     main->LogoutApp->trigger();
@@ -237,7 +237,7 @@ void BackupCommandsTest::failedRestoreLeavesTheBookWhole() {
     QVERIFY(HoldsBook(scene.Program(), BookA()));
 
     scene.Test.Boxes.Queue(MsgAnswer::Ok);
-    QVERIFY(!main->SaveDatabase());
+    QVERIFY(!main->SaveData_Click());
     QVERIFY(HoldsBook(scene.Program(), BookA()));
     main->LogoutApp->trigger();
     scene.Test.Boxes.Clear();

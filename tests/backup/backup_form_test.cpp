@@ -39,7 +39,7 @@ std::string LocationFile(const Scene& scene) {
     return fs::exists(file) ? fixture::ReadBytes(file) : "-";
 }
 
-bool HoldsBook(const fs::path& folder, const Book& book) {
+bool HoldsBook(const fs::path& folder, const BookFiles& book) {
     return fs::exists(folder / kKeyFileName) && fs::exists(folder / kStoreFileName) &&
            fixture::ReadBytes(folder / kKeyFileName) == book.KeyBytes() &&
            fixture::ReadBytes(folder / kStoreFileName) == book.StoreBytes();
@@ -245,7 +245,7 @@ void BackupFormTest::copyClosesBeforeConfirming() {
     QFETCH(QString, message);
     Scene scene;
     const fs::path location = scene.MakeFolder("Backups");
-    const Book book = BookA();
+    const BookFiles book = BookA();
     book.WriteTo(backup ? scene.Program() : location);
     BookB().WriteTo(backup ? location : scene.Program());
     QPointer<BackupForm> form = Open(scene, backup);
@@ -341,7 +341,7 @@ void BackupFormTest::failedCopyKeepsWindowOpen() {
     QFETCH(QString, message);
     Scene scene;
     const fs::path location = scene.MakeFolder("Backups");
-    const Book book = BookA();
+    const BookFiles book = BookA();
     book.WriteTo(scene.Program());
     if (problem == "no store") fs::remove(scene.Program() / kStoreFileName);
     if (problem == "blocked") fs::create_directory(location / kKeyFileName);

@@ -7,6 +7,7 @@
 #include <QStyle>
 #include <QTest>
 
+#include <algorithm>
 #include <optional>
 
 #include "records/data_entry.h"
@@ -67,7 +68,6 @@ private slots:
     void layout_data();
     void layout();
     void entryBoxes();
-    void load_data();
     void load();
     void tabOrder();
     void saveAppends_data();
@@ -144,24 +144,17 @@ void DataEntryTest::entryBoxes() {
     }
 }
 
-void DataEntryTest::load_data() {
-    QTest::addColumn<bool>("editMode");
-    QTest::addColumn<QString>("caption");
-    QTest::newRow("entry") << false << "Password Data Entry Form";
-    QTest::newRow("edit") << true << "Password Data Edit Form";
-}
-
 void DataEntryTest::load() {
-    QFETCH(bool, editMode);
-    QFETCH(QString, caption);
     TestContext tc;
-    tc.Ctx.State.EditMode = editMode;
-    tc.Ctx.State.DatabaseChanged = true;
+    // Edits not yet saved stay marked while the window opens.
+    PrepareStore(tc, "two");
+    tc.Ctx.RecordBook.Load(kKey);
+    tc.Ctx.RecordBook.Remove(0);
     DataEntry* w = tc.Ctx.Windows.Open<DataEntry>(tc.Ctx);
     w->ShowModeless();
 
-    QCOMPARE(w->windowTitle(), caption);
-    QVERIFY(!tc.Ctx.State.DatabaseChanged);
+    QCOMPARE(w->windowTitle(), QStringLiteral("Password Data Entry Form"));
+    QVERIFY(tc.Ctx.RecordBook.Changed());
     QCOMPARE(w->WidthTwips(), 10215);
     QCOMPARE(w->HeightTwips(), 3330);
     QCOMPARE(w->x(), TwipsToPixels((ScreenWidthTwips() - 10215) / 2));
@@ -210,6 +203,7 @@ void DataEntryTest::saveAppends() {
     TestContext tc;
     tc.Ctx.State.EncryptionKey = kKey;
     std::vector<fixture::Fields> expected = PrepareStore(tc, store);
+    tc.Ctx.RecordBook.Load(kKey);
     fixture::Fields added;
     for (int i = 0; i < 4; ++i) added[static_cast<std::size_t>(i)] = stored[i].toStdString();
     expected.push_back(added);
@@ -228,8 +222,11 @@ void DataEntryTest::saveAppends() {
     const std::string bytes = fixture::ReadBytes(tc.File("lkdb1.lkd"));
     QCOMPARE(fixture::DecodeStore(bytes, kKey), expected);
     QCOMPARE(bytes, fixture::StoreBytes(expected, kKey));
-    QCOMPARE(tc.Ctx.State.NewRecord,
-             added[0] + '\t' + added[1] + '\t' + added[2] + '\t' + added[3]);
+    // Once on disk, the record joins the book.
+    const std::vector<PasswordRecord>& records = tc.Ctx.RecordBook.Records();
+    QCOMPARE(records.size(), expected.size());
+    QVERIFY(std::ranges::find(records, PasswordRecord{added[0], added[1], added[2], added[3]}) !=
+            records.end());
     const fs::perms others = fs::perms::group_all | fs::perms::others_all;
     QCOMPARE(fs::status(tc.File("lkdb1.lkd")).permissions() & others, fs::perms::none);
 }
@@ -280,6 +277,7 @@ void DataEntryTest::refusals() {
     TestContext tc;
     tc.Ctx.State.EncryptionKey = kKey;
     PrepareStore(tc, "two");
+    tc.Ctx.RecordBook.Load(kKey);
     const std::string before = fixture::ReadBytes(tc.File("lkdb1.lkd"));
     DataEntry* w = tc.Ctx.Windows.Open<DataEntry>(tc.Ctx);
     w->ShowModeless();
@@ -293,7 +291,7 @@ void DataEntryTest::refusals() {
     if (passwordsEmptied) left[3] = left[4] = QString();
     QCOMPARE(BoxTexts(w), left);
     QCOMPARE(fixture::ReadBytes(tc.File("lkdb1.lkd")), before);
-    QVERIFY(tc.Ctx.State.NewRecord.empty());
+    QCOMPARE(tc.Ctx.RecordBook.Records().size(), kTwo.size());
 }
 
 void DataEntryTest::storeFailures_data() {
@@ -337,6 +335,9 @@ void DataEntryTest::storeFailures() {
     }
     const bool isFile = fs::is_regular_file(path);
     const std::string before = isFile ? fixture::ReadBytes(path) : std::string();
+    tc.Ctx.RecordBook.Load(kKey);
+    tc.Boxes.Clear();
+    const std::size_t held = tc.Ctx.RecordBook.Records().size();
 
     DataEntry* w = tc.Ctx.Windows.Open<DataEntry>(tc.Ctx);
     w->ShowModeless();
@@ -354,7 +355,7 @@ void DataEntryTest::storeFailures() {
     }
     QCOMPARE(fs::is_regular_file(path), isFile);
     if (isFile) QCOMPARE(fixture::ReadBytes(path), before);
-    QVERIFY(tc.Ctx.State.NewRecord.empty());
+    QCOMPARE(tc.Ctx.RecordBook.Records().size(), held);
     QVERIFY(w->isVisible());
     QCOMPARE(BoxTexts(w), typed);
 }
@@ -363,6 +364,7 @@ void DataEntryTest::closeSavesNothing() {
     TestContext tc;
     tc.Ctx.State.EncryptionKey = kKey;
     PrepareStore(tc, "two");
+    tc.Ctx.RecordBook.Load(kKey);
     const std::string before = fixture::ReadBytes(tc.File("lkdb1.lkd"));
     tc.WhenModal<DataEntry>([](DataEntry* w) {
         Type(w, {"A", "B", "C", "D", "D"});
@@ -372,7 +374,7 @@ void DataEntryTest::closeSavesNothing() {
 
     QCOMPARE(tc.Boxes.Texts(), QStringList());
     QCOMPARE(fixture::ReadBytes(tc.File("lkdb1.lkd")), before);
-    QVERIFY(tc.Ctx.State.NewRecord.empty());
+    QCOMPARE(tc.Ctx.RecordBook.Records().size(), kTwo.size());
     QVERIFY(!tc.Ctx.Windows.Find<DataEntry>());
 }
 

@@ -1,8 +1,11 @@
-// The edit window: filled from EditedRecord, hands the checked line back
-// and writes no file itself.
+// The edit window: filled from a record, hands the checked one back and
+// writes no file itself.
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+
+#include <functional>
+#include <optional>
 
 #include "records/edit_record.h"
 #include "tests/support/caption_checks.h"
@@ -15,13 +18,18 @@ namespace {
 
 const QString kTitle = QStringLiteral("LKMR - Message Center");
 
-EditRecord* OpenEdit(TestContext& tc, const QByteArray& line) {
-    tc.Ctx.State.EditedRecord = line.toStdString();
-    tc.Ctx.State.EditMode = true;
-    tc.Ctx.State.DatabaseChanged = true;  // the load clears it
-    EditRecord* w = tc.Ctx.Windows.Open<EditRecord>(tc.Ctx);
-    w->ShowModeless();
-    return w;
+// Runs the window modally on `line`; `step` acts in it, and the window is
+// closed after it when it is still open. Gives the window's result.
+std::optional<QByteArray> Edit(TestContext& tc, const QByteArray& line,
+                               const std::function<void(EditRecord*)>& step) {
+    tc.WhenModal<EditRecord>([&](EditRecord* w) {
+        step(w);
+        if (!w->IsUnloaded()) w->close();
+    });
+    const std::optional<PasswordRecord> edited =
+        EditRecord::Edit(tc.Ctx, SplitRecordLine(line.toStdString()));
+    if (!edited) return std::nullopt;
+    return QByteArray::fromStdString(ComposeRecordLine(*edited));
 }
 
 QStringList BoxTexts(EditRecord* w) {
@@ -41,8 +49,6 @@ class EditRecordTest : public QObject {
 private slots:
     void load_data();
     void load();
-    void caption_data();
-    void caption();
     void save_data();
     void save();
     void refusals_data();
@@ -73,32 +79,17 @@ void EditRecordTest::load() {
     QFETCH(QByteArray, line);
     QFETCH(QStringList, boxes);
     TestContext tc;
-    EditRecord* w = OpenEdit(tc, line);
-    QCOMPARE(BoxTexts(w), boxes);
-    QVERIFY(!tc.Ctx.State.DatabaseChanged);
-    QCOMPARE(w->WidthTwips(), 10215);
-    QCOMPARE(w->HeightTwips(), 3330);
-    QCOMPARE(w->Command1->text(), QStringLiteral("Save Password Data"));
-    QCOMPARE(w->Text4->echoMode(), QLineEdit::Password);
-    QCOMPARE(w->Text5->echoMode(), QLineEdit::Password);
-    QVERIFY2(CutCaptions(w).isEmpty(), qPrintable(CutCaptions(w).join('\n')));
-}
-
-void EditRecordTest::caption_data() {
-    QTest::addColumn<bool>("editMode");
-    QTest::addColumn<QString>("caption");
-    QTest::newRow("edit") << true << "Password Data Edit Form";
-    QTest::newRow("entry") << false << "Password Data Entry Form";
-}
-
-void EditRecordTest::caption() {
-    QFETCH(bool, editMode);
-    QFETCH(QString, caption);
-    TestContext tc;
-    tc.Ctx.State.EditMode = editMode;
-    EditRecord* w = tc.Ctx.Windows.Open<EditRecord>(tc.Ctx);
-    w->ShowModeless();
-    QCOMPARE(w->windowTitle(), caption);
+    const std::optional<QByteArray> result = Edit(tc, line, [&](EditRecord* w) {
+        QCOMPARE(BoxTexts(w), boxes);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Password Data Edit Form"));
+        QCOMPARE(w->WidthTwips(), 10215);
+        QCOMPARE(w->HeightTwips(), 3330);
+        QCOMPARE(w->Command1->text(), QStringLiteral("Save Password Data"));
+        QCOMPARE(w->Text4->echoMode(), QLineEdit::Password);
+        QCOMPARE(w->Text5->echoMode(), QLineEdit::Password);
+        QVERIFY2(CutCaptions(w).isEmpty(), qPrintable(CutCaptions(w).join('\n')));
+    });
+    QVERIFY(!result);
 }
 
 void EditRecordTest::save_data() {
@@ -126,19 +117,14 @@ void EditRecordTest::save() {
     QFETCH(QByteArray, handedBack);
     TestContext tc;
     bool closed = false;
-    tc.WhenModal<EditRecord>([&](EditRecord* w) {
+    const std::optional<QByteArray> result = Edit(tc, line, [&](EditRecord* w) {
         if (!typed.isEmpty()) Type(w, typed);
         QTest::mouseClick(w->Command1, Qt::LeftButton);
         closed = w->IsUnloaded();
-        if (!closed) w->Unload();
     });
-    tc.Ctx.State.EditedRecord = line.toStdString();
-    tc.Ctx.State.EditMode = true;
-    tc.Ctx.Windows.Open<EditRecord>(tc.Ctx)->ShowModal();
 
     QVERIFY(closed);
-    QCOMPARE(QByteArray::fromStdString(tc.Ctx.State.EditedRecord), handedBack);
-    QVERIFY(tc.Ctx.State.DatabaseChanged);
+    QCOMPARE(result, std::optional<QByteArray>(handedBack));
     QCOMPARE(tc.Boxes.Texts(), QStringList());
     QVERIFY(std::filesystem::is_empty(tc.Folder.Path()));  // the command saves, not the window
 }
@@ -172,25 +158,24 @@ void EditRecordTest::refusals() {
     QFETCH(QStringList, left);
     TestContext tc;
     const QByteArray line = "Bank\thttps://bank.example\tjo\tpw1";
-    EditRecord* w = OpenEdit(tc, line);
-    Type(w, typed);
-    QTest::mouseClick(w->Command1, Qt::LeftButton);
-
-    QVERIFY(OneBoxShown(tc.Boxes, message, kTitle, MsgButtons::Ok, MsgIcon::Exclamation));
-    QVERIFY(w->isVisible());
-    QCOMPARE(BoxTexts(w), left);
-    QCOMPARE(QByteArray::fromStdString(tc.Ctx.State.EditedRecord), line);
-    QVERIFY(!tc.Ctx.State.DatabaseChanged);
+    const std::optional<QByteArray> result = Edit(tc, line, [&](EditRecord* w) {
+        Type(w, typed);
+        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QVERIFY(OneBoxShown(tc.Boxes, message, kTitle, MsgButtons::Ok, MsgIcon::Exclamation));
+        QVERIFY(w->isVisible());
+        QCOMPARE(BoxTexts(w), left);
+    });
+    QVERIFY(!result);
 }
 
 void EditRecordTest::closeHandsNothingBack() {
     TestContext tc;
-    EditRecord* w = OpenEdit(tc, "Bank\tu\tjo\tpw1");
-    Type(w, {"Other", "u", "jo", "pw1", "pw1"});
-    w->close();
+    const std::optional<QByteArray> result = Edit(tc, "Bank\tu\tjo\tpw1", [](EditRecord* w) {
+        Type(w, {"Other", "u", "jo", "pw1", "pw1"});
+        w->close();
+    });
+    QVERIFY(!result);
     QVERIFY(!tc.Ctx.Windows.Find<EditRecord>());
-    QCOMPARE(tc.Ctx.State.EditedRecord, std::string("Bank\tu\tjo\tpw1"));
-    QVERIFY(!tc.Ctx.State.DatabaseChanged);
     QCOMPARE(tc.Boxes.Texts(), QStringList());
 }
 

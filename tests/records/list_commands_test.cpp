@@ -117,7 +117,8 @@ private slots:
     void enterWithoutCurrentLine();
     void oneViewer();
     void add();
-    void addIgnoresLeftoverLine();
+    void addClosedAddsNothing();
+    void unsavedDeleteStillWarnsAfterOtherWindows();
     void failedAddLeavesList();
     void edit();
     void editClosedChangesNothing();
@@ -215,8 +216,6 @@ void ListCommandsTest::oneViewer() {
 void ListCommandsTest::add() {
     TestContext tc;
     MainScreen* main = LogIn(tc, QStringList{"Bank", "Shop"});
-    tc.Ctx.State.EditMode = true;
-    tc.Ctx.State.EditedRecord = "left\tover\tfrom\tedit";
     QString caption;
     tc.WhenModal<DataEntry>([&](DataEntry* w) {
         caption = w->windowTitle();
@@ -236,23 +235,18 @@ void ListCommandsTest::add() {
     std::vector<fixture::Fields> stored = Records({"Bank", "Shop"});
     stored.push_back(added);  // appended, whatever the list's order
     QCOMPARE(StoreBytesOnDisk(tc), fixture::StoreBytes(stored, kKey));
-    QVERIFY(tc.Ctx.State.NewRecord.empty());
-    QVERIFY(tc.Ctx.State.EditedRecord.empty());
-    QVERIFY(!tc.Ctx.State.EditMode);
-    QVERIFY(!tc.Ctx.State.DatabaseChanged);
+    QVERIFY(!tc.Ctx.RecordBook.Changed());
     QCOMPARE(Menus(main), kLoggedIn);
 }
 
-void ListCommandsTest::addIgnoresLeftoverLine() {
+void ListCommandsTest::addClosedAddsNothing() {
     TestContext tc;
     MainScreen* main = LogIn(tc, QStringList{"Bank"});
     const std::string before = StoreBytesOnDisk(tc);
-    tc.Ctx.State.NewRecord = "First\trecord\tfrom\tsetup";
     tc.WhenModal<DataEntry>([](DataEntry* w) { w->close(); });
     main->AddNewEntry->trigger();
 
     QCOMPARE(ListTexts(main), Lines({"Bank"}));
-    QVERIFY(tc.Ctx.State.NewRecord.empty());
     QCOMPARE(StoreBytesOnDisk(tc), before);
 }
 
@@ -278,7 +272,6 @@ void ListCommandsTest::failedAddLeavesList() {
     QVERIFY(tc.Boxes.Boxes().front().Text.contains("could not be written"));
     QCOMPARE(ListTexts(main), Lines({"Bank"}));
     QCOMPARE(StoreBytesOnDisk(tc), before);
-    QVERIFY(tc.Ctx.State.NewRecord.empty());
 }
 
 void ListCommandsTest::edit() {
@@ -324,8 +317,7 @@ void ListCommandsTest::edit() {
     QCOMPARE(tc.Boxes.Texts(), QStringList{kSaved});
     QCOMPARE(tc.Boxes.Boxes().front().Title, kTitle);
     QCOMPARE(Menus(main), QStringLiteral("Add+ Delete- Edit- Save+ Exit+"));
-    QVERIFY(!tc.Ctx.State.EditMode);
-    QVERIFY(!tc.Ctx.State.DatabaseChanged);
+    QVERIFY(!tc.Ctx.RecordBook.Changed());
 }
 
 void ListCommandsTest::editClosedChangesNothing() {
@@ -343,8 +335,7 @@ void ListCommandsTest::editClosedChangesNothing() {
     QCOMPARE(StoreBytesOnDisk(tc), before);
     QCOMPARE(tc.Boxes.Texts(), QStringList());
     QCOMPARE(Menus(main), kLoggedIn);
-    QVERIFY(tc.Ctx.State.EditMode);
-    QVERIFY(!tc.Ctx.State.DatabaseChanged);
+    QVERIFY(!tc.Ctx.RecordBook.Changed());
 }
 
 void ListCommandsTest::editWithoutSelection() {
@@ -374,7 +365,7 @@ void ListCommandsTest::editAfterIncompleteLoad() {
     QCOMPARE(StoreBytesOnDisk(tc), damaged);
     QCOMPARE(tc.Boxes.Boxes().size(), std::size_t(1));
     QVERIFY(tc.Boxes.Texts().front().startsWith("ERROR: The database has not been saved!"));
-    QVERIFY(tc.Ctx.State.DatabaseChanged);  // the close still warns
+    QVERIFY(tc.Ctx.RecordBook.Changed());  // the close still warns
 }
 
 void ListCommandsTest::remove_data() {
@@ -425,7 +416,7 @@ void ListCommandsTest::remove() {
     const bool saved = messages.last() == kSaved;
     QCOMPARE(StoreBytesOnDisk(tc), saved ? fixture::StoreBytes(Records(listed), kKey) : before);
     QCOMPARE(Menus(main), menus);
-    QVERIFY(!tc.Ctx.State.DatabaseChanged);
+    QVERIFY(!tc.Ctx.RecordBook.Changed());
 }
 
 void ListCommandsTest::removeAfterIncompleteLoad() {
@@ -442,7 +433,35 @@ void ListCommandsTest::removeAfterIncompleteLoad() {
     QCOMPARE(StoreBytesOnDisk(tc), damaged);
     QCOMPARE(tc.Boxes.Boxes().size(), std::size_t(2));
     QVERIFY(tc.Boxes.Texts().last().startsWith("ERROR: The database has not been saved!"));
-    QVERIFY(tc.Ctx.State.DatabaseChanged);
+    QVERIFY(tc.Ctx.RecordBook.Changed());
+}
+
+// A delete the save refused stays unsaved: opening and closing the add or
+// the edit window does not clear the mark, so the close still warns.
+void ListCommandsTest::unsavedDeleteStillWarnsAfterOtherWindows() {
+    TestContext tc;
+    const std::string damaged =
+        fixture::StoreBytes(Records({"Bank", "Mail", "Shop"}), kKey) + '\x01';
+    MainScreen* main = LogIn(tc, damaged);
+    tc.Boxes.Clear();
+    main->List1->setCurrentRow(0);
+    tc.Boxes.Queue(MsgAnswer::Yes);
+    tc.Boxes.Queue(MsgAnswer::Ok);
+    main->DeleteRecord->trigger();
+    tc.Boxes.Clear();
+
+    tc.WhenModal<DataEntry>([](DataEntry* w) { w->close(); });
+    main->AddNewEntry->trigger();
+    main->List1->setCurrentRow(0);
+    tc.WhenModal<EditRecord>([](EditRecord* w) { w->close(); });
+    main->EditData->trigger();
+
+    QVERIFY(tc.Ctx.RecordBook.Changed());
+    tc.Boxes.Queue(MsgAnswer::No);
+    QVERIFY(!main->close());
+    QCOMPARE(tc.Boxes.Boxes().size(), std::size_t(1));
+    QVERIFY(tc.Boxes.Texts().front().startsWith("WARNING: You have changed the content"));
+    QCOMPARE(StoreBytesOnDisk(tc), damaged);
 }
 
 QTEST_MAIN(ListCommandsTest)

@@ -93,6 +93,43 @@ TEST_CASE("an add appends one entry at the store's end and joins the book in ord
     CHECK_FALSE(scene.Pages.Changed());
 }
 
+TEST_CASE("an add to a closed book reaches the store alone; the next load shows it") {
+    // Closed: before the first load (the first start adds one) and after a logout.
+    for (const bool loadedBefore : {false, true}) {
+        CAPTURE(loadedBefore);
+        Scene scene(Sample());
+        if (loadedBefore) {
+            scene.Pages.Load(Key());
+            scene.Pages.Close();
+        }
+        scene.Observer.Events.clear();
+        const fixture::Fields added{"Cloud", "https://cloud.example.net", "ann", "c"};
+
+        CHECK(scene.Pages.Add(Key(), RecordOf(added)).Outcome == StoreWrite::Written);
+
+        Records onDisk = Sample();
+        onDisk.push_back(added);
+        CHECK(scene.StoreFile() == fixture::StoreBytes(onDisk, Key()));
+        CHECK(scene.Pages.Records().empty());
+        CHECK(scene.Observer.Events.empty());
+        scene.Pages.Load(Key());
+        CHECK(scene.Names() ==
+              std::vector<std::string>{"bank", "Bank", "Cloud", "Forum", "Mail", "\x8aki"});
+    }
+}
+
+TEST_CASE("edits not saved stay marked through a logout and the next load") {
+    Scene scene(Sample());
+    scene.Pages.Load(Key());
+    scene.Pages.Remove(0);
+    scene.Pages.Close();
+    CHECK(scene.Pages.Changed());
+    scene.Pages.Load(Key());
+    CHECK(scene.Pages.Changed());
+    CHECK(scene.Pages.Save(Key()).Outcome == StoreWrite::Written);
+    CHECK_FALSE(scene.Pages.Changed());
+}
+
 TEST_CASE("a failed add leaves the store and the book as they were") {
     Scene scene(Sample());
     scene.Pages.Load(Key());

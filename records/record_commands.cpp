@@ -1,0 +1,36 @@
+#include "records/record_commands.h"
+
+#include "records/big_char.h"
+#include "records/data_entry.h"
+#include "records/edit_record.h"
+#include "ui/context.h"
+
+namespace lockmere {
+
+void OpenRecordViewer(Context& context, const std::string& line, int offsetTwips) {
+    AppState& state = context.State;
+    state.ViewerOffset.Vertical = static_cast<std::int16_t>(offsetTwips);
+    state.ViewerOffset.Horizontal = static_cast<std::int16_t>(offsetTwips);
+    state.SelectedRecord = line;
+    // An open viewer only comes forward and keeps its record.
+    context.Windows.Open<BigChar>(context)->ShowModeless();
+}
+
+void AddRecordCommand(Context& context) { context.Windows.Open<DataEntry>(context)->ShowModal(); }
+
+bool EditRecordCommand(Context& context, std::size_t index) {
+    const std::optional<PasswordRecord> edited =
+        EditRecord::Edit(context, context.RecordBook.Records().at(index));
+    if (!edited) return false;
+    context.RecordBook.Replace(index, *edited);
+    return true;
+}
+
+bool ConfirmDelete(Context& context) {
+    return context.Boxes.Show(QStringLiteral("WARNING: You have selected a record for deletion!\r"
+                                             "Do you really want to DELETE this record?"),
+                              kMessageCenterTitle, MsgButtons::YesNo,
+                              MsgIcon::None) == MsgAnswer::Yes;
+}
+
+}  // namespace lockmere

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace lockmere {
+
+struct Context;
+
+// The Edit menu's commands and the viewer, as the main window runs them.
+
+// Opens (or brings forward) the viewer on a record line, placed `offsetTwips`
+// from the screen's top left corner: 0 for a double-click, 700 for Enter.
+void OpenRecordViewer(Context& context, const std::string& line, int offsetTwips);
+// The add window; what it writes reaches the book, and every view of it.
+void AddRecordCommand(Context& context);
+// The edit window on the book's record at `index`; true when the user saved
+// a changed record, which then has replaced it in the book.
+bool EditRecordCommand(Context& context, std::size_t index);
+// Asks whether the selected records may go; true on Yes.
+bool ConfirmDelete(Context& context);
+
+}  // namespace lockmere
