@@ -97,18 +97,25 @@ def peak_memory_kib(pid):
     raise RuntimeError("no VmHWM")
 
 
+def program_folder(root, command, files, display):
+    """A program folder under root holding a copy of the program and the data
+    files, and the environment to start it in."""
+    folder = os.path.join(root, "Lockmere")
+    os.makedirs(folder)
+    program = os.path.join(folder, os.path.basename(command[0]))
+    shutil.copy2(command[0], program)
+    for name, data in files.items():
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)
+    env = {k: v for k, v in os.environ.items() if not k.startswith("QT_")}
+    env.update(DISPLAY=display.name, XDG_RUNTIME_DIR=root)
+    return folder, program, env
+
+
 def run_once(command, display, watcher, files):
     root = tempfile.mkdtemp(prefix="lockmere-bench-")
     try:
-        folder = os.path.join(root, "Lockmere")
-        os.makedirs(folder)
-        program = os.path.join(folder, os.path.basename(command[0]))
-        shutil.copy2(command[0], program)
-        for name, data in files.items():
-            with open(os.path.join(folder, name), "wb") as f:
-                f.write(data)
-        env = {k: v for k, v in os.environ.items() if not k.startswith("QT_")}
-        env.update(DISPLAY=display.name, XDG_RUNTIME_DIR=root)
+        folder, program, env = program_folder(root, command, files, display)
         watcher.drain()
         start = time.monotonic()
         process = subprocess.Popen([program, *command[1:]], cwd=folder, env=env, stdin=subprocess.DEVNULL,
@@ -131,15 +138,7 @@ def count_instructions(command, display, watcher, files):
                 "--dump-line=no", "--compress-strings=no"]
     root = tempfile.mkdtemp(prefix="lockmere-bench-")
     try:
-        folder = os.path.join(root, "Lockmere")
-        os.makedirs(folder)
-        program = os.path.join(folder, os.path.basename(command[0]))
-        shutil.copy2(command[0], program)
-        for name, data in files.items():
-            with open(os.path.join(folder, name), "wb") as f:
-                f.write(data)
-        env = {k: v for k, v in os.environ.items() if not k.startswith("QT_")}
-        env.update(DISPLAY=display.name, XDG_RUNTIME_DIR=root)
+        folder, program, env = program_folder(root, command, files, display)
         watcher.drain()
         process = subprocess.Popen(valgrind + [program, *command[1:]], cwd=folder, env=env,
                                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,

@@ -2,32 +2,32 @@
 
 namespace lockmere {
 
+namespace {
+
+// The four fields in their order, `separator` between them.
+void AppendFields(std::string& out, const PasswordRecord& record, char separator) {
+    out.reserve(out.size() + record.ApplicationName.size() + record.ApplicationUrl.size() +
+                record.UserName.size() + record.Password.size() + 4);
+    out += record.ApplicationName;
+    out += separator;
+    out += record.ApplicationUrl;
+    out += separator;
+    out += record.UserName;
+    out += separator;
+    out += record.Password;
+}
+
+}  // namespace
+
 std::string ComposeRecordLine(const PasswordRecord& record) {
     std::string line;
-    line.reserve(record.ApplicationName.size() + record.ApplicationUrl.size() +
-                 record.UserName.size() + record.Password.size() + 3);
-    line += record.ApplicationName;
-    line += kFieldTab;
-    line += record.ApplicationUrl;
-    line += kFieldTab;
-    line += record.UserName;
-    line += kFieldTab;
-    line += record.Password;
+    AppendFields(line, record, kFieldTab);
     return line;
 }
 
 std::string ComposeStoreEntry(const PasswordRecord& record) {
-    std::string entry;
-    entry.reserve(record.ApplicationName.size() + record.ApplicationUrl.size() +
-                  record.UserName.size() + record.Password.size() + 5);
-    entry += kRecordStart;
-    entry += record.ApplicationName;
-    entry += kStoreSeparator;
-    entry += record.ApplicationUrl;
-    entry += kStoreSeparator;
-    entry += record.UserName;
-    entry += kStoreSeparator;
-    entry += record.Password;
+    std::string entry(1, kRecordStart);
+    AppendFields(entry, record, kStoreSeparator);
     entry += kRecordEnd;
     return entry;
 }

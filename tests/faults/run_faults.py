@@ -138,8 +138,8 @@ class Runner:
         folder = self.fresh(operation)
         old, new = self.old[operation], self.new[operation]
         killed = how == "KILL"
-        spec = f"{call}:{'signal=KILL' if killed else 'error=' + how}:when={when}"
-        status = self.driver_run(operation, folder, (call, spec))
+        injection = f"{call}:{'signal=KILL' if killed else 'error=' + how}:when={when}"
+        status = self.driver_run(operation, folder, (call, injection))
         label = f"{call}#{when} {how}"
         changed = self.check(operation, label, folder, old, new, status, killed, recovered=not killed)
         if killed:
