@@ -60,7 +60,7 @@ void LocalFolderForm::Command1_Click() {
     Unload();
 }
 
-void BackupForm::Check3Click() {
+void BackupForm::Check3_Click() {
     if (!Check3->isChecked()) return;
     const std::optional<std::string> named = LocalFolderForm::Ask(context());
     if (!named || named->empty()) return;
