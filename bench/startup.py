@@ -9,12 +9,14 @@ in turn under one Xvfb, the program in a fresh program folder with a set-up
 book. The yardstick is a window with the main window's widgets, captions,
 fonts and icon and no logic ("no icon": the same without the icon); the
 empty window and the one with a single label show what any window and any
-text cost. Time: from just before the process is
-started to the MapNotify of its window " Lockmere" on the root window.
-Memory: VmHWM of the process half a second after that. Prints the medians
-and the ratios to the yardstick. --instructions N also counts, under
-valgrind, the instructions each runs until its window is shown (N runs,
-median), which a busy machine does not change.
+text cost. Times: from just before the process is started to the MapNotify
+of its window " Lockmere" on the root window ("mapped"), and to the first
+drawing into that window after it (damage extension; "painted": the window
+is on screen with its contents). Memory: VmHWM of the process half a second
+after that. Prints the medians and the ratios to the yardstick.
+--instructions N also counts, under valgrind, the instructions each runs
+until its window is mapped and until it is painted (N runs each, median),
+which a busy machine does not change.
 """
 
 import argparse
@@ -34,15 +36,20 @@ import book     # noqa: E402
 import harness  # noqa: E402
 
 CAPTION = b" Lockmere"
+CREATE_NOTIFY = 16
 MAP_NOTIFY = 19
 SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
+DAMAGE_REPORT_NON_EMPTY = 3
+ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
 
 
 class RootWatcher:
-    """A connection of our own that sees every top-level window being mapped."""
+    """A connection of our own that sees every top-level window being mapped
+    and first drawn into (the damage extension)."""
 
     def __init__(self, display):
         self.x = ctypes.CDLL("libX11.so.6")
+        self.damage = ctypes.CDLL("libXdamage.so.1")
         self.x.XOpenDisplay.restype = ctypes.c_void_p
         self.x.XOpenDisplay.argtypes = [ctypes.c_char_p]
         self.x.XDefaultRootWindow.restype = ctypes.c_ulong
@@ -54,9 +61,22 @@ class RootWatcher:
         self.x.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
         self.x.XFetchName.argtypes = [ctypes.c_void_p, ctypes.c_ulong,
                                       ctypes.POINTER(ctypes.c_char_p)]
+        self.damage.XDamageQueryExtension.argtypes = [
+            ctypes.c_void_p, ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_int)]
+        self.damage.XDamageCreate.restype = ctypes.c_ulong
+        self.damage.XDamageCreate.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int]
+        # A window may be gone before we ask for its name: ignore such errors.
+        self.on_error = ERROR_HANDLER(lambda display, error: 0)
+        self.x.XSetErrorHandler.argtypes = [ERROR_HANDLER]
+        self.x.XSetErrorHandler(self.on_error)
         self.dpy = self.x.XOpenDisplay(display.encode())
         if not self.dpy:
             raise RuntimeError("cannot open display " + display)
+        event_base, error_base = ctypes.c_int(), ctypes.c_int()
+        if not self.damage.XDamageQueryExtension(self.dpy, ctypes.byref(event_base),
+                                                 ctypes.byref(error_base)):
+            raise RuntimeError("the X server has no damage extension")
+        self.damage_notify = event_base.value
         self.x.XSelectInput(self.dpy, self.x.XDefaultRootWindow(self.dpy),
                             SUBSTRUCTURE_NOTIFY_MASK)
         self.x.XFlush(self.dpy)
@@ -67,20 +87,34 @@ class RootWatcher:
         while self.x.XPending(self.dpy):
             self.x.XNextEvent(self.dpy, event)
 
-    def wait_map(self, caption, process, timeout=20.0):
-        """Monotonic time at which a window with this caption was mapped."""
+    def wait(self, caption, process, until, timeout=20.0):
+        """Monotonic times at which a window with this caption was mapped and
+        first drawn into after that; waits for the first (until="mapped",
+        the second is then None) or for both (until="painted")."""
         event = (ctypes.c_long * 24)()
         deadline = time.monotonic() + timeout
+        mapped = None
         while time.monotonic() < deadline and process.poll() is None:
             if not self.x.XPending(self.dpy):
                 select.select([self.fd], [], [], 0.05)
                 continue
             self.x.XNextEvent(self.dpy, event)
             now = time.monotonic()
+            kind = event[0] & 0xFFFFFFFF
+            # XCreateWindowEvent: type, serial, send_event, display, parent, window, ...
+            if kind == CREATE_NOTIFY:
+                # Watched from its creation, so that no drawing is missed.
+                self.damage.XDamageCreate(self.dpy, event[5], DAMAGE_REPORT_NON_EMPTY)
+                self.x.XFlush(self.dpy)
             # XMapEvent: type, serial, send_event, display, event, window, override_redirect
-            if event[0] & 0xFFFFFFFF == MAP_NOTIFY and not event[6] and self.name(event[5]) == caption:
-                return now
-        raise RuntimeError(f"no window {caption!r} was mapped (exit code {process.poll()})")
+            elif kind == MAP_NOTIFY and not event[6] and self.name(event[5]) == caption:
+                mapped = now
+                if until == "mapped":
+                    return mapped, None
+            # XDamageNotifyEvent: type, serial, send_event, display, drawable, ...
+            elif kind == self.damage_notify and mapped and self.name(event[4]) == caption:
+                return mapped, now
+        raise RuntimeError(f"no window {caption!r} was {until} (exit code {process.poll()})")
 
     def name(self, window):
         value = ctypes.c_char_p()
@@ -121,9 +155,9 @@ def run_once(command, display, watcher, files):
         process = subprocess.Popen([program, *command[1:]], cwd=folder, env=env, stdin=subprocess.DEVNULL,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
-            shown = watcher.wait_map(CAPTION, process, timeout=60)
+            mapped, painted = watcher.wait(CAPTION, process, "painted", timeout=60)
             time.sleep(0.5)
-            return shown - start, peak_memory_kib(process.pid)
+            return mapped - start, painted - start, peak_memory_kib(process.pid)
         finally:
             process.kill()
             process.wait()
@@ -131,8 +165,9 @@ def run_once(command, display, watcher, files):
         shutil.rmtree(root, ignore_errors=True)
 
 
-def count_instructions(command, display, watcher, files):
-    """Instructions the program runs until its window is mapped (callgrind)."""
+def count_instructions(command, display, watcher, files, until):
+    """Instructions the program runs until its window is mapped or painted
+    (callgrind)."""
     out = tempfile.mktemp(prefix="lockmere-callgrind-")
     valgrind = ["valgrind", "--tool=callgrind", f"--callgrind-out-file={out}",
                 "--dump-line=no", "--compress-strings=no"]
@@ -144,7 +179,7 @@ def count_instructions(command, display, watcher, files):
                                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
         try:
-            watcher.wait_map(CAPTION, process, timeout=300)
+            watcher.wait(CAPTION, process, until, timeout=300)
         finally:
             process.terminate()  # callgrind writes its counts as the program ends
             process.wait()
@@ -202,31 +237,47 @@ def main():
         for _ in range(args.runs):
             for name, (command, data) in programs.items():
                 results[name].append(run_once(command, display, watcher, data))
-        counts = {name: [] for name in programs}
+        counts = {(name, until): [] for name in programs for until in ENDPOINTS}
         for _ in range(args.instructions):
             for name, (command, data) in programs.items():
-                counts[name].append(count_instructions(command, display, watcher, data))
+                for until in ENDPOINTS:
+                    counts[name, until].append(
+                        count_instructions(command, display, watcher, data, until))
     finally:
         display.stop()
+    if args.runs:
+        report_times(results)
+    if args.instructions:
+        report_instructions(counts)
 
+
+ENDPOINTS = ("mapped", "painted")
+
+
+def report_times(results):
     medians = {}
     for name, runs in results.items():
-        times = sorted(t * 1000 for t, _ in runs)
-        memory = statistics.median(m for _, m in runs)
-        medians[name] = (statistics.median(times), memory)
-        print(f"{name:13} start-up median {medians[name][0]:6.1f} ms "
-              f"(min {times[0]:.1f}, max {times[-1]:.1f}, {len(times)} runs), "
-              f"peak memory {memory / 1024:.1f} MiB")
-    t_base, m_base = medians["yardstick"]
+        memory = statistics.median(m for *_, m in runs)
+        times = [sorted(run[i] * 1000 for run in runs) for i in range(len(ENDPOINTS))]
+        medians[name] = [statistics.median(t) for t in times] + [memory]
+        print(f"{name:13} " + ", ".join(
+            f"{until} median {statistics.median(t):6.1f} ms (min {t[0]:.1f}, max {t[-1]:.1f})"
+            for until, t in zip(ENDPOINTS, times)) +
+            f", peak memory {memory / 1024:.1f} MiB, {len(runs)} runs")
+    base = medians["yardstick"]
     for name in ("lockmere", "no icon", "empty window", "one label"):
-        t, m = medians[name]
-        print(f"{name} / yardstick: start-up {t / t_base:.2f}x, peak memory {m / m_base:.2f}x")
-    if args.instructions:
-        instructions = {name: statistics.median(c) for name, c in counts.items()}
-        for name, count in instructions.items():
-            print(f"{name:13} instructions until shown {count / 1e6:7.1f} M "
-                  f"({count / instructions['yardstick']:.2f}x the yardstick, "
-                  f"{len(counts[name])} runs)")
+        ratios = [m / b for m, b in zip(medians[name], base)]
+        print(f"{name} / yardstick: " + ", ".join(
+            f"{until} {r:.3f}x" for until, r in zip(ENDPOINTS, ratios)) +
+            f", peak memory {ratios[-1]:.3f}x")
+
+
+def report_instructions(counts):
+    medians = {key: statistics.median(c) for key, c in counts.items()}
+    for (name, until), count in medians.items():
+        print(f"{name:13} instructions until {until:7} {count / 1e6:7.2f} M "
+              f"({count / medians['yardstick', until]:.3f}x the yardstick, "
+              f"{len(counts[name, until])} runs)")
 
 
 if __name__ == "__main__":
