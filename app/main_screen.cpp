@@ -103,17 +103,27 @@ MainScreen::MainScreen(Context& context) : Window(context) {
     SetDefaultButton(Command1);
     List1->installEventFilter(this);
 
-    // Each control is found by its name.
-    const std::pair<QObject*, const char*> named[] = {
-        {Label1, "Label1"},       {Label2, "Label2"},         {Label3, "Label3"},
-        {Label4, "Label4"},       {Text1, "Text1"},           {Text2, "Text2"},
-        {Command1, "Command1"},   {Command2, "Command2"},     {List1, "List1"},
-        {FileMenu0, "FileMenu0"}, {EditMenu0, "EditMenu0"},   {HelpMenu0, "HelpMenu0"},
-        {BackupDB, "BackupDB"},   {RestoreDB, "RestoreDB"},   {LogoutApp, "LogoutApp"},
-        {SaveData, "SaveData"},   {ExitProgram, "ExitProgram"}, {AddNewEntry, "AddNewEntry"},
-        {DeleteRecord, "DeleteRecord"}, {EditData, "EditData"}, {AboutLKDB, "AboutLKDB"},
-    };
-    for (const auto& [control, name] : named) control->setObjectName(QLatin1String(name));
+    NameControls({{Label1, "Label1"},
+                  {Label2, "Label2"},
+                  {Label3, "Label3"},
+                  {Label4, "Label4"},
+                  {Text1, "Text1"},
+                  {Text2, "Text2"},
+                  {Command1, "Command1"},
+                  {Command2, "Command2"},
+                  {List1, "List1"},
+                  {FileMenu0, "FileMenu0"},
+                  {EditMenu0, "EditMenu0"},
+                  {HelpMenu0, "HelpMenu0"},
+                  {BackupDB, "BackupDB"},
+                  {RestoreDB, "RestoreDB"},
+                  {LogoutApp, "LogoutApp"},
+                  {SaveData, "SaveData"},
+                  {ExitProgram, "ExitProgram"},
+                  {AddNewEntry, "AddNewEntry"},
+                  {DeleteRecord, "DeleteRecord"},
+                  {EditData, "EditData"},
+                  {AboutLKDB, "AboutLKDB"}});
 
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, Command1);

@@ -63,17 +63,25 @@ BackupForm::BackupForm(Context& context) : Window(context) {
     Check3 = Place(new QCheckBox(QStringLiteral("Enable Local Folder Creation"), this), 3345, 645,
                    2955, 705, QStringLiteral("Enable Local Folder Creation"));
     Check3->setFont(SansSerif());
+    NameControls({{Label1, "Label1"},
+                  {Dir1, "Dir1"},
+                  {Command1, "Command1"},
+                  {Drive1, "Drive1"},
+                  {Label2, "Label2"},
+                  {Label3, "Label3"},
+                  {SaveBackupLocation, "SaveBackupLocation"},
+                  {Check3, "Check3"}});
 
     setTabOrder(Dir1, Command1);
     setTabOrder(Command1, Drive1);
     setTabOrder(Drive1, SaveBackupLocation);
     setTabOrder(SaveBackupLocation, Check3);
 
-    connect(Drive1, &DriveList::DriveChanged, this, &BackupForm::DriveChange);
-    connect(Dir1, &FolderList::PathChanged, this, &BackupForm::FolderChange);
-    connect(SaveBackupLocation, &QPushButton::clicked, this, &BackupForm::SaveBackupLocationClick);
-    connect(Command1, &QPushButton::clicked, this, &BackupForm::Command1Click);
-    connect(Check3, &QCheckBox::toggled, this, &BackupForm::Check3Click);
+    connect(Drive1, &DriveList::DriveChanged, this, &BackupForm::Drive1_Change);
+    connect(Dir1, &FolderList::PathChanged, this, &BackupForm::Dir1_Change);
+    connect(SaveBackupLocation, &QPushButton::clicked, this, &BackupForm::SaveBackupLocation_Click);
+    connect(Command1, &QPushButton::clicked, this, &BackupForm::Command1_Click);
+    connect(Check3, &QCheckBox::toggled, this, &BackupForm::Check3_Click);
 }
 
 void BackupForm::Load() {
@@ -105,20 +113,20 @@ void BackupForm::ApplyMode() {
     FitCaptions();
 }
 
-void BackupForm::DriveChange() {
+void BackupForm::Drive1_Change() {
     int code = Dir1->SetPath(DriveRoot(Drive1->Drive()));
     // A mount point that is gone is a drive that is not ready.
     if (code == failure::kPathNotFound) code = failure::kDeviceUnavailable;
     if (code != failure::kNone) ReportFailure(code);
 }
 
-void BackupForm::FolderChange() {
+void BackupForm::Dir1_Change() {
     Label3->setText(Dir1->Path());
     FitCaptions();
     context().State.BackupPath.clear();
 }
 
-void BackupForm::SaveBackupLocationClick() {
+void BackupForm::SaveBackupLocation_Click() {
     const QString location = Label3->text();
     if (location.isEmpty()) {
         context().Boxes.Show(QStringLiteral("Destination Path not selected!"), kBackupMessageTitle,
@@ -142,7 +150,7 @@ void BackupForm::SaveBackupLocationClick() {
                          MsgButtons::Ok, MsgIcon::Information);
 }
 
-void BackupForm::Command1Click() {
+void BackupForm::Command1_Click() {
     AppState& state = context().State;
     const bool backup = state.BackupMode;
     const auto result = CopyDataFiles(context().ProgramFolder, ToPath(FromAnsi(state.BackupPath)),

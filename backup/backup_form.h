@@ -16,6 +16,11 @@ class FolderList;
 // lists or remembered in BackupLocation.inf.
 //   backup_form.cpp        layout, load, the lists, the saved location, the copy
 //   local_folder_form.cpp  Check3: a new folder under the current one
+//
+// Controls: Drive1 the drive list, Dir1 the folder list, Label1 the prompt
+// above them, Label3 the location in use under its heading Label2,
+// Command1 "Backup Databases" or "Restore Databases", SaveBackupLocation
+// "Save Backup Location", Check3 "Enable Local Folder Creation".
 class BackupForm : public Window {
     Q_OBJECT
 public:
@@ -34,11 +39,11 @@ public:
     // run by the load and again whenever a menu command reopens the window.
     void ApplyMode();
 
-    void DriveChange();
-    void FolderChange();
-    void SaveBackupLocationClick();
-    void Command1Click();
-    void Check3Click();  // local_folder_form.cpp
+    void Drive1_Change();
+    void Dir1_Change();
+    void SaveBackupLocation_Click();
+    void Command1_Click();
+    void Check3_Click();  // local_folder_form.cpp
 
 protected:
     void Load() override;

@@ -28,9 +28,7 @@ LocalFolderForm::LocalFolderForm(Context& context) : Window(context) {
     Command1 = Place(new QPushButton(QStringLiteral("OK"), this), 3900, 465, 630, 375,
                      QStringLiteral("OK"));
     Command1->setFont(SansSerif(9.75, true));
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Command1->setObjectName(QStringLiteral("Command1"));
+    NameControls({{Label1, "Label1"}, {Text1, "Text1"}, {Command1, "Command1"}});
     setTabOrder(Text1, Command1);
 
     connect(Command1, &QPushButton::clicked, this, &LocalFolderForm::Command1_Click);
@@ -62,7 +60,7 @@ void LocalFolderForm::Command1_Click() {
     Unload();
 }
 
-void BackupForm::Check3Click() {
+void BackupForm::Check3_Click() {
     if (!Check3->isChecked()) return;
     const std::optional<std::string> named = LocalFolderForm::Ask(context());
     if (!named || named->empty()) return;

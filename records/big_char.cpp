@@ -58,6 +58,16 @@ BigChar::BigChar(Context& context) : Window(context) {
     CT3 = Place(ViewerButton(QStringLiteral("Copy and Minimize"), false), 7380, 735, 2310, 270);
     Text1 = Place(ViewerBox(font()), 120, 1050, 4500, 375, QStringLiteral("User Name"));
     Text2 = Place(ViewerBox(font()), 5310, 1050, 4440, 375, QStringLiteral("Password"));
+    NameControls({{Label1, "Label1"},
+                  {Label2, "Label2"},
+                  {Label3, "Label3"},
+                  {Text1, "Text1"},
+                  {Text2, "Text2"},
+                  {Text3, "Text3"},
+                  {CT1, "CT1"},
+                  {CT2, "CT2"},
+                  {CT3, "CT3"},
+                  {LaunchB, "LaunchB"}});
 
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, CT1);
@@ -66,10 +76,10 @@ BigChar::BigChar(Context& context) : Window(context) {
     setTabOrder(Text3, LaunchB);
     setTabOrder(LaunchB, CT3);
 
-    connect(CT1, &QPushButton::clicked, this, [this] { CopyFrom(Text1); });
-    connect(CT2, &QPushButton::clicked, this, [this] { CopyFrom(Text2); });
-    connect(CT3, &QPushButton::clicked, this, [this] { CopyAndMinimize(); });
-    connect(LaunchB, &QPushButton::clicked, this, [this] { LaunchBrowser(); });
+    connect(CT1, &QPushButton::clicked, this, &BigChar::CT1_Click);
+    connect(CT2, &QPushButton::clicked, this, &BigChar::CT2_Click);
+    connect(CT3, &QPushButton::clicked, this, &BigChar::CT3_Click);
+    connect(LaunchB, &QPushButton::clicked, this, &BigChar::LaunchB_Click);
 }
 
 void BigChar::Load() {
@@ -90,20 +100,24 @@ void BigChar::Load() {
     Text1->setFocus();  // first in the tab order, though not the first control built
 }
 
+void BigChar::CT1_Click() { CopyFrom(Text1); }
+
+void BigChar::CT2_Click() { CopyFrom(Text2); }
+
 void BigChar::CopyFrom(QLineEdit* box) {
     context().ClipboardService.Clear();
     context().ClipboardService.SetText(box->text());
     box->setFocus();
 }
 
-void BigChar::CopyAndMinimize() {
+void BigChar::CT3_Click() {
     context().ClipboardService.Clear();
     context().ClipboardService.SetText(Text2->text());
     Unload();
     if (Window* main = context().Windows.Main()) main->showMinimized();
 }
 
-void BigChar::LaunchBrowser() {
+void BigChar::LaunchB_Click() {
     LaunchB->setEnabled(false);
     const QString address = TrimSpaces(Text3->text());
     context().Shell.Open(address);

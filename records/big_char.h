@@ -10,6 +10,11 @@ namespace lockmere {
 
 // The viewer: one record in large characters, its user name or password
 // to the clipboard, its address to the desktop's "open".
+//
+// Controls: Text1 the user name, Text2 the password, Text3 the address,
+// each with its label (Label1, Label2, Label3); CT1 "Copy" the user name,
+// CT2 "Copy" the password, CT3 "Copy and Minimize" (the password), LaunchB
+// "Launch Browser".
 class BigChar : public Window {
     Q_OBJECT
 public:
@@ -18,9 +23,9 @@ public:
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
-    QLineEdit* Text1 = nullptr;  // User Name
-    QLineEdit* Text2 = nullptr;  // Password
-    QLineEdit* Text3 = nullptr;  // Application URL
+    QLineEdit* Text1 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QLineEdit* Text3 = nullptr;
     QPushButton* CT1 = nullptr;
     QPushButton* CT2 = nullptr;
     QPushButton* CT3 = nullptr;
@@ -30,9 +35,14 @@ protected:
     void Load() override;
 
 private:
+    void CT1_Click();
+    void CT2_Click();
+    // The password to the clipboard; closes the viewer, minimises the main window.
+    void CT3_Click();
+    // Once per opening: the trimmed address to the desktop's "open".
+    void LaunchB_Click();
+    // Puts the box's text on the clipboard and moves the focus there.
     void CopyFrom(QLineEdit* box);
-    void CopyAndMinimize();
-    void LaunchBrowser();
 };
 
 }  // namespace lockmere

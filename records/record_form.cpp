@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <array>
-#include <utility>
 
 #include "store/record_entry.h"
 #include "ui/ansi_text.h"
@@ -59,13 +58,17 @@ RecordForm::RecordForm(Context& context, const QString& caption) : Window(contex
     Text5 = Place(PasswordBox(), 1470, 2085, 2415, 375, QStringLiteral("Confirm Password"));
     Command1 = Place(new QPushButton(QStringLiteral("Save Password Data")), 7965, 2130, 1830, 495);
 
-    // Each control is found by its name.
-    const std::pair<QObject*, const char*> named[] = {
-        {Label1, "Label1"}, {Label2, "Label2"}, {Label3, "Label3"}, {Label4, "Label4"},
-        {Label5, "Label5"}, {Text1, "Text1"},   {Text2, "Text2"},   {Text3, "Text3"},
-        {Text4, "Text4"},   {Text5, "Text5"},   {Command1, "Command1"},
-    };
-    for (const auto& [control, name] : named) control->setObjectName(QLatin1String(name));
+    NameControls({{Label1, "Label1"},
+                  {Label2, "Label2"},
+                  {Label3, "Label3"},
+                  {Label4, "Label4"},
+                  {Label5, "Label5"},
+                  {Text1, "Text1"},
+                  {Text2, "Text2"},
+                  {Text3, "Text3"},
+                  {Text4, "Text4"},
+                  {Text5, "Text5"},
+                  {Command1, "Command1"}});
 
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, Text3);

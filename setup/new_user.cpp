@@ -53,6 +53,16 @@ NewUser::NewUser(Context& context) : Window(context) {
     Command1 = Place(new QPushButton(QStringLiteral("Save Master Password"), this), 3510, 2265,
                      2310, 375, QStringLiteral("Save Master Password"));
 
+    NameControls({{Label5, "Label5"},
+                  {Label1, "Label1"},
+                  {Text1, "Text1"},
+                  {Label2, "Label2"},
+                  {Text2, "Text2"},
+                  {Label3, "Label3"},
+                  {Text3, "Text3"},
+                  {Label4, "Label4"},
+                  {Command1, "Command1"}});
+
     for (QLineEdit* box : {Text1, Text2, Text3}) StyleEntryBox(box);
     SetPasswordEcho(Text2);
     SetPasswordEcho(Text3);

@@ -10,6 +10,10 @@ namespace lockmere {
 
 // Takes the master user name and password, writes them enciphered into the
 // key file and goes on to the first record.
+//
+// Controls: Label5 the introduction, Text1 the user name, Text2 the password
+// and Text3 its confirmation, each with its label (Label1, Label2, Label3),
+// Label4 the note on lengths, Command1 "Save Master Password".
 class NewUser : public Window {
     Q_OBJECT
 public:

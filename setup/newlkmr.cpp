@@ -58,6 +58,7 @@ newlkmr::newlkmr(Context& context) : Window(context) {
 
     Command1 = Place(new QPushButton(QStringLiteral("Next"), this), 6030, 4050, 1185, 375,
                      QStringLiteral("Next"));
+    NameControls({{Text1, "Text1"}, {Command1, "Command1"}});
     setTabOrder(Text1, Command1);
     connect(Command1, &QPushButton::clicked, this, &newlkmr::Command1_Click);
 }

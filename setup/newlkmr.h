@@ -27,6 +27,8 @@ private:
 
 // The first window of a first start: explains the setup; "Next" or the
 // close box go on to the generator.
+//
+// Controls: Text1 the welcome text, Command1 "Next".
 class newlkmr : public Window {
     Q_OBJECT
 public:

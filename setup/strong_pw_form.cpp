@@ -76,6 +76,11 @@ StrongPWForm::StrongPWForm(Context& context) : Window(context) {
     Image1 = Place(new PictureBox(this), 945, 3060, 2370, 1635, QStringLiteral("Stone"));
     Image1->setPixmap(QPixmap::fromImage(GraniteTexture()));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    NameControls({{Label1, "Label1"},
+                  {Label2, "Label2"},
+                  {StringDisplay, "StringDisplay"},
+                  {Image1, "Image1"}});
+
     // Only the horizontal position counts.
     connect(Image1, &PictureBox::MouseMoved, this,
             [this](float x, float) { Image1_MouseMove(x); });

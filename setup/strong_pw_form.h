@@ -17,6 +17,9 @@ std::optional<unsigned char> CodeForPosition(float xTwips);
 
 // Gathers 51 distinct characters from the pointer's path over the stone,
 // writes them to the key file and goes on to the master account.
+//
+// Controls: Label1 and Label2 the instructions, StringDisplay the characters
+// gathered so far, Image1 the stone.
 class StrongPWForm : public Window {
     Q_OBJECT
 public:

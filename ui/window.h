@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QWidget>
+#include <initializer_list>
+#include <utility>
 
 class QMenuBar;
 class QPushButton;
@@ -96,6 +98,10 @@ protected:
     virtual bool QueryClose() { return true; }
 
     Context& context() const { return context_; }
+
+    // Gives each control (or menu item) its name as object name, so that
+    // tests and accessibility tools can find it.
+    static void NameControls(std::initializer_list<std::pair<QObject*, const char*>> controls);
 
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

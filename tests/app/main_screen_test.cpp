@@ -229,6 +229,7 @@ void MainScreenTest::startLayout() {
     Start();
 
     QWidget* control = Control(screen, name);
+    QCOMPARE(screen->findChild<QWidget*>(QString::fromLatin1(name)), control);  // by its name
     QVERIFY(PlacedAt(control, twips));
     QCOMPARE(Caption(control), caption);
     QCOMPARE(control->accessibleName(), accessibleName);
@@ -287,6 +288,15 @@ void MainScreenTest::menusAtStart() {
     QCOMPARE(screen->FileMenu0->title(), QStringLiteral("&File"));
     QCOMPARE(screen->EditMenu0->title(), QStringLiteral("&Edit"));
     QCOMPARE(screen->HelpMenu0->title(), QStringLiteral("&Help"));
+    // Each menu and item carries its name, in the order shown.
+    QStringList named;
+    for (QAction* menuAction : screen->MenuBar()->actions()) {
+        named << menuAction->menu()->objectName() + ':';
+        for (QAction* item : menuAction->menu()->actions()) named << item->objectName();
+    }
+    QCOMPARE(named, QStringList({"FileMenu0:", "BackupDB", "RestoreDB", "LogoutApp", "SaveData",
+                                 "ExitProgram", "EditMenu0:", "AddNewEntry", "DeleteRecord",
+                                 "EditData", "HelpMenu0:", "AboutLKDB"}));
 
     // What a screen reader hears: the captions without their accelerator marks.
     QStringList heard;

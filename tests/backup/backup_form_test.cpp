@@ -113,21 +113,23 @@ void BackupFormTest::layout() {
     QVERIFY(!form->Check3->isChecked());
 
     const struct {
+        const char* name;
         QWidget* control;
         QRect twips;
         bool bold;
     } controls[] = {
-        {form->Label1, {195, 300, 3675, 330}, true},
-        {form->Dir1, {330, 1215, 5910, 1890}, false},
-        {form->Command1, {3945, 4200, 2370, 345}, true},
-        {form->Drive1, {330, 810, 2970, 315}, false},
-        {form->Label2, {3450, 3225, 2790, 315}, true},
-        {form->Label3, {330, 3525, 5910, 450}, false},
-        {form->SaveBackupLocation, {330, 4200, 2970, 345}, true},
-        {form->Check3, {3345, 645, 2955, 705}, false},
+        {"Label1", form->Label1, {195, 300, 3675, 330}, true},
+        {"Dir1", form->Dir1, {330, 1215, 5910, 1890}, false},
+        {"Command1", form->Command1, {3945, 4200, 2370, 345}, true},
+        {"Drive1", form->Drive1, {330, 810, 2970, 315}, false},
+        {"Label2", form->Label2, {3450, 3225, 2790, 315}, true},
+        {"Label3", form->Label3, {330, 3525, 5910, 450}, false},
+        {"SaveBackupLocation", form->SaveBackupLocation, {330, 4200, 2970, 345}, true},
+        {"Check3", form->Check3, {3345, 645, 2955, 705}, false},
     };
     for (const auto& c : controls) {
         const QRect& t = c.twips;
+        QCOMPARE(form->findChild<QWidget*>(c.name), c.control);  // found by its name
         QVERIFY(PlacedAt(c.control, t));
         if (c.control != form->Dir1 && c.control != form->Drive1) {
             QCOMPARE(c.control->font().family(), QStringLiteral("MS Sans Serif"));

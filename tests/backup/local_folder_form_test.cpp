@@ -69,6 +69,9 @@ void LocalFolderFormTest::layout() {
         QVERIFY(PlacedAt(form->Label1, {240, 165, 2370, 255}));
         QVERIFY(PlacedAt(form->Text1, {195, 420, 3465, 480}));
         QVERIFY(PlacedAt(form->Command1, {3900, 465, 630, 375}));
+        QVERIFY(FoundByName(
+            form,
+            {{"Label1", form->Label1}, {"Text1", form->Text1}, {"Command1", form->Command1}}));
         QCOMPARE(form->Text1->text(), QString());
         QCOMPARE(form->Text1->maxLength(), 32767);
         QCOMPARE(form->Text1->font().family(), QStringLiteral("MS Sans Serif"));

@@ -82,6 +82,7 @@ void BigCharTest::layout() {
         {"Text2", w->Text2},   {"Text3", w->Text3},   {"CT1", w->CT1},       {"CT2", w->CT2},
         {"CT3", w->CT3},       {"LaunchB", w->LaunchB}};
     QWidget* widget = controls.at(control);
+    QCOMPARE(w->findChild<QWidget*>(control), widget);  // found by its name
 
     QVERIFY(PlacedAt(widget, twips));
     QCOMPARE(widget->font().family(), QStringLiteral("Courier"));

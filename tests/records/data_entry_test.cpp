@@ -113,6 +113,7 @@ void DataEntryTest::layout() {
         {"Text2", w->Text2},   {"Text3", w->Text3},   {"Text4", w->Text4},
         {"Text5", w->Text5},   {"Command1", w->Command1}};
     QWidget* widget = controls.at(control);
+    QCOMPARE(w->findChild<QWidget*>(control), widget);  // found by its name
     QVERIFY(PlacedAt(widget, twips));
     if (auto* label = qobject_cast<QLabel*>(widget)) QCOMPARE(label->text(), name);
     if (auto* button = qobject_cast<QPushButton*>(widget)) QCOMPARE(button->text(), name);

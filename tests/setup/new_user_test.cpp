@@ -94,6 +94,15 @@ void NewUserTest::layout() {
     QVERIFY(PlacedAt(w->Text2, {3945, 960, 1590, 375}));
     QVERIFY(PlacedAt(w->Text3, {3930, 1560, 1590, 375}));
     QVERIFY(PlacedAt(w->Command1, {3510, 2265, 2310, 375}));
+    QVERIFY(FoundByName(w, {{"Label5", w->Label5},
+                            {"Label1", w->Label1},
+                            {"Text1", w->Text1},
+                            {"Label2", w->Label2},
+                            {"Text2", w->Text2},
+                            {"Label3", w->Label3},
+                            {"Text3", w->Text3},
+                            {"Label4", w->Label4},
+                            {"Command1", w->Command1}}));
     QCOMPARE(w->Command1->text(), QStringLiteral("Save Master Password"));
 
     QCOMPARE(w->Text1->echoMode(), QLineEdit::Normal);

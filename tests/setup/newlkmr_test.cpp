@@ -110,6 +110,7 @@ void NewlkmrTest::layout() {
 
     QVERIFY(PlacedAt(w->Command1, {6030, 4050, 1185, 375}));
     QCOMPARE(w->Command1->text(), QStringLiteral("Next"));
+    QVERIFY(FoundByName(w, {{"Text1", w->Text1}, {"Command1", w->Command1}}));
     QVERIFY2(CutCaptions(w).isEmpty(), qPrintable(CutCaptions(w).join('\n')));
 
     // Keyboard order: the text first, then Next.

@@ -139,6 +139,10 @@ void StrongPWFormTest::layout() {
     QVERIFY(w->StringDisplay->toPlainText().isEmpty());
     QVERIFY(PlacedAt(w->Image1, {945, 3060, 2370, 1635}));
     QVERIFY(w->Image1->hasMouseTracking());
+    QVERIFY(FoundByName(w, {{"Label1", w->Label1},
+                            {"Label2", w->Label2},
+                            {"StringDisplay", w->StringDisplay},
+                            {"Image1", w->Image1}}));
 }
 
 void StrongPWFormTest::graniteIsDrawnTheSameEachTime() {

@@ -95,4 +95,18 @@ bool PlacedAt(const QWidget* control, const QRect& twips) {
     return false;
 }
 
+bool FoundByName(const QWidget* window,
+                 std::initializer_list<std::pair<const char*, const QObject*>> controls) {
+    bool found = true;
+    for (const auto& [name, control] : controls) {
+        const QObject* named = window->findChild<QObject*>(QLatin1String(name));
+        if (named == control) continue;
+        qWarning("\"%s\" finds %s; the control paired with it is named \"%s\"", name,
+                 named ? named->metaObject()->className() : "nothing",
+                 control ? qPrintable(control->objectName()) : "");
+        found = false;
+    }
+    return found;
+}
+
 }  // namespace lockmere::testing

@@ -7,7 +7,9 @@
 #include <QElapsedTimer>
 #include <QRect>
 #include <functional>
+#include <initializer_list>
 #include <typeinfo>
+#include <utility>
 
 #include "tests/support/recording_services.h"
 #include "tests/support/temp_folder.h"
@@ -60,5 +62,10 @@ private:
 // these twips (relative to the window's client area); otherwise the
 // control's place in twips is logged. QVERIFY the result.
 bool PlacedAt(const QWidget* control, const QRect& twips);
+
+// True when the window finds each control by the name paired with it;
+// otherwise each name that finds something else is logged. QVERIFY the result.
+bool FoundByName(const QWidget* window,
+                 std::initializer_list<std::pair<const char*, const QObject*>> controls);
 
 }  // namespace lockmere::testing

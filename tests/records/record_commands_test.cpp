@@ -109,7 +109,7 @@ bool OpensModal(const std::function<void()>& command) {
 
 }  // namespace
 
-class ListCommandsTest : public QObject {
+class RecordCommandsTest : public QObject {
     Q_OBJECT
 private slots:
     void openLine_data();
@@ -129,14 +129,14 @@ private slots:
     void removeAfterIncompleteLoad();
 };
 
-void ListCommandsTest::openLine_data() {
+void RecordCommandsTest::openLine_data() {
     QTest::addColumn<bool>("enter");
     QTest::addColumn<int>("offset");
     QTest::newRow("double-click") << false << 0;
     QTest::newRow("Enter") << true << 700;
 }
 
-void ListCommandsTest::openLine() {
+void RecordCommandsTest::openLine() {
     QFETCH(bool, enter);
     QFETCH(int, offset);
     TestContext tc;
@@ -169,7 +169,7 @@ void ListCommandsTest::openLine() {
     QCOMPARE(tc.Boxes.Texts(), QStringList());
 }
 
-void ListCommandsTest::enterWithoutCurrentLine() {
+void RecordCommandsTest::enterWithoutCurrentLine() {
     TestContext tc;
     MainScreen* main = LogIn(tc, QStringList{"Bank"});
     // Reaching the list by the keyboard chooses no line.
@@ -185,7 +185,7 @@ void ListCommandsTest::enterWithoutCurrentLine() {
     QCOMPARE(tc.ClipboardService.Calls, (QStringList{"clear", "set "}));
 }
 
-void ListCommandsTest::oneViewer() {
+void RecordCommandsTest::oneViewer() {
     TestContext tc;
     MainScreen* main = LogIn(tc, QStringList{"Bank", "Mail"});
     main->List1->setCurrentRow(0);
@@ -213,7 +213,7 @@ void ListCommandsTest::oneViewer() {
     QCOMPARE(tc.ClipboardService.Text, QStringLiteral("Mail.user"));
 }
 
-void ListCommandsTest::add() {
+void RecordCommandsTest::add() {
     TestContext tc;
     MainScreen* main = LogIn(tc, QStringList{"Bank", "Shop"});
     QString caption;
@@ -239,7 +239,7 @@ void ListCommandsTest::add() {
     QCOMPARE(Menus(main), kLoggedIn);
 }
 
-void ListCommandsTest::addClosedAddsNothing() {
+void RecordCommandsTest::addClosedAddsNothing() {
     TestContext tc;
     MainScreen* main = LogIn(tc, QStringList{"Bank"});
     const std::string before = StoreBytesOnDisk(tc);
@@ -250,7 +250,7 @@ void ListCommandsTest::addClosedAddsNothing() {
     QCOMPARE(StoreBytesOnDisk(tc), before);
 }
 
-void ListCommandsTest::failedAddLeavesList() {
+void RecordCommandsTest::failedAddLeavesList() {
     TestContext tc;
     MainScreen* main = LogIn(tc, QStringList{"Bank"});
     const std::string before = StoreBytesOnDisk(tc);
@@ -274,7 +274,7 @@ void ListCommandsTest::failedAddLeavesList() {
     QCOMPARE(StoreBytesOnDisk(tc), before);
 }
 
-void ListCommandsTest::edit() {
+void RecordCommandsTest::edit() {
     TestContext tc;
     MainScreen* main = LogIn(tc, QStringList{"Bank", "Mail", "Shop"});
     main->List1->setCurrentRow(1);
@@ -320,7 +320,7 @@ void ListCommandsTest::edit() {
     QVERIFY(!tc.Ctx.RecordBook.Changed());
 }
 
-void ListCommandsTest::editClosedChangesNothing() {
+void RecordCommandsTest::editClosedChangesNothing() {
     TestContext tc;
     MainScreen* main = LogIn(tc, QStringList{"Bank", "Mail"});
     const std::string before = StoreBytesOnDisk(tc);
@@ -338,7 +338,7 @@ void ListCommandsTest::editClosedChangesNothing() {
     QVERIFY(!tc.Ctx.RecordBook.Changed());
 }
 
-void ListCommandsTest::editWithoutSelection() {
+void RecordCommandsTest::editWithoutSelection() {
     TestContext tc;
     MainScreen* main = LogIn(tc, QStringList{"Bank", "Mail"});
     main->List1->clearSelection();
@@ -348,7 +348,7 @@ void ListCommandsTest::editWithoutSelection() {
     QCOMPARE(Menus(main), kLoggedIn);
 }
 
-void ListCommandsTest::editAfterIncompleteLoad() {
+void RecordCommandsTest::editAfterIncompleteLoad() {
     TestContext tc;
     // A byte that does not decipher behind two good records.
     const std::string damaged = fixture::StoreBytes(Records({"Bank", "Mail"}), kKey) + '\x01';
@@ -368,7 +368,7 @@ void ListCommandsTest::editAfterIncompleteLoad() {
     QVERIFY(tc.Ctx.RecordBook.Changed());  // the close still warns
 }
 
-void ListCommandsTest::remove_data() {
+void RecordCommandsTest::remove_data() {
     QTest::addColumn<QStringList>("stored");   // names, in store order
     QTest::addColumn<int>("selected");         // row of the list, -1 for none
     QTest::addColumn<bool>("yes");             // the answer to the question
@@ -389,7 +389,7 @@ void ListCommandsTest::remove_data() {
                                      << "Add+ Delete+ Edit+ Save+ Exit-";
 }
 
-void ListCommandsTest::remove() {
+void RecordCommandsTest::remove() {
     QFETCH(QStringList, stored);
     QFETCH(int, selected);
     QFETCH(bool, yes);
@@ -419,7 +419,7 @@ void ListCommandsTest::remove() {
     QVERIFY(!tc.Ctx.RecordBook.Changed());
 }
 
-void ListCommandsTest::removeAfterIncompleteLoad() {
+void RecordCommandsTest::removeAfterIncompleteLoad() {
     TestContext tc;
     const std::string damaged = fixture::StoreBytes(Records({"Bank", "Mail"}), kKey) + '\x01';
     MainScreen* main = LogIn(tc, damaged);
@@ -438,7 +438,7 @@ void ListCommandsTest::removeAfterIncompleteLoad() {
 
 // A delete the save refused stays unsaved: opening and closing the add or
 // the edit window does not clear the mark, so the close still warns.
-void ListCommandsTest::unsavedDeleteStillWarnsAfterOtherWindows() {
+void RecordCommandsTest::unsavedDeleteStillWarnsAfterOtherWindows() {
     TestContext tc;
     const std::string damaged =
         fixture::StoreBytes(Records({"Bank", "Mail", "Shop"}), kKey) + '\x01';
@@ -464,5 +464,5 @@ void ListCommandsTest::unsavedDeleteStillWarnsAfterOtherWindows() {
     QCOMPARE(StoreBytesOnDisk(tc), damaged);
 }
 
-QTEST_MAIN(ListCommandsTest)
-#include "list_commands_test.moc"
+QTEST_MAIN(RecordCommandsTest)
+#include "record_commands_test.moc"
