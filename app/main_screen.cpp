@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <optional>
 #include <utility>
-#include <vector>
 
 #include "backup/backup_commands.h"
 #include "records/record_commands.h"
