@@ -1,10 +1,10 @@
 #include <QApplication>
 
 #include "app/desktop_identity.h"
-#include "store/harden.h"
 #include "app/main_screen.h"
 #include "app/start_checks.h"
 #include "store/folder_lock.h"
+#include "store/harden.h"
 #include "ui/context.h"
 #include "ui/file_path.h"
 #include "ui/qt_services.h"

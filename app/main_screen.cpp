@@ -156,10 +156,11 @@ void MainScreen::Load() {
 
     KeyFileStart start = ReadKeyFileAtStart(context().ProgramFolder);
     if (start.Code != failure::kNone) {
-        ShowError(Lines({QStringLiteral("ERROR: The key file %1 could not be read (failure code %2).")
-                             .arg(QString::fromLatin1(kKeyFileName))
-                             .arg(start.Code),
-                         QStringLiteral("Nobody can log in until it can be read.")}));
+        ShowError(
+            Lines({QStringLiteral("ERROR: The key file %1 could not be read (failure code %2).")
+                       .arg(QString::fromLatin1(kKeyFileName))
+                       .arg(start.Code),
+                   QStringLiteral("Nobody can log in until it can be read.")}));
         return;
     }
     if (start.FirstRun) {

@@ -15,7 +15,6 @@ bool HardeningHeld(bool hardened, MessageBoxes& boxes);
 
 // This program holds the program folder's lock. Once it does, the folder
 // is tidied of what crashed writes left.
-bool FolderIsOurs(const FolderLock& lock, const std::filesystem::path& folder,
-                  MessageBoxes& boxes);
+bool FolderIsOurs(const FolderLock& lock, const std::filesystem::path& folder, MessageBoxes& boxes);
 
 }  // namespace lockmere

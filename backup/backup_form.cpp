@@ -11,8 +11,8 @@
 #include "ui/ansi_text.h"
 #include "ui/context.h"
 #include "ui/controls.h"
-#include "ui/file_path.h"
 #include "ui/drive_list.h"
+#include "ui/file_path.h"
 #include "ui/folder_list.h"
 
 namespace lockmere {
@@ -23,7 +23,8 @@ const QString kSameFolder =
     QStringLiteral("Error: The source destination and write destinations cannot be the same!");
 
 QString FailureText(int code) {
-    if (code == failure::kDeviceUnavailable) return QStringLiteral("Error: Drive not ready or missing disk!");
+    if (code == failure::kDeviceUnavailable)
+        return QStringLiteral("Error: Drive not ready or missing disk!");
     if (code == failure::kPathFileAccess)
         return QStringLiteral("Error: Could not access folder. Permission Denied!");
     return QString::number(code);
@@ -58,8 +59,8 @@ BackupForm::BackupForm(Context& context) : Window(context) {
     Label3->setFont(SansSerif());
     Label3->setTextFormat(Qt::PlainText);  // a folder may be named "<b>"
     Label3->setWordWrap(true);
-    SaveBackupLocation = Place(BoldButton(QStringLiteral("Save Backup Location"), this), 330,
-                               4200, 2970, 345, QStringLiteral("Save Backup Location"));
+    SaveBackupLocation = Place(BoldButton(QStringLiteral("Save Backup Location"), this), 330, 4200,
+                               2970, 345, QStringLiteral("Save Backup Location"));
     Check3 = Place(new QCheckBox(QStringLiteral("Enable Local Folder Creation"), this), 3345, 645,
                    2955, 705, QStringLiteral("Enable Local Folder Creation"));
     Check3->setFont(SansSerif());
@@ -174,15 +175,14 @@ void BackupForm::Command1_Click() {
         return;
     }
     Unload();
-    context().Boxes.Show(backup ? QStringLiteral("Backup Complete!")
-                                : QStringLiteral("Database Restore Complete!"),
-                         kBackupMessageTitle, MsgButtons::Ok, MsgIcon::Information);
+    context().Boxes.Show(
+        backup ? QStringLiteral("Backup Complete!") : QStringLiteral("Database Restore Complete!"),
+        kBackupMessageTitle, MsgButtons::Ok, MsgIcon::Information);
 }
 
 void BackupForm::ReportFailure(int code) {
     if (code == failure::kDeviceUnavailable) Drive1->SetDrive(SystemDrive());
-    context().Boxes.Show(FailureText(code), kBackupMessageTitle, MsgButtons::Ok,
-                         MsgIcon::Critical);
+    context().Boxes.Show(FailureText(code), kBackupMessageTitle, MsgButtons::Ok, MsgIcon::Critical);
 }
 
 }  // namespace lockmere

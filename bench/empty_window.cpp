@@ -11,7 +11,8 @@ int main(int argc, char** argv) {
     window.setWindowTitle(QStringLiteral(" Lockmere"));
     window.resize(7440 / 15, 4695 / 15);
     if (QApplication::arguments().contains(QStringLiteral("--label")))
-        (new QLabel(QStringLiteral("Enter Your User ID And Master Password."), &window))->move(7, 7);
+        (new QLabel(QStringLiteral("Enter Your User ID And Master Password."), &window))
+            ->move(7, 7);
     window.show();
     return QApplication::exec();
 }

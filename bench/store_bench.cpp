@@ -101,7 +101,8 @@ void LoadFromDisk(benchmark::State& state) {
     RecordStore book(folder.Path());
     book.Load(key);
     const std::vector<std::string> lines = FullList();
-    if (book.Save(key, lines).Outcome != StoreWrite::Written) throw std::runtime_error("save failed");
+    if (book.Save(key, lines).Outcome != StoreWrite::Written)
+        throw std::runtime_error("save failed");
     for (auto _ : state) {
         LoadResult loaded = book.Load(key);
         if (loaded.Lines.size() != lines.size()) throw std::runtime_error("load lost lines");
@@ -119,7 +120,8 @@ void SaveToDisk(benchmark::State& state) {
     book.Load(key);
     const std::vector<std::string> lines = FullList();
     for (auto _ : state) {
-        if (book.Save(key, lines).Outcome != StoreWrite::Written) throw std::runtime_error("save failed");
+        if (book.Save(key, lines).Outcome != StoreWrite::Written)
+            throw std::runtime_error("save failed");
     }
 }
 BENCHMARK(SaveToDisk)->Unit(benchmark::kMillisecond);

@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
             icon.addFile(QStringLiteral(":/icons/lockmere-%1.png").arg(size), QSize(size, size));
         QApplication::setWindowIcon(icon);
     }
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"), {QStringLiteral("Liberation Sans")});
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Liberation Sans")});
 
     QWidget window;
     window.setWindowTitle(QStringLiteral(" Lockmere"));
@@ -47,12 +48,12 @@ int main(int argc, char** argv) {
     auto* bar = new QMenuBar(&window);
     bar->setNativeMenuBar(false);
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    for (const char* item : {"&Backup Database", "&Restore Databases", "&Logout", "&Save Database",
-                             "&Exit"})
+    for (const char* item :
+         {"&Backup Database", "&Restore Databases", "&Logout", "&Save Database", "&Exit"})
         file->addAction(QString::fromLatin1(item));
     QMenu* edit = bar->addMenu(QStringLiteral("&Edit"));
-    for (const char* item : {"&Add New Password Entry", "&Delete Selected Record",
-                             "&Edit Selected Record"})
+    for (const char* item :
+         {"&Add New Password Entry", "&Delete Selected Record", "&Edit Selected Record"})
         edit->addAction(QString::fromLatin1(item));
     bar->addMenu(QStringLiteral("&Help"))->addAction(QStringLiteral("&About..."));
     const int top = bar->sizeHint().height();

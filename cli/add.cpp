@@ -25,12 +25,14 @@ std::string PlainLines(const std::vector<std::string>& lines) {
 // takes it too, so that the two never write the store at once.
 int LockRefusal(const FolderLock& lock) {
     switch (lock.Result()) {
-    case FolderLock::Outcome::Taken: return kDone;
+    case FolderLock::Outcome::Taken:
+        return kDone;
     case FolderLock::Outcome::Busy:
         return Fail(kRefused,
                     "ERROR: Lockmere is running from this folder, so nothing was added. "
                     "Close it, then add the record again.");
-    case FolderLock::Outcome::Failed: break;
+    case FolderLock::Outcome::Failed:
+        break;
     }
     return Fail(kFileTrouble, "ERROR: The folder could not be locked (failure code " +
                                   std::to_string(lock.Code()) + ": " +

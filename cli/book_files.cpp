@@ -15,8 +15,8 @@ int ReadBookFiles(const std::filesystem::path& folder, BookFiles& files) {
                                       " was cut short (" + kPairMarkerFileName +
                                       " is still there). Start Lockmere from that folder, or "
                                       "repeat the backup into it, to finish the copy.");
-    for (auto [name, bytes] : {std::pair{kKeyFileName, &files.KeyFile},
-                               std::pair{kStoreFileName, &files.Store}}) {
+    for (auto [name, bytes] :
+         {std::pair{kKeyFileName, &files.KeyFile}, std::pair{kStoreFileName, &files.Store}}) {
         ReadResult read = ReadExistingFile(ComposePath(folder, name));
         if (!read.Ok()) return Fail(kFileTrouble, ReadFailureText(name, folder, read.Code));
         *bytes = std::move(read.Bytes);

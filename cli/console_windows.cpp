@@ -1,7 +1,8 @@
 #include "cli/console.h"
 
 #include <windows.h>
-#include <shellapi.h>
+
+#include <shellapi.h>  // needs windows.h first
 
 namespace lockmere::cli {
 

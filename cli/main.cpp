@@ -14,9 +14,14 @@ namespace {
 
 int Run(const Arguments& args) {
     switch (args.Which) {
-    case Command::Help: std::cout << HelpText(); return kDone;
-    case Command::Version: std::cout << "lockmere-cli " LOCKMERE_VERSION "\n"; return kDone;
-    default: break;
+    case Command::Help:
+        std::cout << HelpText();
+        return kDone;
+    case Command::Version:
+        std::cout << "lockmere-cli " LOCKMERE_VERSION "\n";
+        return kDone;
+    default:
+        break;
     }
     const std::filesystem::path folder =
         args.Folder ? PathFromText(*args.Folder) : ExecutableFolder();
@@ -26,12 +31,18 @@ int Run(const Arguments& args) {
     Answers answers;
     Session session{folder, answers};
     switch (args.Which) {
-    case Command::List: return RunList(session);
-    case Command::Show: return RunShow(session, args.Name, args.ShowPassword);
-    case Command::Add: return RunAdd(session);
-    case Command::Export: return RunExport(session, PathFromText(args.CsvFile), args.Force);
-    case Command::Verify: return RunVerify(session, args.Login);
-    default: return kDone;
+    case Command::List:
+        return RunList(session);
+    case Command::Show:
+        return RunShow(session, args.Name, args.ShowPassword);
+    case Command::Add:
+        return RunAdd(session);
+    case Command::Export:
+        return RunExport(session, PathFromText(args.CsvFile), args.Force);
+    case Command::Verify:
+        return RunVerify(session, args.Login);
+    default:
+        return kDone;
     }
 }
 

@@ -50,12 +50,18 @@ std::string ShownText(std::string_view ansi) {
 
 std::string_view FailureMeaning(int code) {
     switch (code) {
-    case failure::kFileNotFound: return "file not found";
-    case failure::kDiskFull: return "disk full";
-    case failure::kDeviceUnavailable: return "device not available";
-    case failure::kPathFileAccess: return "access refused, or not a file";
-    case failure::kPathNotFound: return "path not found";
-    default: return "input/output error";
+    case failure::kFileNotFound:
+        return "file not found";
+    case failure::kDiskFull:
+        return "disk full";
+    case failure::kDeviceUnavailable:
+        return "device not available";
+    case failure::kPathFileAccess:
+        return "access refused, or not a file";
+    case failure::kPathNotFound:
+        return "path not found";
+    default:
+        return "input/output error";
     }
 }
 

@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fits = false;
             break;
         }
-        const int code = static_cast<unsigned char>(plain[i]) + static_cast<unsigned char>(key[i % 32]);
+        const int code =
+            static_cast<unsigned char>(plain[i]) + static_cast<unsigned char>(key[i % 32]);
         if (code > 255) fits = false;
         expected.push_back(static_cast<char>(code));
     }

@@ -15,8 +15,8 @@ public:
 
     std::string_view Piece() {
         if (rest_.empty()) return {};
-        const std::size_t length = std::min<std::size_t>(static_cast<unsigned char>(rest_[0]),
-                                                         rest_.size() - 1);
+        const std::size_t length =
+            std::min<std::size_t>(static_cast<unsigned char>(rest_[0]), rest_.size() - 1);
         const std::string_view piece = rest_.substr(1, length);
         rest_.remove_prefix(1 + length);
         return piece;

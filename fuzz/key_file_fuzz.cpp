@@ -16,15 +16,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const KeyFileStart start = KeyFileStartFrom(std::string(file));
     fuzz::Expect(start.FirstRun == file.empty());
-    fuzz::Expect(start.EncryptionKey.size() == std::min<std::size_t>(
-                                                   kKeyLength, file.size() > 6 ? file.size() - 6 : 0));
+    fuzz::Expect(start.EncryptionKey.size() ==
+                 std::min<std::size_t>(kKeyLength, file.size() > 6 ? file.size() - 6 : 0));
     const LoginCheck check = JudgeLogin(file, start.EncryptionKey, typed);
     if (file.size() < kLengthBytePosition ||
-        file.size() < kLengthBytePosition + static_cast<unsigned char>(file[kLengthBytePosition - 1]))
+        file.size() <
+            kLengthBytePosition + static_cast<unsigned char>(file[kLengthBytePosition - 1]))
         fuzz::Expect(check.Outcome == LoginOutcome::Damaged);
 
     // A key file as the generator and the master account write it.
-    if (file.size() < kCollectedLength || user.find(kCredentialsSeparator) != std::string_view::npos)
+    if (file.size() < kCollectedLength ||
+        user.find(kCredentialsSeparator) != std::string_view::npos)
         return 0;
     const std::string key = KeyFromCollected(file.substr(0, kCollectedLength));
     std::string plain(user);
@@ -39,6 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Expect(JudgeLogin(written, key, typed).Outcome == LoginOutcome::Match);
     const std::size_t whole = kCredentialsPosition - 1 + block.Output.size();
     for (std::size_t cut = kLengthBytePosition - 1; cut < whole; cut += 7)
-        fuzz::Expect(JudgeLogin(written.substr(0, cut), key, typed).Outcome == LoginOutcome::Damaged);
+        fuzz::Expect(JudgeLogin(written.substr(0, cut), key, typed).Outcome ==
+                     LoginOutcome::Damaged);
     return 0;
 }

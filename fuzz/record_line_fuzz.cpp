@@ -20,7 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             parts.back().push_back(c);
     }
     const PasswordRecord record = SplitRecordLine(line);
-    const auto part = [&](std::size_t i) { return i + 1 < parts.size() ? parts[i] : std::string(); };
+    const auto part = [&](std::size_t i) {
+        return i + 1 < parts.size() ? parts[i] : std::string();
+    };
     fuzz::Expect(record.ApplicationName == part(0));
     fuzz::Expect(record.ApplicationUrl == part(1));
     fuzz::Expect(record.UserName == part(2));

@@ -29,7 +29,8 @@ void DataEntry::ReportFailure(const StoreWriteResult& result) {
         context().Boxes.Show(FromAnsi(DecryptFailureText(result.Deciphered)), kCipherMessageTitle,
                              MsgButtons::Ok, MsgIcon::None);
     QStringList lines;
-    for (const std::string& line : AppendFailureLines(result)) lines << QString::fromStdString(line);
+    for (const std::string& line : AppendFailureLines(result))
+        lines << QString::fromStdString(line);
     ShowError(lines.join(QLatin1Char('\r')));
 }
 

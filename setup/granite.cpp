@@ -42,12 +42,14 @@ QImage GraniteTexture() {
     for (int y = 0; y < kGraniteHeight; ++y) {
         for (int x = 0; x < kGraniteWidth; ++x) {
             // A mottled ground of feldspar and quartz...
-            const double ground = 0.5 * Noise(x, y, 11.0, 1) + 0.3 * Noise(x, y, 5.0, 2) +
-                                  0.2 * Noise(x, y, 2.5, 3);
+            const double ground =
+                0.5 * Noise(x, y, 11.0, 1) + 0.3 * Noise(x, y, 5.0, 2) + 0.2 * Noise(x, y, 2.5, 3);
             double level = 150.0 + (ground - 0.5) * 70.0 + (Hash(x, y, 4) - 0.5) * 28.0;
             // ...with dark mica flecks and a few bright crystals.
-            if (Noise(x, y, 3.3, 5) > 0.76) level = 45.0 + Hash(x, y, 6) * 35.0;
-            else if (Noise(x, y, 2.7, 8) > 0.82) level = 205.0 + Hash(x, y, 7) * 30.0;
+            if (Noise(x, y, 3.3, 5) > 0.76)
+                level = 45.0 + Hash(x, y, 6) * 35.0;
+            else if (Noise(x, y, 2.7, 8) > 0.82)
+                level = 205.0 + Hash(x, y, 7) * 30.0;
             image.setPixel(x, y, qRgb(Clamp(level), Clamp(level), Clamp(level + 5.0)));
         }
     }

@@ -107,9 +107,9 @@ void NewUser::Command1_Click() {
     case CredentialsWrite::Written:
         break;
     case CredentialsWrite::TooLong:
-        return refuse(QStringLiteral(
-            "ERROR: The user name and password are too long together.\r"
-            "Please shorten them to 252 characters or fewer in all and try again!"));
+        return refuse(
+            QStringLiteral("ERROR: The user name and password are too long together.\r"
+                           "Please shorten them to 252 characters or fewer in all and try again!"));
     case CredentialsWrite::EncryptFailed:
         return refuse(QStringLiteral(
             "ERROR: The user name or password holds a character that cannot be encrypted.\r"

@@ -34,9 +34,7 @@ std::string WelcomeText() {
     return text;
 }
 
-CrLfTextBox::CrLfTextBox(QWidget* parent) : QPlainTextEdit(parent) {
-    setTabChangesFocus(true);
-}
+CrLfTextBox::CrLfTextBox(QWidget* parent) : QPlainTextEdit(parent) { setTabChangesFocus(true); }
 
 void CrLfTextBox::SetText(const QString& text) {
     text_ = text;

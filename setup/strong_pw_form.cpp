@@ -47,16 +47,17 @@ StrongPWForm::StrongPWForm(Context& context) : Window(context) {
     setWindowTitle(QStringLiteral(" Create 256 Bit Encryption String"));
     SetWhiteBackground(this);
 
-    Label1 = Place(new QLabel(QStringLiteral(
-                       "Move the mouse over the image below as if you were scratching the "
-                       "stone.  You will see the encryption string build in the window below."),
-                              this),
-                   210, 195, 3990, 1035);
-    Label2 = Place(new QLabel(QStringLiteral(
-                       "After 256 bits have been randomly selected the application will "
-                       "automatically advance to the user creation screen."),
-                              this),
-                   210, 1305, 3990, 1035);
+    Label1 = Place(
+        new QLabel(
+            QStringLiteral("Move the mouse over the image below as if you were scratching the "
+                           "stone.  You will see the encryption string build in the window below."),
+            this),
+        210, 195, 3990, 1035);
+    Label2 = Place(
+        new QLabel(QStringLiteral("After 256 bits have been randomly selected the application will "
+                                  "automatically advance to the user creation screen."),
+                   this),
+        210, 1305, 3990, 1035);
     for (QLabel* label : {Label1, Label2}) {
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -64,8 +65,8 @@ StrongPWForm::StrongPWForm(Context& context) : Window(context) {
         SetWhiteBackground(label);
     }
 
-    StringDisplay = Place(new QPlainTextEdit(this), 195, 2205, 3885, 735,
-                          QStringLiteral("Encryption string"));
+    StringDisplay =
+        Place(new QPlainTextEdit(this), 195, 2205, 3885, 735, QStringLiteral("Encryption string"));
     StringDisplay->setFont(SansSerif(9.75, true));
     StringDisplay->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     StringDisplay->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -82,8 +83,7 @@ StrongPWForm::StrongPWForm(Context& context) : Window(context) {
                   {Image1, "Image1"}});
 
     // Only the horizontal position counts.
-    connect(Image1, &PictureBox::MouseMoved, this,
-            [this](float x, float) { Image1_MouseMove(x); });
+    connect(Image1, &PictureBox::MouseMoved, this, [this](float x, float) { Image1_MouseMove(x); });
 }
 
 void StrongPWForm::Load() {

@@ -15,12 +15,18 @@ char32_t Folded(char byte) {
     const char32_t c = CodePointOfAnsi(byte);
     if ((c >= U'A' && c <= U'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
     switch (c) {
-    case 0x00B5: return 0x03BC;  // micro sign folds to Greek mu
-    case 0x0152: return 0x0153;  // OE
-    case 0x0160: return 0x0161;  // S caron
-    case 0x0178: return 0x00FF;  // Y diaeresis
-    case 0x017D: return 0x017E;  // Z caron
-    default: return c;
+    case 0x00B5:
+        return 0x03BC;  // micro sign folds to Greek mu
+    case 0x0152:
+        return 0x0153;  // OE
+    case 0x0160:
+        return 0x0161;  // S caron
+    case 0x0178:
+        return 0x00FF;  // Y diaeresis
+    case 0x017D:
+        return 0x017E;  // Z caron
+    default:
+        return c;
     }
 }
 

@@ -61,12 +61,18 @@ int FailureCodeFor(std::error_code error, const fs::path& path) {
     using Kind = system_file::ErrorKind;
     if (const std::optional<Kind> kind = system_file::KindOf(error)) {
         switch (*kind) {
-            case Kind::kFileNotFound: return failure::kFileNotFound;
-            case Kind::kPathNotFound: return failure::kPathNotFound;
-            case Kind::kAccess: return failure::kPathFileAccess;
-            case Kind::kDiskFull: return failure::kDiskFull;
-            case Kind::kDeviceUnavailable: return failure::kDeviceUnavailable;
-            case Kind::kDeviceIo: return failure::kDeviceIo;
+        case Kind::kFileNotFound:
+            return failure::kFileNotFound;
+        case Kind::kPathNotFound:
+            return failure::kPathNotFound;
+        case Kind::kAccess:
+            return failure::kPathFileAccess;
+        case Kind::kDiskFull:
+            return failure::kDiskFull;
+        case Kind::kDeviceUnavailable:
+            return failure::kDeviceUnavailable;
+        case Kind::kDeviceIo:
+            return failure::kDeviceIo;
         }
     }
     using std::errc;

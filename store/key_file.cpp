@@ -104,7 +104,8 @@ LoginCheck JudgeLogin(std::string_view keyFile, std::string_view key,
     if (!stored.Valid)
         check.Outcome = LoginOutcome::Damaged;
     else
-        check.Outcome = stored.Password == typedPassword ? LoginOutcome::Match : LoginOutcome::NoMatch;
+        check.Outcome =
+            stored.Password == typedPassword ? LoginOutcome::Match : LoginOutcome::NoMatch;
     return check;
 }
 

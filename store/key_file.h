@@ -9,7 +9,7 @@
 namespace lockmere {
 
 inline constexpr std::size_t kCollectedLength = 51;
-inline constexpr std::size_t kKeyStart = 7;        // 1-based, 32 characters
+inline constexpr std::size_t kKeyStart = 7;  // 1-based, 32 characters
 inline constexpr std::size_t kKeyLength = 32;
 inline constexpr std::size_t kLengthBytePosition = 44;
 inline constexpr std::size_t kCredentialsPosition = 45;
@@ -19,7 +19,7 @@ inline constexpr std::string_view kCredentialsSeparator = "#|^";
 // The start-up read. A missing key file is created empty; length 0 means
 // first run, otherwise the key is bytes 7-38.
 struct KeyFileStart {
-    int Code = 0;            // failure code of the read
+    int Code = 0;  // failure code of the read
     bool FirstRun = false;
     std::string KeyFileBuffer;
     std::string EncryptionKey;
@@ -61,8 +61,8 @@ enum class LoginOutcome {
 };
 struct LoginCheck {
     LoginOutcome Outcome = LoginOutcome::NoMatch;
-    int Code = 0;              // failure code when ReadFailed
-    CipherResult Deciphered;   // the credentials block's decipher; a window shows its failure first
+    int Code = 0;             // failure code when ReadFailed
+    CipherResult Deciphered;  // the credentials block's decipher; a window shows its failure first
 };
 // typedPassword is already trimmed.
 LoginCheck CheckLogin(const std::filesystem::path& programFolder, std::string_view key,

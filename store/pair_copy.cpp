@@ -90,7 +90,8 @@ int MovePairInto(const fs::path& folder, const Pair& pair) {
     fs::path newKey, newStore;
     int code = WriteTemporaryBeside(key, pair.Key, newKey);
     if (code == failure::kNone) code = WriteTemporaryBeside(store, pair.Store, newStore);
-    if (code == failure::kNone) code = ReplaceWholeFile(marker, MarkerText(kForward, newKey, newStore));
+    if (code == failure::kNone)
+        code = ReplaceWholeFile(marker, MarkerText(kForward, newKey, newStore));
     if (code == failure::kNone) {
         if (const std::error_code error = Rename(newKey, key)) {
             code = FailureCodeFor(error, key);
@@ -116,7 +117,8 @@ int MovePairInto(const fs::path& folder, const Pair& pair) {
 void RecoverPairMove(const fs::path& folder) {
     const fs::path marker = ComposePath(folder, kPairMarkerFileName);
     const ReadResult text = ReadExistingFile(marker);
-    const std::vector<std::string> lines = text.Ok() ? Lines(text.Bytes) : std::vector<std::string>{};
+    const std::vector<std::string> lines =
+        text.Ok() ? Lines(text.Bytes) : std::vector<std::string>{};
     // A marker is written whole or not at all; anything else is not ours.
     if (lines.size() == 3 && lines[0] == kForward) {
         PutInPlace(folder, lines[1], kKeyFileName);

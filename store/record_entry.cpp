@@ -14,12 +14,12 @@ bool ShowsNothing(char32_t c) {
         char32_t First, Last;
     };
     constexpr Range kSilent[] = {
-        {0x0000, 0x001F},   {0x007F, 0x00A0},   {0x00AD, 0x00AD},   {0x0600, 0x0605},
-        {0x061C, 0x061C},   {0x06DD, 0x06DD},   {0x070F, 0x070F},   {0x0890, 0x0891},
-        {0x08E2, 0x08E2},   {0x1680, 0x1680},   {0x180E, 0x180E},   {0x2000, 0x200F},
-        {0x2028, 0x202F},   {0x205F, 0x206F},   {0x3000, 0x3000},   {0xD800, 0xF8FF},
-        {0xFEFF, 0xFEFF},   {0xFFF9, 0xFFFB},   {0xFFFE, 0xFFFF},   {0x110BD, 0x110BD},
-        {0x110CD, 0x110CD}, {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A},
+        {0x0000, 0x001F},   {0x007F, 0x00A0},   {0x00AD, 0x00AD},    {0x0600, 0x0605},
+        {0x061C, 0x061C},   {0x06DD, 0x06DD},   {0x070F, 0x070F},    {0x0890, 0x0891},
+        {0x08E2, 0x08E2},   {0x1680, 0x1680},   {0x180E, 0x180E},    {0x2000, 0x200F},
+        {0x2028, 0x202F},   {0x205F, 0x206F},   {0x3000, 0x3000},    {0xD800, 0xF8FF},
+        {0xFEFF, 0xFEFF},   {0xFFF9, 0xFFFB},   {0xFFFE, 0xFFFF},    {0x110BD, 0x110BD},
+        {0x110CD, 0x110CD}, {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3},  {0x1D173, 0x1D17A},
         {0xE0000, 0xE00FF}, {0xE01F0, 0xE0FFF}, {0xF0000, 0x10FFFF},
     };
     for (const Range& r : kSilent)
@@ -88,13 +88,17 @@ std::string RefusedCharacterMessage(std::string_view description, std::string_vi
 std::string EntryMessage(const EntryCheck& check, CharacterDescriber describe) {
     const std::string box(kEntryBoxNames[check.Box]);
     switch (check.Problem) {
-    case EntryProblem::None: return {};
+    case EntryProblem::None:
+        return {};
     case EntryProblem::TooLong:
         return "ERROR: " + box + " can hold at most " + std::to_string(kEntryBoxLimits[check.Box]) +
                " characters.";
-    case EntryProblem::Blank: return std::string(kBlankFieldMessage);
-    case EntryProblem::Mismatch: return std::string(kPasswordMismatchMessage);
-    case EntryProblem::Refused: return RefusedCharacterMessage(describe(check.Character), box);
+    case EntryProblem::Blank:
+        return std::string(kBlankFieldMessage);
+    case EntryProblem::Mismatch:
+        return std::string(kPasswordMismatchMessage);
+    case EntryProblem::Refused:
+        return RefusedCharacterMessage(describe(check.Character), box);
     }
     return {};
 }
@@ -104,22 +108,30 @@ std::vector<std::string> AppendFailureLines(const StoreWriteResult& result) {
     const std::string code = " (failure code " + std::to_string(result.Code) + ").";
     std::vector<std::string> lines;
     switch (result.Outcome) {
-    case StoreWrite::DecryptFailed: lines = {store + " could not be deciphered."}; break;
-    case StoreWrite::ReadFailed: lines = {store + " could not be read" + code}; break;
-    case StoreWrite::WriteFailed: lines = {store + " could not be written" + code}; break;
+    case StoreWrite::DecryptFailed:
+        lines = {store + " could not be deciphered."};
+        break;
+    case StoreWrite::ReadFailed:
+        lines = {store + " could not be read" + code};
+        break;
+    case StoreWrite::WriteFailed:
+        lines = {store + " could not be written" + code};
+        break;
     case StoreWrite::TooLong:
-        lines = {"ERROR: The database is full: with this record it would hold more than 32,766 "
-                 "characters.",
-                 "Shorten the record, or delete records you no longer need."};
+        lines = {
+            "ERROR: The database is full: with this record it would hold more than 32,766 "
+            "characters.",
+            "Shorten the record, or delete records you no longer need."};
         break;
     case StoreWrite::EncryptFailed:
         lines = {"ERROR: The record holds a character that cannot be enciphered."};
         break;
     case StoreWrite::NotAuthoritative:
-    case StoreWrite::Written: lines = {"ERROR: The record could not be saved."}; break;
+    case StoreWrite::Written:
+        lines = {"ERROR: The record could not be saved."};
+        break;
     }
-    lines.push_back(
-        "The record has not been saved; the database on disk has been left as it was.");
+    lines.push_back("The record has not been saved; the database on disk has been left as it was.");
     return lines;
 }
 

@@ -28,17 +28,17 @@ inline constexpr std::string_view kPasswordMismatchMessage =
 
 enum class EntryProblem {
     None,
-    TooLong,     // more characters than the box takes
-    Blank,       // nothing left after trimming
-    Mismatch,    // the password typed again differs
-    Refused,     // a character a stored field may not hold
+    TooLong,   // more characters than the box takes
+    Blank,     // nothing left after trimming
+    Mismatch,  // the password typed again differs
+    Refused,   // a character a stored field may not hold
 };
 
 struct EntryCheck {
     EntryProblem Problem = EntryProblem::None;
-    std::size_t Box = 0;        // the box at fault (TooLong, Refused)
-    char32_t Character = 0;     // the refused character
-    PasswordRecord Record;      // the trimmed fields as Windows-1252, when None
+    std::size_t Box = 0;     // the box at fault (TooLong, Refused)
+    char32_t Character = 0;  // the refused character
+    PasswordRecord Record;   // the trimmed fields as Windows-1252, when None
     bool Ok() const { return Problem == EntryProblem::None; }
 };
 
@@ -47,8 +47,7 @@ struct EntryCheck {
 // the edit window also opens longer stored fields whole). Then blanks after
 // trimming spaces, the two passwords (exact), and the characters of each
 // field (StorableField).
-EntryCheck CheckTypedRecord(const std::array<std::u32string_view, kEntryBoxes>& boxes,
-                            bool limits);
+EntryCheck CheckTypedRecord(const std::array<std::u32string_view, kEntryBoxes>& boxes, bool limits);
 
 // A typed field as the bytes a store holds: only characters with a
 // Windows-1252 code that a stored field may hold (FindForbiddenCharacter).

@@ -43,10 +43,17 @@ PasswordRecord SplitRecordLine(std::string_view line) {
         }
         // Text between the third and the last TAB is dropped.
         switch (field) {
-            case 1: record.ApplicationName = current; break;
-            case 2: record.ApplicationUrl = current; break;
-            case 3: record.UserName = current; break;
-            default: break;
+        case 1:
+            record.ApplicationName = current;
+            break;
+        case 2:
+            record.ApplicationUrl = current;
+            break;
+        case 3:
+            record.UserName = current;
+            break;
+        default:
+            break;
         }
         current.clear();
         ++field;

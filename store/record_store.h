@@ -15,9 +15,9 @@ namespace lockmere {
 inline constexpr std::size_t kStoreTextLimit = kCipherTextLimit - 1;
 
 struct LoadResult {
-    int Code = 0;                   // failure code of the read
-    std::vector<std::string> Lines; // in file order
-    CipherResult Deciphered;        // failed decipher: a window shows its box
+    int Code = 0;                    // failure code of the read
+    std::vector<std::string> Lines;  // in file order
+    CipherResult Deciphered;         // failed decipher: a window shows its box
     bool Complete() const { return Code == 0 && Deciphered.Ok(); }
 };
 
@@ -28,12 +28,12 @@ enum class StoreWrite {
     TooLong,           // the text would pass 32,766 characters: nothing written
     EncryptFailed,     // a character the cipher cannot shift: nothing written
     ReadFailed,
-    WriteFailed,       // the old file is left as it was
+    WriteFailed,  // the old file is left as it was
 };
 struct StoreWriteResult {
     StoreWrite Outcome = StoreWrite::Written;
-    int Code = 0;              // failure code of ReadFailed / WriteFailed
-    CipherResult Deciphered;   // the append's decipher, when it failed
+    int Code = 0;             // failure code of ReadFailed / WriteFailed
+    CipherResult Deciphered;  // the append's decipher, when it failed
 };
 
 // The scan of a deciphered store text into list lines. n is the length of

@@ -72,7 +72,14 @@ std::error_code SetHidden(const std::filesystem::path& path, bool hidden);
 // What an error of this system means to the user, where the portable
 // conditions of std::errc cannot tell (drive not ready, quota, and on
 // Windows its own error numbers); nothing when they can.
-enum class ErrorKind { kFileNotFound, kPathNotFound, kAccess, kDiskFull, kDeviceUnavailable, kDeviceIo };
+enum class ErrorKind {
+    kFileNotFound,
+    kPathNotFound,
+    kAccess,
+    kDiskFull,
+    kDeviceUnavailable,
+    kDeviceIo
+};
 std::optional<ErrorKind> KindOf(std::error_code error);
 
 }  // namespace lockmere::system_file

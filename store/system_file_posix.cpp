@@ -62,7 +62,9 @@ std::error_code Handle::WriteAll(std::string_view bytes) {
     return {};
 }
 
-std::error_code Handle::Sync() { return ::fsync(Fd(native_)) == 0 ? std::error_code() : LastError(); }
+std::error_code Handle::Sync() {
+    return ::fsync(Fd(native_)) == 0 ? std::error_code() : LastError();
+}
 
 std::error_code Handle::Close() {
     const int fd = Fd(native_);
@@ -102,7 +104,8 @@ std::error_code Rename(const std::filesystem::path& from, const std::filesystem:
 void SyncFolder(const std::filesystem::path& folder) {
     // Best effort: the new file is already whole on disk; this only makes
     // its new name survive a power cut.
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     ::fsync(fd);
     ::close(fd);
@@ -112,7 +115,8 @@ std::optional<ErrorKind> KindOf(std::error_code error) {
     // The system's numbers are errno values; not all of them have a
     // portable condition.
     const int value = error.default_error_condition().value();
-    if (value == ENODEV || value == ENXIO || value == ENOMEDIUM) return ErrorKind::kDeviceUnavailable;
+    if (value == ENODEV || value == ENXIO || value == ENOMEDIUM)
+        return ErrorKind::kDeviceUnavailable;
     if (value == EDQUOT) return ErrorKind::kDiskFull;
     return std::nullopt;
 }

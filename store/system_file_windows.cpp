@@ -49,9 +49,9 @@ Handle::~Handle() {
 
 std::error_code Handle::OpenForRead(const std::filesystem::path& path, bool create) {
     return Retrying([&] {
-        const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr,
-                                        create ? OPEN_ALWAYS : OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE file =
+            CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr,
+                        create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         native_ = FromNative(file);
         return file != INVALID_HANDLE_VALUE;
     });
@@ -141,35 +141,35 @@ std::error_code SetHidden(const std::filesystem::path& path, bool hidden) {
 std::optional<ErrorKind> KindOf(std::error_code error) {
     if (error.category() != std::system_category()) return std::nullopt;
     switch (error.value()) {
-        case ERROR_FILE_NOT_FOUND:
-            return ErrorKind::kFileNotFound;
-        case ERROR_PATH_NOT_FOUND:
-        case ERROR_BAD_NETPATH:
-        case ERROR_BAD_PATHNAME:
-        case ERROR_INVALID_NAME:
-        case ERROR_DIRECTORY:
-            return ErrorKind::kPathNotFound;
-        case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
-        case ERROR_FILE_EXISTS:
-        case ERROR_ALREADY_EXISTS:
-        case ERROR_WRITE_PROTECT:
-        case ERROR_DIR_NOT_EMPTY:
-        case ERROR_FILENAME_EXCED_RANGE:
-        case ERROR_NOT_SAME_DEVICE:
-            return ErrorKind::kAccess;
-        case ERROR_DISK_FULL:
-        case ERROR_HANDLE_DISK_FULL:
-            return ErrorKind::kDiskFull;
-        case ERROR_NOT_READY:
-        case ERROR_DEV_NOT_EXIST:
-        case ERROR_INVALID_DRIVE:
-        case ERROR_BAD_UNIT:
-        case ERROR_NO_MEDIA_IN_DRIVE:
-            return ErrorKind::kDeviceUnavailable;
-        default:
-            return ErrorKind::kDeviceIo;
+    case ERROR_FILE_NOT_FOUND:
+        return ErrorKind::kFileNotFound;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_INVALID_NAME:
+    case ERROR_DIRECTORY:
+        return ErrorKind::kPathNotFound;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_DIR_NOT_EMPTY:
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_NOT_SAME_DEVICE:
+        return ErrorKind::kAccess;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ErrorKind::kDiskFull;
+    case ERROR_NOT_READY:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_UNIT:
+    case ERROR_NO_MEDIA_IN_DRIVE:
+        return ErrorKind::kDeviceUnavailable;
+    default:
+        return ErrorKind::kDeviceIo;
     }
 }
 

@@ -35,8 +35,8 @@ void KeepEmptyCaption(QWidget* window) {
         xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(netName)), netName),
         nullptr);
     const auto id = static_cast<xcb_window_t>(window->winId());
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NAME, XCB_ATOM_STRING,
-                        8, 0, nullptr);
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                        0, nullptr);
     if (atom) {
         xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, atom->atom, XCB_ATOM_STRING, 8,
                             0, nullptr);

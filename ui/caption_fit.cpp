@@ -74,8 +74,9 @@ bool ButtonCaptionFits(const QAbstractButton* button, QStyle::SubElement element
 bool HasCaption(const QWidget* control) {
     if (const auto* label = qobject_cast<const QLabel*>(control)) return !label->text().isEmpty();
     const auto* button = qobject_cast<const QAbstractButton*>(control);
-    return button && (qobject_cast<const QPushButton*>(button) ||
-                      qobject_cast<const QCheckBox*>(button)) && !button->text().isEmpty();
+    return button &&
+           (qobject_cast<const QPushButton*>(button) || qobject_cast<const QCheckBox*>(button)) &&
+           !button->text().isEmpty();
 }
 
 // Undoes an earlier fit, unless the window has set a font of its own since,

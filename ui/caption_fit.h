@@ -12,7 +12,8 @@ inline constexpr double kCaptionPointStep = 0.25;
 // its box with its present font: one line within the width the control
 // gives its text, or, for a word-wrapped label and a button or check box
 // that wraps (see FitCaption), every line within the width (a word longer
-// than a line is cut) and all of them within the height. Any other control, and an empty caption, fits.
+// than a line is cut) and all of them within the height. Any other control, and an empty caption,
+// fits.
 bool CaptionFits(const QWidget* control);
 
 // Gives the control the font it was asked for, and when its caption does

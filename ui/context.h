@@ -17,8 +17,13 @@ namespace lockmere {
 struct Context {
     Context(std::filesystem::path programFolder, MessageBoxes& boxes, Clipboard& clipboard,
             ShellOpen& shell, Volumes& volumes)
-        : ProgramFolder(programFolder), Store(programFolder), RecordBook(Store), Boxes(boxes),
-          ClipboardService(clipboard), Shell(shell), DriveVolumes(volumes) {}
+        : ProgramFolder(programFolder),
+          Store(programFolder),
+          RecordBook(Store),
+          Boxes(boxes),
+          ClipboardService(clipboard),
+          Shell(shell),
+          DriveVolumes(volumes) {}
 
     AppState State;
     const std::filesystem::path ProgramFolder;

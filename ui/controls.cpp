@@ -35,9 +35,9 @@ QFont NamedFont(const QString& family, double pointSize, bool bold) {
         QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                    {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
                                     QStringLiteral("Nimbus Sans")});
-        QFont::insertSubstitutions(QStringLiteral("Courier"),
-                                   {QStringLiteral("Liberation Mono"), QStringLiteral("Courier New"),
-                                    QStringLiteral("Nimbus Mono PS")});
+        QFont::insertSubstitutions(QStringLiteral("Courier"), {QStringLiteral("Liberation Mono"),
+                                                               QStringLiteral("Courier New"),
+                                                               QStringLiteral("Nimbus Mono PS")});
         return true;
     }();
     Q_UNUSED(substituted);

@@ -20,9 +20,7 @@ QString DriveName(const QString& rootPath) {
     return driveRoot && IsDriveLetter(clean.left(2)) ? clean.left(2).toUpper() : clean;
 }
 
-QString DriveRoot(const QString& drive) {
-    return IsDriveLetter(drive) ? drive + u'/' : drive;
-}
+QString DriveRoot(const QString& drive) { return IsDriveLetter(drive) ? drive + u'/' : drive; }
 
 QString SystemDrive() { return DriveName(QDir::rootPath()); }
 

@@ -17,7 +17,7 @@ constexpr int kPathRole = Qt::UserRole;
 // "/", "/a", "/a/b" for "/a/b".
 QStringList AncestorsAndSelf(const QString& path) {
     QStringList chain;
-    for (QDir dir(path);; ) {
+    for (QDir dir(path);;) {
         chain.prepend(dir.absolutePath());
         if (dir.isRoot() || !dir.cdUp()) break;
     }
@@ -67,7 +67,10 @@ void FolderList::Refresh() {
     for (const QString& folder : AncestorsAndSelf(path_)) {
         const QString name = QDir(folder).isRoot() ? folder : QFileInfo(folder).fileName();
         auto* item = MakeItem(folder, name, open);
-        if (parent) parent->addChild(item); else addTopLevelItem(item);
+        if (parent)
+            parent->addChild(item);
+        else
+            addTopLevelItem(item);
         parent = item;
     }
     const QDir current(path_);

@@ -118,8 +118,8 @@ private:
     void ApplyOuterSize();
 
     Context& context_;
-    QSize outerSize_;    // asked for in pixels; empty for a client size
-    QSize framedWith_;   // the frame the inside was last sized with
+    QSize outerSize_;   // asked for in pixels; empty for a client size
+    QSize framedWith_;  // the frame the inside was last sized with
     QMenuBar* menuBar_ = nullptr;
     QWidget* client_ = nullptr;
     bool loaded_ = false;

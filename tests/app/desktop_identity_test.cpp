@@ -39,7 +39,8 @@ private slots:
         // A set-up book, so that the main window opens without the first start.
         const std::string collected = fixture::Collected();
         fixture::WriteBytes(tc.File("lkdb0.lkd"), fixture::KeyFileBytes(collected, "me", "pw"));
-        fixture::WriteBytes(tc.File("lkdb1.lkd"), fixture::StoreBytes({}, fixture::KeyOf(collected)));
+        fixture::WriteBytes(tc.File("lkdb1.lkd"),
+                            fixture::StoreBytes({}, fixture::KeyOf(collected)));
         auto* main = tc.Ctx.Windows.Open<MainScreen>(tc.Ctx);
         main->ShowModeless();
         tc.Ctx.State.SelectedRecord = "Bank\thttps://bank.example\tjo\tpw";

@@ -46,14 +46,18 @@ std::vector<fixture::Fields> SampleRecords() {
             {"bravo", "https://b.example", "bob", "B-pw"}};
 }
 
-std::string Line(const fixture::Fields& f) { return f[0] + '\t' + f[1] + '\t' + f[2] + '\t' + f[3]; }
+std::string Line(const fixture::Fields& f) {
+    return f[0] + '\t' + f[1] + '\t' + f[2] + '\t' + f[3];
+}
 
 fixture::Fields Split(const std::string& line) {
     fixture::Fields f;
     std::size_t field = 0;
     for (char c : line) {
-        if (c == '\t' && field < 3) ++field;
-        else f[field] += c;
+        if (c == '\t' && field < 3)
+            ++field;
+        else
+            f[field] += c;
     }
     return f;
 }
@@ -92,8 +96,8 @@ public:
 
 QWidget* Control(MainScreen* s, const QByteArray& name) {
     const std::map<QByteArray, QWidget*> controls{
-        {"Label1", s->Label1},     {"Label2", s->Label2}, {"Label3", s->Label3},
-        {"Label4", s->Label4},     {"Text1", s->Text1},   {"Text2", s->Text2},
+        {"Label1", s->Label1},     {"Label2", s->Label2},     {"Label3", s->Label3},
+        {"Label4", s->Label4},     {"Text1", s->Text1},       {"Text2", s->Text2},
         {"Command1", s->Command1}, {"Command2", s->Command2}, {"List1", s->List1}};
     return controls.at(name);
 }
@@ -109,7 +113,8 @@ QStringList MenuStates(MainScreen* s) {
     QStringList states;
     for (QAction* menuAction : s->MenuBar()->actions())
         for (QAction* item : menuAction->menu()->actions())
-            states << menuAction->text() + '/' + item->text() + (item->isEnabled() ? "=on" : "=off");
+            states << menuAction->text() + '/' + item->text() +
+                          (item->isEnabled() ? "=on" : "=off");
     return states;
 }
 
@@ -209,12 +214,13 @@ void MainScreenTest::startLayout_data() {
                             << "Password" << false;
     QTest::newRow("Text2") << QByteArray("Text2") << QRect(4335, 480, 1395, 375) << ""
                            << "Password" << true;
-    QTest::newRow("Command1") << QByteArray("Command1") << QRect(6120, 510, 855, 375)
-                              << "Validate" << "Validate" << false;
-    QTest::newRow("Command2") << QByteArray("Command2") << QRect(5775, 30, 1200, 375)
-                              << "Hide Data" << "Hide Data" << false;
+    QTest::newRow("Command1") << QByteArray("Command1") << QRect(6120, 510, 855, 375) << "Validate"
+                              << "Validate" << false;
+    QTest::newRow("Command2") << QByteArray("Command2") << QRect(5775, 30, 1200, 375) << "Hide Data"
+                              << "Hide Data" << false;
     QTest::newRow("Label4") << QByteArray("Label4") << QRect(210, 1170, 2115, 240)
-                            << "Account Name or Service" << "Account Name or Service" << false;
+                            << "Account Name or Service"
+                            << "Account Name or Service" << false;
     QTest::newRow("List1") << QByteArray("List1") << QRect(150, 1470, 6855, 2220) << ""
                            << "Account Name or Service" << true;
 }
@@ -237,12 +243,15 @@ void MainScreenTest::startLayout() {
     // Buttons have no font of their own: the window's.
     const double points = qobject_cast<QPushButton*>(control) ? 8.25 : 9.75;
     QCOMPARE(control->font().family(), QStringLiteral("MS Sans Serif"));
-    if (caption.isEmpty()) QCOMPARE(control->font().pointSizeF(), points);
-    else QVERIFY(SizedToFit(control, points));
+    if (caption.isEmpty())
+        QCOMPARE(control->font().pointSizeF(), points);
+    else
+        QVERIFY(SizedToFit(control, points));
     if (entryBox) QCOMPARE(control->palette().color(QPalette::Base), QColor(255, 255, 192));
     if (auto* box = qobject_cast<QLineEdit*>(control)) {
         QCOMPARE(box->echoMode(), QLineEdit::Password);
-        QCOMPARE(box->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, box), int('#'));
+        QCOMPARE(box->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, box),
+                 int('#'));
         QCOMPARE(box->maxLength(), 32767);  // Qt's largest: no limit of our own
     }
 }
@@ -307,10 +316,10 @@ void MainScreenTest::menusAtStart() {
         for (int i = 0; i < menuInterface->childCount(); ++i)
             heard << menuInterface->child(i)->text(QAccessible::Name);
     }
-    QCOMPARE(heard, QStringList({"File:", "Backup Database", "Restore Databases", "Logout",
-                                 "Save Database", "Exit", "Edit:", "Add New Password Entry",
-                                 "Delete Selected Record", "Edit Selected Record", "Help:",
-                                 "About..."}));
+    QCOMPARE(heard,
+             QStringList({"File:", "Backup Database", "Restore Databases", "Logout",
+                          "Save Database", "Exit", "Edit:", "Add New Password Entry",
+                          "Delete Selected Record", "Edit Selected Record", "Help:", "About..."}));
 }
 
 void MainScreenTest::focusOrder() {
@@ -329,14 +338,22 @@ void MainScreenTest::login_data() {
     QTest::addColumn<QString>("userId");
     QTest::addColumn<QString>("password");
     QTest::addColumn<bool>("matches");
-    QTest::newRow("right") << "master" << "Secret pw" << true;
-    QTest::newRow("surrounding spaces") << "master" << "  Secret pw  " << true;
-    QTest::newRow("user ID not read") << "" << "Secret pw" << true;
-    QTest::newRow("wrong") << "master" << "Secret" << false;
-    QTest::newRow("wrong case") << "master" << "secret pw" << false;
-    QTest::newRow("inner space missing") << "master" << "Secretpw" << false;
-    QTest::newRow("user name as password") << "master" << "master" << false;
-    QTest::newRow("empty") << "master" << "" << false;
+    QTest::newRow("right") << "master"
+                           << "Secret pw" << true;
+    QTest::newRow("surrounding spaces") << "master"
+                                        << "  Secret pw  " << true;
+    QTest::newRow("user ID not read") << ""
+                                      << "Secret pw" << true;
+    QTest::newRow("wrong") << "master"
+                           << "Secret" << false;
+    QTest::newRow("wrong case") << "master"
+                                << "secret pw" << false;
+    QTest::newRow("inner space missing") << "master"
+                                         << "Secretpw" << false;
+    QTest::newRow("user name as password") << "master"
+                                           << "master" << false;
+    QTest::newRow("empty") << "master"
+                           << "" << false;
 }
 
 void MainScreenTest::login() {
@@ -429,14 +446,15 @@ void MainScreenTest::listOrderAndBytes() {
     QCOMPARE(screen->List1->item(4)->text().left(7), QString::fromUtf8("\xc5\xa0ibenik"));
 
     // Each added record shows at its place in the list.
-    for (const char* line : {"beta\t\t\t", "ZULU\t\t\t", "\t\t\t", "BRAVO\thttps://b.example\tbob\tB-pw"})
+    for (const char* line :
+         {"beta\t\t\t", "ZULU\t\t\t", "\t\t\t", "BRAVO\thttps://b.example\tbob\tB-pw"})
         QCOMPARE(t->Ctx.RecordBook.Add(Key(), SplitRecordLine(line)).Outcome, StoreWrite::Written);
     std::vector<std::string> expected = SortedLines();
     expected.insert(expected.begin(), "\t\t\t");
     expected.insert(expected.begin() + 2, "beta\t\t\t");
     // After the lines equal to it but for case, as it came last.
     expected.insert(expected.begin() + 5, "BRAVO\thttps://b.example\tbob\tB-pw");
-    expected.insert(expected.begin() + 7, "ZULU\t\t\t");   // before the letter above 127
+    expected.insert(expected.begin() + 7, "ZULU\t\t\t");  // before the letter above 127
     QCOMPARE(ListLines(), expected);
     QCOMPARE(screen->ListLine(-1), std::string());
     QCOMPARE(screen->ListLine(screen->List1->count()), std::string());
@@ -562,8 +580,10 @@ void MainScreenTest::close() {
     companion->ShowModeless();
     if (answer >= 0) t->Boxes.Queue(MsgAnswer(answer));
 
-    if (throughExit) screen->ExitProgram->trigger();
-    else screen->QWidget::close();
+    if (throughExit)
+        screen->ExitProgram->trigger();
+    else
+        screen->QWidget::close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     QCOMPARE(StoreOnDisk(), storeBefore);
@@ -601,12 +621,17 @@ void MainScreenTest::save() {
     Start();
     LogIn(QString::fromStdString(kPassword));
     switch (change) {
-    case 0: t->Ctx.RecordBook.Add(Key(), SplitRecordLine("echo\thttps://e.example\teve\te-pw")); break;
-    case 1: t->Ctx.RecordBook.Remove(1); break;
+    case 0:
+        t->Ctx.RecordBook.Add(Key(), SplitRecordLine("echo\thttps://e.example\teve\te-pw"));
+        break;
+    case 1:
+        t->Ctx.RecordBook.Remove(1);
+        break;
     case 2:
         while (!t->Ctx.RecordBook.Records().empty()) t->Ctx.RecordBook.Remove(0);
         break;
-    default: break;
+    default:
+        break;
     }
     screen->SaveData->setEnabled(true);
     screen->AddNewEntry->setEnabled(false);  // as an applied edit leaves it
@@ -644,18 +669,26 @@ void MainScreenTest::saveRefused_data() {
     QTest::addColumn<int>("cause");
     QTest::addColumn<QString>("message");
     const QString incomplete = kNotSaved +
-        "The list does not hold the whole database: it could not be read completely at login, or the "
-        "data files have been restored since. Log in again to reload it." +
-        kLeftAsItWas;
+                               "The list does not hold the whole database: it could not be read "
+                               "completely at login, or the "
+                               "data files have been restored since. Log in again to reload it." +
+                               kLeftAsItWas;
     QTest::newRow("after a failed decipher") << 0 << incomplete;
     QTest::newRow("after logout") << 1 << incomplete;
-    QTest::newRow("too long") << 2
-        << kNotSaved + "It would be longer than 32,766 characters. Delete a record or shorten some "
-                       "fields, then save again." + kLeftAsItWas;
-    QTest::newRow("character the cipher cannot shift") << 3
-        << kNotSaved + "A record holds a character that cannot be enciphered at its place. Edit "
-                       "that record and replace the character, then save again." + kLeftAsItWas;
-    QTest::newRow("write fails") << 4
+    QTest::newRow("too long")
+        << 2
+        << kNotSaved +
+               "It would be longer than 32,766 characters. Delete a record or shorten some "
+               "fields, then save again." +
+               kLeftAsItWas;
+    QTest::newRow("character the cipher cannot shift")
+        << 3
+        << kNotSaved +
+               "A record holds a character that cannot be enciphered at its place. Edit "
+               "that record and replace the character, then save again." +
+               kLeftAsItWas;
+    QTest::newRow("write fails")
+        << 4
         << kNotSaved + "The file lkdb1.lkd could not be written (failure code 61)." + kLeftAsItWas;
 }
 
@@ -663,7 +696,8 @@ void MainScreenTest::saveRefused() {
     QFETCH(int, cause);
     QFETCH(QString, message);
     const std::string key = Key();
-    std::string store = fixture::StoreBytes({{"Zulu", "z", "zed", "zz"}, {"Mike", "m", "mo", "mm"}}, key);
+    std::string store =
+        fixture::StoreBytes({{"Zulu", "z", "zed", "zz"}, {"Mike", "m", "mo", "mm"}}, key);
     // Byte 4 of the second entry's plain text: 127, 'M', 'i', then the failure.
     const std::size_t broken = std::string("\x7fZulu\x14z\x14zed\x14zz\x80").size() + 3;
     if (cause == 0) store[broken] = '\0';
@@ -684,12 +718,21 @@ void MainScreenTest::saveRefused() {
     }
     std::optional<testing::DiskFull> full;
     switch (cause) {
-    case 1: screen->LogoutApp->trigger(); break;
+    case 1:
+        screen->LogoutApp->trigger();
+        break;
     // Edits the store would refuse, made in the book alone.
-    case 2: t->Ctx.RecordBook.Replace(0, SplitRecordLine("long\t\t\t" + std::string(32767, 'a'))); break;
-    case 3: t->Ctx.RecordBook.Replace(0, SplitRecordLine("Yankee\t\t\t\xc8")); break;
-    case 4: full.emplace(); break;
-    default: break;
+    case 2:
+        t->Ctx.RecordBook.Replace(0, SplitRecordLine("long\t\t\t" + std::string(32767, 'a')));
+        break;
+    case 3:
+        t->Ctx.RecordBook.Replace(0, SplitRecordLine("Yankee\t\t\t\xc8"));
+        break;
+    case 4:
+        full.emplace();
+        break;
+    default:
+        break;
     }
     const bool changed = t->Ctx.RecordBook.Changed();
     screen->AddNewEntry->setEnabled(false);
@@ -707,7 +750,8 @@ void MainScreenTest::damagedKeyFile_data() {
     QTest::addColumn<QByteArray>("keyFile");
     const std::string collected = fixture::Collected();
     const std::string key = fixture::KeyOf(collected);
-    QTest::newRow("shorter than the length byte") << QByteArray::fromStdString(collected.substr(0, 43));
+    QTest::newRow("shorter than the length byte")
+        << QByteArray::fromStdString(collected.substr(0, 43));
     QTest::newRow("key cut short") << QByteArray::fromStdString(collected.substr(0, 20));
     std::string lengthZero = collected;
     lengthZero[43] = 0;
@@ -767,7 +811,8 @@ void MainScreenTest::unreadableKeyFile() {
         QStringLiteral("ERROR: The key file lkdb0.lkd could not be read (failure code 75).");
     t->Boxes.Queue(MsgAnswer::Ok);
     Start();
-    QCOMPARE(t->Boxes.Texts(), QStringList{unreadable + "\rNobody can log in until it can be read."});
+    QCOMPARE(t->Boxes.Texts(),
+             QStringList{unreadable + "\rNobody can log in until it can be read."});
     QVERIFY(screen->isVisible());
 
     t->Boxes.Clear();

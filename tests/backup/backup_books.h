@@ -28,7 +28,8 @@ struct BookFiles {
 };
 
 inline BookFiles BookA() {
-    return {fixture::Collected(), "alpha pass",
+    return {fixture::Collected(),
+            "alpha pass",
             {{"Mail", "https://mail.example", "ann", "a1"},
              {"Bank", "https://bank.example", "ann.b", "a2"}}};
 }

@@ -47,7 +47,8 @@ bool HoldsBook(const fs::path& folder, const BookFiles& book) {
 
 bool Empty(const fs::path& folder) { return fs::is_empty(folder); }
 
-const QString kPermissionDenied = QStringLiteral("Error: Could not access folder. Permission Denied!");
+const QString kPermissionDenied =
+    QStringLiteral("Error: Could not access folder. Permission Denied!");
 const QString kSameFolder =
     QStringLiteral("Error: The source destination and write destinations cannot be the same!");
 
@@ -81,8 +82,8 @@ void BackupFormTest::layout_data() {
     QTest::addColumn<QStringList>("captions");  // Label1, Label2, Command1
 
     QTest::newRow("backup") << true
-                            << QStringList{"Please Select Backup Location", "Selected Backup Location",
-                                           "Backup Databases"};
+                            << QStringList{"Please Select Backup Location",
+                                           "Selected Backup Location", "Backup Databases"};
     QTest::newRow("restore") << false
                              << QStringList{"Please Select Restore Location",
                                             "Selected Restore Location", "Restore Databases"};
@@ -164,10 +165,10 @@ void BackupFormTest::savedLocationAtLoad_data() {
     QTest::newRow("line without line end") << true << QByteArray("/bare") << "/bare";
     QTest::newRow("empty first line") << true << QByteArray("\r\n/second\r\n") << "";
     QTest::newRow("no line at all") << true << QByteArray("") << "";
-    QTest::newRow("restore mode loads it too") << false << QByteArray("/mnt/safe\r\n")
-                                               << "/mnt/safe";
-    QTest::newRow("Windows-1252 characters") << true << QByteArray("/caf\xe9 \x80\r\n")
-                                             << QString::fromUtf8("/café €");
+    QTest::newRow("restore mode loads it too")
+        << false << QByteArray("/mnt/safe\r\n") << "/mnt/safe";
+    QTest::newRow("Windows-1252 characters")
+        << true << QByteArray("/caf\xe9 \x80\r\n") << QString::fromUtf8("/café €");
 }
 
 void BackupFormTest::savedLocationAtLoad() {
@@ -196,19 +197,19 @@ void BackupFormTest::saveBackupLocation_data() {
     QTest::addColumn<bool>("written");
 
     const QString saved = QStringLiteral("Backup Location Saved!");
-    QTest::newRow("folder list's folder") << QByteArray("-") << "" << saved
-                                          << MsgIcon::Information << true;
-    QTest::newRow("replaces several lines") << QByteArray("/old\r\n/older\r\n") << "Backups 2"
-                                            << saved << MsgIcon::Information << true;
+    QTest::newRow("folder list's folder")
+        << QByteArray("-") << "" << saved << MsgIcon::Information << true;
+    QTest::newRow("replaces several lines")
+        << QByteArray("/old\r\n/older\r\n") << "Backups 2" << saved << MsgIcon::Information << true;
     QTest::newRow("saved location kept as loaded")
         << QByteArray("/caf\xe9/safe\r\n/x\r\n") << "" << saved << MsgIcon::Information << true;
-    QTest::newRow("nothing selected") << QByteArray("\r\n/second\r\n") << ""
-                                      << "Destination Path not selected!" << MsgIcon::Information
-                                      << false;
+    QTest::newRow("nothing selected")
+        << QByteArray("\r\n/second\r\n") << ""
+        << "Destination Path not selected!" << MsgIcon::Information << false;
     QTest::newRow("name outside the code page")
         << QByteArray("/old\r\n") << QString::fromUtf8("Ελλάδα")
-        << "Error: This location's name cannot be saved in the location file!"
-        << MsgIcon::Critical << false;
+        << "Error: This location's name cannot be saved in the location file!" << MsgIcon::Critical
+        << false;
 }
 
 void BackupFormTest::saveBackupLocation() {
@@ -295,10 +296,13 @@ void BackupFormTest::savedLocationUsedUntilFolderChanges_data() {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("copiedTo");  // "saved", "other" or "" for nowhere
 
-    QTest::newRow("folder list untouched") << "" << "Backup Complete!" << "saved";
-    QTest::newRow("another folder opened") << "other" << "Backup Complete!" << "other";
-    QTest::newRow("the start folder opened again")
-        << "other,start" << kSameFolder << "";
+    QTest::newRow("folder list untouched") << ""
+                                           << "Backup Complete!"
+                                           << "saved";
+    QTest::newRow("another folder opened") << "other"
+                                           << "Backup Complete!"
+                                           << "other";
+    QTest::newRow("the start folder opened again") << "other,start" << kSameFolder << "";
 }
 
 void BackupFormTest::savedLocationUsedUntilFolderChanges() {
@@ -332,9 +336,11 @@ void BackupFormTest::failedCopyKeepsWindowOpen_data() {
     QTest::addColumn<QString>("problem");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("record store missing in the program folder") << "no store" << "53";
+    QTest::newRow("record store missing in the program folder") << "no store"
+                                                                << "53";
     QTest::newRow("a folder stands where the key file must go") << "blocked" << kPermissionDenied;
-    QTest::newRow("saved location that is no folder") << "missing" << "76";
+    QTest::newRow("saved location that is no folder") << "missing"
+                                                      << "76";
     QTest::newRow("saved location is the program folder") << "program" << kPermissionDenied;
 }
 

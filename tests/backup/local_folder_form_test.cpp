@@ -33,7 +33,8 @@ bool Listed(FolderList* list, const QString& name) {
 
 std::vector<std::string> Folders(const fs::path& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -63,8 +64,8 @@ void LocalFolderFormTest::layout() {
         QCOMPARE(form->HeightTwips(), 1665);
         QCOMPARE(form->x(), TwipsToPixels((ScreenWidthTwips() - 5040) / 2));
         QCOMPARE(form->y(), TwipsToPixels((ScreenHeightTwips() - 1665) / 2 - 1000));
-        QVERIFY(!(form->windowFlags() &
-                  (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(
+            !(form->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QCOMPARE(form->Label1->text(), QStringLiteral("Enter Folder Name"));
         QVERIFY(PlacedAt(form->Label1, {240, 165, 2370, 255}));
         QVERIFY(PlacedAt(form->Text1, {195, 420, 3465, 480}));
@@ -116,23 +117,47 @@ void LocalFolderFormTest::createsFolder_data() {
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("tickedAfter");
 
-    QTest::newRow("plain name") << "Backups" << "Backups" << "" << false;
-    QTest::newRow("spaces around and inside") << "  My Backups 2  " << "My Backups 2" << "" << false;
-    QTest::newRow("existing name") << "Existing" << "" << "Error: the folder already exists!"
-                                   << false;
-    QTest::newRow("existing name with spaces around") << " Existing " << ""
-                                                      << "Error: the folder already exists!"
-                                                      << false;
+    QTest::newRow("plain name") << "Backups"
+                                << "Backups"
+                                << "" << false;
+    QTest::newRow("spaces around and inside") << "  My Backups 2  "
+                                              << "My Backups 2"
+                                              << "" << false;
+    QTest::newRow("existing name") << "Existing"
+                                   << ""
+                                   << "Error: the folder already exists!" << false;
+    QTest::newRow("existing name with spaces around")
+        << " Existing "
+        << ""
+        << "Error: the folder already exists!" << false;
     // Names a Windows file system refuses are refused here too.
-    QTest::newRow("leading separator") << "/Backups" << "" << "76" << false;
-    QTest::newRow("missing intermediate folder") << "nowhere/deeper" << "" << "76" << false;
-    QTest::newRow("backslash") << "a\\b" << "" << "76" << false;
-    QTest::newRow("colon") << "a:b" << "" << "52" << false;
-    QTest::newRow("device name") << " con.txt " << "" << "52" << false;
-    QTest::newRow("trailing dot") << "name." << "" << "52" << false;
-    QTest::newRow("empty name") << "" << "" << "" << true;
-    QTest::newRow("spaces only") << "   " << "" << "" << true;
-    QTest::newRow("closed with the close box") << "<close>" << "" << "" << true;
+    QTest::newRow("leading separator") << "/Backups"
+                                       << ""
+                                       << "76" << false;
+    QTest::newRow("missing intermediate folder") << "nowhere/deeper"
+                                                 << ""
+                                                 << "76" << false;
+    QTest::newRow("backslash") << "a\\b"
+                               << ""
+                               << "76" << false;
+    QTest::newRow("colon") << "a:b"
+                           << ""
+                           << "52" << false;
+    QTest::newRow("device name") << " con.txt "
+                                 << ""
+                                 << "52" << false;
+    QTest::newRow("trailing dot") << "name."
+                                  << ""
+                                  << "52" << false;
+    QTest::newRow("empty name") << ""
+                                << ""
+                                << "" << true;
+    QTest::newRow("spaces only") << "   "
+                                 << ""
+                                 << "" << true;
+    QTest::newRow("closed with the close box") << "<close>"
+                                               << ""
+                                               << "" << true;
 }
 
 void LocalFolderFormTest::createsFolder() {

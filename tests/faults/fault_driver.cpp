@@ -11,12 +11,12 @@
 #include <string>
 #include <string_view>
 
-#include "store/record_line.h"
 #include "store/backup_location.h"
 #include "store/file_access.h"
 #include "store/folder_lock.h"
 #include "store/key_file.h"
 #include "store/pair_copy.h"
+#include "store/record_line.h"
 #include "store/record_store.h"
 
 using namespace lockmere;
@@ -75,19 +75,20 @@ bool Run(std::string_view operation, const fs::path& dir) {
     if (operation == "save") {
         RecordStore store(program);
         store.Load(key);
-        return store.Save(key, {"Shop\ts\tcat\tc3", "Mail\tm\tann\ta1"}).Outcome == StoreWrite::Written;
+        return store.Save(key, {"Shop\ts\tcat\tc3", "Mail\tm\tann\ta1"}).Outcome ==
+               StoreWrite::Written;
     }
     if (operation == "append")
         return RecordStore(program).Append(key, {"Shop", "s", "cat", "c3"}).Outcome ==
                StoreWrite::Written;
     if (operation == "generator") return WriteCollectedString(program, kCollectedA) == 0;
     if (operation == "master")
-        return WriteCredentials(program, key, "owner", "alpha").Outcome == CredentialsWrite::Written;
+        return WriteCredentials(program, key, "owner", "alpha").Outcome ==
+               CredentialsWrite::Written;
     if (operation == "backup" || operation == "restore")
         return CopyDataFiles(program, location, {}, operation == "backup").Outcome ==
                CopyOutcome::Copied;
-    if (operation == "location")
-        return WriteBackupLocation(program, "/mnt/backup") == 0;
+    if (operation == "location") return WriteBackupLocation(program, "/mnt/backup") == 0;
     if (operation == "tidy") {
         TidyProgramFolder(program);
         RecoverPairMove(location);
@@ -101,7 +102,8 @@ bool Run(std::string_view operation, const fs::path& dir) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc == 4 && std::string_view(argv[1]) == "prepare") return Prepare(argv[2], argv[3]) ? 0 : 2;
+    if (argc == 4 && std::string_view(argv[1]) == "prepare")
+        return Prepare(argv[2], argv[3]) ? 0 : 2;
     if (argc != 3) {
         std::fprintf(stderr, "usage: fault_driver prepare OP DIR | OP DIR\n");
         return 2;

@@ -55,8 +55,8 @@ void BigCharTest::layout_data() {
     QTest::newRow("Label3") << "Label3" << QRect(210, 300, 2385, 255) << "Application URL" << 9.75
                             << true;
     QTest::newRow("Text3") << "Text3" << QRect(2520, 255, 7260, 375) << "" << 9.75 << true;
-    QTest::newRow("LaunchB") << "LaunchB" << QRect(9890, 480, 1185, 630) << "Launch Browser"
-                             << 9.75 << true;
+    QTest::newRow("LaunchB") << "LaunchB" << QRect(9890, 480, 1185, 630) << "Launch Browser" << 9.75
+                             << true;
     QTest::newRow("Label1") << "Label1" << QRect(195, 720, 1860, 255) << "User Name" << 9.75
                             << true;
     QTest::newRow("CT1") << "CT1" << QRect(2220, 735, 690, 270) << "Copy" << 9.75 << false;
@@ -78,16 +78,18 @@ void BigCharTest::layout() {
     TestContext tc;
     BigChar* w = OpenViewer(tc, kRecord);
     const std::map<QString, QWidget*> controls{
-        {"Label1", w->Label1}, {"Label2", w->Label2}, {"Label3", w->Label3}, {"Text1", w->Text1},
-        {"Text2", w->Text2},   {"Text3", w->Text3},   {"CT1", w->CT1},       {"CT2", w->CT2},
+        {"Label1", w->Label1}, {"Label2", w->Label2},  {"Label3", w->Label3}, {"Text1", w->Text1},
+        {"Text2", w->Text2},   {"Text3", w->Text3},    {"CT1", w->CT1},       {"CT2", w->CT2},
         {"CT3", w->CT3},       {"LaunchB", w->LaunchB}};
     QWidget* widget = controls.at(control);
     QCOMPARE(w->findChild<QWidget*>(control), widget);  // found by its name
 
     QVERIFY(PlacedAt(widget, twips));
     QCOMPARE(widget->font().family(), QStringLiteral("Courier"));
-    if (caption.isEmpty()) QCOMPARE(widget->font().pointSizeF(), points);
-    else QVERIFY(SizedToFit(widget, points));
+    if (caption.isEmpty())
+        QCOMPARE(widget->font().pointSizeF(), points);
+    else
+        QVERIFY(SizedToFit(widget, points));
     QCOMPARE(widget->font().bold(), bold);
     if (auto* label = qobject_cast<QLabel*>(widget)) QCOMPARE(label->text(), caption);
     if (auto* button = qobject_cast<QPushButton*>(widget)) QCOMPARE(button->text(), caption);
@@ -118,8 +120,8 @@ void BigCharTest::tabOrder() {
     TestContext tc;
     BigChar* w = OpenViewer(tc, kRecord);
     QVERIFY(QTest::qWaitForWindowActive(w));
-    const QList<QWidget*> order{w->Text1, w->Text2, w->CT1, w->CT2, w->Text3, w->LaunchB,
-                                w->CT3,   w->Text1};
+    const QList<QWidget*> order{w->Text1, w->Text2,   w->CT1, w->CT2,
+                                w->Text3, w->LaunchB, w->CT3, w->Text1};
     QCOMPARE(QApplication::focusWidget(), order.first());
     for (int i = 1; i < order.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -134,14 +136,14 @@ void BigCharTest::load_data() {
     QTest::addColumn<bool>("launch");
     QTest::newRow("record") << kRecord << "Bank"
                             << QStringList{"https://bank.example/login", "jo.doe", "pw-1"} << true;
-    QTest::newRow("N/A") << QByteArray("Mail\tN/A\tme\tp") << "Mail" << QStringList{"N/A", "me", "p"}
-                         << false;
-    QTest::newRow("n/a") << QByteArray("Mail\tn/a\tme\tp") << "Mail" << QStringList{"n/a", "me", "p"}
-                         << false;
-    QTest::newRow("N/a") << QByteArray("Mail\tN/a\tme\tp") << "Mail" << QStringList{"N/a", "me", "p"}
-                         << false;
-    QTest::newRow("space before N/A") << QByteArray("Mail\t N/A\tme\tp") << "Mail"
-                                      << QStringList{" N/A", "me", "p"} << true;
+    QTest::newRow("N/A") << QByteArray("Mail\tN/A\tme\tp") << "Mail"
+                         << QStringList{"N/A", "me", "p"} << false;
+    QTest::newRow("n/a") << QByteArray("Mail\tn/a\tme\tp") << "Mail"
+                         << QStringList{"n/a", "me", "p"} << false;
+    QTest::newRow("N/a") << QByteArray("Mail\tN/a\tme\tp") << "Mail"
+                         << QStringList{"N/a", "me", "p"} << false;
+    QTest::newRow("space before N/A")
+        << QByteArray("Mail\t N/A\tme\tp") << "Mail" << QStringList{" N/A", "me", "p"} << true;
     QTest::newRow("NA") << QByteArray("Mail\tNA\tme\tp") << "Mail" << QStringList{"NA", "me", "p"}
                         << true;
     QTest::newRow("no tab") << QByteArray("just one text") << " Lockmere"
@@ -153,13 +155,14 @@ void BigCharTest::load_data() {
                              << true;
     QTest::newRow("[*] in the name") << QByteArray("My [*] Bank\tu\tn\tp") << "My [*] Bank"
                                      << QStringList{"u", "n", "p"} << true;
-    QTest::newRow("[*][*] in the name") << QByteArray("[*][*]\tu\tn\tp") << "[*][*]"
-                                        << QStringList{"u", "n", "p"} << true;
-    QTest::newRow("empty name") << QByteArray("\tu\tn\tp") << ""
-                                << QStringList{"u", "n", "p"} << true;
+    QTest::newRow("[*][*] in the name")
+        << QByteArray("[*][*]\tu\tn\tp") << "[*][*]" << QStringList{"u", "n", "p"} << true;
+    QTest::newRow("empty name") << QByteArray("\tu\tn\tp") << "" << QStringList{"u", "n", "p"}
+                                << true;
     QTest::newRow("Windows-1252 characters from the store")
         << QByteArray("Caf\xe9\thttp://x\tJos\xe9\t\x80\xff") << QString::fromUtf8("Caf\u00e9")
-        << QStringList{"http://x", QString::fromUtf8("Jos\u00e9"), QString::fromUtf8("\u20ac\u00ff")}
+        << QStringList{"http://x", QString::fromUtf8("Jos\u00e9"),
+                       QString::fromUtf8("\u20ac\u00ff")}
         << true;
 }
 
@@ -203,8 +206,10 @@ void BigCharTest::placement() {
 void BigCharTest::copyButtons_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("copied");
-    QTest::newRow("CT1 copies the user name") << "CT1" << "edited user";
-    QTest::newRow("CT2 copies the password") << "CT2" << "edited password";
+    QTest::newRow("CT1 copies the user name") << "CT1"
+                                              << "edited user";
+    QTest::newRow("CT2 copies the password") << "CT2"
+                                             << "edited password";
 }
 
 void BigCharTest::copyButtons() {
@@ -228,7 +233,8 @@ void BigCharTest::copyButtons() {
 
 void BigCharTest::copyAndMinimize() {
     TestContext tc;
-    fixture::WriteBytes(tc.File("lkdb0.lkd"), fixture::KeyFileBytes(fixture::Collected(), "u", "m"));
+    fixture::WriteBytes(tc.File("lkdb0.lkd"),
+                        fixture::KeyFileBytes(fixture::Collected(), "u", "m"));
     MainScreen* main = tc.Ctx.Windows.Open<MainScreen>(tc.Ctx);
     main->ShowModeless();
     BigChar* w = OpenViewer(tc, kRecord);

@@ -108,9 +108,9 @@ void DataEntryTest::layout() {
     w->ShowModeless();
 
     const std::map<QString, QWidget*> controls{
-        {"Label1", w->Label1}, {"Label2", w->Label2}, {"Label3", w->Label3},
-        {"Label4", w->Label4}, {"Label5", w->Label5}, {"Text1", w->Text1},
-        {"Text2", w->Text2},   {"Text3", w->Text3},   {"Text4", w->Text4},
+        {"Label1", w->Label1}, {"Label2", w->Label2},    {"Label3", w->Label3},
+        {"Label4", w->Label4}, {"Label5", w->Label5},    {"Text1", w->Text1},
+        {"Text2", w->Text2},   {"Text3", w->Text3},      {"Text4", w->Text4},
         {"Text5", w->Text5},   {"Command1", w->Command1}};
     QWidget* widget = controls.at(control);
     QCOMPARE(w->findChild<QWidget*>(control), widget);  // found by its name
@@ -167,8 +167,8 @@ void DataEntryTest::tabOrder() {
     DataEntry* w = tc.Ctx.Windows.Open<DataEntry>(tc.Ctx);
     w->ShowModeless();
     QVERIFY(QTest::qWaitForWindowActive(w));
-    const QList<QWidget*> order{w->Text1, w->Text2, w->Text3, w->Text4, w->Text5, w->Command1,
-                                w->Text1};
+    const QList<QWidget*> order{w->Text1, w->Text2,    w->Text3, w->Text4,
+                                w->Text5, w->Command1, w->Text1};
     QCOMPARE(QApplication::focusWidget(), order.first());
     for (int i = 1; i < order.size(); ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -194,7 +194,8 @@ void DataEntryTest::saveAppends_data() {
                        "x\x7e"}
         << QByteArrayList{"Caf\x9f", "~", "\x9c", "x\x7e"};
     QTest::newRow("store filled to its limit")
-        << "room for 9" << QStringList{"A", "B", "C", "D", "D"} << QByteArrayList{"A", "B", "C", "D"};
+        << "room for 9" << QStringList{"A", "B", "C", "D", "D"}
+        << QByteArrayList{"A", "B", "C", "D"};
 }
 
 void DataEntryTest::saveAppends() {
@@ -304,20 +305,27 @@ void DataEntryTest::storeFailures_data() {
         << "damaged"
         << QStringList{"^LKMR: " + key0 + "$",
                        "^LKMR - Message Center: ERROR: The database lkdb1\\.lkd could not be "
-                       "deciphered\\.\r" + quotedNothing + "$"};
+                       "deciphered\\.\r" +
+                           quotedNothing + "$"};
     QTest::newRow("store one character too long")
         << "room for 8"
-        << QStringList{"^LKMR - Message Center: ERROR: The database is full: with this record "
-                       "it would hold more than 32,766 characters\\.\rShorten the record, or "
-                       "delete records you no longer need\\.\r" + quotedNothing + "$"};
+        << QStringList{
+               "^LKMR - Message Center: ERROR: The database is full: with this record "
+               "it would hold more than 32,766 characters\\.\rShorten the record, or "
+               "delete records you no longer need\\.\r" +
+               quotedNothing + "$"};
     QTest::newRow("store is a folder")
         << "folder"
-        << QStringList{"^LKMR - Message Center: ERROR: The database lkdb1\\.lkd could not be "
-                       "read \\(failure code [1-9][0-9]*\\)\\.\r" + quotedNothing + "$"};
+        << QStringList{
+               "^LKMR - Message Center: ERROR: The database lkdb1\\.lkd could not be "
+               "read \\(failure code [1-9][0-9]*\\)\\.\r" +
+               quotedNothing + "$"};
     QTest::newRow("new store cannot be written")
         << "unwritable"
-        << QStringList{"^LKMR - Message Center: ERROR: The database lkdb1\\.lkd could not be "
-                       "written \\(failure code [1-9][0-9]*\\)\\.\r" + quotedNothing + "$"};
+        << QStringList{
+               "^LKMR - Message Center: ERROR: The database lkdb1\\.lkd could not be "
+               "written \\(failure code [1-9][0-9]*\\)\\.\r" +
+               quotedNothing + "$"};
 }
 
 void DataEntryTest::storeFailures() {

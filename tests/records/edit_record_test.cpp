@@ -133,10 +133,9 @@ void EditRecordTest::refusals_data() {
     QTest::addColumn<QStringList>("typed");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QStringList>("left");
-    QTest::newRow("blank user name")
-        << QStringList{"Bank", "u", "  ", "pw1", "pw1"}
-        << "ERROR: None of the Data Fields can be Blank!"
-        << QStringList{"Bank", "u", "  ", "pw1", "pw1"};
+    QTest::newRow("blank user name") << QStringList{"Bank", "u", "  ", "pw1", "pw1"}
+                                     << "ERROR: None of the Data Fields can be Blank!"
+                                     << QStringList{"Bank", "u", "  ", "pw1", "pw1"};
     QTest::newRow("only the password changed")
         << QStringList{"Bank", "u", "jo", "pw2", "pw1"}
         << "ERROR: The passwords did not match. Please try again!"

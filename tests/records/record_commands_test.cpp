@@ -65,7 +65,9 @@ QString Menus(MainScreen* m) {
              on(m->ExitProgram));
 }
 
-std::string StoreBytesOnDisk(const TestContext& tc) { return fixture::ReadBytes(tc.File("lkdb1.lkd")); }
+std::string StoreBytesOnDisk(const TestContext& tc) {
+    return fixture::ReadBytes(tc.File("lkdb1.lkd"));
+}
 
 // Writes the key file and the store, shows the main window and logs in.
 MainScreen* LogIn(TestContext& tc, const std::string& storeBytes) {
@@ -81,7 +83,8 @@ MainScreen* LogIn(TestContext& tc, const std::string& storeBytes) {
 
 MainScreen* LogIn(TestContext& tc, const QStringList& names) {
     MainScreen* main = LogIn(tc, fixture::StoreBytes(Records(names), kKey));
-    if (ListTexts(main) != Lines(names)) QTest::qFail("login did not list the store", __FILE__, __LINE__);
+    if (ListTexts(main) != Lines(names))
+        QTest::qFail("login did not list the store", __FILE__, __LINE__);
     return main;
 }
 
@@ -231,7 +234,8 @@ void RecordCommandsTest::add() {
     QCOMPARE(caption, QStringLiteral("Password Data Entry Form"));
     QCOMPARE(tc.Boxes.Texts(), QStringList());
     const fixture::Fields added{"mail", "https://mail.example", "me@mail", "Secret 1"};
-    QCOMPARE(ListTexts(main), (QStringList{Line(Record("Bank")), Line(added), Line(Record("Shop"))}));
+    QCOMPARE(ListTexts(main),
+             (QStringList{Line(Record("Bank")), Line(added), Line(Record("Shop"))}));
     std::vector<fixture::Fields> stored = Records({"Bank", "Shop"});
     stored.push_back(added);  // appended, whatever the list's order
     QCOMPARE(StoreBytesOnDisk(tc), fixture::StoreBytes(stored, kKey));
@@ -260,8 +264,7 @@ void RecordCommandsTest::failedAddLeavesList() {
         QVERIFY(QApplication::activeModalWidget() != nullptr);
     };
     tc.WhenModal<DataEntry>([](DataEntry* w) {
-        for (QLineEdit* box : {w->Text1, w->Text2, w->Text3, w->Text4, w->Text5})
-            box->setText("x");
+        for (QLineEdit* box : {w->Text1, w->Text2, w->Text3, w->Text4, w->Text5}) box->setText("x");
         QTest::mouseClick(w->Command1, Qt::LeftButton);
         QVERIFY(w->isVisible());
         w->close();
@@ -308,7 +311,8 @@ void RecordCommandsTest::edit() {
 
     QCOMPARE(strays, 0);
     QCOMPARE(caption, QStringLiteral("Password Data Edit Form"));
-    QCOMPARE(loaded, (QStringList{"Mail", "https://Mail.example", "Mail.user", "Mail-pw", "Mail-pw"}));
+    QCOMPARE(loaded,
+             (QStringList{"Mail", "https://Mail.example", "Mail.user", "Mail-pw", "Mail-pw"}));
     const fixture::Fields edited{"Alpha Mail", "https://Mail.example", "Mail.user", "new-pw"};
     QCOMPARE(ListTexts(main),
              (QStringList{Line(edited), Line(Record("Bank")), Line(Record("Shop"))}));
@@ -369,24 +373,24 @@ void RecordCommandsTest::editAfterIncompleteLoad() {
 }
 
 void RecordCommandsTest::remove_data() {
-    QTest::addColumn<QStringList>("stored");   // names, in store order
-    QTest::addColumn<int>("selected");         // row of the list, -1 for none
-    QTest::addColumn<bool>("yes");             // the answer to the question
-    QTest::addColumn<QStringList>("listed");   // names left in the list
+    QTest::addColumn<QStringList>("stored");  // names, in store order
+    QTest::addColumn<int>("selected");        // row of the list, -1 for none
+    QTest::addColumn<bool>("yes");            // the answer to the question
+    QTest::addColumn<QStringList>("listed");  // names left in the list
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<QString>("menus");
     const QStringList three{"Shop", "Bank", "Mail"};
-    QTest::newRow("selected, Yes") << three << 1 << true << QStringList{"Bank", "Shop"}
-                                   << QStringList{kDeleteQuestion, kSaved}
-                                   << "Add+ Delete+ Edit+ Save+ Exit-";
+    QTest::newRow("selected, Yes")
+        << three << 1 << true << QStringList{"Bank", "Shop"} << QStringList{kDeleteQuestion, kSaved}
+        << "Add+ Delete+ Edit+ Save+ Exit-";
     QTest::newRow("selected, No") << three << 1 << false << QStringList{"Bank", "Mail", "Shop"}
                                   << QStringList{kDeleteQuestion} << kLoggedIn;
     // Nothing removed, yet the store is written again in list order.
     QTest::newRow("none selected") << three << -1 << true << QStringList{"Bank", "Mail", "Shop"}
                                    << QStringList{kSaved} << kLoggedIn;
-    QTest::newRow("the last record") << QStringList{"Bank"} << 0 << true << QStringList()
-                                     << QStringList{kDeleteQuestion, kSaved}
-                                     << "Add+ Delete+ Edit+ Save+ Exit-";
+    QTest::newRow("the last record")
+        << QStringList{"Bank"} << 0 << true << QStringList() << QStringList{kDeleteQuestion, kSaved}
+        << "Add+ Delete+ Edit+ Save+ Exit-";
 }
 
 void RecordCommandsTest::remove() {

@@ -25,20 +25,25 @@ TEST_CASE("compose") {
         std::string line;
         std::string entry;
     } rows[] = {
-        {"plain fields", "Mail", "https://mail.example", "ann", "pw1", "Mail\thttps://mail.example\tann\tpw1", "\x7fMail\x14https://mail.example\x14" "ann\x14pw1\x80"},
-        {"inner and outer spaces kept", " a b ", "N/A", "u ", " p", " a b \tN/A\tu \t p", "\x7f a b \x14N/A\x14u \x14 p\x80"},
+        {"plain fields", "Mail", "https://mail.example", "ann", "pw1",
+         "Mail\thttps://mail.example\tann\tpw1",
+         "\x7fMail\x14https://mail.example\x14"
+         "ann\x14pw1\x80"},
+        {"inner and outer spaces kept", " a b ", "N/A", "u ", " p", " a b \tN/A\tu \t p",
+         "\x7f a b \x14N/A\x14u \x14 p\x80"},
         {"empty fields", "", "", "", "", "\t\t\t", "\x7f\x14\x14\x14\x80"},
-        {"upper codes untouched", "\x9f\x81", "u", "\xe9", "\x01", "\x9f\x81\tu\t\xe9\t\x01", "\x7f\x9f\x81\x14u\x14\xe9\x14\x01\x80"},
+        {"upper codes untouched", "\x9f\x81", "u", "\xe9", "\x01", "\x9f\x81\tu\t\xe9\t\x01",
+         "\x7f\x9f\x81\x14u\x14\xe9\x14\x01\x80"},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, name, url, user, password, line, entry] = row;
+            const auto& [label, name, url, user, password, line, entry] = row;
 
-        const PasswordRecord record = Record(name, url, user, password);
-        CHECK_EQ(Q(lockmere::ComposeRecordLine(record)), Q(line));
-        CHECK_EQ(Q(lockmere::ComposeStoreEntry(record)), Q(entry));
-        // Every reader splits the composed line back into the same fields.
-        CHECK(lockmere::SplitRecordLine(lockmere::ComposeRecordLine(record)) == record);
-    }
+            const PasswordRecord record = Record(name, url, user, password);
+            CHECK_EQ(Q(lockmere::ComposeRecordLine(record)), Q(line));
+            CHECK_EQ(Q(lockmere::ComposeStoreEntry(record)), Q(entry));
+            // Every reader splits the composed line back into the same fields.
+            CHECK(lockmere::SplitRecordLine(lockmere::ComposeRecordLine(record)) == record);
+        }
 }
 
 TEST_CASE("split") {
@@ -61,14 +66,14 @@ TEST_CASE("split") {
         {"nothing trimmed", " a \t B \t\x14\t\x7f ", " a ", " B ", "\x14", "\x7f "},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, line, name, url, user, password] = row;
+            const auto& [label, line, name, url, user, password] = row;
 
-        const PasswordRecord record = lockmere::SplitRecordLine(line);
-        CHECK_EQ(Q(record.ApplicationName), Q(name));
-        CHECK_EQ(Q(record.ApplicationUrl), Q(url));
-        CHECK_EQ(Q(record.UserName), Q(user));
-        CHECK_EQ(Q(record.Password), Q(password));
-    }
+            const PasswordRecord record = lockmere::SplitRecordLine(line);
+            CHECK_EQ(Q(record.ApplicationName), Q(name));
+            CHECK_EQ(Q(record.ApplicationUrl), Q(url));
+            CHECK_EQ(Q(record.UserName), Q(user));
+            CHECK_EQ(Q(record.Password), Q(password));
+        }
 }
 
 TEST_CASE("trim spaces") {
@@ -85,9 +90,9 @@ TEST_CASE("trim spaces") {
         {"line ends stay", " x\r\n", "x\r\n"},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, text, trimmed] = row;
-        CHECK_EQ(Q(lockmere::TrimSpaces(text)), Q(trimmed));
-    }
+            const auto& [label, text, trimmed] = row;
+            CHECK_EQ(Q(lockmere::TrimSpaces(text)), Q(trimmed));
+        }
 }
 
 TEST_CASE("forbidden character") {
@@ -109,8 +114,8 @@ TEST_CASE("forbidden character") {
         {"first of several", "ok\xe9\t", 2},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, text, index] = row;
-        const auto found = lockmere::FindForbiddenCharacter(text);
-        CHECK_EQ(found ? static_cast<int>(*found) : -1, index);
-    }
+            const auto& [label, text, index] = row;
+            const auto found = lockmere::FindForbiddenCharacter(text);
+            CHECK_EQ(found ? static_cast<int>(*found) : -1, index);
+        }
 }

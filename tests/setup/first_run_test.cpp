@@ -115,9 +115,9 @@ void FirstRunTest::wholeChainEndsInAWorkingLogin() {
     FirstStart f(Stop::Never);
     f.Run();
 
-    QCOMPARE(f.shown, QStringList({QStringLiteral("welcome"), QStringLiteral("generator"),
-                                   QStringLiteral("master account"),
-                                   QStringLiteral("first record")}));
+    QCOMPARE(f.shown,
+             QStringList({QStringLiteral("welcome"), QStringLiteral("generator"),
+                          QStringLiteral("master account"), QStringLiteral("first record")}));
     QVERIFY(f.main && f.main->isVisible());
     QVERIFY(f.t.Boxes.Boxes().empty());
     QCOMPARE(f.main->List1->count(), 0);

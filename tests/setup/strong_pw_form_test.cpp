@@ -23,9 +23,7 @@ using namespace lockmere::testing;
 namespace {
 
 // A pointer movement over the picture as the window system reports it.
-void MoveOver(StrongPWForm* w, int x, int y = 40) {
-    QTest::mouseMove(w->Image1, QPoint(x, y));
-}
+void MoveOver(StrongPWForm* w, int x, int y = 40) { QTest::mouseMove(w->Image1, QPoint(x, y)); }
 
 // Pixel columns 29, 30, ... up to `count` of them: each a new character.
 std::string Sweep(StrongPWForm* w, int count) {

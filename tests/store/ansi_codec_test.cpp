@@ -35,17 +35,13 @@ TEST_CASE("UTF-8 of the code page's characters, written out by hand") {
         std::string utf8;
     };
     const Case cases[] = {
-        {'\x00', std::string(1, '\0')},
-        {'A', "A"},
-        {'\x7f', "\x7f"},
+        {'\x00', std::string(1, '\0')}, {'A', "A"},           {'\x7f', "\x7f"},
         {'\x80', "\xe2\x82\xac"},  // euro sign
         {'\x81', "\xc2\x81"},      // undefined: the C1 control
         {'\x83', "\xc6\x92"},      // f with hook
         {'\x99', "\xe2\x84\xa2"},  // trade mark
         {'\x9f', "\xc5\xb8"},      // Y with diaeresis
-        {'\xa0', "\xc2\xa0"},
-        {'\xe9', "\xc3\xa9"},
-        {'\xff', "\xc3\xbf"},
+        {'\xa0', "\xc2\xa0"},           {'\xe9', "\xc3\xa9"}, {'\xff', "\xc3\xbf"},
     };
     for (const Case& c : cases) {
         CAPTURE(static_cast<int>(static_cast<unsigned char>(c.byte)));

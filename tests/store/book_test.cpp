@@ -155,8 +155,7 @@ TEST_CASE("an edit moves the record to its new place; the save writes the book's
 
     CHECK(at == 3);
     CHECK(scene.Names() == std::vector<std::string>{"bank", "Bank", "Mail", "Zoo", "\x8aki"});
-    CHECK(scene.Observer.Events ==
-          std::vector<std::string>{"remove 2", "changed", "insert 3"});
+    CHECK(scene.Observer.Events == std::vector<std::string>{"remove 2", "changed", "insert 3"});
     CHECK(scene.Pages.Changed());
 
     scene.Observer.Events.clear();

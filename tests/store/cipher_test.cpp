@@ -45,17 +45,17 @@ TEST_CASE("matches the layout") {
         {"largest text", 32766},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, length] = row;
-        const std::string plain = Text(static_cast<std::size_t>(length));
+            const auto& [label, length] = row;
+            const std::string plain = Text(static_cast<std::size_t>(length));
 
-        const CipherResult enciphered = lockmere::Encrypt(plain, Key());
-        CHECK(enciphered.Ok());
-        CHECK_EQ(Q(enciphered.Output), Q(fixture::Encipher(plain, Key())));
+            const CipherResult enciphered = lockmere::Encrypt(plain, Key());
+            CHECK(enciphered.Ok());
+            CHECK_EQ(Q(enciphered.Output), Q(fixture::Encipher(plain, Key())));
 
-        const CipherResult deciphered = lockmere::Decrypt(enciphered.Output, Key());
-        CHECK(deciphered.Ok());
-        CHECK_EQ(Q(deciphered.Output), Q(plain));
-    }
+            const CipherResult deciphered = lockmere::Decrypt(enciphered.Output, Key());
+            CHECK(deciphered.Ok());
+            CHECK_EQ(Q(deciphered.Output), Q(plain));
+        }
 }
 
 TEST_CASE("key position cycles") {
@@ -81,23 +81,26 @@ TEST_CASE("failures") {
     } rows[] = {
         {"empty input, empty key: encrypt", true, "", "", CipherFailure::None, "", 0},
         {"empty input, empty key: decrypt", false, "", "", CipherFailure::None, "", 0},
-        {"empty key fails at the first character: encrypt", true, "ab", "", CipherFailure::KeyTooShort, "", 0},
-        {"empty key fails at the first character: decrypt", false, "ab", "", CipherFailure::KeyTooShort, "", 0},
-        {"key shorter than the position reached", true, "abcd", "\x01\x02", CipherFailure::KeyTooShort, "bd", int('b' + 2)},
+        {"empty key fails at the first character: encrypt", true, "ab", "",
+         CipherFailure::KeyTooShort, "", 0},
+        {"empty key fails at the first character: decrypt", false, "ab", "",
+         CipherFailure::KeyTooShort, "", 0},
+        {"key shorter than the position reached", true, "abcd", "\x01\x02",
+         CipherFailure::KeyTooShort, "bd", int('b' + 2)},
         {"200 + 60 leaves the byte", true, "A\xc8", "<<", CipherFailure::OutOfRange, "}", 260},
         {"195 + 60 is the last code", true, "\xc3", "<", CipherFailure::None, "\xff", 255},
         {"no wrap-around below 0", false, "a\x3c", "\x01=", CipherFailure::OutOfRange, "`", -1},
         {"0 is the first code", false, "\x3c", "<", CipherFailure::None, std::string(1, '\0'), 0},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, encrypt, input, key, failure, output, lastValue] = row;
+            const auto& [label, encrypt, input, key, failure, output, lastValue] = row;
 
-        const CipherResult result = encrypt ? lockmere::Encrypt(input, key)
-                                            : lockmere::Decrypt(input, key);
-        CHECK_EQ(result.Failure, failure);
-        CHECK_EQ(Q(result.Output), Q(output));
-        CHECK_EQ(result.LastValue, lastValue);
-    }
+            const CipherResult result =
+                encrypt ? lockmere::Encrypt(input, key) : lockmere::Decrypt(input, key);
+            CHECK_EQ(result.Failure, failure);
+            CHECK_EQ(Q(result.Output), Q(output));
+            CHECK_EQ(result.LastValue, lastValue);
+        }
 }
 
 TEST_CASE("length limit") {
@@ -111,23 +114,23 @@ TEST_CASE("length limit") {
         {"40,000", 40000, false},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, length, ok] = row;
-        const std::string plain = Text(static_cast<std::size_t>(length));
-        const std::string enciphered = fixture::Encipher(plain, Key());
+            const auto& [label, length, ok] = row;
+            const std::string plain = Text(static_cast<std::size_t>(length));
+            const std::string enciphered = fixture::Encipher(plain, Key());
 
-        const CipherResult encrypted = lockmere::Encrypt(plain, Key());
-        const CipherResult decrypted = lockmere::Decrypt(enciphered, Key());
-        CHECK_EQ(encrypted.Ok(), ok);
-        CHECK_EQ(decrypted.Ok(), ok);
-        if (!ok) {
-            CHECK_EQ(encrypted.Failure, CipherFailure::TooLong);
-            CHECK_EQ(decrypted.Failure, CipherFailure::TooLong);
-            // The position counter overflows after the 32,767th character:
-            // what came before it is kept, as for every failure.
-            CHECK_EQ(Q(decrypted.Output), Q(plain.substr(0, 32767)));
-            CHECK_EQ(Q(encrypted.Output), Q(enciphered.substr(0, 32767)));
+            const CipherResult encrypted = lockmere::Encrypt(plain, Key());
+            const CipherResult decrypted = lockmere::Decrypt(enciphered, Key());
+            CHECK_EQ(encrypted.Ok(), ok);
+            CHECK_EQ(decrypted.Ok(), ok);
+            if (!ok) {
+                CHECK_EQ(encrypted.Failure, CipherFailure::TooLong);
+                CHECK_EQ(decrypted.Failure, CipherFailure::TooLong);
+                // The position counter overflows after the 32,767th character:
+                // what came before it is kept, as for every failure.
+                CHECK_EQ(Q(decrypted.Output), Q(plain.substr(0, 32767)));
+                CHECK_EQ(Q(encrypted.Output), Q(enciphered.substr(0, 32767)));
+            }
         }
-    }
 }
 
 TEST_CASE("another key") {
@@ -139,19 +142,20 @@ TEST_CASE("another key") {
         std::string output;
         int lastValue;
     } rows[] = {
-        {"fails at the first negative value", "hello\x03world", 5, CipherFailure::OutOfRange, "c`ggj", -2},
+        {"fails at the first negative value", "hello\x03world", 5, CipherFailure::OutOfRange,
+         "c`ggj", -2},
         {"fails at the first character", "\x01x", 2, CipherFailure::OutOfRange, "", -1},
         {"wrong characters without failure", "abc", -3, CipherFailure::None, "def", int('f')},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, plain, delta, failure, output, lastValue] = row;
+            const auto& [label, plain, delta, failure, output, lastValue] = row;
 
-        const std::string enciphered = fixture::Encipher(plain, Key());
-        const CipherResult result = lockmere::Decrypt(enciphered, ShiftedKey(delta));
-        CHECK_EQ(result.Failure, failure);
-        CHECK_EQ(Q(result.Output), Q(output));
-        CHECK_EQ(result.LastValue, lastValue);
-    }
+            const std::string enciphered = fixture::Encipher(plain, Key());
+            const CipherResult result = lockmere::Decrypt(enciphered, ShiftedKey(delta));
+            CHECK_EQ(result.Failure, failure);
+            CHECK_EQ(Q(result.Output), Q(output));
+            CHECK_EQ(result.LastValue, lastValue);
+        }
 }
 
 TEST_CASE("failure text") {
@@ -166,12 +170,12 @@ TEST_CASE("failure text") {
         {"positive", 300, " 300"},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, lastValue, text] = row;
-        CipherResult result;
-        result.Failure = CipherFailure::OutOfRange;
-        result.LastValue = lastValue;
-        CHECK_EQ(Q(lockmere::DecryptFailureText(result)), Q(text));
-    }
+            const auto& [label, lastValue, text] = row;
+            CipherResult result;
+            result.Failure = CipherFailure::OutOfRange;
+            result.LastValue = lastValue;
+            CHECK_EQ(Q(lockmere::DecryptFailureText(result)), Q(text));
+        }
 }
 
 TEST_CASE("file exists") {
@@ -187,14 +191,15 @@ TEST_CASE("file exists") {
         {"missing folder on the way", "no-parent", false},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, kind, exists] = row;
-        lockmere::test::Folder folder;
-        const fs::path path = folder.Path() / "BackupLocation.inf";
-        if (kind == "file") fixture::WriteBytes(path, "D:\\Backup\r\n");
-        if (kind == "empty") fixture::WriteBytes(path, "");
-        if (kind == "folder") fs::create_directory(path);
-        const fs::path probe = kind == "no-parent" ? folder.Path() / "gone" / "BackupLocation.inf" : path;
+            const auto& [label, kind, exists] = row;
+            lockmere::test::Folder folder;
+            const fs::path path = folder.Path() / "BackupLocation.inf";
+            if (kind == "file") fixture::WriteBytes(path, "D:\\Backup\r\n");
+            if (kind == "empty") fixture::WriteBytes(path, "");
+            if (kind == "folder") fs::create_directory(path);
+            const fs::path probe =
+                kind == "no-parent" ? folder.Path() / "gone" / "BackupLocation.inf" : path;
 
-        CHECK_EQ(lockmere::FileExists(probe), exists);
-    }
+            CHECK_EQ(lockmere::FileExists(probe), exists);
+        }
 }

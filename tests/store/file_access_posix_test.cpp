@@ -36,10 +36,10 @@ TEST_CASE("compose path") {
         {"nothing normalised", "/home/me/../me", "./a", "/home/me/../me/./a"},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, folder, name, path] = row;
-        const fs::path composed = lockmere::ComposePath(fs::path(folder), name);
-        CHECK_EQ(composed.string(), path);
-    }
+            const auto& [label, folder, name, path] = row;
+            const fs::path composed = lockmere::ComposePath(fs::path(folder), name);
+            CHECK_EQ(composed.string(), path);
+        }
 }
 
 TEST_CASE("replace through a link") {
@@ -65,14 +65,14 @@ TEST_CASE("file exists through a link") {
         {"dangling link", "gone", false},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, target, exists] = row;
-        Folder folder;
-        const fs::path path = folder.Path() / "BackupLocation.inf";
-        WriteBytes(folder.Path() / "target", "D:\\Backup\r\n");
-        fs::create_symlink(folder.Path() / target, path);
+            const auto& [label, target, exists] = row;
+            Folder folder;
+            const fs::path path = folder.Path() / "BackupLocation.inf";
+            WriteBytes(folder.Path() / "target", "D:\\Backup\r\n");
+            fs::create_symlink(folder.Path() / target, path);
 
-        CHECK_EQ(lockmere::FileExists(path), exists);
-    }
+            CHECK_EQ(lockmere::FileExists(path), exists);
+        }
 }
 
 TEST_CASE("copy onto itself through a link") {
@@ -85,22 +85,24 @@ TEST_CASE("copy onto itself through a link") {
         {"a second name of the file", "hardlink"},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, way] = row;
-        Folder folder;
-        fs::create_directory(folder.Path() / "dir");
-        const fs::path source = folder.Path() / "dir" / "lkdb1.lkd";
-        const std::string bytes = EveryByte();
-        WriteBytes(source, bytes);
-        fs::path destination;
-        if (way == "symlink") fs::create_symlink(source, destination = folder.Path() / "link.lkd");
-        if (way == "folder-link") {
-            fs::create_directory_symlink(folder.Path() / "dir", folder.Path() / "alias");
-            destination = folder.Path() / "alias" / "lkdb1.lkd";
-        }
-        if (way == "hardlink") fs::create_hard_link(source, destination = folder.Path() / "second.lkd");
+            const auto& [label, way] = row;
+            Folder folder;
+            fs::create_directory(folder.Path() / "dir");
+            const fs::path source = folder.Path() / "dir" / "lkdb1.lkd";
+            const std::string bytes = EveryByte();
+            WriteBytes(source, bytes);
+            fs::path destination;
+            if (way == "symlink")
+                fs::create_symlink(source, destination = folder.Path() / "link.lkd");
+            if (way == "folder-link") {
+                fs::create_directory_symlink(folder.Path() / "dir", folder.Path() / "alias");
+                destination = folder.Path() / "alias" / "lkdb1.lkd";
+            }
+            if (way == "hardlink")
+                fs::create_hard_link(source, destination = folder.Path() / "second.lkd");
 
-        CheckCopyOntoItselfRefused(source, destination, bytes);
-    }
+            CheckCopyOntoItselfRefused(source, destination, bytes);
+        }
 }
 
 TEST_CASE("attributes keep data files owner-only") {
@@ -116,16 +118,17 @@ TEST_CASE("attributes keep data files owner-only") {
         {"normal never widens a read-only file", false, "0400", 0400u},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, hidden, kind, mode] = row;
-        Folder folder;
-        const fs::path path = folder.Path() / "lkdb0.lkd";
-        WriteBytes(path, "key");
-        fs::permissions(path, fs::perms(std::stoul(kind, nullptr, 8)));
+            const auto& [label, hidden, kind, mode] = row;
+            Folder folder;
+            const fs::path path = folder.Path() / "lkdb0.lkd";
+            WriteBytes(path, "key");
+            fs::permissions(path, fs::perms(std::stoul(kind, nullptr, 8)));
 
-        CHECK_EQ(hidden ? lockmere::SetAttributesHidden(path) : lockmere::SetAttributesNormal(path),
-                 failure::kNone);
-        CHECK_EQ(Mode(path), mode);
-    }
+            CHECK_EQ(
+                hidden ? lockmere::SetAttributesHidden(path) : lockmere::SetAttributesNormal(path),
+                failure::kNone);
+            CHECK_EQ(Mode(path), mode);
+        }
 }
 
 TEST_CASE("failure codes") {
@@ -152,11 +155,15 @@ TEST_CASE("failure codes") {
         {"none", 0, true, failure::kNone},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, error, parentExists, code] = row;
-        Folder folder;
-        const fs::path path = parentExists ? folder.Path() / "file" : folder.Path() / "gone" / "file";
-        // The same number arrives from plain system calls and from std::filesystem.
-        CHECK_EQ(lockmere::FailureCodeFor(std::error_code(error, std::generic_category()), path), code);
-        CHECK_EQ(lockmere::FailureCodeFor(std::error_code(error, std::system_category()), path), code);
-    }
+            const auto& [label, error, parentExists, code] = row;
+            Folder folder;
+            const fs::path path =
+                parentExists ? folder.Path() / "file" : folder.Path() / "gone" / "file";
+            // The same number arrives from plain system calls and from std::filesystem.
+            CHECK_EQ(
+                lockmere::FailureCodeFor(std::error_code(error, std::generic_category()), path),
+                code);
+            CHECK_EQ(lockmere::FailureCodeFor(std::error_code(error, std::system_category()), path),
+                     code);
+        }
 }

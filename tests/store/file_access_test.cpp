@@ -11,15 +11,15 @@
 
 namespace fs = std::filesystem;
 namespace failure = lockmere::failure;
-using lockmere::test::Folder;
+using lockmere::fixture::ReadBytes;
+using lockmere::fixture::WriteBytes;
 using lockmere::test::BlockedWrite;
 using lockmere::test::CheckCopyOntoItselfRefused;
+using lockmere::test::EveryByte;
+using lockmere::test::Folder;
 using lockmere::test::OwnerOnly;
 using lockmere::test::Q;
 using lockmere::test::TemporaryFileLeft;
-using lockmere::fixture::ReadBytes;
-using lockmere::fixture::WriteBytes;
-using lockmere::test::EveryByte;
 
 TEST_CASE("read whole file") {
     const struct {
@@ -34,23 +34,23 @@ TEST_CASE("read whole file") {
         {"a folder", "folder", failure::kPathFileAccess, ""},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, kind, code, bytes] = row;
-        Folder folder;
-        fs::path path = folder.Path() / "lkdb1.lkd";
-        if (kind == "file") WriteBytes(path, bytes);
-        if (kind == "folder") fs::create_directory(path);
-        if (kind == "no-parent") path = folder.Path() / "gone" / "lkdb1.lkd";
+            const auto& [label, kind, code, bytes] = row;
+            Folder folder;
+            fs::path path = folder.Path() / "lkdb1.lkd";
+            if (kind == "file") WriteBytes(path, bytes);
+            if (kind == "folder") fs::create_directory(path);
+            if (kind == "no-parent") path = folder.Path() / "gone" / "lkdb1.lkd";
 
-        const lockmere::ReadResult result = lockmere::ReadWholeFile(path);
-        CHECK_EQ(result.Code, code);
-        CHECK_EQ(Q(result.Bytes), Q(bytes));
-        if (kind == "missing") {
-            CHECK(fs::is_regular_file(path));
-            CHECK_EQ(fs::file_size(path), 0u);
-            CHECK(OwnerOnly(path));
+            const lockmere::ReadResult result = lockmere::ReadWholeFile(path);
+            CHECK_EQ(result.Code, code);
+            CHECK_EQ(Q(result.Bytes), Q(bytes));
+            if (kind == "missing") {
+                CHECK(fs::is_regular_file(path));
+                CHECK_EQ(fs::file_size(path), 0u);
+                CHECK(OwnerOnly(path));
+            }
+            if (kind == "no-parent") CHECK(!fs::exists(path.parent_path()));
         }
-        if (kind == "no-parent") CHECK(!fs::exists(path.parent_path()));
-    }
 }
 
 TEST_CASE("replace") {
@@ -66,19 +66,19 @@ TEST_CASE("replace") {
         {"empty", true, "0123456789", ""},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, exists, old, bytes] = row;
-        Folder folder;
-        const fs::path path = folder.Path() / "lkdb1.lkd";
-        if (exists) {
-            WriteBytes(path, old);
-            fs::permissions(path, fs::perms(0644));  // narrowed where modes exist
-        }
+            const auto& [label, exists, old, bytes] = row;
+            Folder folder;
+            const fs::path path = folder.Path() / "lkdb1.lkd";
+            if (exists) {
+                WriteBytes(path, old);
+                fs::permissions(path, fs::perms(0644));  // narrowed where modes exist
+            }
 
-        CHECK_EQ(lockmere::ReplaceWholeFile(path, bytes), failure::kNone);
-        CHECK_EQ(Q(ReadBytes(path)), Q(bytes));
-        CHECK(OwnerOnly(path));
-        CHECK(!TemporaryFileLeft(path));
-    }
+            CHECK_EQ(lockmere::ReplaceWholeFile(path, bytes), failure::kNone);
+            CHECK_EQ(Q(ReadBytes(path)), Q(bytes));
+            CHECK(OwnerOnly(path));
+            CHECK(!TemporaryFileLeft(path));
+        }
 }
 
 TEST_CASE("replace failure keeps the old file") {
@@ -92,23 +92,23 @@ TEST_CASE("replace failure keeps the old file") {
         {"missing folder", "no-parent", failure::kPathNotFound},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, obstacle, code] = row;
-        Folder folder;
-        fs::path path = folder.Path() / "lkdb1.lkd";
-        const std::string old = "old store bytes";
-        if (obstacle == "refused") WriteBytes(path, old);
-        std::optional<BlockedWrite> blocked;
-        if (obstacle == "refused") blocked.emplace(path);
-        if (obstacle == "target") fs::create_directory(path);
-        if (obstacle == "no-parent") path = folder.Path() / "gone" / "lkdb1.lkd";
+            const auto& [label, obstacle, code] = row;
+            Folder folder;
+            fs::path path = folder.Path() / "lkdb1.lkd";
+            const std::string old = "old store bytes";
+            if (obstacle == "refused") WriteBytes(path, old);
+            std::optional<BlockedWrite> blocked;
+            if (obstacle == "refused") blocked.emplace(path);
+            if (obstacle == "target") fs::create_directory(path);
+            if (obstacle == "no-parent") path = folder.Path() / "gone" / "lkdb1.lkd";
 
-        CHECK_EQ(lockmere::ReplaceWholeFile(path, "new bytes"), code);
-        blocked.reset();
-        CHECK(!TemporaryFileLeft(path));
-        if (obstacle == "refused") CHECK_EQ(Q(ReadBytes(path)), Q(old));
-        if (obstacle == "target") CHECK(fs::is_directory(path));
-        if (obstacle == "no-parent") CHECK(!fs::exists(path.parent_path()));
-    }
+            CHECK_EQ(lockmere::ReplaceWholeFile(path, "new bytes"), code);
+            blocked.reset();
+            CHECK(!TemporaryFileLeft(path));
+            if (obstacle == "refused") CHECK_EQ(Q(ReadBytes(path)), Q(old));
+            if (obstacle == "target") CHECK(fs::is_directory(path));
+            if (obstacle == "no-parent") CHECK(!fs::exists(path.parent_path()));
+        }
 }
 
 TEST_CASE("write at") {
@@ -122,22 +122,24 @@ TEST_CASE("write at") {
         std::string result;
     } rows[] = {
         {"inside", true, "abcdef", 3, "XY", failure::kNone, "abXYef"},
-        {"at the start keeps a longer tail", true, "0123456789", 1, "ab", failure::kNone, "ab23456789"},
+        {"at the start keeps a longer tail", true, "0123456789", 1, "ab", failure::kNone,
+         "ab23456789"},
         {"reaching past the end", true, "abc", 3, "XYZ", failure::kNone, "abXYZ"},
-        {"beyond the end leaves zero bytes", true, "abc", 6, "Z", failure::kNone, std::string("abc\0\0Z", 6)},
+        {"beyond the end leaves zero bytes", true, "abc", 6, "Z", failure::kNone,
+         std::string("abc\0\0Z", 6)},
         {"missing file is created", false, "", 1, "hi", failure::kNone, "hi"},
         {"position 0 is refused", true, "abc", 0, "Z", failure::kBadPosition, "abc"},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, exists, old, position, bytes, code, result] = row;
-        Folder folder;
-        const fs::path path = folder.Path() / "lkdb0.lkd";
-        if (exists) WriteBytes(path, old);
+            const auto& [label, exists, old, position, bytes, code, result] = row;
+            Folder folder;
+            const fs::path path = folder.Path() / "lkdb0.lkd";
+            if (exists) WriteBytes(path, old);
 
-        CHECK_EQ(lockmere::WriteAt(path, static_cast<std::size_t>(position), bytes), code);
-        CHECK_EQ(Q(ReadBytes(path)), Q(result));
-        if (code == failure::kNone) CHECK(OwnerOnly(path));
-    }
+            CHECK_EQ(lockmere::WriteAt(path, static_cast<std::size_t>(position), bytes), code);
+            CHECK_EQ(Q(ReadBytes(path)), Q(result));
+            if (code == failure::kNone) CHECK(OwnerOnly(path));
+        }
 }
 
 TEST_CASE("read first line") {
@@ -157,16 +159,16 @@ TEST_CASE("read first line") {
         {"missing file", false, "", failure::kFileNotFound, ""},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, exists, content, code, line] = row;
-        Folder folder;
-        const fs::path path = folder.Path() / "BackupLocation.inf";
-        if (exists) WriteBytes(path, content);
+            const auto& [label, exists, content, code, line] = row;
+            Folder folder;
+            const fs::path path = folder.Path() / "BackupLocation.inf";
+            if (exists) WriteBytes(path, content);
 
-        const lockmere::ReadResult result = lockmere::ReadFirstLine(path);
-        CHECK_EQ(result.Code, code);
-        CHECK_EQ(Q(result.Bytes), Q(line));
-        CHECK_EQ(fs::exists(path), exists);
-    }
+            const lockmere::ReadResult result = lockmere::ReadFirstLine(path);
+            CHECK_EQ(result.Code, code);
+            CHECK_EQ(Q(result.Bytes), Q(line));
+            CHECK_EQ(fs::exists(path), exists);
+        }
 }
 
 TEST_CASE("write line file") {
@@ -190,16 +192,16 @@ TEST_CASE("delete file") {
         {"a folder", "folder", failure::kPathFileAccess},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, kind, code] = row;
-        Folder folder;
-        fs::path path = folder.Path() / "lkdb1.lkd";
-        if (kind == "file") WriteBytes(path, "x");
-        if (kind == "folder") fs::create_directory(path);
-        if (kind == "no-parent") path = folder.Path() / "gone" / "lkdb1.lkd";
+            const auto& [label, kind, code] = row;
+            Folder folder;
+            fs::path path = folder.Path() / "lkdb1.lkd";
+            if (kind == "file") WriteBytes(path, "x");
+            if (kind == "folder") fs::create_directory(path);
+            if (kind == "no-parent") path = folder.Path() / "gone" / "lkdb1.lkd";
 
-        CHECK_EQ(lockmere::RemoveFile(path), code);
-        CHECK_EQ(fs::exists(path), kind == "folder");
-    }
+            CHECK_EQ(lockmere::RemoveFile(path), code);
+            CHECK_EQ(fs::exists(path), kind == "folder");
+        }
 }
 
 TEST_CASE("copy") {
@@ -215,27 +217,27 @@ TEST_CASE("copy") {
         {"a folder in the destination's place", "folder", failure::kPathFileAccess},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, kind, code] = row;
-        Folder folder;
-        const fs::path source = folder.Path() / "lkdb1.lkd";
-        fs::path destination = folder.Path() / "backup" / "lkdb1.lkd";
-        fs::create_directory(folder.Path() / "backup");
-        const std::string bytes = EveryByte();
-        const std::string old = bytes + bytes + "old";
-        if (kind != "no-source") WriteBytes(source, bytes);
-        if (kind == "longer" || kind == "no-source") WriteBytes(destination, old);
-        if (kind == "folder") fs::create_directory(destination);
-        if (kind == "no-folder") destination = folder.Path() / "gone" / "lkdb1.lkd";
+            const auto& [label, kind, code] = row;
+            Folder folder;
+            const fs::path source = folder.Path() / "lkdb1.lkd";
+            fs::path destination = folder.Path() / "backup" / "lkdb1.lkd";
+            fs::create_directory(folder.Path() / "backup");
+            const std::string bytes = EveryByte();
+            const std::string old = bytes + bytes + "old";
+            if (kind != "no-source") WriteBytes(source, bytes);
+            if (kind == "longer" || kind == "no-source") WriteBytes(destination, old);
+            if (kind == "folder") fs::create_directory(destination);
+            if (kind == "no-folder") destination = folder.Path() / "gone" / "lkdb1.lkd";
 
-        CHECK_EQ(lockmere::CopyFileOver(source, destination), code);
-        CHECK(!TemporaryFileLeft(destination));
-        if (code == failure::kNone) {
-            CHECK_EQ(Q(ReadBytes(destination)), Q(bytes));
-            CHECK(OwnerOnly(destination));
+            CHECK_EQ(lockmere::CopyFileOver(source, destination), code);
+            CHECK(!TemporaryFileLeft(destination));
+            if (code == failure::kNone) {
+                CHECK_EQ(Q(ReadBytes(destination)), Q(bytes));
+                CHECK(OwnerOnly(destination));
+            }
+            if (kind == "no-source") CHECK_EQ(Q(ReadBytes(destination)), Q(old));
+            if (kind == "folder") CHECK(fs::is_directory(destination));
         }
-        if (kind == "no-source") CHECK_EQ(Q(ReadBytes(destination)), Q(old));
-        if (kind == "folder") CHECK(fs::is_directory(destination));
-    }
 }
 
 TEST_CASE("copy onto itself") {
@@ -248,18 +250,18 @@ TEST_CASE("copy onto itself") {
         {"through ./", "dot"},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, way] = row;
-        Folder folder;
-        fs::create_directory(folder.Path() / "dir");
-        const fs::path source = folder.Path() / "dir" / "lkdb1.lkd";
-        const std::string bytes = EveryByte();
-        WriteBytes(source, bytes);
-        fs::path destination = source;
-        if (way == "dotdot") destination = folder.Path() / "dir" / ".." / "dir" / "lkdb1.lkd";
-        if (way == "dot") destination = folder.Path() / "dir" / "." / "lkdb1.lkd";
+            const auto& [label, way] = row;
+            Folder folder;
+            fs::create_directory(folder.Path() / "dir");
+            const fs::path source = folder.Path() / "dir" / "lkdb1.lkd";
+            const std::string bytes = EveryByte();
+            WriteBytes(source, bytes);
+            fs::path destination = source;
+            if (way == "dotdot") destination = folder.Path() / "dir" / ".." / "dir" / "lkdb1.lkd";
+            if (way == "dot") destination = folder.Path() / "dir" / "." / "lkdb1.lkd";
 
-        CheckCopyOntoItselfRefused(source, destination, bytes);
-    }
+            CheckCopyOntoItselfRefused(source, destination, bytes);
+        }
 }
 
 TEST_CASE("attributes of a missing file") {
@@ -275,12 +277,15 @@ TEST_CASE("attributes of a missing file") {
         {"normal: missing folder", false, false, failure::kPathNotFound},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, hidden, parentExists, code] = row;
-        Folder folder;
-        const fs::path path = parentExists ? folder.Path() / "lkdb0.lkd" : folder.Path() / "gone" / "lkdb0.lkd";
-        CHECK_EQ(hidden ? lockmere::SetAttributesHidden(path) : lockmere::SetAttributesNormal(path), code);
-        CHECK(!fs::exists(path));
-    }
+            const auto& [label, hidden, parentExists, code] = row;
+            Folder folder;
+            const fs::path path =
+                parentExists ? folder.Path() / "lkdb0.lkd" : folder.Path() / "gone" / "lkdb0.lkd";
+            CHECK_EQ(
+                hidden ? lockmere::SetAttributesHidden(path) : lockmere::SetAttributesNormal(path),
+                code);
+            CHECK(!fs::exists(path));
+        }
 }
 
 TEST_CASE("create folder") {
@@ -295,16 +300,16 @@ TEST_CASE("create folder") {
         {"missing parent", "no-parent", failure::kPathNotFound},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, kind, code] = row;
-        Folder folder;
-        fs::path path = folder.Path() / "Backups";
-        if (kind == "folder") fs::create_directory(path);
-        if (kind == "file") WriteBytes(path, "x");
-        if (kind == "no-parent") path = folder.Path() / "gone" / "Backups";
+            const auto& [label, kind, code] = row;
+            Folder folder;
+            fs::path path = folder.Path() / "Backups";
+            if (kind == "folder") fs::create_directory(path);
+            if (kind == "file") WriteBytes(path, "x");
+            if (kind == "no-parent") path = folder.Path() / "gone" / "Backups";
 
-        CHECK_EQ(lockmere::CreateFolder(path), code);
-        CHECK_EQ(fs::is_directory(path), kind != "file" && kind != "no-parent");
-    }
+            CHECK_EQ(lockmere::CreateFolder(path), code);
+            CHECK_EQ(fs::is_directory(path), kind != "file" && kind != "no-parent");
+        }
 }
 
 TEST_CASE("a composed path's parent is the folder the name leads into") {

@@ -71,9 +71,9 @@ TEST_CASE("compose path with a backslash") {
         {"nothing normalised", L"C:\\me\\..\\me", ".\\a", L"C:\\me\\..\\me\\.\\a"},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, folder, name, path] = row;
-        CHECK(lockmere::ComposePath(folder, name).native() == path);
-    }
+            const auto& [label, folder, name, path] = row;
+            CHECK(lockmere::ComposePath(folder, name).native() == path);
+        }
 }
 
 TEST_CASE("hidden and normal attributes") {
@@ -91,17 +91,18 @@ TEST_CASE("hidden and normal attributes") {
          FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM, false, 0},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, before, hidden, after] = row;
-        Folder folder;
-        const fs::path path = folder.Path() / "lkdb0.lkd";
-        fixture::WriteBytes(path, "key");
-        REQUIRE(SetFileAttributesW(path.c_str(), before == 0 ? FILE_ATTRIBUTE_NORMAL : before));
+            const auto& [label, before, hidden, after] = row;
+            Folder folder;
+            const fs::path path = folder.Path() / "lkdb0.lkd";
+            fixture::WriteBytes(path, "key");
+            REQUIRE(SetFileAttributesW(path.c_str(), before == 0 ? FILE_ATTRIBUTE_NORMAL : before));
 
-        CHECK_EQ(hidden ? lockmere::SetAttributesHidden(path) : lockmere::SetAttributesNormal(path),
-                 failure::kNone);
-        CHECK_EQ(Attributes(path), after);
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    }
+            CHECK_EQ(
+                hidden ? lockmere::SetAttributesHidden(path) : lockmere::SetAttributesNormal(path),
+                failure::kNone);
+            CHECK_EQ(Attributes(path), after);
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
 }
 
 TEST_CASE("data files in the program folder are hidden after every write") {
@@ -115,40 +116,41 @@ TEST_CASE("data files in the program folder are hidden after every write") {
         {"an append to the record store", "append"},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, write] = row;
-        Folder folder;
-        const fs::path keyFile = folder.Path() / "lkdb0.lkd";
-        lockmere::RecordStore book(folder.Path());
-        fixture::WriteBytes(book.Path(), fixture::StoreBytes({{"a", "b", "c", "d"}}, Key()));
-        fs::path written = book.Path();
-        if (write == "collected") {
-            CHECK_EQ(lockmere::WriteCollectedString(folder.Path(), fixture::Collected()),
-                     failure::kNone);
-            written = keyFile;
-        }
-        if (write == "credentials") {
-            // Each write replaces the hidden file by a new one, which must be
-            // hidden again.
-            REQUIRE_EQ(lockmere::WriteCollectedString(folder.Path(), fixture::Collected()),
-                       failure::kNone);
-            CHECK_EQ(lockmere::WriteCredentials(folder.Path(), Key(), "admin", "Secret1").Outcome,
-                     lockmere::CredentialsWrite::Written);
-            CHECK_EQ(Q(fixture::ReadBytes(keyFile)),
-                     Q(fixture::KeyFileBytes(fixture::Collected(), "admin", "Secret1")));
-            written = keyFile;
-        }
-        if (write == "save") {
-            REQUIRE(book.Load(Key()).Complete());
-            CHECK_EQ(book.Save(Key(), {"x\ty\tz\tw"}).Outcome, lockmere::StoreWrite::Written);
-        }
-        if (write == "append") {
-            CHECK_EQ(book.Append(Key(), {"e", "f", "g", "h"}).Outcome,
-                     lockmere::StoreWrite::Written);
-        }
+            const auto& [label, write] = row;
+            Folder folder;
+            const fs::path keyFile = folder.Path() / "lkdb0.lkd";
+            lockmere::RecordStore book(folder.Path());
+            fixture::WriteBytes(book.Path(), fixture::StoreBytes({{"a", "b", "c", "d"}}, Key()));
+            fs::path written = book.Path();
+            if (write == "collected") {
+                CHECK_EQ(lockmere::WriteCollectedString(folder.Path(), fixture::Collected()),
+                         failure::kNone);
+                written = keyFile;
+            }
+            if (write == "credentials") {
+                // Each write replaces the hidden file by a new one, which must be
+                // hidden again.
+                REQUIRE_EQ(lockmere::WriteCollectedString(folder.Path(), fixture::Collected()),
+                           failure::kNone);
+                CHECK_EQ(
+                    lockmere::WriteCredentials(folder.Path(), Key(), "admin", "Secret1").Outcome,
+                    lockmere::CredentialsWrite::Written);
+                CHECK_EQ(Q(fixture::ReadBytes(keyFile)),
+                         Q(fixture::KeyFileBytes(fixture::Collected(), "admin", "Secret1")));
+                written = keyFile;
+            }
+            if (write == "save") {
+                REQUIRE(book.Load(Key()).Complete());
+                CHECK_EQ(book.Save(Key(), {"x\ty\tz\tw"}).Outcome, lockmere::StoreWrite::Written);
+            }
+            if (write == "append") {
+                CHECK_EQ(book.Append(Key(), {"e", "f", "g", "h"}).Outcome,
+                         lockmere::StoreWrite::Written);
+            }
 
-        CHECK_EQ(Attributes(written), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
-        SetFileAttributesW(written.c_str(), FILE_ATTRIBUTE_NORMAL);
-    }
+            CHECK_EQ(Attributes(written), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+            SetFileAttributesW(written.c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
 }
 
 TEST_CASE("a copy in a backup folder is not hidden") {
@@ -191,12 +193,12 @@ TEST_CASE("failure codes from Windows errors") {
         {"none", ERROR_SUCCESS, failure::kNone},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, error, code] = row;
-        Folder folder;
-        const fs::path path = folder.Path() / "file";
-        CHECK_EQ(lockmere::FailureCodeFor(std::error_code(error, std::system_category()), path),
-                 code);
-    }
+            const auto& [label, error, code] = row;
+            Folder folder;
+            const fs::path path = folder.Path() / "file";
+            CHECK_EQ(lockmere::FailureCodeFor(std::error_code(error, std::system_category()), path),
+                     code);
+        }
 }
 
 TEST_CASE("failures met on disk") {
@@ -235,21 +237,21 @@ TEST_CASE("copy onto itself by another spelling") {
         {"all of them", "mixed"},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, way] = row;
-        Folder folder;
-        fs::create_directory(folder.Path() / "Dir");
-        const fs::path source = folder.Path() / "Dir" / "lkdb1.lkd";
-        fixture::WriteBytes(source, EveryByte());
-        std::wstring other = source.native();
-        if (way == "case" || way == "mixed") CharUpperW(other.data());
-        if (way == "slashes" || way == "mixed")
-            for (wchar_t& c : other) c = c == L'\\' ? L'/' : c;
-        const std::size_t name = other.size() - std::wstring_view(L"lkdb1.lkd").size();
-        if (way == "dotdot" || way == "mixed")
-            other.insert(name, way == "mixed" ? L"../DIR/" : L"..\\Dir\\");
+            const auto& [label, way] = row;
+            Folder folder;
+            fs::create_directory(folder.Path() / "Dir");
+            const fs::path source = folder.Path() / "Dir" / "lkdb1.lkd";
+            fixture::WriteBytes(source, EveryByte());
+            std::wstring other = source.native();
+            if (way == "case" || way == "mixed") CharUpperW(other.data());
+            if (way == "slashes" || way == "mixed")
+                for (wchar_t& c : other) c = c == L'\\' ? L'/' : c;
+            const std::size_t name = other.size() - std::wstring_view(L"lkdb1.lkd").size();
+            if (way == "dotdot" || way == "mixed")
+                other.insert(name, way == "mixed" ? L"../DIR/" : L"..\\Dir\\");
 
-        CheckCopyOntoItselfRefused(source, fs::path(other), EveryByte());
-    }
+            CheckCopyOntoItselfRefused(source, fs::path(other), EveryByte());
+        }
 }
 
 TEST_CASE("names beyond ASCII reach the file system intact") {
@@ -257,39 +259,40 @@ TEST_CASE("names beyond ASCII reach the file system intact") {
         const char* label;
         const char8_t* name;
     } rows[] = {
-        {"Windows-1252 letters", u8"Sicherung-\u00e9\u00e0\u00fc\u00df\u00c6\u00d8\u0152\u0161\u017e\u0178\u20ac"},
+        {"Windows-1252 letters",
+         u8"Sicherung-\u00e9\u00e0\u00fc\u00df\u00c6\u00d8\u0152\u0161\u017e\u0178\u20ac"},
         {"a letter outside Windows-1252", u8"Sicherung-\u00e9\u4e2d"},
         {"Greek and Cyrillic", u8"\u03a9\u043c\u044f"},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const fs::path name(row.name);
-        Folder folder;
-        const fs::path created = lockmere::ComposePath(folder.Path(), name);
+            const fs::path name(row.name);
+            Folder folder;
+            const fs::path created = lockmere::ComposePath(folder.Path(), name);
 
-        CHECK_EQ(lockmere::CreateFolder(created), failure::kNone);
-        int entries = 0;
-        for (const fs::directory_entry& entry : fs::directory_iterator(folder.Path())) {
-            CHECK(entry.path().filename().native() == name.native());
-            ++entries;
+            CHECK_EQ(lockmere::CreateFolder(created), failure::kNone);
+            int entries = 0;
+            for (const fs::directory_entry& entry : fs::directory_iterator(folder.Path())) {
+                CHECK(entry.path().filename().native() == name.native());
+                ++entries;
+            }
+            CHECK_EQ(entries, 1);
+
+            // Every operation on a file in that folder.
+            const fs::path file = lockmere::ComposePath(created, name);
+            CHECK_EQ(lockmere::ReplaceWholeFile(file, EveryByte()), failure::kNone);
+            CHECK_EQ(Q(lockmere::ReadWholeFile(file).Bytes), Q(EveryByte()));
+            CHECK_EQ(lockmere::WriteAt(file, 2, "xy"), failure::kNone);
+            CHECK_EQ(lockmere::SetAttributesHidden(file), failure::kNone);
+            CHECK_EQ(Attributes(file), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+            CHECK_EQ(lockmere::SetAttributesNormal(file), failure::kNone);
+            fs::path copyName = name;
+            copyName += L".lkd";
+            const fs::path copy = lockmere::ComposePath(folder.Path(), copyName);
+            CHECK_EQ(lockmere::CopyFileOver(file, copy), failure::kNone);
+            CHECK(lockmere::FileExists(copy));
+            CHECK_EQ(lockmere::RemoveFile(file), failure::kNone);
+            CHECK(!fs::exists(file));
+            CHECK_EQ(lockmere::WriteLineFile(file, "D:\\Backup"), failure::kNone);
+            CHECK_EQ(Q(lockmere::ReadFirstLine(file).Bytes), Q("D:\\Backup"));
         }
-        CHECK_EQ(entries, 1);
-
-        // Every operation on a file in that folder.
-        const fs::path file = lockmere::ComposePath(created, name);
-        CHECK_EQ(lockmere::ReplaceWholeFile(file, EveryByte()), failure::kNone);
-        CHECK_EQ(Q(lockmere::ReadWholeFile(file).Bytes), Q(EveryByte()));
-        CHECK_EQ(lockmere::WriteAt(file, 2, "xy"), failure::kNone);
-        CHECK_EQ(lockmere::SetAttributesHidden(file), failure::kNone);
-        CHECK_EQ(Attributes(file), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
-        CHECK_EQ(lockmere::SetAttributesNormal(file), failure::kNone);
-        fs::path copyName = name;
-        copyName += L".lkd";
-        const fs::path copy = lockmere::ComposePath(folder.Path(), copyName);
-        CHECK_EQ(lockmere::CopyFileOver(file, copy), failure::kNone);
-        CHECK(lockmere::FileExists(copy));
-        CHECK_EQ(lockmere::RemoveFile(file), failure::kNone);
-        CHECK(!fs::exists(file));
-        CHECK_EQ(lockmere::WriteLineFile(file, "D:\\Backup"), failure::kNone);
-        CHECK_EQ(Q(lockmere::ReadFirstLine(file).Bytes), Q("D:\\Backup"));
-    }
 }

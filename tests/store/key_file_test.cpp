@@ -64,19 +64,19 @@ TEST_CASE("start read") {
         {"38 bytes", true, full.substr(0, 38), false, Key()},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, exists, bytes, firstRun, key] = row;
-        Folder folder;
-        const fs::path path = folder.Path() / "lkdb0.lkd";
-        if (exists) fixture::WriteBytes(path, bytes);
+            const auto& [label, exists, bytes, firstRun, key] = row;
+            Folder folder;
+            const fs::path path = folder.Path() / "lkdb0.lkd";
+            if (exists) fixture::WriteBytes(path, bytes);
 
-        const lockmere::KeyFileStart start = lockmere::ReadKeyFileAtStart(folder.Path());
-        CHECK_EQ(start.Code, failure::kNone);
-        CHECK_EQ(start.FirstRun, firstRun);
-        CHECK_EQ(Q(start.EncryptionKey), Q(key));
-        CHECK_EQ(Q(start.KeyFileBuffer), Q(bytes));
-        CHECK_EQ(Q(fixture::ReadBytes(path)), Q(bytes));
-        if (!exists) CHECK(OwnerOnly(path));
-    }
+            const lockmere::KeyFileStart start = lockmere::ReadKeyFileAtStart(folder.Path());
+            CHECK_EQ(start.Code, failure::kNone);
+            CHECK_EQ(start.FirstRun, firstRun);
+            CHECK_EQ(Q(start.EncryptionKey), Q(key));
+            CHECK_EQ(Q(start.KeyFileBuffer), Q(bytes));
+            CHECK_EQ(Q(fixture::ReadBytes(path)), Q(bytes));
+            if (!exists) CHECK(OwnerOnly(path));
+        }
 }
 
 TEST_CASE("write collected") {
@@ -93,16 +93,17 @@ TEST_CASE("write collected") {
         {"longer keeps its tail", true, longer, fixture::Collected() + longer.substr(51)},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, exists, old, result] = row;
-        Folder folder;
-        const fs::path path = folder.Path() / "lkdb0.lkd";
-        if (exists) fixture::WriteBytes(path, old);
+            const auto& [label, exists, old, result] = row;
+            Folder folder;
+            const fs::path path = folder.Path() / "lkdb0.lkd";
+            if (exists) fixture::WriteBytes(path, old);
 
-        CHECK_EQ(lockmere::WriteCollectedString(folder.Path(), fixture::Collected()), failure::kNone);
-        CHECK_EQ(Q(fixture::ReadBytes(path)), Q(result));
-        CHECK(OwnerOnly(path));
-        CHECK_EQ(Q(lockmere::KeyFromCollected(fixture::Collected())), Q(Key()));
-    }
+            CHECK_EQ(lockmere::WriteCollectedString(folder.Path(), fixture::Collected()),
+                     failure::kNone);
+            CHECK_EQ(Q(fixture::ReadBytes(path)), Q(result));
+            CHECK(OwnerOnly(path));
+            CHECK_EQ(Q(lockmere::KeyFromCollected(fixture::Collected())), Q(Key()));
+        }
 }
 
 TEST_CASE("credentials match the layout") {
@@ -118,16 +119,15 @@ TEST_CASE("credentials match the layout") {
         {"separator in the user name", "ad#|^min", "pw"},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, user, password] = row;
-        Folder folder;
-        CHECK_EQ(lockmere::WriteCollectedString(folder.Path(), fixture::Collected()), failure::kNone);
+            const auto& [label, user, password] = row;
+            Folder folder;
+            CHECK_EQ(lockmere::WriteCollectedString(folder.Path(), fixture::Collected()),
+                     failure::kNone);
 
-        const auto written = lockmere::WriteCredentials(folder.Path(), Key(), user,
-                                                        password);
-        CHECK_EQ(written.Outcome, CredentialsWrite::Written);
-        CHECK_EQ(Q(fixture::ReadBytes(folder.Path() / "lkdb0.lkd")),
-                 KeyFile(user, password));
-    }
+            const auto written = lockmere::WriteCredentials(folder.Path(), Key(), user, password);
+            CHECK_EQ(written.Outcome, CredentialsWrite::Written);
+            CHECK_EQ(Q(fixture::ReadBytes(folder.Path() / "lkdb0.lkd")), KeyFile(user, password));
+        }
 }
 
 TEST_CASE("credentials refused") {
@@ -138,26 +138,28 @@ TEST_CASE("credentials refused") {
         bool emptyKey;
         CredentialsWrite outcome;
     } rows[] = {
-        {"256 characters", std::string(238, 'u'), std::string(15, 'p'), false, CredentialsWrite::TooLong},
-        {"a character the key cannot shift", "admin", "caf\xe9", false, CredentialsWrite::EncryptFailed},
+        {"256 characters", std::string(238, 'u'), std::string(15, 'p'), false,
+         CredentialsWrite::TooLong},
+        {"a character the key cannot shift", "admin", "caf\xe9", false,
+         CredentialsWrite::EncryptFailed},
         {"no key yet", "admin", "pw", true, CredentialsWrite::EncryptFailed},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, user, password, emptyKey, outcome] = row;
-        Folder folder;
-        fixture::WriteBytes(folder.Path() / "lkdb0.lkd", fixture::Collected());
+            const auto& [label, user, password, emptyKey, outcome] = row;
+            Folder folder;
+            fixture::WriteBytes(folder.Path() / "lkdb0.lkd", fixture::Collected());
 
-        const auto written = lockmere::WriteCredentials(folder.Path(), emptyKey ? "" : Key(),
-                                                        user, password);
-        CHECK_EQ(written.Outcome, outcome);
-        CHECK_EQ(Q(fixture::ReadBytes(folder.Path() / "lkdb0.lkd")), Q(fixture::Collected()));
+            const auto written =
+                lockmere::WriteCredentials(folder.Path(), emptyKey ? "" : Key(), user, password);
+            CHECK_EQ(written.Outcome, outcome);
+            CHECK_EQ(Q(fixture::ReadBytes(folder.Path() / "lkdb0.lkd")), Q(fixture::Collected()));
 
-        const fs::path gone = folder.Path() / "gone";
-        const auto failed = lockmere::WriteCredentials(gone, Key(), "admin", "pw");
-        CHECK_EQ(failed.Outcome, CredentialsWrite::WriteFailed);
-        CHECK_EQ(failed.Code, failure::kPathNotFound);
-        CHECK(!fs::exists(gone));
-    }
+            const fs::path gone = folder.Path() / "gone";
+            const auto failed = lockmere::WriteCredentials(gone, Key(), "admin", "pw");
+            CHECK_EQ(failed.Outcome, CredentialsWrite::WriteFailed);
+            CHECK_EQ(failed.Code, failure::kPathNotFound);
+            CHECK(!fs::exists(gone));
+        }
 }
 
 TEST_CASE("login") {
@@ -175,33 +177,47 @@ TEST_CASE("login") {
         {"match", true, admin, "Secret1", LoginOutcome::Match, true},
         {"letter case differs", true, admin, "secret1", LoginOutcome::NoMatch, true},
         {"user name is no password", true, admin, "admin", LoginOutcome::NoMatch, true},
-        {"credentials past byte 51", true, KeyFile(std::string(200, 'u'), "long password"), "long password", LoginOutcome::Match, true},
-        {"separator in the user name: the password alone fails", true, splitUser, "pw", LoginOutcome::NoMatch, true},
-        {"separator in the user name: the rest of it matches", true, splitUser, "min#|^pw", LoginOutcome::Match, true},
-        {"no separator: the last L - 2 characters", true, noSeparator, "cdef", LoginOutcome::Match, true},
-        {"no separator: the whole block fails", true, noSeparator, "abcdef", LoginOutcome::NoMatch, true},
-        {"block cut short: damaged, whatever is typed", true, KeyFile("u", "secret").substr(0, 52), "secret", LoginOutcome::Damaged, true},
-        {"block cut short by one byte: damaged", true, KeyFile("u", "secret").substr(0, KeyFile("u", "secret").size() - 1), "secret", LoginOutcome::Damaged, true},
-        {"44 bytes: an empty password is no match", true, KeyFile("u", "secret").substr(0, 44), "", LoginOutcome::Damaged, true},
-        {"another installation's credentials", true, fixture::KeyFileBytes(OtherCollected(), "admin", "Secret1"), "Secret1", LoginOutcome::NoMatch, true},
-        {"the generator's bytes alone: no master account", true, fixture::Collected(), "x", LoginOutcome::Damaged, true},
+        {"credentials past byte 51", true, KeyFile(std::string(200, 'u'), "long password"),
+         "long password", LoginOutcome::Match, true},
+        {"separator in the user name: the password alone fails", true, splitUser, "pw",
+         LoginOutcome::NoMatch, true},
+        {"separator in the user name: the rest of it matches", true, splitUser, "min#|^pw",
+         LoginOutcome::Match, true},
+        {"no separator: the last L - 2 characters", true, noSeparator, "cdef", LoginOutcome::Match,
+         true},
+        {"no separator: the whole block fails", true, noSeparator, "abcdef", LoginOutcome::NoMatch,
+         true},
+        {"block cut short: damaged, whatever is typed", true, KeyFile("u", "secret").substr(0, 52),
+         "secret", LoginOutcome::Damaged, true},
+        {"block cut short by one byte: damaged", true,
+         KeyFile("u", "secret").substr(0, KeyFile("u", "secret").size() - 1), "secret",
+         LoginOutcome::Damaged, true},
+        {"44 bytes: an empty password is no match", true, KeyFile("u", "secret").substr(0, 44), "",
+         LoginOutcome::Damaged, true},
+        {"another installation's credentials", true,
+         fixture::KeyFileBytes(OtherCollected(), "admin", "Secret1"), "Secret1",
+         LoginOutcome::NoMatch, true},
+        {"the generator's bytes alone: no master account", true, fixture::Collected(), "x",
+         LoginOutcome::Damaged, true},
         {"missing: damaged", false, "", "", LoginOutcome::Damaged, true},
         {"empty: damaged", true, "", "", LoginOutcome::Damaged, true},
         {"43 bytes: damaged", true, admin.substr(0, 43), "", LoginOutcome::Damaged, true},
-        {"length byte 0: damaged", true, KeyFileWithBlock("", 0).substr(0, 44), "", LoginOutcome::Damaged, true},
-        {"length byte 1 without separator: damaged", true, KeyFileWithBlock("a", 1), "", LoginOutcome::Damaged, true},
+        {"length byte 0: damaged", true, KeyFileWithBlock("", 0).substr(0, 44), "",
+         LoginOutcome::Damaged, true},
+        {"length byte 1 without separator: damaged", true, KeyFileWithBlock("a", 1), "",
+         LoginOutcome::Damaged, true},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, exists, file, typed, outcome, decipherOk] = row;
-        Folder folder;
-        if (exists) fixture::WriteBytes(folder.Path() / "lkdb0.lkd", file);
+            const auto& [label, exists, file, typed, outcome, decipherOk] = row;
+            Folder folder;
+            if (exists) fixture::WriteBytes(folder.Path() / "lkdb0.lkd", file);
 
-        const lockmere::LoginCheck check = lockmere::CheckLogin(folder.Path(), Key(), typed);
-        CHECK_EQ(check.Outcome, outcome);
-        CHECK_EQ(check.Deciphered.Ok(), decipherOk);
-        // The login only reads.
-        CHECK_EQ(Q(fixture::ReadBytes(folder.Path() / "lkdb0.lkd")), Q(file));
-    }
+            const lockmere::LoginCheck check = lockmere::CheckLogin(folder.Path(), Key(), typed);
+            CHECK_EQ(check.Outcome, outcome);
+            CHECK_EQ(check.Deciphered.Ok(), decipherOk);
+            // The login only reads.
+            CHECK_EQ(Q(fixture::ReadBytes(folder.Path() / "lkdb0.lkd")), Q(file));
+        }
 }
 
 TEST_CASE("login read failure") {
@@ -232,10 +248,10 @@ TEST_CASE("stored password") {
         {"separator past the length", "ab#|^", 4, false, ""},
     };
     for (const auto& row : rows) SUBCASE(row.label) {
-        const auto& [label, deciphered, lengthByte, valid, password] = row;
-        const lockmere::StoredPassword stored =
-            lockmere::ExtractStoredPassword(deciphered, lengthByte);
-        CHECK_EQ(stored.Valid, valid);
-        CHECK_EQ(Q(stored.Password), Q(password));
-    }
+            const auto& [label, deciphered, lengthByte, valid, password] = row;
+            const lockmere::StoredPassword stored =
+                lockmere::ExtractStoredPassword(deciphered, lengthByte);
+            CHECK_EQ(stored.Valid, valid);
+            CHECK_EQ(Q(stored.Password), Q(password));
+        }
 }

@@ -28,7 +28,8 @@ struct Pair {
 
 Pair Read(const fs::path& folder) {
     Pair pair;
-    if (fs::is_regular_file(folder / kKeyFileName)) pair.Key = fixture::ReadBytes(folder / kKeyFileName);
+    if (fs::is_regular_file(folder / kKeyFileName))
+        pair.Key = fixture::ReadBytes(folder / kKeyFileName);
     if (fs::is_regular_file(folder / kStoreFileName))
         pair.Store = fixture::ReadBytes(folder / kStoreFileName);
     return pair;
@@ -169,8 +170,10 @@ TEST_CASE("a failed copy leaves both old files as they were") {
             const char* name = c.setup == "blocked:key" ? kKeyFileName : kStoreFileName;
             fs::remove(location / name);
             fs::create_directory(location / name);
-            if (c.setup == "blocked:key") inLocation.Key = "-";
-            else inLocation.Store = "-";
+            if (c.setup == "blocked:key")
+                inLocation.Key = "-";
+            else
+                inLocation.Store = "-";
         }
         Write(program.Path(), inProgram);
 
@@ -218,7 +221,8 @@ TEST_CASE("a move a crash cut short is finished or undone, never left mixed") {
         }
         if (c.marker) {
             std::string text = c.marker;
-            for (auto [tag, name] : {std::pair{"%K", keyTemp}, {"%S", storeTemp}, {"%O", oldKeyTemp}})
+            for (auto [tag, name] :
+                 {std::pair{"%K", keyTemp}, {"%S", storeTemp}, {"%O", oldKeyTemp}})
                 if (auto at = text.find(tag); at != std::string::npos) text.replace(at, 2, name);
             fixture::WriteBytes(folder.File(kPairMarkerFileName), text);
         }
@@ -230,7 +234,8 @@ TEST_CASE("a move a crash cut short is finished or undone, never left mixed") {
         // And the next copy into the folder goes through.
         TempFolder program;
         Write(program.Path(), kA);
-        CHECK(CopyDataFiles(program.Path(), {}, folder.Path(), true).Outcome == CopyOutcome::Copied);
+        CHECK(CopyDataFiles(program.Path(), {}, folder.Path(), true).Outcome ==
+              CopyOutcome::Copied);
         CHECK(Read(folder.Path()) == kA);
     }
 }

@@ -19,8 +19,8 @@ std::string KeyOf(std::string_view collected) { return std::string(collected.sub
 static std::string Shift(std::string_view text, std::string_view key, int sign) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        int code = static_cast<unsigned char>(text[i]) +
-                   sign * static_cast<unsigned char>(key.at(i % 32));
+        int code =
+            static_cast<unsigned char>(text[i]) + sign * static_cast<unsigned char>(key.at(i % 32));
         if (code < 0 || code > 255) throw std::runtime_error("fixture text does not fit the key");
         out.push_back(static_cast<char>(code));
     }
@@ -63,8 +63,10 @@ std::vector<Fields> DecodeStore(std::string_view bytes, std::string_view key) {
         Fields f;
         std::size_t field = 0;
         for (std::size_t i = pos + 1; i < end; ++i) {
-            if (plain[i] == '\x14' && field < 3) ++field;
-            else f[field] += plain[i];
+            if (plain[i] == '\x14' && field < 3)
+                ++field;
+            else
+                f[field] += plain[i];
         }
         records.push_back(f);
         pos = end + 1;

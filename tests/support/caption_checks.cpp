@@ -11,7 +11,8 @@ QStringList CutCaptions(const QWidget* window) {
     QStringList cut;
     for (const QWidget* control : window->findChildren<QWidget*>()) {
         QString caption;
-        if (const auto* label = qobject_cast<const QLabel*>(control)) caption = label->text();
+        if (const auto* label = qobject_cast<const QLabel*>(control))
+            caption = label->text();
         else if (const auto* button = qobject_cast<const QAbstractButton*>(control))
             caption = button->text();
         if (caption.isEmpty() || CaptionFits(control)) continue;

@@ -17,8 +17,8 @@ void Fail(const QString& message) {
 
 RecordingMessageBoxes::~RecordingMessageBoxes() { CheckAccounted(); }
 
-MsgAnswer RecordingMessageBoxes::Show(const QString& text, const QString& title,
-                                      MsgButtons buttons, MsgIcon icon) {
+MsgAnswer RecordingMessageBoxes::Show(const QString& text, const QString& title, MsgButtons buttons,
+                                      MsgIcon icon) {
     RecordedBox box{text, title, buttons, icon, MsgAnswer::Ok, !answers_.empty()};
     if (box.Scripted) {
         box.Answer = answers_.front();

@@ -10,8 +10,7 @@ namespace lockmere::testing {
 inline bool TemporaryLeftBeside(const std::filesystem::path& path) {
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(path.parent_path(), error)) {
-        if (IsTemporaryOf(path.filename().string(), entry.path().filename().string()))
-            return true;
+        if (IsTemporaryOf(path.filename().string(), entry.path().filename().string())) return true;
     }
     return false;
 }

@@ -18,9 +18,12 @@ void DismissModalWindows() {
     while (QWidget* modal = QApplication::activeModalWidget()) {
         if (modal == previous) break;  // it refused to go
         previous = modal;
-        if (auto* window = dynamic_cast<Window*>(modal)) window->Unload();
-        else if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
-        else modal->close();
+        if (auto* window = dynamic_cast<Window*>(modal))
+            window->Unload();
+        else if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
     }
 }
 
@@ -47,8 +50,7 @@ void Poll(QObject* owner, std::function<bool()> ready, std::function<void()> act
 
 }  // namespace
 
-TestContext::TestContext()
-    : Ctx(Folder.Path(), Boxes, ClipboardService, Shell, DriveVolumes) {
+TestContext::TestContext() : Ctx(Folder.Path(), Boxes, ClipboardService, Shell, DriveVolumes) {
     auto* watchdog = new QTimer(&timers_);
     QObject::connect(watchdog, &QTimer::timeout, [this] { WatchModal(); });
     watchdog->start(100);
@@ -77,8 +79,8 @@ TestContext::~TestContext() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-void TestContext::PollModal(std::function<bool()> ready, std::function<void()> act,
-                            int timeoutMs, const char* kind) {
+void TestContext::PollModal(std::function<bool()> ready, std::function<void()> act, int timeoutMs,
+                            const char* kind) {
     ++waiting_;
     Poll(&timers_, std::move(ready), std::move(act), QDeadlineTimer(timeoutMs), kind, &waiting_);
 }
@@ -90,8 +92,8 @@ bool PlacedAt(const QWidget* control, const QRect& twips) {
     if (actual == pixels) return true;
     qWarning("%s %s is at %d, %d, %d x %d pixels; %d, %d, %d x %d were expected",
              control->metaObject()->className(), qPrintable(control->objectName()), actual.x(),
-             actual.y(), actual.width(), actual.height(), pixels.x(), pixels.y(),
-             pixels.width(), pixels.height());
+             actual.y(), actual.width(), actual.height(), pixels.x(), pixels.y(), pixels.width(),
+             pixels.height());
     return false;
 }
 

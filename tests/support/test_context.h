@@ -35,8 +35,8 @@ public:
     template <class W>
     void WhenModal(std::function<void(W*)> act, int timeoutMs = 5000) {
         PollModal([] { return dynamic_cast<W*>(QApplication::activeModalWidget()) != nullptr; },
-                  [act] { act(dynamic_cast<W*>(QApplication::activeModalWidget())); },
-                  timeoutMs, typeid(W).name());
+                  [act] { act(dynamic_cast<W*>(QApplication::activeModalWidget())); }, timeoutMs,
+                  typeid(W).name());
     }
 
     TempFolder Folder;

@@ -46,9 +46,12 @@ void ControlsTest::entryBoxesPaintLightYellow_data() {
 void ControlsTest::entryBoxesPaintLightYellow() {
     QFETCH(QString, kind);
     std::unique_ptr<QWidget> box;
-    if (kind == QLatin1String("line")) box = std::make_unique<QLineEdit>();
-    else if (kind == QLatin1String("text")) box = std::make_unique<QTextEdit>();
-    else box = std::make_unique<QListWidget>();
+    if (kind == QLatin1String("line"))
+        box = std::make_unique<QLineEdit>();
+    else if (kind == QLatin1String("text"))
+        box = std::make_unique<QTextEdit>();
+    else
+        box = std::make_unique<QListWidget>();
 
     StyleEntryBox(box.get());
     QCOMPARE(CentreColour(box.get()), QColor(255, 255, 192));

@@ -67,8 +67,8 @@ void ExpiringClipboardTest::emptiedWhenTheProgramEnds() {
     if (userCopied) system.SetText(QStringLiteral("my own note"));
     clipboard.reset();
     QCOMPARE(system.Set, userCopied);
-    QCOMPARE(system.Calls.last(), userCopied ? QStringLiteral("set my own note")
-                                             : QStringLiteral("clear"));
+    QCOMPARE(system.Calls.last(),
+             userCopied ? QStringLiteral("set my own note") : QStringLiteral("clear"));
 }
 
 QTEST_MAIN(ExpiringClipboardTest)

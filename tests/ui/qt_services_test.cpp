@@ -73,26 +73,25 @@ void QtServicesTest::messageBox_data() {
     QTest::addColumn<int>("shownIcon");
     QTest::addColumn<MsgAnswer>("answer");
 
-    QTest::newRow("ok, exclamation") << MsgButtons::Ok << MsgIcon::Exclamation
-                                     << int(QMessageBox::Ok) << int(QMessageBox::Warning)
-                                     << MsgAnswer::Ok;
-    QTest::newRow("ok, information") << MsgButtons::Ok << MsgIcon::Information
-                                     << int(QMessageBox::Ok) << int(QMessageBox::Information)
-                                     << MsgAnswer::Ok;
-    QTest::newRow("ok, critical, escape") << MsgButtons::Ok << MsgIcon::Critical
-                                          << int(Qt::Key_Escape) << int(QMessageBox::Critical)
-                                          << MsgAnswer::Ok;
+    QTest::newRow("ok, exclamation")
+        << MsgButtons::Ok << MsgIcon::Exclamation << int(QMessageBox::Ok)
+        << int(QMessageBox::Warning) << MsgAnswer::Ok;
+    QTest::newRow("ok, information")
+        << MsgButtons::Ok << MsgIcon::Information << int(QMessageBox::Ok)
+        << int(QMessageBox::Information) << MsgAnswer::Ok;
+    QTest::newRow("ok, critical, escape")
+        << MsgButtons::Ok << MsgIcon::Critical << int(Qt::Key_Escape) << int(QMessageBox::Critical)
+        << MsgAnswer::Ok;
     QTest::newRow("yes") << MsgButtons::YesNo << MsgIcon::None << int(QMessageBox::Yes)
                          << int(QMessageBox::NoIcon) << MsgAnswer::Yes;
-    QTest::newRow("no, question") << MsgButtons::YesNo << MsgIcon::Question
-                                  << int(QMessageBox::No) << int(QMessageBox::Question)
-                                  << MsgAnswer::No;
-    QTest::newRow("escape on a question is no") << MsgButtons::YesNo << MsgIcon::None
-                                                << int(Qt::Key_Escape) << int(QMessageBox::NoIcon)
-                                                << MsgAnswer::No;
-    QTest::newRow("enter on a question is no") << MsgButtons::YesNo << MsgIcon::None
-                                               << int(Qt::Key_Return) << int(QMessageBox::NoIcon)
-                                               << MsgAnswer::No;
+    QTest::newRow("no, question") << MsgButtons::YesNo << MsgIcon::Question << int(QMessageBox::No)
+                                  << int(QMessageBox::Question) << MsgAnswer::No;
+    QTest::newRow("escape on a question is no")
+        << MsgButtons::YesNo << MsgIcon::None << int(Qt::Key_Escape) << int(QMessageBox::NoIcon)
+        << MsgAnswer::No;
+    QTest::newRow("enter on a question is no")
+        << MsgButtons::YesNo << MsgIcon::None << int(Qt::Key_Return) << int(QMessageBox::NoIcon)
+        << MsgAnswer::No;
 }
 
 void QtServicesTest::messageBox() {
@@ -155,8 +154,8 @@ void QtServicesTest::clipboardTextCarriesSecretHint() {
 void QtServicesTest::shellOpensAddressAsTyped_data() {
     QTest::addColumn<QString>("address");
     QTest::addColumn<QUrl>("opened");
-    QTest::newRow("full address")
-        << QStringLiteral("https://example.com/login?x=1") << QUrl("https://example.com/login?x=1");
+    QTest::newRow("full address") << QStringLiteral("https://example.com/login?x=1")
+                                  << QUrl("https://example.com/login?x=1");
     QTest::newRow("host alone") << QStringLiteral("www.example.com")
                                 << QUrl("http://www.example.com");
     QTest::newRow("local file") << QStringLiteral("/tmp/notes.txt")

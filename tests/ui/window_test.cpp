@@ -251,10 +251,18 @@ void WindowTest::modalShowReturns() {
     t.WhenModal<Probe>([&](Probe* shown) {
         QVERIFY(shown->isModal());
         switch (ending) {
-            case Ending::UserClose: shown->close(); break;
-            case Ending::UnloadFromOwnHandler: QTest::mouseClick(button, Qt::LeftButton); break;
-            case Ending::UnloadFromOutside: shown->Unload(); break;
-            case Ending::Deleted: delete shown; break;
+        case Ending::UserClose:
+            shown->close();
+            break;
+        case Ending::UnloadFromOwnHandler:
+            QTest::mouseClick(button, Qt::LeftButton);
+            break;
+        case Ending::UnloadFromOutside:
+            shown->Unload();
+            break;
+        case Ending::Deleted:
+            delete shown;
+            break;
         }
     });
     window->ShowModal();
@@ -280,8 +288,10 @@ void WindowTest::loadMayUnloadItsWindow() {
     QSignalSpy closed(window, &Window::Closed);
     QPointer<Probe> watched(window);
 
-    if (modal) window->ShowModal();  // returns at once: nothing to wait for
-    else window->ShowModeless();
+    if (modal)
+        window->ShowModal();  // returns at once: nothing to wait for
+    else
+        window->ShowModeless();
 
     QCOMPARE(closed.count(), 1);
     QVERIFY(watched && !watched->isVisible());
@@ -319,9 +329,7 @@ QStringList chainLog;
 
 class Pad : public QWidget {
 public:
-    explicit Pad(std::function<void()> moved) : moved_(std::move(moved)) {
-        setMouseTracking(true);
-    }
+    explicit Pad(std::function<void()> moved) : moved_(std::move(moved)) { setMouseTracking(true); }
 
 protected:
     void mouseMoveEvent(QMouseEvent*) override { moved_(); }
