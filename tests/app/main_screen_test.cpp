@@ -195,6 +195,7 @@ void MainScreenTest::cleanup() {
     t.reset();
 }
 
+// clang-format off
 void MainScreenTest::startLayout_data() {
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QRect>("twips");
@@ -214,16 +215,16 @@ void MainScreenTest::startLayout_data() {
                             << "Password" << false;
     QTest::newRow("Text2") << QByteArray("Text2") << QRect(4335, 480, 1395, 375) << ""
                            << "Password" << true;
-    QTest::newRow("Command1") << QByteArray("Command1") << QRect(6120, 510, 855, 375) << "Validate"
-                              << "Validate" << false;
-    QTest::newRow("Command2") << QByteArray("Command2") << QRect(5775, 30, 1200, 375) << "Hide Data"
-                              << "Hide Data" << false;
+    QTest::newRow("Command1") << QByteArray("Command1") << QRect(6120, 510, 855, 375)
+                              << "Validate" << "Validate" << false;
+    QTest::newRow("Command2") << QByteArray("Command2") << QRect(5775, 30, 1200, 375)
+                              << "Hide Data" << "Hide Data" << false;
     QTest::newRow("Label4") << QByteArray("Label4") << QRect(210, 1170, 2115, 240)
-                            << "Account Name or Service"
-                            << "Account Name or Service" << false;
+                            << "Account Name or Service" << "Account Name or Service" << false;
     QTest::newRow("List1") << QByteArray("List1") << QRect(150, 1470, 6855, 2220) << ""
                            << "Account Name or Service" << true;
 }
+// clang-format on
 
 void MainScreenTest::startLayout() {
     QFETCH(QByteArray, name);
@@ -334,27 +335,21 @@ void MainScreenTest::focusOrder() {
     }
 }
 
+// clang-format off
 void MainScreenTest::login_data() {
     QTest::addColumn<QString>("userId");
     QTest::addColumn<QString>("password");
     QTest::addColumn<bool>("matches");
-    QTest::newRow("right") << "master"
-                           << "Secret pw" << true;
-    QTest::newRow("surrounding spaces") << "master"
-                                        << "  Secret pw  " << true;
-    QTest::newRow("user ID not read") << ""
-                                      << "Secret pw" << true;
-    QTest::newRow("wrong") << "master"
-                           << "Secret" << false;
-    QTest::newRow("wrong case") << "master"
-                                << "secret pw" << false;
-    QTest::newRow("inner space missing") << "master"
-                                         << "Secretpw" << false;
-    QTest::newRow("user name as password") << "master"
-                                           << "master" << false;
-    QTest::newRow("empty") << "master"
-                           << "" << false;
+    QTest::newRow("right") << "master" << "Secret pw" << true;
+    QTest::newRow("surrounding spaces") << "master" << "  Secret pw  " << true;
+    QTest::newRow("user ID not read") << "" << "Secret pw" << true;
+    QTest::newRow("wrong") << "master" << "Secret" << false;
+    QTest::newRow("wrong case") << "master" << "secret pw" << false;
+    QTest::newRow("inner space missing") << "master" << "Secretpw" << false;
+    QTest::newRow("user name as password") << "master" << "master" << false;
+    QTest::newRow("empty") << "master" << "" << false;
 }
+// clang-format on
 
 void MainScreenTest::login() {
     QFETCH(QString, userId);

@@ -189,6 +189,7 @@ void BackupFormTest::savedLocationAtLoad() {
     QCOMPARE(scene.Test.Boxes.Boxes().size(), 0u);
 }
 
+// clang-format off
 void BackupFormTest::saveBackupLocation_data() {
     QTest::addColumn<QByteArray>("before");  // the location file at load; "-" for none
     QTest::addColumn<QString>("open");       // sub-folder opened in the folder list, or empty
@@ -197,20 +198,21 @@ void BackupFormTest::saveBackupLocation_data() {
     QTest::addColumn<bool>("written");
 
     const QString saved = QStringLiteral("Backup Location Saved!");
-    QTest::newRow("folder list's folder")
-        << QByteArray("-") << "" << saved << MsgIcon::Information << true;
-    QTest::newRow("replaces several lines")
-        << QByteArray("/old\r\n/older\r\n") << "Backups 2" << saved << MsgIcon::Information << true;
+    QTest::newRow("folder list's folder") << QByteArray("-") << "" << saved
+                                          << MsgIcon::Information << true;
+    QTest::newRow("replaces several lines") << QByteArray("/old\r\n/older\r\n") << "Backups 2"
+                                            << saved << MsgIcon::Information << true;
     QTest::newRow("saved location kept as loaded")
         << QByteArray("/caf\xe9/safe\r\n/x\r\n") << "" << saved << MsgIcon::Information << true;
-    QTest::newRow("nothing selected")
-        << QByteArray("\r\n/second\r\n") << ""
-        << "Destination Path not selected!" << MsgIcon::Information << false;
+    QTest::newRow("nothing selected") << QByteArray("\r\n/second\r\n") << ""
+                                      << "Destination Path not selected!" << MsgIcon::Information
+                                      << false;
     QTest::newRow("name outside the code page")
         << QByteArray("/old\r\n") << QString::fromUtf8("Ελλάδα")
-        << "Error: This location's name cannot be saved in the location file!" << MsgIcon::Critical
-        << false;
+        << "Error: This location's name cannot be saved in the location file!"
+        << MsgIcon::Critical << false;
 }
+// clang-format on
 
 void BackupFormTest::saveBackupLocation() {
     QFETCH(QByteArray, before);
@@ -291,19 +293,18 @@ void BackupFormTest::sameFolderTouchesNothing() {
     QCOMPARE(std::distance(fs::directory_iterator(scene.Program()), fs::directory_iterator()), 2);
 }
 
+// clang-format off
 void BackupFormTest::savedLocationUsedUntilFolderChanges_data() {
     QTest::addColumn<QString>("moves");  // folders opened before the copy: "" or "other,..."
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("copiedTo");  // "saved", "other" or "" for nowhere
 
-    QTest::newRow("folder list untouched") << ""
-                                           << "Backup Complete!"
-                                           << "saved";
-    QTest::newRow("another folder opened") << "other"
-                                           << "Backup Complete!"
-                                           << "other";
-    QTest::newRow("the start folder opened again") << "other,start" << kSameFolder << "";
+    QTest::newRow("folder list untouched") << "" << "Backup Complete!" << "saved";
+    QTest::newRow("another folder opened") << "other" << "Backup Complete!" << "other";
+    QTest::newRow("the start folder opened again")
+        << "other,start" << kSameFolder << "";
 }
+// clang-format on
 
 void BackupFormTest::savedLocationUsedUntilFolderChanges() {
     QFETCH(QString, moves);
@@ -332,17 +333,17 @@ void BackupFormTest::savedLocationUsedUntilFolderChanges() {
     QCOMPARE(Empty(other), copiedTo != "other");
 }
 
+// clang-format off
 void BackupFormTest::failedCopyKeepsWindowOpen_data() {
     QTest::addColumn<QString>("problem");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("record store missing in the program folder") << "no store"
-                                                                << "53";
+    QTest::newRow("record store missing in the program folder") << "no store" << "53";
     QTest::newRow("a folder stands where the key file must go") << "blocked" << kPermissionDenied;
-    QTest::newRow("saved location that is no folder") << "missing"
-                                                      << "76";
+    QTest::newRow("saved location that is no folder") << "missing" << "76";
     QTest::newRow("saved location is the program folder") << "program" << kPermissionDenied;
 }
+// clang-format on
 
 void BackupFormTest::failedCopyKeepsWindowOpen() {
     QFETCH(QString, problem);

@@ -111,54 +111,32 @@ void LocalFolderFormTest::enterDoesNotPressOk() {
     QVERIFY(fs::is_directory(scene.Work.Path() / "Fresh"));
 }
 
+// clang-format off
 void LocalFolderFormTest::createsFolder_data() {
     QTest::addColumn<QString>("typed");  // "<close>" closes the window with its close box
     QTest::addColumn<QString>("created");
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("tickedAfter");
 
-    QTest::newRow("plain name") << "Backups"
-                                << "Backups"
-                                << "" << false;
-    QTest::newRow("spaces around and inside") << "  My Backups 2  "
-                                              << "My Backups 2"
-                                              << "" << false;
-    QTest::newRow("existing name") << "Existing"
-                                   << ""
-                                   << "Error: the folder already exists!" << false;
-    QTest::newRow("existing name with spaces around")
-        << " Existing "
-        << ""
-        << "Error: the folder already exists!" << false;
+    QTest::newRow("plain name") << "Backups" << "Backups" << "" << false;
+    QTest::newRow("spaces around and inside") << "  My Backups 2  " << "My Backups 2" << "" << false;
+    QTest::newRow("existing name") << "Existing" << "" << "Error: the folder already exists!"
+                                   << false;
+    QTest::newRow("existing name with spaces around") << " Existing " << ""
+                                                      << "Error: the folder already exists!"
+                                                      << false;
     // Names a Windows file system refuses are refused here too.
-    QTest::newRow("leading separator") << "/Backups"
-                                       << ""
-                                       << "76" << false;
-    QTest::newRow("missing intermediate folder") << "nowhere/deeper"
-                                                 << ""
-                                                 << "76" << false;
-    QTest::newRow("backslash") << "a\\b"
-                               << ""
-                               << "76" << false;
-    QTest::newRow("colon") << "a:b"
-                           << ""
-                           << "52" << false;
-    QTest::newRow("device name") << " con.txt "
-                                 << ""
-                                 << "52" << false;
-    QTest::newRow("trailing dot") << "name."
-                                  << ""
-                                  << "52" << false;
-    QTest::newRow("empty name") << ""
-                                << ""
-                                << "" << true;
-    QTest::newRow("spaces only") << "   "
-                                 << ""
-                                 << "" << true;
-    QTest::newRow("closed with the close box") << "<close>"
-                                               << ""
-                                               << "" << true;
+    QTest::newRow("leading separator") << "/Backups" << "" << "76" << false;
+    QTest::newRow("missing intermediate folder") << "nowhere/deeper" << "" << "76" << false;
+    QTest::newRow("backslash") << "a\\b" << "" << "76" << false;
+    QTest::newRow("colon") << "a:b" << "" << "52" << false;
+    QTest::newRow("device name") << " con.txt " << "" << "52" << false;
+    QTest::newRow("trailing dot") << "name." << "" << "52" << false;
+    QTest::newRow("empty name") << "" << "" << "" << true;
+    QTest::newRow("spaces only") << "   " << "" << "" << true;
+    QTest::newRow("closed with the close box") << "<close>" << "" << "" << true;
 }
+// clang-format on
 
 void LocalFolderFormTest::createsFolder() {
     QFETCH(QString, typed);

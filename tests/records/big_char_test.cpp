@@ -203,14 +203,14 @@ void BigCharTest::placement() {
     QCOMPARE(w->pos(), QPoint(TwipsToPixels(horizontal), TwipsToPixels(vertical)));
 }
 
+// clang-format off
 void BigCharTest::copyButtons_data() {
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("copied");
-    QTest::newRow("CT1 copies the user name") << "CT1"
-                                              << "edited user";
-    QTest::newRow("CT2 copies the password") << "CT2"
-                                             << "edited password";
+    QTest::newRow("CT1 copies the user name") << "CT1" << "edited user";
+    QTest::newRow("CT2 copies the password") << "CT2" << "edited password";
 }
+// clang-format on
 
 void BigCharTest::copyButtons() {
     QFETCH(QString, button);

@@ -176,6 +176,7 @@ void DataEntryTest::tabOrder() {
     }
 }
 
+// clang-format off
 void DataEntryTest::saveAppends_data() {
     QTest::addColumn<QString>("store");
     QTest::addColumn<QStringList>("typed");
@@ -194,9 +195,9 @@ void DataEntryTest::saveAppends_data() {
                        "x\x7e"}
         << QByteArrayList{"Caf\x9f", "~", "\x9c", "x\x7e"};
     QTest::newRow("store filled to its limit")
-        << "room for 9" << QStringList{"A", "B", "C", "D", "D"}
-        << QByteArrayList{"A", "B", "C", "D"};
+        << "room for 9" << QStringList{"A", "B", "C", "D", "D"} << QByteArrayList{"A", "B", "C", "D"};
 }
+// clang-format on
 
 void DataEntryTest::saveAppends() {
     QFETCH(QString, store);
@@ -233,6 +234,7 @@ void DataEntryTest::saveAppends() {
     QCOMPARE(fs::status(tc.File("lkdb1.lkd")).permissions() & others, fs::perms::none);
 }
 
+// clang-format off
 void DataEntryTest::refusals_data() {
     QTest::addColumn<QStringList>("typed");
     QTest::addColumn<QString>("message");
@@ -271,6 +273,7 @@ void DataEntryTest::refusals_data() {
                "remove it.")
         << false;
 }
+// clang-format on
 
 void DataEntryTest::refusals() {
     QFETCH(QStringList, typed);
@@ -296,6 +299,7 @@ void DataEntryTest::refusals() {
     QCOMPARE(tc.Ctx.RecordBook.Records().size(), kTwo.size());
 }
 
+// clang-format off
 void DataEntryTest::storeFailures_data() {
     QTest::addColumn<QString>("store");
     QTest::addColumn<QStringList>("messages");  // patterns, one per box
@@ -305,28 +309,22 @@ void DataEntryTest::storeFailures_data() {
         << "damaged"
         << QStringList{"^LKMR: " + key0 + "$",
                        "^LKMR - Message Center: ERROR: The database lkdb1\\.lkd could not be "
-                       "deciphered\\.\r" +
-                           quotedNothing + "$"};
+                       "deciphered\\.\r" + quotedNothing + "$"};
     QTest::newRow("store one character too long")
         << "room for 8"
-        << QStringList{
-               "^LKMR - Message Center: ERROR: The database is full: with this record "
-               "it would hold more than 32,766 characters\\.\rShorten the record, or "
-               "delete records you no longer need\\.\r" +
-               quotedNothing + "$"};
+        << QStringList{"^LKMR - Message Center: ERROR: The database is full: with this record "
+                       "it would hold more than 32,766 characters\\.\rShorten the record, or "
+                       "delete records you no longer need\\.\r" + quotedNothing + "$"};
     QTest::newRow("store is a folder")
         << "folder"
-        << QStringList{
-               "^LKMR - Message Center: ERROR: The database lkdb1\\.lkd could not be "
-               "read \\(failure code [1-9][0-9]*\\)\\.\r" +
-               quotedNothing + "$"};
+        << QStringList{"^LKMR - Message Center: ERROR: The database lkdb1\\.lkd could not be "
+                       "read \\(failure code [1-9][0-9]*\\)\\.\r" + quotedNothing + "$"};
     QTest::newRow("new store cannot be written")
         << "unwritable"
-        << QStringList{
-               "^LKMR - Message Center: ERROR: The database lkdb1\\.lkd could not be "
-               "written \\(failure code [1-9][0-9]*\\)\\.\r" +
-               quotedNothing + "$"};
+        << QStringList{"^LKMR - Message Center: ERROR: The database lkdb1\\.lkd could not be "
+                       "written \\(failure code [1-9][0-9]*\\)\\.\r" + quotedNothing + "$"};
 }
+// clang-format on
 
 void DataEntryTest::storeFailures() {
     QFETCH(QString, store);

@@ -129,13 +129,15 @@ void EditRecordTest::save() {
     QVERIFY(std::filesystem::is_empty(tc.Folder.Path()));  // the command saves, not the window
 }
 
+// clang-format off
 void EditRecordTest::refusals_data() {
     QTest::addColumn<QStringList>("typed");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QStringList>("left");
-    QTest::newRow("blank user name") << QStringList{"Bank", "u", "  ", "pw1", "pw1"}
-                                     << "ERROR: None of the Data Fields can be Blank!"
-                                     << QStringList{"Bank", "u", "  ", "pw1", "pw1"};
+    QTest::newRow("blank user name")
+        << QStringList{"Bank", "u", "  ", "pw1", "pw1"}
+        << "ERROR: None of the Data Fields can be Blank!"
+        << QStringList{"Bank", "u", "  ", "pw1", "pw1"};
     QTest::newRow("only the password changed")
         << QStringList{"Bank", "u", "jo", "pw2", "pw1"}
         << "ERROR: The passwords did not match. Please try again!"
@@ -150,6 +152,7 @@ void EditRecordTest::refusals_data() {
                "ERROR: The character \"\u20ac\" cannot be stored in Password. Please remove it.")
         << QStringList{"Bank", "u", "jo", QString::fromUtf8("\u20ac"), QString::fromUtf8("\u20ac")};
 }
+// clang-format on
 
 void EditRecordTest::refusals() {
     QFETCH(QStringList, typed);

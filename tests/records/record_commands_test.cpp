@@ -372,26 +372,28 @@ void RecordCommandsTest::editAfterIncompleteLoad() {
     QVERIFY(tc.Ctx.RecordBook.Changed());  // the close still warns
 }
 
+// clang-format off
 void RecordCommandsTest::remove_data() {
-    QTest::addColumn<QStringList>("stored");  // names, in store order
-    QTest::addColumn<int>("selected");        // row of the list, -1 for none
-    QTest::addColumn<bool>("yes");            // the answer to the question
-    QTest::addColumn<QStringList>("listed");  // names left in the list
+    QTest::addColumn<QStringList>("stored");   // names, in store order
+    QTest::addColumn<int>("selected");         // row of the list, -1 for none
+    QTest::addColumn<bool>("yes");             // the answer to the question
+    QTest::addColumn<QStringList>("listed");   // names left in the list
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<QString>("menus");
     const QStringList three{"Shop", "Bank", "Mail"};
-    QTest::newRow("selected, Yes")
-        << three << 1 << true << QStringList{"Bank", "Shop"} << QStringList{kDeleteQuestion, kSaved}
-        << "Add+ Delete+ Edit+ Save+ Exit-";
+    QTest::newRow("selected, Yes") << three << 1 << true << QStringList{"Bank", "Shop"}
+                                   << QStringList{kDeleteQuestion, kSaved}
+                                   << "Add+ Delete+ Edit+ Save+ Exit-";
     QTest::newRow("selected, No") << three << 1 << false << QStringList{"Bank", "Mail", "Shop"}
                                   << QStringList{kDeleteQuestion} << kLoggedIn;
     // Nothing removed, yet the store is written again in list order.
     QTest::newRow("none selected") << three << -1 << true << QStringList{"Bank", "Mail", "Shop"}
                                    << QStringList{kSaved} << kLoggedIn;
-    QTest::newRow("the last record")
-        << QStringList{"Bank"} << 0 << true << QStringList() << QStringList{kDeleteQuestion, kSaved}
-        << "Add+ Delete+ Edit+ Save+ Exit-";
+    QTest::newRow("the last record") << QStringList{"Bank"} << 0 << true << QStringList()
+                                     << QStringList{kDeleteQuestion, kSaved}
+                                     << "Add+ Delete+ Edit+ Save+ Exit-";
 }
+// clang-format on
 
 void RecordCommandsTest::remove() {
     QFETCH(QStringList, stored);

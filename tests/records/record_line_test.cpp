@@ -35,7 +35,8 @@ TEST_CASE("compose") {
         {"upper codes untouched", "\x9f\x81", "u", "\xe9", "\x01", "\x9f\x81\tu\t\xe9\t\x01",
          "\x7f\x9f\x81\x14u\x14\xe9\x14\x01\x80"},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, name, url, user, password, line, entry] = row;
 
             const PasswordRecord record = Record(name, url, user, password);
@@ -65,7 +66,8 @@ TEST_CASE("split") {
         {"tabs only", "\t\t\t\t", "", "", "", ""},
         {"nothing trimmed", " a \t B \t\x14\t\x7f ", " a ", " B ", "\x14", "\x7f "},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, line, name, url, user, password] = row;
 
             const PasswordRecord record = lockmere::SplitRecordLine(line);
@@ -89,7 +91,8 @@ TEST_CASE("trim spaces") {
         {"no-break spaces stay", "\xa0x\xa0 ", "\xa0x\xa0"},
         {"line ends stay", " x\r\n", "x\r\n"},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, text, trimmed] = row;
             CHECK_EQ(Q(lockmere::TrimSpaces(text)), Q(trimmed));
         }
@@ -113,7 +116,8 @@ TEST_CASE("forbidden character") {
         {"record end 128", "a\x80", 1},
         {"first of several", "ok\xe9\t", 2},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, text, index] = row;
             const auto found = lockmere::FindForbiddenCharacter(text);
             CHECK_EQ(found ? static_cast<int>(*found) : -1, index);

@@ -126,6 +126,7 @@ void NewUserTest::focusOrder() {
     }
 }
 
+// clang-format off
 void NewUserTest::refusedWithAMessage_data() {
     QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("password");
@@ -136,40 +137,24 @@ void NewUserTest::refusedWithAMessage_data() {
         QStringLiteral("ERROR: The passwords fields cannot be blank. Please try again!"));
     const QString mismatch = QRegularExpression::escape(
         QStringLiteral("ERROR: The passwords did not match. Please try again!"));
-    QTest::newRow("both empty") << "me"
-                                << ""
-                                << ""
-                                << "^" + blank + "$";
-    QTest::newRow("blanks only") << "me"
-                                 << "   "
-                                 << " "
-                                 << "^" + blank + "$";
-    QTest::newRow("one box empty") << "me"
-                                   << "secret"
-                                   << ""
-                                   << "^" + mismatch + "$";
-    QTest::newRow("trailing blank in one box") << "me"
-                                               << "secret "
-                                               << "secret"
+    QTest::newRow("both empty") << "me" << "" << "" << "^" + blank + "$";
+    QTest::newRow("blanks only") << "me" << "   " << " " << "^" + blank + "$";
+    QTest::newRow("one box empty") << "me" << "secret" << "" << "^" + mismatch + "$";
+    QTest::newRow("trailing blank in one box") << "me" << "secret " << "secret"
                                                << "^" + mismatch + "$";
-    QTest::newRow("letter case") << "me"
-                                 << "Secret"
-                                 << "secret"
-                                 << "^" + mismatch + "$";
-    QTest::newRow("euro sign in the name") << QString::fromUtf8("m\u20ac") << "pw"
-                                           << "pw"
+    QTest::newRow("letter case") << "me" << "Secret" << "secret" << "^" + mismatch + "$";
+    QTest::newRow("euro sign in the name") << QString::fromUtf8("m\u20ac") << "pw" << "pw"
                                            << "User Name";
-    QTest::newRow("tab in the name") << "a\tb"
-                                     << "pw"
-                                     << "pw"
-                                     << "User Name";
+    QTest::newRow("tab in the name") << "a\tb" << "pw" << "pw" << "User Name";
     QTest::newRow("no code page character in the password")
-        << "me" << QString::fromUtf8("p\u0101ss") << QString::fromUtf8("p\u0101ss") << "Password";
-    QTest::newRow("above 159 in the password")
-        << "me" << QString::fromUtf8("caf\u00e9") << QString::fromUtf8("caf\u00e9") << "Password";
-    QTest::newRow("256 characters in all")
-        << QString(200, 'n') << QString(53, 'p') << QString(53, 'p') << "252";
+        << "me" << QString::fromUtf8("p\u0101ss") << QString::fromUtf8("p\u0101ss")
+        << "Password";
+    QTest::newRow("above 159 in the password") << "me" << QString::fromUtf8("caf\u00e9")
+                                               << QString::fromUtf8("caf\u00e9") << "Password";
+    QTest::newRow("256 characters in all") << QString(200, 'n') << QString(53, 'p')
+                                           << QString(53, 'p') << "252";
 }
+// clang-format on
 
 void NewUserTest::refusedWithAMessage() {
     QFETCH(QString, user);
@@ -196,33 +181,28 @@ void NewUserTest::refusedWithAMessage() {
     QVERIFY(a.t.Ctx.Windows.Find<DataEntry>() == nullptr);
 }
 
+// clang-format off
 void NewUserTest::writesTheCredentials_data() {
     QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("password");  // typed into both boxes
     QTest::addColumn<QByteArray>("storedUser");
     QTest::addColumn<QByteArray>("storedPassword");
 
-    QTest::newRow("blanks trimmed") << " me "
-                                    << "  pw1  " << QByteArray("me") << QByteArray("pw1");
+    QTest::newRow("blanks trimmed") << " me " << "  pw1  " << QByteArray("me")
+                                    << QByteArray("pw1");
     // Six plain characters: byte 51 keeps the generator's character.
-    QTest::newRow("empty user name") << ""
-                                     << "abc" << QByteArray() << QByteArray("abc");
-    QTest::newRow("longer than the note says")
-        << "administrator"
-        << "correct horse battery" << QByteArray("administrator")
-        << QByteArray("correct horse battery");
-    QTest::newRow("separator characters")
-        << "a#|^b"
-        << "x^y|z#" << QByteArray("a#|^b") << QByteArray("x^y|z#");
-    QTest::newRow("code page characters")
-        << QString::fromUtf8("\u0160eff") << QString::fromUtf8("p\u2026")
-        << QByteArray(
-               "\x8a"
-               "eff")
-        << QByteArray("p\x85");
-    QTest::newRow("255 characters in all")
-        << QString(199, 'n') << QString(53, 'p') << QByteArray(199, 'n') << QByteArray(53, 'p');
+    QTest::newRow("empty user name") << "" << "abc" << QByteArray() << QByteArray("abc");
+    QTest::newRow("longer than the note says") << "administrator" << "correct horse battery"
+                                               << QByteArray("administrator")
+                                               << QByteArray("correct horse battery");
+    QTest::newRow("separator characters") << "a#|^b" << "x^y|z#" << QByteArray("a#|^b")
+                                          << QByteArray("x^y|z#");
+    QTest::newRow("code page characters") << QString::fromUtf8("\u0160eff") << QString::fromUtf8("p\u2026")
+                                          << QByteArray("\x8a" "eff") << QByteArray("p\x85");
+    QTest::newRow("255 characters in all") << QString(199, 'n') << QString(53, 'p')
+                                           << QByteArray(199, 'n') << QByteArray(53, 'p');
 }
+// clang-format on
 
 void NewUserTest::writesTheCredentials() {
     QFETCH(QString, user);

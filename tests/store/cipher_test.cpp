@@ -44,7 +44,8 @@ TEST_CASE("matches the layout") {
         {"several cycles", 101},
         {"largest text", 32766},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, length] = row;
             const std::string plain = Text(static_cast<std::size_t>(length));
 
@@ -92,7 +93,8 @@ TEST_CASE("failures") {
         {"no wrap-around below 0", false, "a\x3c", "\x01=", CipherFailure::OutOfRange, "`", -1},
         {"0 is the first code", false, "\x3c", "<", CipherFailure::None, std::string(1, '\0'), 0},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, encrypt, input, key, failure, output, lastValue] = row;
 
             const CipherResult result =
@@ -113,7 +115,8 @@ TEST_CASE("length limit") {
         {"32,767", 32767, false},
         {"40,000", 40000, false},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, length, ok] = row;
             const std::string plain = Text(static_cast<std::size_t>(length));
             const std::string enciphered = fixture::Encipher(plain, Key());
@@ -147,7 +150,8 @@ TEST_CASE("another key") {
         {"fails at the first character", "\x01x", 2, CipherFailure::OutOfRange, "", -1},
         {"wrong characters without failure", "abc", -3, CipherFailure::None, "def", int('f')},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, plain, delta, failure, output, lastValue] = row;
 
             const std::string enciphered = fixture::Encipher(plain, Key());
@@ -169,7 +173,8 @@ TEST_CASE("failure text") {
         {"large negative", -96, "-96"},
         {"positive", 300, " 300"},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, lastValue, text] = row;
             CipherResult result;
             result.Failure = CipherFailure::OutOfRange;
@@ -190,7 +195,8 @@ TEST_CASE("file exists") {
         {"folder", "folder", false},
         {"missing folder on the way", "no-parent", false},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, kind, exists] = row;
             lockmere::test::Folder folder;
             const fs::path path = folder.Path() / "BackupLocation.inf";

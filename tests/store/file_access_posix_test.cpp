@@ -35,7 +35,8 @@ TEST_CASE("compose path") {
         {"name with a leading separator", "/home/me", "/etc", "/home/me//etc"},
         {"nothing normalised", "/home/me/../me", "./a", "/home/me/../me/./a"},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, folder, name, path] = row;
             const fs::path composed = lockmere::ComposePath(fs::path(folder), name);
             CHECK_EQ(composed.string(), path);
@@ -64,7 +65,8 @@ TEST_CASE("file exists through a link") {
         {"link to a file", "target", true},
         {"dangling link", "gone", false},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, target, exists] = row;
             Folder folder;
             const fs::path path = folder.Path() / "BackupLocation.inf";
@@ -84,7 +86,8 @@ TEST_CASE("copy onto itself through a link") {
         {"a link to the folder", "folder-link"},
         {"a second name of the file", "hardlink"},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, way] = row;
             Folder folder;
             fs::create_directory(folder.Path() / "dir");
@@ -117,7 +120,8 @@ TEST_CASE("attributes keep data files owner-only") {
         {"hidden narrows a shared file", true, "0644", 0600u},
         {"normal never widens a read-only file", false, "0400", 0400u},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, hidden, kind, mode] = row;
             Folder folder;
             const fs::path path = folder.Path() / "lkdb0.lkd";
@@ -154,7 +158,8 @@ TEST_CASE("failure codes") {
         {"input/output error", EIO, true, failure::kDeviceIo},
         {"none", 0, true, failure::kNone},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, error, parentExists, code] = row;
             Folder folder;
             const fs::path path =

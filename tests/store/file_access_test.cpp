@@ -33,7 +33,8 @@ TEST_CASE("read whole file") {
         {"missing folder", "no-parent", failure::kPathNotFound, ""},
         {"a folder", "folder", failure::kPathFileAccess, ""},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, kind, code, bytes] = row;
             Folder folder;
             fs::path path = folder.Path() / "lkdb1.lkd";
@@ -65,7 +66,8 @@ TEST_CASE("replace") {
         {"longer than the old file", true, "ab", EveryByte()},
         {"empty", true, "0123456789", ""},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, exists, old, bytes] = row;
             Folder folder;
             const fs::path path = folder.Path() / "lkdb1.lkd";
@@ -91,7 +93,8 @@ TEST_CASE("replace failure keeps the old file") {
         {"a folder where the file goes", "target", failure::kPathFileAccess},
         {"missing folder", "no-parent", failure::kPathNotFound},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, obstacle, code] = row;
             Folder folder;
             fs::path path = folder.Path() / "lkdb1.lkd";
@@ -130,7 +133,8 @@ TEST_CASE("write at") {
         {"missing file is created", false, "", 1, "hi", failure::kNone, "hi"},
         {"position 0 is refused", true, "abc", 0, "Z", failure::kBadPosition, "abc"},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, exists, old, position, bytes, code, result] = row;
             Folder folder;
             const fs::path path = folder.Path() / "lkdb0.lkd";
@@ -158,7 +162,8 @@ TEST_CASE("read first line") {
         {"empty file", true, "", failure::kNone, ""},
         {"missing file", false, "", failure::kFileNotFound, ""},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, exists, content, code, line] = row;
             Folder folder;
             const fs::path path = folder.Path() / "BackupLocation.inf";
@@ -191,7 +196,8 @@ TEST_CASE("delete file") {
         {"missing folder", "no-parent", failure::kPathNotFound},
         {"a folder", "folder", failure::kPathFileAccess},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, kind, code] = row;
             Folder folder;
             fs::path path = folder.Path() / "lkdb1.lkd";
@@ -216,7 +222,8 @@ TEST_CASE("copy") {
         {"missing destination folder", "no-folder", failure::kPathNotFound},
         {"a folder in the destination's place", "folder", failure::kPathFileAccess},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, kind, code] = row;
             Folder folder;
             const fs::path source = folder.Path() / "lkdb1.lkd";
@@ -249,7 +256,8 @@ TEST_CASE("copy onto itself") {
         {"through dir/../dir", "dotdot"},
         {"through ./", "dot"},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, way] = row;
             Folder folder;
             fs::create_directory(folder.Path() / "dir");
@@ -276,7 +284,8 @@ TEST_CASE("attributes of a missing file") {
         {"hidden: missing folder", true, false, failure::kPathNotFound},
         {"normal: missing folder", false, false, failure::kPathNotFound},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, hidden, parentExists, code] = row;
             Folder folder;
             const fs::path path =
@@ -299,7 +308,8 @@ TEST_CASE("create folder") {
         {"a file of that name", "file", failure::kPathFileAccess},
         {"missing parent", "no-parent", failure::kPathNotFound},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, kind, code] = row;
             Folder folder;
             fs::path path = folder.Path() / "Backups";

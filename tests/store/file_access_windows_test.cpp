@@ -70,7 +70,8 @@ TEST_CASE("compose path with a backslash") {
         {"name with a leading backslash", L"C:\\me", "\\etc", L"C:\\me\\\\etc"},
         {"nothing normalised", L"C:\\me\\..\\me", ".\\a", L"C:\\me\\..\\me\\.\\a"},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, folder, name, path] = row;
             CHECK(lockmere::ComposePath(folder, name).native() == path);
         }
@@ -90,7 +91,8 @@ TEST_CASE("hidden and normal attributes") {
         {"normal clears every attribute",
          FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM, false, 0},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, before, hidden, after] = row;
             Folder folder;
             const fs::path path = folder.Path() / "lkdb0.lkd";
@@ -115,7 +117,8 @@ TEST_CASE("data files in the program folder are hidden after every write") {
         {"a save of the record store", "save"},
         {"an append to the record store", "append"},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, write] = row;
             Folder folder;
             const fs::path keyFile = folder.Path() / "lkdb0.lkd";
@@ -192,7 +195,8 @@ TEST_CASE("failure codes from Windows errors") {
         {"anything else", ERROR_GEN_FAILURE, failure::kDeviceIo},
         {"none", ERROR_SUCCESS, failure::kNone},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, error, code] = row;
             Folder folder;
             const fs::path path = folder.Path() / "file";
@@ -236,7 +240,8 @@ TEST_CASE("copy onto itself by another spelling") {
         {"through dir\\..\\dir", "dotdot"},
         {"all of them", "mixed"},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, way] = row;
             Folder folder;
             fs::create_directory(folder.Path() / "Dir");
@@ -264,7 +269,8 @@ TEST_CASE("names beyond ASCII reach the file system intact") {
         {"a letter outside Windows-1252", u8"Sicherung-\u00e9\u4e2d"},
         {"Greek and Cyrillic", u8"\u03a9\u043c\u044f"},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const fs::path name(row.name);
             Folder folder;
             const fs::path created = lockmere::ComposePath(folder.Path(), name);

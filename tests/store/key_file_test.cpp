@@ -63,7 +63,8 @@ TEST_CASE("start read") {
         {"10 bytes", true, full.substr(0, 10), false, full.substr(6, 4)},
         {"38 bytes", true, full.substr(0, 38), false, Key()},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, exists, bytes, firstRun, key] = row;
             Folder folder;
             const fs::path path = folder.Path() / "lkdb0.lkd";
@@ -92,7 +93,8 @@ TEST_CASE("write collected") {
         {"shorter", true, std::string(20, 'x'), fixture::Collected()},
         {"longer keeps its tail", true, longer, fixture::Collected() + longer.substr(51)},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, exists, old, result] = row;
             Folder folder;
             const fs::path path = folder.Path() / "lkdb0.lkd";
@@ -118,7 +120,8 @@ TEST_CASE("credentials match the layout") {
         {"255 characters", std::string(237, 'u'), std::string(15, 'p')},
         {"separator in the user name", "ad#|^min", "pw"},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, user, password] = row;
             Folder folder;
             CHECK_EQ(lockmere::WriteCollectedString(folder.Path(), fixture::Collected()),
@@ -144,7 +147,8 @@ TEST_CASE("credentials refused") {
          CredentialsWrite::EncryptFailed},
         {"no key yet", "admin", "pw", true, CredentialsWrite::EncryptFailed},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, user, password, emptyKey, outcome] = row;
             Folder folder;
             fixture::WriteBytes(folder.Path() / "lkdb0.lkd", fixture::Collected());
@@ -207,7 +211,8 @@ TEST_CASE("login") {
         {"length byte 1 without separator: damaged", true, KeyFileWithBlock("a", 1), "",
          LoginOutcome::Damaged, true},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, exists, file, typed, outcome, decipherOk] = row;
             Folder folder;
             if (exists) fixture::WriteBytes(folder.Path() / "lkdb0.lkd", file);
@@ -247,7 +252,8 @@ TEST_CASE("stored password") {
         {"length 0", "", 0, false, ""},
         {"separator past the length", "ab#|^", 4, false, ""},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, deciphered, lengthByte, valid, password] = row;
             const lockmere::StoredPassword stored =
                 lockmere::ExtractStoredPassword(deciphered, lengthByte);

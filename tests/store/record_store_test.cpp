@@ -71,7 +71,8 @@ TEST_CASE("compatibility") {
         {"one record", 1},
         {"records across key cycles", 3},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, count] = row;
             const Records sample = Sample();
             const Records records(sample.begin(), sample.begin() + count);
@@ -152,7 +153,8 @@ TEST_CASE("scan") {
          10, std::vector<std::string>{"ab", "cd"}},
         {"nothing deciphered", "", 5, std::vector<std::string>()},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, text, n, lines] = row;
             CHECK_EQ(Q(lockmere::ScanStoreText(text, static_cast<std::size_t>(n))), Q(lines));
         }
@@ -185,7 +187,8 @@ TEST_CASE("save loads back") {
                                   "next\tu\tn\tp"},
          std::vector<std::string>{"ab", "next\tu\tn\tp"}},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, saved, loaded] = row;
             Folder folder;
             fixture::WriteBytes(folder.Path() / "lkdb1.lkd", fixture::StoreBytes(Sample(), Key()));
@@ -217,7 +220,8 @@ TEST_CASE("save refused") {
          failure::kNone},
         {"a write the system refuses", "blocked", StoreWrite::WriteFailed, BlockedWrite::kCode},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, scenario, outcome, code] = row;
             Folder folder;
             RecordStore book(folder.Path());
@@ -263,7 +267,8 @@ TEST_CASE("size limit") {
         {"32,766 characters", 32764, StoreWrite::Written},
         {"32,767 characters", 32765, StoreWrite::TooLong},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, lineLength, outcome] = row;
             const fixture::Fields big = OfLineLength(static_cast<std::size_t>(lineLength));
             const bool fits = outcome == StoreWrite::Written;
@@ -302,7 +307,8 @@ TEST_CASE("incomplete load never rewritten") {
         {"past the cipher's limit", fixture::StoreBytes({huge}, Key()), CipherFailure::TooLong,
          std::vector<std::string>{LineOf(huge)}},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, store, failure, lines] = row;
             Folder folder;
             RecordStore book(folder.Path());
@@ -335,7 +341,8 @@ TEST_CASE("append") {
         {"one record", true, 1},
         {"three records", true, 3},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, exists, count] = row;
             const Records sample = Sample();
             Records records(sample.begin(), sample.begin() + count);
@@ -363,7 +370,8 @@ TEST_CASE("append refused") {
         {"a write the system refuses", "blocked", StoreWrite::WriteFailed, BlockedWrite::kCode},
         {"the store is a folder", "folder", StoreWrite::ReadFailed, failure::kPathFileAccess},
     };
-    for (const auto& row : rows) SUBCASE(row.label) {
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
             const auto& [label, scenario, outcome, code] = row;
             Folder folder;
             RecordStore book(folder.Path());

@@ -21,29 +21,19 @@ private slots:
     void changesByKeyboardAndByCall();
 };
 
+// clang-format off
 void DriveListTest::driveNames_data() {
     QTest::addColumn<QString>("root");
     QTest::addColumn<QString>("drive");
     QTest::addColumn<QString>("opensAt");
-    QTest::newRow("drive root") << "C:/"
-                                << "C:"
-                                << "C:/";
-    QTest::newRow("lower-case drive letter") << "d:/"
-                                             << "D:"
-                                             << "D:/";
-    QTest::newRow("root of a mount tree") << "/"
-                                          << "/"
-                                          << "/";
-    QTest::newRow("mount point") << "/media/usb"
-                                 << "/media/usb"
-                                 << "/media/usb";
-    QTest::newRow("mount point with a trailing slash") << "/mnt/a/"
-                                                       << "/mnt/a"
-                                                       << "/mnt/a";
-    QTest::newRow("a folder named like a drive") << "/C:/"
-                                                 << "/C:"
-                                                 << "/C:";
+    QTest::newRow("drive root") << "C:/" << "C:" << "C:/";
+    QTest::newRow("lower-case drive letter") << "d:/" << "D:" << "D:/";
+    QTest::newRow("root of a mount tree") << "/" << "/" << "/";
+    QTest::newRow("mount point") << "/media/usb" << "/media/usb" << "/media/usb";
+    QTest::newRow("mount point with a trailing slash") << "/mnt/a/" << "/mnt/a" << "/mnt/a";
+    QTest::newRow("a folder named like a drive") << "/C:/" << "/C:" << "/C:";
 }
+// clang-format on
 
 void DriveListTest::driveNames() {
     QFETCH(QString, root);
