@@ -3,21 +3,13 @@
 #include <string>
 
 #include "store/ansi_codec.h"
+#include "tests/support/byte_text.h"
 
 using namespace lockmere;
-
-namespace {
-
-std::string AllBytes() {
-    std::string bytes;
-    for (int b = 0; b < 256; ++b) bytes.push_back(static_cast<char>(b));
-    return bytes;
-}
-
-}  // namespace
+using lockmere::test::EveryByte;
 
 TEST_CASE("every byte survives the trip through UTF-8 and through code points") {
-    const std::string bytes = AllBytes();
+    const std::string bytes = EveryByte();
     const AnsiText back = Utf8ToAnsi(AnsiToUtf8(bytes));
     CHECK(back.Ok());
     CHECK(back.Bytes == bytes);

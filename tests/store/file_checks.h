@@ -48,13 +48,6 @@ inline std::filesystem::path SecondName(const std::filesystem::path& folder,
 #endif
 }
 
-// All 256 byte values: nothing may be translated on the way.
-inline std::string EveryByte() {
-    std::string bytes;
-    for (int code = 0; code < 256; ++code) bytes.push_back(static_cast<char>(code));
-    return bytes;
-}
-
 // Whatever a failed safe replace might have left beside path.
 inline bool TemporaryFileLeft(const std::filesystem::path& path) {
     return lockmere::testing::TemporaryLeftBeside(path);

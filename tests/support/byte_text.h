@@ -25,6 +25,13 @@ struct Lines {
     bool operator==(const Lines&) const = default;
 };
 
+// All 256 byte values: nothing may be translated on the way.
+inline std::string EveryByte() {
+    std::string bytes;
+    for (int code = 0; code < 256; ++code) bytes.push_back(static_cast<char>(code));
+    return bytes;
+}
+
 inline Bytes Q(std::string_view s) { return Bytes{std::string(s)}; }
 inline Lines Q(const std::vector<std::string>& lines) { return Lines{lines}; }
 

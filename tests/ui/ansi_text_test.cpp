@@ -2,23 +2,19 @@
 #include <QTest>
 
 #include "store/record_entry.h"
+#include "tests/support/byte_text.h"
 #include "ui/ansi_text.h"
 
 using namespace lockmere;
+using lockmere::test::EveryByte;
 
 namespace {
-
-std::string AllBytes() {
-    std::string bytes;
-    for (int b = 0; b < 256; ++b) bytes.push_back(static_cast<char>(b));
-    return bytes;
-}
 
 // The code page as the system's converter reads it.
 QString OracleTable() {
     QStringDecoder decoder("windows-1252");
     if (!decoder.isValid()) return {};
-    const std::string bytes = AllBytes();
+    const std::string bytes = EveryByte();
     return decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
@@ -39,7 +35,7 @@ private slots:
 };
 
 void AnsiTextTest::everyByteRoundTrips() {
-    const std::string bytes = AllBytes();
+    const std::string bytes = EveryByte();
     const QString text = FromAnsi(bytes);
     QCOMPARE(text.size(), 256);
     const std::optional<std::string> back = ToAnsi(text);
@@ -50,7 +46,7 @@ void AnsiTextTest::everyByteRoundTrips() {
 void AnsiTextTest::decodesAsTheCodePage() {
     const QString oracle = OracleTable();
     QVERIFY2(oracle.size() == 256, "the system has no windows-1252 converter");
-    const QString ours = FromAnsi(AllBytes());
+    const QString ours = FromAnsi(EveryByte());
     for (int b = 0; b < 256; ++b)
         QVERIFY2(ours.at(b) == oracle.at(b),
                  qPrintable(QStringLiteral("byte %1: U+%2, the code page says U+%3")
