@@ -88,6 +88,14 @@ MainScreen* LogIn(TestContext& tc, const QStringList& names) {
     return main;
 }
 
+// Deletes the first line: Yes to the question, OK to the box the save shows.
+void DeleteFirstLine(TestContext& tc, MainScreen* main) {
+    main->List1->setCurrentRow(0);
+    tc.Boxes.Queue(MsgAnswer::Yes);
+    tc.Boxes.Queue(MsgAnswer::Ok);
+    main->DeleteRecord->trigger();
+}
+
 // As a user does it: the first click makes the line current.
 void DoubleClick(QListWidget* list, int row) {
     const QPoint at = list->visualItemRect(list->item(row)).center();
@@ -430,10 +438,7 @@ void RecordCommandsTest::removeAfterIncompleteLoad() {
     const std::string damaged = fixture::StoreBytes(Records({"Bank", "Mail"}), kKey) + '\x01';
     MainScreen* main = LogIn(tc, damaged);
     tc.Boxes.Clear();
-    main->List1->setCurrentRow(0);
-    tc.Boxes.Queue(MsgAnswer::Yes);
-    tc.Boxes.Queue(MsgAnswer::Ok);
-    main->DeleteRecord->trigger();
+    DeleteFirstLine(tc, main);
 
     QCOMPARE(ListTexts(main), Lines({"Mail"}));
     QCOMPARE(StoreBytesOnDisk(tc), damaged);
@@ -450,10 +455,7 @@ void RecordCommandsTest::unsavedDeleteStillWarnsAfterOtherWindows() {
         fixture::StoreBytes(Records({"Bank", "Mail", "Shop"}), kKey) + '\x01';
     MainScreen* main = LogIn(tc, damaged);
     tc.Boxes.Clear();
-    main->List1->setCurrentRow(0);
-    tc.Boxes.Queue(MsgAnswer::Yes);
-    tc.Boxes.Queue(MsgAnswer::Ok);
-    main->DeleteRecord->trigger();
+    DeleteFirstLine(tc, main);
     tc.Boxes.Clear();
 
     tc.WhenModal<DataEntry>([](DataEntry* w) { w->close(); });
