@@ -36,6 +36,7 @@ import book     # noqa: E402
 import harness  # noqa: E402
 
 CAPTION = b" Lockmere"
+ENDPOINTS = ("mapped", "painted")
 CREATE_NOTIFY = 16
 MAP_NOTIFY = 19
 SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
@@ -249,9 +250,6 @@ def main():
         report_times(results)
     if args.instructions:
         report_instructions(counts)
-
-
-ENDPOINTS = ("mapped", "painted")
 
 
 def report_times(results):
