@@ -259,8 +259,8 @@ def report_times(results):
         times = [sorted(run[i] * 1000 for run in runs) for i in range(len(ENDPOINTS))]
         medians[name] = [statistics.median(t) for t in times] + [memory]
         print(f"{name:13} " + ", ".join(
-            f"{until} median {statistics.median(t):6.1f} ms (min {t[0]:.1f}, max {t[-1]:.1f})"
-            for until, t in zip(ENDPOINTS, times)) +
+            f"{until} median {median:6.1f} ms (min {t[0]:.1f}, max {t[-1]:.1f})"
+            for until, t, median in zip(ENDPOINTS, times, medians[name])) +
             f", peak memory {memory / 1024:.1f} MiB, {len(runs)} runs")
     base = medians["yardstick"]
     for name in ("lockmere", "no icon", "empty window", "one label"):
