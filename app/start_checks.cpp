@@ -24,6 +24,7 @@ bool FolderIsOurs(const FolderLock& lock, const std::filesystem::path& folder,
         boxes.Show(QStringLiteral("Lockmere is already running from this folder."),
                    kMessageCenterTitle, MsgButtons::Ok, MsgIcon::Exclamation);
         return false;
+    case FolderLock::Outcome::NotAFile:
     case FolderLock::Outcome::Failed:
         break;
     }

@@ -30,6 +30,17 @@ QString FailureText(int code) {
     return QString::number(code);
 }
 
+QString DamagedText(const std::filesystem::path& file) {
+    const QString shown = FromPath(file);
+    if (file.filename() == kKeyFileName)
+        return QStringLiteral("Error: The key file %1 is damaged: it is longer than a key file "
+                              "can be. Nothing was copied.")
+            .arg(shown);
+    return QStringLiteral("Error: The database %1 could not be deciphered completely: it is "
+                          "longer than a database can be. Nothing was copied.")
+        .arg(shown);
+}
+
 QLabel* BoldLabel(QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setFont(SansSerif(9.75, true));
@@ -172,6 +183,11 @@ void BackupForm::Command1_Click() {
     }
     if (result.Outcome == CopyOutcome::Failed) {
         ReportFailure(result.Code);
+        return;
+    }
+    if (result.Outcome == CopyOutcome::Damaged) {
+        context().Boxes.Show(DamagedText(result.DamagedFile), kBackupMessageTitle, MsgButtons::Ok,
+                             MsgIcon::Critical);
         return;
     }
     Unload();

@@ -31,10 +31,12 @@ int LockRefusal(const FolderLock& lock) {
         return Fail(kRefused,
                     "ERROR: Lockmere is running from this folder, so nothing was added. "
                     "Close it, then add the record again.");
+    case FolderLock::Outcome::NotAFile:
     case FolderLock::Outcome::Failed:
         break;
     }
-    return Fail(kFileTrouble, "ERROR: The folder could not be locked (failure code " +
+    return Fail(kFileTrouble, "ERROR: The folder could not be locked with " +
+                                  std::string(kLockFileName) + " (failure code " +
                                   std::to_string(lock.Code()) + ": " +
                                   std::string(FailureMeaning(lock.Code())) +
                                   "), so nothing was added.");

@@ -7,6 +7,8 @@
 #include "cli/report.h"
 #include "store/ansi_codec.h"
 #include "store/file_access.h"
+#include "store/folder_lock.h"
+#include "store/pair_copy.h"
 
 namespace lockmere::cli {
 
@@ -15,7 +17,8 @@ namespace {
 namespace fs = std::filesystem;
 
 bool IsBookFile(const fs::path& file, const fs::path& folder) {
-    for (const char* name : {kKeyFileName, kStoreFileName, kBackupLocationFileName}) {
+    for (const char* name : {kKeyFileName, kStoreFileName, kBackupLocationFileName,
+                             kLockFileName, kPairMarkerFileName}) {
         std::error_code error;
         if (fs::equivalent(file, ComposePath(folder, name), error)) return true;
     }
@@ -40,10 +43,12 @@ int RunExport(Session& session, const fs::path& file, bool force) {
         return Fail(kRefused,
                     "ERROR: " + shownFile + " exists already; add --force to replace it.");
     };
-    // Checked before the password is asked, and again by the write itself.
-    if (IsBookFile(file, session.Folder))
+    const auto ownFile = [&] {
         return Fail(kRefused, "ERROR: " + shownFile +
                                   " is one of the book's own files; export to another file.");
+    };
+    // Checked before the password is asked, and again just before the write.
+    if (IsBookFile(file, session.Folder)) return ownFile();
     std::error_code error;
     if (!force && fs::symlink_status(file, error).type() != fs::file_type::not_found && !error)
         return exists();
@@ -52,6 +57,9 @@ int RunExport(Session& session, const fs::path& file, bool force) {
     if (const int code = OpenBook(session, book); code != kDone) return code;
 
     const std::string csv = CsvOf(book.List.Records());
+    if (IsBookFile(file, session.Folder)) return ownFile();
+    // Neither write follows a link at the name: the new file is created
+    // exclusively, or renamed over the name.
     const int code = force ? ReplaceWholeFile(file, csv) : CreateNewFile(file, csv);
     if (code == failure::kPathFileAccess && !force && fs::exists(file, error)) return exists();
     if (code != failure::kNone)

@@ -7,6 +7,9 @@
 
 namespace lockmere {
 
+// The most the file may hold; a longer one is no saved location.
+inline constexpr std::size_t kBackupLocationLargest = 64 * 1024;
+
 // The location remembered in BackupLocation.inf in the program folder: its
 // first line. A missing file reads as kFileNotFound and is not created.
 ReadResult ReadBackupLocation(const std::filesystem::path& programFolder);

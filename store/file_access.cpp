@@ -21,11 +21,11 @@ bool ParentFolderExists(const fs::path& path) {
     return fs::is_directory(parent.empty() ? fs::path(".") : parent, error);
 }
 
-ReadResult ReadFile(const fs::path& path, bool create) {
+ReadResult ReadFile(const fs::path& path, bool create, Links links, std::size_t largest) {
     ReadResult result;
     system_file::Handle file;
-    std::error_code error = file.OpenForRead(path, create);
-    if (!error) error = file.ReadAll(result.Bytes);
+    std::error_code error = file.OpenForRead(path, create, links);
+    if (!error) error = file.ReadAll(result.Bytes, largest);
     if (error) {
         result.Bytes.clear();
         result.Code = FailureCodeFor(error, path);
@@ -58,6 +58,7 @@ int Hidden(const fs::path& path, bool hidden) {
 
 int FailureCodeFor(std::error_code error, const fs::path& path) {
     if (!error) return failure::kNone;
+    if (system_file::IsNotARegularFile(error)) return failure::kPathFileAccess;
     using Kind = system_file::ErrorKind;
     if (const std::optional<Kind> kind = system_file::KindOf(error)) {
         switch (*kind) {
@@ -102,15 +103,23 @@ fs::path ComposePath(const fs::path& folder, const fs::path& name) {
     return composed;
 }
 
-ReadResult ReadWholeFile(const fs::path& path) { return ReadFile(path, true); }
+ReadResult ReadWholeFile(const fs::path& path, std::size_t largest) {
+    return ReadFile(path, true, Links::Follow, largest);
+}
 
-ReadResult ReadExistingFile(const fs::path& path) { return ReadFile(path, false); }
+ReadResult ReadExistingFile(const fs::path& path, std::size_t largest, Links links) {
+    return ReadFile(path, false, links, largest);
+}
 
 bool IsTemporaryOf(std::string_view fileName, std::string_view entry) {
     constexpr std::string_view suffix = kTemporarySuffix;
+    if (!entry.starts_with(fileName) || !entry.ends_with(suffix)) return false;
     // "F.tmp" alone is what earlier versions left.
-    return entry.size() >= fileName.size() + suffix.size() && entry.starts_with(fileName) &&
-           entry[fileName.size()] == '.' && entry.ends_with(suffix);
+    if (entry.size() == fileName.size() + suffix.size()) return true;
+    const std::string_view middle =
+        entry.substr(fileName.size(), entry.size() - fileName.size() - suffix.size());
+    return middle.size() == kTemporaryDigits + 1 && middle[0] == '.' &&
+           middle.find_first_not_of("0123456789abcdef", 1) == std::string_view::npos;
 }
 
 int WriteTemporaryBeside(const fs::path& path, std::string_view bytes, fs::path& temporary) {
@@ -123,7 +132,8 @@ int WriteTemporaryBeside(const fs::path& path, std::string_view bytes, fs::path&
     for (int attempt = 0; attempt < 64; ++attempt) {
         std::string name = ".";
         std::uint64_t bits = generator();
-        for (int digit = 0; digit < 16; ++digit, bits >>= 4) name += kDigits[bits & 15];
+        for (std::size_t digit = 0; digit < kTemporaryDigits; ++digit, bits >>= 4)
+            name += kDigits[bits & 15];
         name += kTemporarySuffix;
         // Built on the path itself, so that the name is never converted.
         temporary = path;
@@ -145,6 +155,17 @@ int WriteTemporaryBeside(const fs::path& path, std::string_view bytes, fs::path&
 }
 
 int ReplaceWholeFile(const fs::path& path, std::string_view bytes) {
+    fs::path temporary;
+    if (const int code = WriteTemporaryBeside(path, bytes, temporary)) return code;
+    if (const std::error_code error = system_file::Rename(temporary, path)) {
+        system_file::Remove(temporary);
+        return FailureCodeFor(error, path);
+    }
+    system_file::SyncFolder(path.parent_path());
+    return failure::kNone;
+}
+
+int ReplaceDataFile(const fs::path& path, std::string_view bytes) {
     const fs::path target = FollowLink(path);
     fs::path temporary;
     if (const int code = WriteTemporaryBeside(target, bytes, temporary)) return code;
@@ -165,27 +186,29 @@ void RemoveStaleTemporaries(const fs::path& folder) {
         const std::string_view name(reinterpret_cast<const char*>(utf8.data()), utf8.size());
         for (const char* file :
              {kKeyFileName, kStoreFileName, kBackupLocationFileName, kPairMarkerFileName}) {
-            std::error_code ignored;
-            if (IsTemporaryOf(file, name) && entry->is_regular_file(ignored))
+            if (IsTemporaryOf(file, name) && system_file::IsOwnRegularFile(entry->path()))
                 system_file::Remove(entry->path());
         }
     }
 }
 
-int WriteAt(const fs::path& path, std::size_t position, std::string_view bytes) {
+int WriteAt(const fs::path& path, std::size_t position, std::string_view bytes,
+            std::size_t largest) {
     if (position == 0) return failure::kBadPosition;
-    ReadResult current = ReadWholeFile(path);
+    ReadResult current = ReadWholeFile(path, largest);
     if (!current.Ok()) return current.Code;
+    if (current.Bytes.size() > largest) return failure::kPathFileAccess;
     std::string& content = current.Bytes;
     const std::size_t offset = position - 1;
     // Past the end the file grows; a gap reads as zero bytes, as on disk.
     if (content.size() < offset + bytes.size()) content.resize(offset + bytes.size(), '\0');
     content.replace(offset, bytes.size(), bytes);
-    return ReplaceWholeFile(path, content);
+    return ReplaceDataFile(path, content);
 }
 
-ReadResult ReadFirstLine(const fs::path& path) {
-    ReadResult result = ReadFile(path, false);
+ReadResult ReadFirstLine(const fs::path& path, std::size_t largest) {
+    ReadResult result = ReadFile(path, false, Links::Refuse, largest);
+    if (result.Bytes.size() > largest) return {{}, failure::kPathFileAccess};
     if (const auto end = result.Bytes.find_first_of("\r\n"); end != std::string::npos)
         result.Bytes.resize(end);
     return result;
@@ -211,7 +234,9 @@ int RemoveFile(const fs::path& path) { return FailureCodeFor(system_file::Remove
 int CopyFileOver(const fs::path& source, const fs::path& destination) {
     std::error_code error;
     if (fs::equivalent(source, destination, error)) return failure::kPathFileAccess;
-    const ReadResult original = ReadFile(source, false);
+    // Not a copy of the program's own: no size is known to bound it.
+    const ReadResult original =
+        ReadFile(source, false, Links::Follow, std::string().max_size() - 1);
     if (!original.Ok()) return original.Code;
     return ReplaceWholeFile(destination, original.Bytes);
 }

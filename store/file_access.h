@@ -6,7 +6,11 @@
 #include <string_view>
 #include <system_error>
 
+#include "store/system_file.h"
+
 namespace lockmere {
+
+using system_file::Links;
 
 // Numeric failure codes shown to the user; 0 is success. The numbers are
 // stable: users read them in message boxes.
@@ -41,20 +45,31 @@ struct ReadResult {
     bool Ok() const { return Code == failure::kNone; }
 };
 
-// Reads the whole file as raw bytes. A missing file is created empty
-// (owner-only) and reads as length 0; an existing file is never shortened.
-ReadResult ReadWholeFile(const std::filesystem::path& path);
+// Every read opens without blocking, takes a regular file only (else
+// kPathFileAccess) and reads at most largest + 1 bytes, the most the file
+// may hold plus one: a longer file shows as Bytes.size() > largest.
+
+// Reads a data file of the program folder as raw bytes, through a link the
+// user made. A missing file is created empty (owner-only, never at a link's
+// target) and reads as length 0; an existing file is never shortened.
+ReadResult ReadWholeFile(const std::filesystem::path& path, std::size_t largest);
 
 // Replaces the whole file safely: the bytes go to a temporary file of this
 // write's own in the same folder, are flushed to disk and renamed over the
-// old file. On any failure the old file stays exactly as it was and no
-// temporary of this write is left. The new file is owner-only; a link is
-// followed to the file it names.
+// name. On any failure the old file stays exactly as it was and no
+// temporary of this write is left. The new file is owner-only. A link at
+// the name is replaced, never written through.
 int ReplaceWholeFile(const std::filesystem::path& path, std::string_view bytes);
 
+// The same for a data file of the program folder: a link there is the
+// user's (the file kept on another disk), and the write goes to its target.
+int ReplaceDataFile(const std::filesystem::path& path, std::string_view bytes);
+
 // A write's temporary for file name F is named "F.<16 hex digits>.tmp",
-// created exclusively beside F ("F.tmp" is an earlier version's).
+// created exclusively beside F ("F.tmp" is an earlier version's). entry is
+// a bare name.
 inline constexpr const char* kTemporarySuffix = ".tmp";
+inline constexpr std::size_t kTemporaryDigits = 16;
 bool IsTemporaryOf(std::string_view fileName, std::string_view entry);
 
 // Writes bytes to a new owner-only temporary beside path, under a name of
@@ -64,21 +79,27 @@ int WriteTemporaryBeside(const std::filesystem::path& path, std::string_view byt
                          std::filesystem::path& temporary);
 
 // Removes the temporaries of the data files that crashed writes left in
-// folder. Only for a folder whose lock this process holds.
+// folder: regular files of the user by those names, nothing else. Only for
+// a folder whose lock this process holds.
 void RemoveStaleTemporaries(const std::filesystem::path& folder);
 
-// Writes bytes at a 1-based position, extending the file when needed (a gap
-// reads as zero bytes) and keeping every other byte; done as read, patch and
-// safe replace. Position 0 fails with kBadPosition.
-int WriteAt(const std::filesystem::path& path, std::size_t position, std::string_view bytes);
+// Writes bytes at a 1-based position of a data file of the program folder,
+// extending the file when needed (a gap reads as zero bytes) and keeping
+// every other byte; done as read, patch and ReplaceDataFile. Position 0
+// fails with kBadPosition; a file longer than largest is not rewritten
+// (kPathFileAccess), since it could not be kept whole.
+int WriteAt(const std::filesystem::path& path, std::size_t position, std::string_view bytes,
+            std::size_t largest);
 
 // Reads the whole file as raw bytes; a missing file is not created
-// (kFileNotFound).
-ReadResult ReadExistingFile(const std::filesystem::path& path);
+// (kFileNotFound). A link at the name is followed only with Links::Follow.
+ReadResult ReadExistingFile(const std::filesystem::path& path, std::size_t largest, Links links);
 
-// The first line without its line end (CR LF, LF or CR); a file without any
-// line gives the empty string. A missing file is not created (kFileNotFound).
-ReadResult ReadFirstLine(const std::filesystem::path& path);
+// The first line without its line end (CR LF, LF or CR) of a file no longer
+// than largest (else kPathFileAccess); a file without any line gives the
+// empty string. A missing file is not created (kFileNotFound); a link at the
+// name is not followed.
+ReadResult ReadFirstLine(const std::filesystem::path& path, std::size_t largest);
 
 // Creates a new owner-only file holding bytes, flushed to disk. Fails with
 // kPathFileAccess when anything stands at path already; on any failure

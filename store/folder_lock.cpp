@@ -12,8 +12,9 @@ FolderLock::FolderLock(const std::filesystem::path& folder) {
         outcome_ = Outcome::Taken;
     else if (system_file::IsLockBusy(error))
         outcome_ = Outcome::Busy;
-    else
-        code_ = FailureCodeFor(error, path);
+    else if (system_file::IsNotARegularFile(error))
+        outcome_ = Outcome::NotAFile;
+    if (outcome_ != Outcome::Taken && outcome_ != Outcome::Busy) code_ = FailureCodeFor(error, path);
 }
 
 void TidyProgramFolder(const std::filesystem::path& folder) { RecoverPairMove(folder); }

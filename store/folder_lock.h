@@ -16,7 +16,8 @@ public:
     enum class Outcome {
         Taken,
         Busy,    // another running program holds the folder
-        Failed,  // the lock file could not be opened or locked; Code() says why
+        NotAFile,  // a link, a folder or another non-file stands at its name (code 75)
+        Failed,    // the lock file could not be made, opened or locked; Code() says why
     };
 
     explicit FolderLock(const std::filesystem::path& folder);
@@ -31,7 +32,8 @@ private:
 };
 
 // What the start does under the lock: a pair move a crash cut short is
-// finished or undone, and the temporaries crashed writes left go.
+// finished or undone, and the temporaries crashed writes left go. A marker
+// that is not the program's and cannot be taken away stays, unfollowed.
 void TidyProgramFolder(const std::filesystem::path& folder);
 
 }  // namespace lockmere

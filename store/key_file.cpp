@@ -22,7 +22,7 @@ std::filesystem::path KeyFilePath(const std::filesystem::path& programFolder) {
 }  // namespace
 
 KeyFileStart ReadKeyFileAtStart(const std::filesystem::path& programFolder) {
-    ReadResult file = ReadWholeFile(KeyFilePath(programFolder));
+    ReadResult file = ReadWholeFile(KeyFilePath(programFolder), kKeyFileLargest);
     if (!file.Ok()) {
         KeyFileStart start;
         start.Code = file.Code;
@@ -45,7 +45,7 @@ std::string KeyFromCollected(std::string_view collected) {
 
 int WriteCollectedString(const std::filesystem::path& programFolder, std::string_view collected) {
     const std::filesystem::path path = KeyFilePath(programFolder);
-    if (const int code = WriteAt(path, 1, collected); code != failure::kNone) return code;
+    if (const int code = WriteAt(path, 1, collected, kKeyFileLargest); code != failure::kNone) return code;
     // The bytes are in place: a hidden attribute that does not follow is no
     // failure of the write.
     SetAttributesHidden(path);
@@ -66,7 +66,7 @@ CredentialsWriteResult WriteCredentials(const std::filesystem::path& programFold
     std::string bytes(1, static_cast<char>(block.Output.size()));
     bytes += block.Output;
     const std::filesystem::path path = KeyFilePath(programFolder);
-    const int code = WriteAt(path, kLengthBytePosition, bytes);
+    const int code = WriteAt(path, kLengthBytePosition, bytes, kKeyFileLargest);
     if (code != failure::kNone) return {CredentialsWrite::WriteFailed, code};
     // The write put a new file in place of the hidden one: hide it again.
     SetAttributesHidden(path);
@@ -75,7 +75,7 @@ CredentialsWriteResult WriteCredentials(const std::filesystem::path& programFold
 
 LoginCheck CheckLogin(const std::filesystem::path& programFolder, std::string_view key,
                       std::string_view typedPassword) {
-    const ReadResult file = ReadWholeFile(KeyFilePath(programFolder));
+    const ReadResult file = ReadWholeFile(KeyFilePath(programFolder), kKeyFileLargest);
     if (!file.Ok()) {
         LoginCheck check;
         check.Outcome = LoginOutcome::ReadFailed;
@@ -88,7 +88,7 @@ LoginCheck CheckLogin(const std::filesystem::path& programFolder, std::string_vi
 LoginCheck JudgeLogin(std::string_view keyFile, std::string_view key,
                       std::string_view typedPassword) {
     LoginCheck check;
-    if (keyFile.size() < kLengthBytePosition) {
+    if (keyFile.size() < kLengthBytePosition || keyFile.size() > kKeyFileLargest) {
         check.Outcome = LoginOutcome::Damaged;
         return check;
     }

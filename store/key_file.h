@@ -15,6 +15,8 @@ inline constexpr std::size_t kLengthBytePosition = 44;
 inline constexpr std::size_t kCredentialsPosition = 45;
 inline constexpr std::size_t kCredentialsLimit = 255;
 inline constexpr std::string_view kCredentialsSeparator = "#|^";
+// The longest key file the program writes: a longer one is damaged.
+inline constexpr std::size_t kKeyFileLargest = kLengthBytePosition + kCredentialsLimit;
 
 // The start-up read. A missing key file is created empty; length 0 means
 // first run, otherwise the key is bytes 7-38.
@@ -56,7 +58,8 @@ CredentialsWriteResult WriteCredentials(const std::filesystem::path& programFold
 enum class LoginOutcome {
     Match,
     NoMatch,
-    Damaged,  // too short for byte 44 or for the block it announces, or a negative password length
+    Damaged,  // too short for byte 44 or for the block it announces, longer than
+              // the program writes, or a negative password length
     ReadFailed,
 };
 struct LoginCheck {

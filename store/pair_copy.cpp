@@ -1,11 +1,15 @@
 #include "store/pair_copy.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "store/file_access.h"
 #include "store/folder_lock.h"
+#include "store/key_file.h"
+#include "store/record_store.h"
 #include "store/system_file.h"
 
 namespace lockmere {
@@ -14,15 +18,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The marker's text, one item per line: "forward" with the new key file's
-// and the new store's temporaries; or "back" with the temporary that holds
-// the old key file (empty when there was none).
+// The marker's text, one item per line: "forward", the new key file's
+// temporary and the new store's. Earlier versions could also leave "back",
+// the temporary holding the old key file, and an empty line.
 constexpr std::string_view kForward = "forward";
 constexpr std::string_view kBack = "back";
 
-std::string MarkerText(std::string_view mode, const fs::path& first, const fs::path& second) {
-    std::string text(mode);
-    for (const fs::path* name : {&first, &second}) {
+std::string MarkerText(const fs::path& key, const fs::path& store) {
+    std::string text(kForward);
+    for (const fs::path* name : {&key, &store}) {
         text += '\n';
         text += name->filename().string();
     }
@@ -42,13 +46,48 @@ std::error_code Rename(const fs::path& from, const fs::path& to) {
     return system_file::Rename(from, to);
 }
 
-// Renames a temporary named in the marker over its file, when it is still
-// there (an earlier recovery may have moved it already).
-void PutInPlace(const fs::path& folder, const std::string& temporary, const char* name) {
-    if (temporary.empty()) return;
-    const fs::path from = ComposePath(folder, temporary);
-    std::error_code error;
-    if (fs::is_regular_file(from, error)) Rename(from, ComposePath(folder, name));
+// One rename a marker asks for: a temporary over its data file.
+struct Move {
+    std::string Temporary;
+    const char* Name;
+};
+
+// The moves of a marker this program wrote: each name a bare temporary of
+// its data file that is still the user's regular file, or already moved.
+// Nothing for any other text.
+std::optional<std::vector<Move>> MovesOf(const fs::path& folder, const std::string& text) {
+    const std::vector<std::string> lines = Lines(text);
+    std::vector<Move> moves;
+    if (lines.size() == 3 && lines[0] == kForward)
+        moves = {{lines[1], kKeyFileName}, {lines[2], kStoreFileName}};
+    else if (lines.size() == 3 && lines[0] == kBack && lines[2].empty())
+        moves = {{lines[1], kKeyFileName}};
+    else
+        return std::nullopt;
+    for (const Move& move : moves) {
+        // The pattern admits no separator, no ".." and no empty name.
+        if (!IsTemporaryOf(move.Name, move.Temporary)) return std::nullopt;
+        const fs::path path = ComposePath(folder, move.Temporary);
+        std::error_code error;
+        const bool gone = fs::symlink_status(path, error).type() == fs::file_type::not_found;
+        if (!gone && !system_file::IsOwnRegularFile(path)) return std::nullopt;
+    }
+    return moves;
+}
+
+// The marker's text when it can be one of this program's: a regular file
+// of the user's, not reached through a link, and short. present tells
+// whether anything stands at its name.
+std::optional<std::string> ReadOwnMarker(const fs::path& marker, bool& present) {
+    system_file::Handle file;
+    const std::error_code error = file.OpenForRead(marker, false, Links::Refuse);
+    const int code = FailureCodeFor(error, marker);
+    present = code != failure::kFileNotFound && code != failure::kPathNotFound;
+    std::string text;
+    if (error || !file.OwnedByUser() || file.ReadAll(text, kPairMarkerLargest) ||
+        text.size() > kPairMarkerLargest)
+        return std::nullopt;
+    return text;
 }
 
 struct Pair {
@@ -56,49 +95,54 @@ struct Pair {
     std::string Store;
 };
 
-int ReadPair(const fs::path& folder, Pair& pair) {
-    for (auto [name, bytes] : {std::pair{kKeyFileName, &pair.Key}, {kStoreFileName, &pair.Store}}) {
-        ReadResult file = ReadExistingFile(ComposePath(folder, name));
-        if (!file.Ok()) return file.Code;
+BackupCopyResult Failed(int code) { return {CopyOutcome::Failed, code, {}}; }
+
+// Reads both files whole; a file longer than the program writes it is
+// damaged and is not copied.
+BackupCopyResult ReadPair(const fs::path& folder, Links links, Pair& pair) {
+    for (auto [name, bytes, largest] : {std::tuple{kKeyFileName, &pair.Key, kKeyFileLargest},
+                                        {kStoreFileName, &pair.Store, kStoreTextLimit}}) {
+        const fs::path path = ComposePath(folder, name);
+        ReadResult file = ReadExistingFile(path, largest, links);
+        if (!file.Ok()) return Failed(file.Code);
+        if (file.Bytes.size() > largest) return {CopyOutcome::Damaged, 0, path};
         *bytes = std::move(file.Bytes);
     }
-    return failure::kNone;
+    return {};
 }
 
-// The old key file goes back after the new store could not be put in place.
-// The marker turns to "back" first, so that a crash from here on undoes the
-// move instead of finishing it.
-void PutOldKeyBack(const fs::path& folder, const ReadResult& oldKey, const fs::path& marker) {
+// Takes the new key file out again after the new store could not be put in
+// place, and puts the old one back (or none, when there was none). The
+// forward marker stands meanwhile, so that a crash finishes the move
+// instead; a step that fails leaves it standing with its temporaries.
+bool PutOldKeyBack(const fs::path& folder, const ReadResult& oldKey, const fs::path& newKey) {
     const fs::path key = ComposePath(folder, kKeyFileName);
     fs::path saved;
-    if (oldKey.Ok() && WriteTemporaryBeside(key, oldKey.Bytes, saved) != failure::kNone) return;
-    if (ReplaceWholeFile(marker, MarkerText(kBack, saved, {})) != failure::kNone) return;
-    if (oldKey.Ok() ? Rename(saved, key) : system_file::Remove(key)) return;
-    system_file::Remove(marker);
+    if (oldKey.Ok() && WriteTemporaryBeside(key, oldKey.Bytes, saved) != failure::kNone)
+        return false;
+    if (Rename(key, newKey)) return false;
+    return !oldKey.Ok() || !Rename(saved, key);
 }
 
 // Moves the source pair into folder: both new files are whole on disk as
-// temporaries before the first is put in place.
-int MovePairInto(const fs::path& folder, const Pair& pair) {
+// temporaries before the first is put in place. oldKey is the key file the
+// folder held (kFileNotFound when none), for putting back.
+int MovePairInto(const fs::path& folder, const Pair& pair, const ReadResult& oldKey) {
     const fs::path key = ComposePath(folder, kKeyFileName);
     const fs::path store = ComposePath(folder, kStoreFileName);
     const fs::path marker = ComposePath(folder, kPairMarkerFileName);
-    // Kept in memory so that the key file can be put back.
-    const ReadResult oldKey = ReadExistingFile(key);
-    if (!oldKey.Ok() && oldKey.Code != failure::kFileNotFound) return oldKey.Code;
-
     fs::path newKey, newStore;
     int code = WriteTemporaryBeside(key, pair.Key, newKey);
     if (code == failure::kNone) code = WriteTemporaryBeside(store, pair.Store, newStore);
-    if (code == failure::kNone)
-        code = ReplaceWholeFile(marker, MarkerText(kForward, newKey, newStore));
+    if (code == failure::kNone) code = ReplaceWholeFile(marker, MarkerText(newKey, newStore));
     if (code == failure::kNone) {
         if (const std::error_code error = Rename(newKey, key)) {
             code = FailureCodeFor(error, key);
             system_file::Remove(marker);
         } else if (const std::error_code second = Rename(newStore, store)) {
             code = FailureCodeFor(second, store);
-            PutOldKeyBack(folder, oldKey, marker);
+            if (!PutOldKeyBack(folder, oldKey, newKey)) return code;
+            system_file::Remove(marker);
         } else {
             // Both new files are in place: a marker left here only asks the
             // next recovery to finish what is finished.
@@ -114,23 +158,23 @@ int MovePairInto(const fs::path& folder, const Pair& pair) {
 
 }  // namespace
 
-void RecoverPairMove(const fs::path& folder) {
+int RecoverPairMove(const fs::path& folder) {
     const fs::path marker = ComposePath(folder, kPairMarkerFileName);
-    const ReadResult text = ReadExistingFile(marker);
-    const std::vector<std::string> lines =
-        text.Ok() ? Lines(text.Bytes) : std::vector<std::string>{};
-    // A marker is written whole or not at all; anything else is not ours.
-    if (lines.size() == 3 && lines[0] == kForward) {
-        PutInPlace(folder, lines[1], kKeyFileName);
-        PutInPlace(folder, lines[2], kStoreFileName);
-    } else if (lines.size() == 3 && lines[0] == kBack) {
-        if (lines[1].empty())
-            system_file::Remove(ComposePath(folder, kKeyFileName));
-        else
-            PutInPlace(folder, lines[1], kKeyFileName);
+    bool present = false;
+    const std::optional<std::string> text = ReadOwnMarker(marker, present);
+    if (present) {
+        const auto moves = text ? MovesOf(folder, *text) : std::nullopt;
+        for (const Move& move : moves.value_or(std::vector<Move>{})) {
+            // An earlier recovery may have moved it already.
+            const fs::path from = ComposePath(folder, move.Temporary);
+            if (system_file::IsOwnRegularFile(from)) Rename(from, ComposePath(folder, move.Name));
+        }
+        // Anything else is not followed, only taken away; where the user
+        // may not take it away, nothing here is touched.
+        if (system_file::Remove(marker) && !moves) return failure::kPathFileAccess;
     }
-    if (text.Ok()) system_file::Remove(marker);
     RemoveStaleTemporaries(folder);
+    return failure::kNone;
 }
 
 BackupCopyResult CopyDataFiles(const fs::path& programFolder, const fs::path& savedLocation,
@@ -141,30 +185,41 @@ BackupCopyResult CopyDataFiles(const fs::path& programFolder, const fs::path& sa
     // caught below, before any file is touched.
     if (!saved && ComposePath(programFolder, kKeyFileName).native() ==
                       ComposePath(location, kKeyFileName).native()) {
-        return {CopyOutcome::SameFolder, 0};
+        return {CopyOutcome::SameFolder, 0, {}};
     }
     // Another copy may work on the same location at once (two machines, one
     // shared folder): one at a time. A location where no lock file can be
-    // made (a read-only medium) is still read.
+    // made (a read-only medium) is still read; one where something else
+    // stands at the lock file's name is not used.
     const FolderLock locationLock(location);
-    if (locationLock.Result() == FolderLock::Outcome::Busy)
-        return {CopyOutcome::Failed, failure::kPathFileAccess};
+    if (locationLock.Result() == FolderLock::Outcome::Busy ||
+        locationLock.Result() == FolderLock::Outcome::NotAFile)
+        return Failed(failure::kPathFileAccess);
     for (const char* name : {kKeyFileName, kStoreFileName}) {
-        if (int code = SetAttributesNormal(ComposePath(programFolder, name)))
-            return {CopyOutcome::Failed, code};
+        if (int code = SetAttributesNormal(ComposePath(programFolder, name))) return Failed(code);
     }
     const fs::path& from = backingUp ? programFolder : location;
     const fs::path& to = backingUp ? location : programFolder;
     for (const char* name : {kKeyFileName, kStoreFileName}) {
         std::error_code error;
         if (fs::equivalent(ComposePath(from, name), ComposePath(to, name), error))
-            return {CopyOutcome::Failed, failure::kPathFileAccess};
+            return Failed(failure::kPathFileAccess);
     }
+    // The data files in the program folder may be the user's links; in the
+    // location a link is read and written through by nobody.
+    const Links fromLinks = backingUp ? Links::Follow : Links::Refuse;
+    const Links toLinks = backingUp ? Links::Refuse : Links::Follow;
     Pair pair;
-    if (int code = ReadPair(from, pair)) return {CopyOutcome::Failed, code};
+    if (BackupCopyResult read = ReadPair(from, fromLinks, pair);
+        read.Outcome != CopyOutcome::Copied)
+        return read;
     // A move an earlier crash cut short in the destination goes first.
-    RecoverPairMove(to);
-    if (int code = MovePairInto(to, pair)) return {CopyOutcome::Failed, code};
+    if (int code = RecoverPairMove(to)) return Failed(code);
+    const fs::path key = ComposePath(to, kKeyFileName);
+    const ReadResult oldKey = ReadExistingFile(key, kKeyFileLargest, toLinks);
+    if (!oldKey.Ok() && oldKey.Code != failure::kFileNotFound) return Failed(oldKey.Code);
+    if (oldKey.Bytes.size() > kKeyFileLargest) return {CopyOutcome::Damaged, 0, key};
+    if (int code = MovePairInto(to, pair, oldKey)) return Failed(code);
     // The bytes are in place: an attribute that does not follow is no
     // failure of the copy.
     for (const char* name : {kKeyFileName, kStoreFileName})

@@ -8,11 +8,13 @@ enum class CopyOutcome {
     Copied,
     SameFolder,  // the folder list names the program folder itself; nothing touched
     Failed,      // Code holds the failure; both files are left as they were
+    Damaged,     // DamagedFile is longer than the program ever writes it; nothing touched
 };
 
 struct BackupCopyResult {
     CopyOutcome Outcome = CopyOutcome::Copied;
     int Code = 0;
+    std::filesystem::path DamagedFile;
 };
 
 // Copies the key file and the record store between the program folder and
@@ -23,9 +25,11 @@ struct BackupCopyResult {
 // does: a failure leaves both old files as they were, and a crash is
 // completed or undone by the next copy into that folder or the next start
 // (RecoverPairMove). The location is locked for the copy; one that another
-// copy holds fails with kPathFileAccess. The program-folder files are set
-// normal before and hidden after; a file missing there fails before
-// anything is replaced.
+// copy holds, or whose lock file is not a regular file, fails with
+// kPathFileAccess. The program-folder files are set normal before and
+// hidden after; a file missing there fails before anything is replaced.
+// In the location nothing is read or written through a link, and a key file
+// there that is not a regular file is not replaced (kPathFileAccess).
 BackupCopyResult CopyDataFiles(const std::filesystem::path& programFolder,
                                const std::filesystem::path& savedLocation,
                                const std::filesystem::path& folderListFolder, bool backingUp);
@@ -33,9 +37,15 @@ BackupCopyResult CopyDataFiles(const std::filesystem::path& programFolder,
 // The pair move's marker: once it stands in a folder, both new files are
 // whole there and the move goes forward; without it, half a move is undone.
 inline constexpr const char* kPairMarkerFileName = "lkdb.pair";
+inline constexpr std::size_t kPairMarkerLargest = 4096;
 
 // Finishes or undoes a pair move a crash cut short in folder, then removes
 // the temporaries left there. For a folder no other writer uses now.
-void RecoverPairMove(const std::filesystem::path& folder);
+// Only a marker of this program's is followed: a regular file of the user,
+// at most kPairMarkerLargest bytes, naming only temporaries of the data
+// files in the folder that are the user's regular files (or already moved).
+// Any other marker moves nothing and is removed; one that cannot be removed
+// fails with kPathFileAccess, and then nothing at all is touched.
+int RecoverPairMove(const std::filesystem::path& folder);
 
 }  // namespace lockmere

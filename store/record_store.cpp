@@ -56,7 +56,9 @@ RecordStore::RecordStore(std::filesystem::path programFolder, Missing missing)
 std::filesystem::path RecordStore::Path() const { return ComposePath(folder_, kStoreFileName); }
 
 ReadResult RecordStore::Read() const {
-    return missing_ == Missing::Report ? ReadExistingFile(Path()) : ReadWholeFile(Path());
+    // A longer store reads as one that does not decipher completely.
+    return missing_ == Missing::Report ? ReadExistingFile(Path(), kStoreTextLimit, Links::Follow)
+                                       : ReadWholeFile(Path(), kStoreTextLimit);
 }
 
 LoadResult RecordStore::Load(std::string_view key) {
@@ -80,7 +82,7 @@ StoreWriteResult WriteStore(const std::filesystem::path& path, std::string_view 
     if (plain.size() > kStoreTextLimit) return {StoreWrite::TooLong, failure::kNone, {}};
     const CipherResult enciphered = Encrypt(plain, key);
     if (!enciphered.Ok()) return {StoreWrite::EncryptFailed, failure::kNone, {}};
-    if (const int code = ReplaceWholeFile(path, enciphered.Output); code != failure::kNone)
+    if (const int code = ReplaceDataFile(path, enciphered.Output); code != failure::kNone)
         return {StoreWrite::WriteFailed, code, {}};
     // The records are safely on disk by now; the attribute only hides them.
     SetAttributesHidden(path);

@@ -13,6 +13,11 @@
 
 namespace lockmere::system_file {
 
+// What an open does with a symbolic link (on Windows, a reparse point) at
+// the name: the data files in the program folder may be links the user made
+// (to keep them on another disk); anything else is never opened through one.
+enum class Links { Follow, Refuse };
+
 // An open file, closed on scope exit unless Close() was called.
 class Handle {
 public:
@@ -21,14 +26,21 @@ public:
     Handle& operator=(const Handle&) = delete;
     ~Handle();
 
-    // Opens for reading, creating a missing file empty and owner-only
-    // when create is set. Never shortens the file.
-    std::error_code OpenForRead(const std::filesystem::path& path, bool create);
+    // Opens for reading without blocking and keeps the file open only when
+    // it is a regular file (else NotARegularFile()). A missing file is
+    // created empty and owner-only when create is set, never through a link.
+    // Never shortens the file.
+    std::error_code OpenForRead(const std::filesystem::path& path, bool create, Links links);
     // Creates a new owner-only file for writing; fails when anything
     // already stands at path.
     std::error_code CreateNew(const std::filesystem::path& path);
 
-    std::error_code ReadAll(std::string& bytes);
+    // Reads to the end, but never more than largest + 1 bytes: a file
+    // longer than it may be shows as such without filling the memory.
+    std::error_code ReadAll(std::string& bytes, std::size_t largest);
+    // Whether the open file belongs to the user running the program (always
+    // so on Windows, where owners are not compared).
+    bool OwnedByUser() const;
     std::error_code WriteAll(std::string_view bytes);
     // Flushes the file's bytes to the disk.
     std::error_code Sync();
@@ -48,7 +60,9 @@ public:
     ~FileLock();
 
     // Opens path, creating it owner-only when missing, and locks it without
-    // waiting. IsLockBusy tells a lock held elsewhere from other failures.
+    // waiting. IsLockBusy tells a lock held elsewhere from other failures; a
+    // link or anything but a regular file at path fails with
+    // NotARegularFile().
     std::error_code TryLock(const std::filesystem::path& path);
 
 private:
@@ -56,6 +70,26 @@ private:
 };
 
 bool IsLockBusy(std::error_code error);
+
+// The failure of an open that found a link it must not follow, a folder, a
+// pipe, a device or anything else that is not a regular file.
+class NotARegularFileCategory final : public std::error_category {
+public:
+    const char* name() const noexcept override { return "lockmere.file"; }
+    std::string message(int) const override { return "not a regular file"; }
+};
+inline const std::error_category& NotARegularFileKind() {
+    static const NotARegularFileCategory category;
+    return category;
+}
+inline std::error_code NotARegularFile() { return {1, NotARegularFileKind()}; }
+inline bool IsNotARegularFile(std::error_code error) {
+    return error.category() == NotARegularFileKind();
+}
+
+// Whether path itself (a link is not followed) is a regular file of the user
+// running the program.
+bool IsOwnRegularFile(const std::filesystem::path& path);
 
 std::error_code Remove(const std::filesystem::path& path);
 

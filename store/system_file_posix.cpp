@@ -19,16 +19,39 @@ int Fd(std::intptr_t native) { return static_cast<int>(native); }
 // Reads and writes go in pieces small enough for every count type.
 constexpr std::size_t kChunk = 1 << 20;
 
+// Keeps fd only when it is a regular file; closes it otherwise.
+std::error_code CheckRegular(std::intptr_t& native) {
+    struct stat status {};
+    std::error_code error;
+    if (::fstat(Fd(native), &status) != 0)
+        error = LastError();
+    else if (S_ISREG(status.st_mode))
+        return {};
+    else
+        error = NotARegularFile();
+    ::close(Fd(native));
+    native = -1;
+    return error;
+}
+
 }  // namespace
 
 Handle::~Handle() {
     if (native_ >= 0) ::close(Fd(native_));
 }
 
-std::error_code Handle::OpenForRead(const std::filesystem::path& path, bool create) {
-    const int flags = O_RDONLY | O_CLOEXEC | (create ? O_CREAT : 0);
-    native_ = ::open(path.c_str(), flags, S_IRUSR | S_IWUSR);
-    return native_ >= 0 ? std::error_code() : LastError();
+std::error_code Handle::OpenForRead(const std::filesystem::path& path, bool create,
+                                    Links links) {
+    // O_NONBLOCK: a pipe at the name must not hold the program up.
+    const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | (links == Links::Refuse ? O_NOFOLLOW : 0);
+    native_ = ::open(path.c_str(), flags);
+    if (native_ < 0 && errno == ENOENT && create) {
+        // O_EXCL never follows a link: a dangling one creates nothing
+        // at its target.
+        native_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_CREAT | O_EXCL, S_IRUSR | S_IWUSR);
+    }
+    if (native_ < 0) return errno == ELOOP ? NotARegularFile() : LastError();
+    return CheckRegular(native_);
 }
 
 std::error_code Handle::CreateNew(const std::filesystem::path& path) {
@@ -37,10 +60,11 @@ std::error_code Handle::CreateNew(const std::filesystem::path& path) {
     return native_ >= 0 ? std::error_code() : LastError();
 }
 
-std::error_code Handle::ReadAll(std::string& bytes) {
+std::error_code Handle::ReadAll(std::string& bytes, std::size_t largest) {
     char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(Fd(native_), buffer, sizeof buffer);
+    while (bytes.size() <= largest) {
+        const std::size_t want = std::min(sizeof buffer, largest + 1 - bytes.size());
+        const ssize_t got = ::read(Fd(native_), buffer, want);
         if (got < 0) {
             if (errno == EINTR) continue;
             return LastError();
@@ -48,6 +72,12 @@ std::error_code Handle::ReadAll(std::string& bytes) {
         if (got == 0) return {};
         bytes.append(buffer, static_cast<std::size_t>(got));
     }
+    return {};
+}
+
+bool Handle::OwnedByUser() const {
+    struct stat status {};
+    return ::fstat(Fd(native_), &status) == 0 && status.st_uid == ::geteuid();
 }
 
 std::error_code Handle::WriteAll(std::string_view bytes) {
@@ -77,14 +107,17 @@ FileLock::~FileLock() {
 }
 
 std::error_code FileLock::TryLock(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_CREAT, S_IRUSR | S_IWUSR);
-    if (fd < 0) return LastError();
+    // Never through a link, and never held up by a pipe.
+    std::intptr_t fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_CREAT | O_NOFOLLOW | O_NONBLOCK,
+                              S_IRUSR | S_IWUSR);
+    if (fd < 0) return errno == ELOOP || errno == EISDIR ? NotARegularFile() : LastError();
+    if (const std::error_code error = CheckRegular(fd)) return error;
     // flock belongs to this open file: a second lock on the same folder
     // fails even within one process, and the lock dies with the process.
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    while (::flock(Fd(fd), LOCK_EX | LOCK_NB) != 0) {
         if (errno == EINTR) continue;
         const std::error_code error = LastError();
-        ::close(fd);
+        ::close(Fd(fd));
         return error;
     }
     native_ = fd;
@@ -92,6 +125,12 @@ std::error_code FileLock::TryLock(const std::filesystem::path& path) {
 }
 
 bool IsLockBusy(std::error_code error) { return error == std::errc::operation_would_block; }
+
+bool IsOwnRegularFile(const std::filesystem::path& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+           status.st_uid == ::geteuid();
+}
 
 std::error_code Remove(const std::filesystem::path& path) {
     return ::unlink(path.c_str()) == 0 ? std::error_code() : LastError();

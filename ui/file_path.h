@@ -16,4 +16,12 @@ inline std::filesystem::path ToPath(const QString& name) {
 #endif
 }
 
+inline QString FromPath(const std::filesystem::path& path) {
+#ifdef _WIN32
+    return QString::fromStdWString(path.native());
+#else
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+#endif
+}
+
 }  // namespace lockmere

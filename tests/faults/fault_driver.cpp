@@ -41,7 +41,7 @@ bool WriteBook(const fs::path& folder, const std::string& collected, const char*
     if (WriteCredentials(folder, key, "owner", password).Outcome != CredentialsWrite::Written)
         return false;
     RecordStore store(folder);
-    WriteAt(store.Path(), 1, "");  // an empty store loads complete
+    WriteAt(store.Path(), 1, "", kStoreTextLimit);  // an empty store loads complete
     if (!store.Load(key).Complete()) return false;
     return store.Save(key, std::vector<std::string>(lines.begin(), lines.end())).Outcome ==
            StoreWrite::Written;
@@ -55,7 +55,7 @@ bool Prepare(std::string_view operation, const fs::path& dir) {
     if (!WriteBook(location, kCollectedB, "bravo", {"Forum\tf\tbob\tb1"})) return false;
     bool ready = false;
     if (operation == "generator")
-        ready = WriteAt(ComposePath(program, kKeyFileName), 1, "") == 0;
+        ready = WriteAt(ComposePath(program, kKeyFileName), 1, "", kKeyFileLargest) == 0;
     else if (operation == "master")
         ready = WriteCollectedString(program, kCollectedA) == 0;
     else

@@ -1,4 +1,5 @@
 #include <doctest/doctest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -43,17 +44,77 @@ TEST_CASE("compose path") {
         }
 }
 
-TEST_CASE("replace through a link") {
-    // A data file kept elsewhere through a link stays there.
-    Folder folder;
-    const fs::path target = folder.Path() / "elsewhere.lkd";
-    const fs::path link = folder.Path() / "lkdb1.lkd";
-    WriteBytes(target, "old");
-    fs::create_symlink(target, link);
+TEST_CASE("replace at a link") {
+    // A data file the user keeps elsewhere through a link stays there; any
+    // other write replaces the link and leaves its target alone.
+    for (const bool dataFile : {true, false}) {
+        CAPTURE(dataFile);
+        Folder folder;
+        fs::create_directory(folder.Path() / "elsewhere");
+        const fs::path target = folder.Path() / "elsewhere" / "file";
+        const fs::path link = folder.Path() / "lkdb1.lkd";
+        WriteBytes(target, "old");
+        fs::create_symlink(target, link);
 
-    CHECK_EQ(lockmere::ReplaceWholeFile(link, "new"), failure::kNone);
-    CHECK(fs::is_symlink(link));
-    CHECK_EQ(Q(ReadBytes(target)), "new");
+        CHECK_EQ(dataFile ? lockmere::ReplaceDataFile(link, "new")
+                          : lockmere::ReplaceWholeFile(link, "new"),
+                 failure::kNone);
+        CHECK_EQ(fs::is_symlink(link), dataFile);
+        CHECK_EQ(Q(ReadBytes(target)), dataFile ? "new" : "old");
+        CHECK_EQ(Q(ReadBytes(link)), "new");
+        // Nothing beside the target but the target.
+        CHECK(std::distance(fs::directory_iterator(target.parent_path()),
+                            fs::directory_iterator()) == 1);
+    }
+}
+
+TEST_CASE("reads take bounded regular files only, and never block") {
+    // What may stand at a name the program reads; a hang fails the test by
+    // its time limit.
+    constexpr std::size_t kLargest = 299;
+    const std::string kOutside = "a file of the user's\n";
+    const struct {
+        const char* label;
+        std::string kind;
+        int followCode;  // a data file of the program folder, created when missing
+        int refuseCode;  // any other file
+        std::size_t size;
+    } rows[] = {
+        {"a link to a file", "link", failure::kNone, failure::kPathFileAccess, kOutside.size()},
+        {"a dangling link", "dangling", failure::kPathFileAccess, failure::kPathFileAccess, 0},
+        {"a pipe", "fifo", failure::kPathFileAccess, failure::kPathFileAccess, 0},
+        {"a link to a device", "device", failure::kPathFileAccess, failure::kPathFileAccess, 0},
+        {"a folder", "folder", failure::kPathFileAccess, failure::kPathFileAccess, 0},
+        {"a huge sparse file", "sparse", failure::kNone, failure::kNone, kLargest + 1},
+    };
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
+            const auto& [label, kind, followCode, refuseCode, size] = row;
+            Folder folder;
+            const fs::path path = folder.Path() / "lkdb0.lkd";
+            const fs::path outside = folder.Path() / "outside";
+            WriteBytes(outside, kOutside);
+            if (kind == "link") fs::create_symlink(outside, path);
+            if (kind == "dangling") fs::create_symlink(folder.Path() / "made", path);
+            if (kind == "fifo") REQUIRE(mkfifo(path.c_str(), 0600) == 0);
+            if (kind == "device") fs::create_symlink("/dev/zero", path);
+            if (kind == "folder") fs::create_directory(path);
+            if (kind == "sparse") {
+                WriteBytes(path, "");
+                fs::resize_file(path, 3ull << 30);
+            }
+
+            const lockmere::ReadResult follow = lockmere::ReadWholeFile(path, kLargest);
+            CHECK_EQ(follow.Code, followCode);
+            CHECK_EQ(follow.Bytes.size(), followCode == failure::kNone ? size : 0);
+            const lockmere::ReadResult refuse =
+                lockmere::ReadExistingFile(path, kLargest, lockmere::Links::Refuse);
+            CHECK_EQ(refuse.Code, refuseCode);
+            CHECK_EQ(refuse.Bytes.size(), refuseCode == failure::kNone ? size : 0);
+            // Nothing was made at a link's target, nothing outside changed.
+            CHECK(!fs::exists(folder.Path() / "made"));
+            CHECK_EQ(Q(ReadBytes(outside)), Q(kOutside));
+        }
 }
 
 TEST_CASE("file exists through a link") {

@@ -21,6 +21,9 @@ using lockmere::test::OwnerOnly;
 using lockmere::test::Q;
 using lockmere::test::TemporaryFileLeft;
 
+// More than any file of these tests holds.
+constexpr std::size_t kLargest = 4096;
+
 TEST_CASE("read whole file") {
     const struct {
         const char* label;
@@ -42,7 +45,7 @@ TEST_CASE("read whole file") {
             if (kind == "folder") fs::create_directory(path);
             if (kind == "no-parent") path = folder.Path() / "gone" / "lkdb1.lkd";
 
-            const lockmere::ReadResult result = lockmere::ReadWholeFile(path);
+            const lockmere::ReadResult result = lockmere::ReadWholeFile(path, kLargest);
             CHECK_EQ(result.Code, code);
             CHECK_EQ(Q(result.Bytes), Q(bytes));
             if (kind == "missing") {
@@ -140,7 +143,7 @@ TEST_CASE("write at") {
             const fs::path path = folder.Path() / "lkdb0.lkd";
             if (exists) WriteBytes(path, old);
 
-            CHECK_EQ(lockmere::WriteAt(path, static_cast<std::size_t>(position), bytes), code);
+            CHECK_EQ(lockmere::WriteAt(path, static_cast<std::size_t>(position), bytes, kLargest), code);
             CHECK_EQ(Q(ReadBytes(path)), Q(result));
             if (code == failure::kNone) CHECK(OwnerOnly(path));
         }
@@ -169,7 +172,7 @@ TEST_CASE("read first line") {
             const fs::path path = folder.Path() / "BackupLocation.inf";
             if (exists) WriteBytes(path, content);
 
-            const lockmere::ReadResult result = lockmere::ReadFirstLine(path);
+            const lockmere::ReadResult result = lockmere::ReadFirstLine(path, kLargest);
             CHECK_EQ(result.Code, code);
             CHECK_EQ(Q(result.Bytes), Q(line));
             CHECK_EQ(fs::exists(path), exists);

@@ -28,6 +28,9 @@ using lockmere::test::Folder;
 using lockmere::test::Q;
 using lockmere::test::TemporaryFileLeft;
 
+// More than any file of these tests holds.
+constexpr std::size_t kLargest = 4096;
+
 namespace {
 
 // The attributes that count. Wine reports the archive bit on every file, and
@@ -214,8 +217,8 @@ TEST_CASE("failures met on disk") {
         CHECK_EQ(lockmere::SetAttributesNormal(path), failure::kFileNotFound);
         CHECK_EQ(lockmere::SetAttributesHidden(folder.Path() / "gone" / "lkdb1.lkd"),
                  failure::kPathNotFound);
-        CHECK_EQ(lockmere::ReadFirstLine(path).Code, failure::kFileNotFound);
-        CHECK_EQ(lockmere::ReadWholeFile(folder.Path() / "gone" / "lkdb1.lkd").Code,
+        CHECK_EQ(lockmere::ReadFirstLine(path, kLargest).Code, failure::kFileNotFound);
+        CHECK_EQ(lockmere::ReadWholeFile(folder.Path() / "gone" / "lkdb1.lkd", kLargest).Code,
                  failure::kPathNotFound);
     }
     SUBCASE("a file another program holds: the safe replace keeps the old file") {
@@ -286,8 +289,8 @@ TEST_CASE("names beyond ASCII reach the file system intact") {
             // Every operation on a file in that folder.
             const fs::path file = lockmere::ComposePath(created, name);
             CHECK_EQ(lockmere::ReplaceWholeFile(file, EveryByte()), failure::kNone);
-            CHECK_EQ(Q(lockmere::ReadWholeFile(file).Bytes), Q(EveryByte()));
-            CHECK_EQ(lockmere::WriteAt(file, 2, "xy"), failure::kNone);
+            CHECK_EQ(Q(lockmere::ReadWholeFile(file, kLargest).Bytes), Q(EveryByte()));
+            CHECK_EQ(lockmere::WriteAt(file, 2, "xy", kLargest), failure::kNone);
             CHECK_EQ(lockmere::SetAttributesHidden(file), failure::kNone);
             CHECK_EQ(Attributes(file), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
             CHECK_EQ(lockmere::SetAttributesNormal(file), failure::kNone);
@@ -299,6 +302,6 @@ TEST_CASE("names beyond ASCII reach the file system intact") {
             CHECK_EQ(lockmere::RemoveFile(file), failure::kNone);
             CHECK(!fs::exists(file));
             CHECK_EQ(lockmere::WriteLineFile(file, "D:\\Backup"), failure::kNone);
-            CHECK_EQ(Q(lockmere::ReadFirstLine(file).Bytes), Q("D:\\Backup"));
+            CHECK_EQ(Q(lockmere::ReadFirstLine(file, kLargest).Bytes), Q("D:\\Backup"));
         }
 }

@@ -13,6 +13,7 @@
 
 #include "store/file_access.h"
 #include "store/folder_lock.h"
+#include "store/record_store.h"
 #include "tests/support/book_fixture.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/temporaries.h"
@@ -110,7 +111,7 @@ TEST_CASE("two writers on one file: each write lands whole and says so truly") {
         for (int round = 0; round < 300; ++round) {
             if (ReplaceWholeFile(store, bytes) != failure::kNone) ++failures;
             // Whatever is there is one writer's whole file, never an empty one.
-            const ReadResult now = ReadExistingFile(store);
+            const ReadResult now = ReadExistingFile(store, kStoreTextLimit, Links::Follow);
             if (now.Bytes != contents[0] && now.Bytes != contents[1]) ++failures;
         }
     };
