@@ -19,8 +19,12 @@ namespace fs = std::filesystem;
 bool IsBookFile(const fs::path& file, const fs::path& folder) {
     for (const char* name : {kKeyFileName, kStoreFileName, kBackupLocationFileName,
                              kLockFileName, kPairMarkerFileName}) {
-        std::error_code error;
-        if (fs::equivalent(file, ComposePath(folder, name), error)) return true;
+        // Also by name: the lock and the marker may not stand there now.
+        const fs::path own = ComposePath(folder, name);
+        std::error_code error, same;
+        if (fs::equivalent(file, own, error) ||
+            fs::weakly_canonical(file, error) == fs::weakly_canonical(own, same))
+            return true;
     }
     return false;
 }

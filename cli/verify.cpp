@@ -34,6 +34,11 @@ KeyFileCheck CheckKeyFile(std::string_view bytes) {
         check.Problem = "is empty: this book was never set up";
         return check;
     }
+    if (bytes.size() > kKeyFileLargest) {
+        check.Problem = "is damaged: it holds more than any key file (" +
+                        std::to_string(kKeyFileLargest) + " bytes)";
+        return check;
+    }
     if (bytes.size() < kCollectedLength) {
         check.Problem = "is damaged: it holds " + CountOf(bytes.size(), "byte") +
                         ", a key file at least " + std::to_string(kCollectedLength);
@@ -79,12 +84,12 @@ struct StoreCheck {
 
 StoreCheck CheckStore(std::string_view bytes, std::string_view key) {
     StoreCheck check;
-    const CipherResult plain = Decrypt(bytes, key);
-    if (plain.Failure == CipherFailure::TooLong) {
-        check.Problem = "is damaged: it holds " + CountOf(bytes.size(), "byte") +
-                        ", more than any record store (32,766)";
+    // Read no further than one byte past the most it may hold.
+    if (bytes.size() > kStoreTextLimit) {
+        check.Problem = "is damaged: it holds more than any record store (32,766 bytes)";
         return check;
     }
+    const CipherResult plain = Decrypt(bytes, key);
     if (!plain.Ok()) {
         check.Problem = "does not decipher with the key in " + std::string(kKeyFileName) +
                         " (byte " + std::to_string(plain.Output.size() + 1) +

@@ -4,7 +4,11 @@ import csv
 import io
 import os
 import stat
+import subprocess
+import tempfile
+import time
 import unittest
+from pathlib import Path
 
 import cli_harness as h
 from cli_harness import book
@@ -159,11 +163,40 @@ class Export(unittest.TestCase):
     def test_the_books_own_files_are_never_export_targets(self):
         with h.Folder(files()) as f:
             before = f.snapshot()
-            for name in (book.STORE, book.KEY_FILE):
+            for name in (book.STORE, book.KEY_FILE, "lkdb.lock", "lkdb.pair"):
                 with self.subTest(name=name):
                     _, r = self.export(f, "--force", name=name)
                     self.assertEqual(r.code, 1)
                     self.assertIn("one of the book's own files", r.err)
+            self.assertEqual(f.snapshot(), before)
+
+    @unittest.skipIf(h.ON_WINE or os.name != "posix", "symbolic links of POSIX")
+    def test_force_replaces_a_link_never_its_target(self):
+        with h.Folder(files()) as f, tempfile.TemporaryDirectory() as elsewhere:
+            start_up = Path(elsewhere) / ".profile"
+            start_up.write_bytes(b"export PATH\n")
+            (f.path / "book.csv").symlink_to(start_up)
+            target, r = self.export(f, "--force")
+            self.assertEqual(r.code, 0, r.err)
+            self.assertFalse(target.is_symlink())
+            self.assertTrue(target.read_bytes().startswith(b"Title,"))
+            self.assertEqual(start_up.read_bytes(), b"export PATH\n")
+            self.assertEqual(os.listdir(elsewhere), [".profile"])
+
+    @unittest.skipIf(h.ON_WINE or os.name != "posix", "symbolic links of POSIX")
+    def test_a_link_to_the_book_planted_while_the_password_is_asked(self):
+        # The check before the prompt is made again just before the write.
+        with h.Folder(files()) as f:
+            before = f.snapshot()
+            target = f.path / "book.csv"
+            cli = subprocess.Popen(h.command("--folder", f.path, "export", "--csv", target, "--force"),
+                                   stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+            time.sleep(0.5)
+            target.symlink_to(f.path / book.KEY_FILE)
+            out, err = cli.communicate((PASSWORD + "\n").encode(), timeout=h.TIMEOUT)
+            self.assertEqual((cli.returncode, out), (1, b""))
+            self.assertIn(b"one of the book's own files", err)
+            target.unlink()
             self.assertEqual(f.snapshot(), before)
 
     def test_a_folder_that_is_not_there(self):

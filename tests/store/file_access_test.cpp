@@ -164,6 +164,8 @@ TEST_CASE("read first line") {
         {"empty line", true, "\r\nnext", failure::kNone, ""},
         {"empty file", true, "", failure::kNone, ""},
         {"missing file", false, "", failure::kFileNotFound, ""},
+        {"longer than any such file", true, "/mnt/usb\n" + std::string(kLargest, 'x'),
+         failure::kPathFileAccess, ""},
     };
     for (const auto& row : rows)
         SUBCASE(row.label) {

@@ -203,6 +203,8 @@ TEST_CASE("login") {
          LoginOutcome::NoMatch, true},
         {"the generator's bytes alone: no master account", true, fixture::Collected(), "x",
          LoginOutcome::Damaged, true},
+        {"longer than any key file the program writes: damaged", true,
+         KeyFile("u", "secret") + std::string(300, 'x'), "secret", LoginOutcome::Damaged, true},
         {"missing: damaged", false, "", "", LoginOutcome::Damaged, true},
         {"empty: damaged", true, "", "", LoginOutcome::Damaged, true},
         {"43 bytes: damaged", true, admin.substr(0, 43), "", LoginOutcome::Damaged, true},
