@@ -35,11 +35,10 @@ int LockRefusal(const FolderLock& lock) {
     case FolderLock::Outcome::Failed:
         break;
     }
-    return Fail(kFileTrouble, "ERROR: The folder could not be locked with " +
-                                  std::string(kLockFileName) + " (failure code " +
-                                  std::to_string(lock.Code()) + ": " +
-                                  std::string(FailureMeaning(lock.Code())) +
-                                  "), so nothing was added.");
+    return Fail(kFileTrouble,
+                "ERROR: The folder could not be locked with " + std::string(kLockFileName) +
+                    " (failure code " + std::to_string(lock.Code()) + ": " +
+                    std::string(FailureMeaning(lock.Code())) + "), so nothing was added.");
 }
 
 }  // namespace

@@ -17,8 +17,8 @@ namespace {
 namespace fs = std::filesystem;
 
 bool IsBookFile(const fs::path& file, const fs::path& folder) {
-    for (const char* name : {kKeyFileName, kStoreFileName, kBackupLocationFileName,
-                             kLockFileName, kPairMarkerFileName}) {
+    for (const char* name : {kKeyFileName, kStoreFileName, kBackupLocationFileName, kLockFileName,
+                             kPairMarkerFileName}) {
         // Also by name: the lock and the marker may not stand there now.
         const fs::path own = ComposePath(folder, name);
         std::error_code error, same;

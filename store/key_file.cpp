@@ -45,7 +45,8 @@ std::string KeyFromCollected(std::string_view collected) {
 
 int WriteCollectedString(const std::filesystem::path& programFolder, std::string_view collected) {
     const std::filesystem::path path = KeyFilePath(programFolder);
-    if (const int code = WriteAt(path, 1, collected, kKeyFileLargest); code != failure::kNone) return code;
+    if (const int code = WriteAt(path, 1, collected, kKeyFileLargest); code != failure::kNone)
+        return code;
     // The bytes are in place: a hidden attribute that does not follow is no
     // failure of the write.
     SetAttributesHidden(path);

@@ -373,8 +373,9 @@ void BackupFormTest::failedCopyKeepsWindowOpen() {
     const std::string hugeKey = book.KeyBytes() + std::string(300, 'x');
     if (problem == "huge key") fixture::WriteBytes(scene.Program() / kKeyFileName, hugeKey);
     if (message == "<damaged key>")
-        message = QStringLiteral("Error: The key file %1 is damaged: it is longer than a key file "
-                                 "can be. Nothing was copied.")
+        message = QStringLiteral(
+                      "Error: The key file %1 is damaged: it is longer than a key file "
+                      "can be. Nothing was copied.")
                       .arg(Q(scene.Program() / kKeyFileName));
     BackupForm* form = Open(scene, true);
     if (problem != "missing" && problem != "program") form->Dir1->SetPath(Q(location));

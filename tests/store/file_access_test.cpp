@@ -143,7 +143,8 @@ TEST_CASE("write at") {
             const fs::path path = folder.Path() / "lkdb0.lkd";
             if (exists) WriteBytes(path, old);
 
-            CHECK_EQ(lockmere::WriteAt(path, static_cast<std::size_t>(position), bytes, kLargest), code);
+            CHECK_EQ(lockmere::WriteAt(path, static_cast<std::size_t>(position), bytes, kLargest),
+                     code);
             CHECK_EQ(Q(ReadBytes(path)), Q(result));
             if (code == failure::kNone) CHECK(OwnerOnly(path));
         }

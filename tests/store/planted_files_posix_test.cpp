@@ -99,7 +99,8 @@ TEST_CASE("a marker that is not the program's moves, renames and deletes nothing
             if (kind == "data file") scene.WriteMarker(Forward(kStoreFileName, kStoreTemp));
             if (kind == "empty") scene.WriteMarker("back\n\n\n");
             if (kind == "garbage") scene.WriteMarker(std::string("\x7f\xff\0ours?\n", 9));
-            if (kind == "huge") scene.WriteMarker(Forward(kKeyTemp, kStoreTemp) + std::string(5000, '\n'));
+            if (kind == "huge")
+                scene.WriteMarker(Forward(kKeyTemp, kStoreTemp) + std::string(5000, '\n'));
             if (kind == "link temporary") {
                 fs::create_symlink(scene.document, folder / kLinkTemp);
                 scene.WriteMarker(Forward(kLinkTemp, kStoreTemp));
@@ -242,8 +243,7 @@ TEST_CASE("a copy reads and writes nothing through a link in the location") {
                 CHECK(Contents(program.Path()) == before);
             if (outcome == CopyOutcome::Copied) {
                 CHECK(fs::is_regular_file(fs::symlink_status(planted)));
-                CHECK(fixture::ReadBytes(scene.location / kStoreFileName) ==
-                      BookA().StoreBytes());
+                CHECK(fixture::ReadBytes(scene.location / kStoreFileName) == BookA().StoreBytes());
             }
         }
 }
