@@ -25,7 +25,6 @@ constexpr int kHighestKeyCode = 96;
 struct KeyFileCheck {
     std::optional<std::string> Problem;
     std::string Key;
-    std::string StoredPassword;
 };
 
 KeyFileCheck CheckKeyFile(std::string_view bytes) {
@@ -71,7 +70,6 @@ KeyFileCheck CheckKeyFile(std::string_view bytes) {
             "decipher to a user name and password";
         return check;
     }
-    check.StoredPassword = stored.Password;
     return check;
 }
 
@@ -143,7 +141,7 @@ int RunVerify(Session& session, bool login) {
     if (login) {
         const std::optional<std::string> typed = session.Input.Ask("Master password: ", true);
         if (!typed) return Fail(kRefused, "ERROR: No master password was given.");
-        if (TrimSpaces(*typed) != key.StoredPassword)
+        if (JudgeTypedLogin(files.KeyFile, key.Key, *typed).Outcome != LoginOutcome::Match)
             return Fail(kRefused, "ERROR: Password Not Matched!");
     }
     std::cout << "The book is whole: " << CountOf(store.Records, "record") << ".\n";

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "store/ansi_codec.h"
 #include "store/file_access.h"
+#include "store/record_line.h"
 
 namespace lockmere {
 
@@ -75,7 +77,7 @@ CredentialsWriteResult WriteCredentials(const std::filesystem::path& programFold
 }
 
 LoginCheck CheckLogin(const std::filesystem::path& programFolder, std::string_view key,
-                      std::string_view typedPassword) {
+                      std::string_view typed) {
     const ReadResult file = ReadWholeFile(KeyFilePath(programFolder), kKeyFileLargest);
     if (!file.Ok()) {
         LoginCheck check;
@@ -83,7 +85,15 @@ LoginCheck CheckLogin(const std::filesystem::path& programFolder, std::string_vi
         check.Code = file.Code;
         return check;
     }
-    return JudgeLogin(file.Bytes, key, typedPassword);
+    return JudgeTypedLogin(file.Bytes, key, typed);
+}
+
+LoginCheck JudgeTypedLogin(std::string_view keyFile, std::string_view key, std::string_view typed) {
+    const AnsiText password = Utf8ToAnsi(TrimSpaces(typed));
+    LoginCheck check = JudgeLogin(keyFile, key, password.Ok() ? password.Bytes : "");
+    if (!password.Ok() && check.Outcome == LoginOutcome::Match)
+        check.Outcome = LoginOutcome::NoMatch;
+    return check;
 }
 
 LoginCheck JudgeLogin(std::string_view keyFile, std::string_view key,

@@ -145,6 +145,16 @@ class Verify(unittest.TestCase):
             self.assertEqual((r.code, r.out), (1, ""))
             self.assertIn("Password Not Matched", r.err)
 
+    def test_every_command_judges_the_password_alike(self):
+        # Codes 128-159 of the code page are typed as other Unicode characters.
+        password = "pa\u2013s\u2019s\u2026"
+        with h.Folder(book.files("me", password, RECORDS)) as f:
+            for args in (["verify", "--login"], ["list"]):
+                for typed, code in ((password, 0), ("pa-s's...", 1)):
+                    with self.subTest(args=args, typed=typed):
+                        r = f.run(*args, input=typed + "\n")
+                        self.assertEqual(r.code, code, r.err)
+
     def test_a_folder_that_is_not_there(self):
         with h.Folder() as f:
             r = h.run("verify", h.native(f.path / "gone"))

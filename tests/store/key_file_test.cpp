@@ -227,6 +227,30 @@ TEST_CASE("login") {
         }
 }
 
+TEST_CASE("the login takes the password as typed, in Unicode") {
+    // Stored as Windows-1252 bytes: an en dash, a right quote and an ellipsis.
+    const std::string stored = KeyFile("me", "pa\x96s\x92s\x85");
+    const struct {
+        const char* label;
+        std::string typed;  // UTF-8
+        LoginOutcome outcome;
+    } rows[] = {
+        {"the same characters", "pa\u2013s\u2019s\u2026", LoginOutcome::Match},
+        {"spaces around it are trimmed", "  pa\u2013s\u2019s\u2026 ", LoginOutcome::Match},
+        {"another dash", "pa\u2014s\u2019s\u2026", LoginOutcome::NoMatch},
+        {"the stored bytes typed as they are", "pa\x96s\x92s\x85", LoginOutcome::NoMatch},
+        {"a character without a code", "pa\u2013s\u2019s\u2026\u2603", LoginOutcome::NoMatch},
+    };
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
+            const auto& [label, typed, outcome] = row;
+            CHECK_EQ(lockmere::JudgeTypedLogin(stored, Key(), typed).Outcome, outcome);
+        }
+    // A character without a code never matches, even a password cut at it.
+    CHECK_EQ(lockmere::JudgeTypedLogin(KeyFile("me", "pa"), Key(), "pa\u2603").Outcome,
+             LoginOutcome::NoMatch);
+}
+
 TEST_CASE("login read failure") {
     Folder folder;
     fs::create_directory(folder.Path() / "lkdb0.lkd");
