@@ -104,7 +104,13 @@ void Window::ShowModal() {
     show();
     if (!self || unloaded_) return;
     activateWindow();
+    inModalLoop_ = true;
     loop.exec(QEventLoop::DialogExec);
+    // Deleted only now: an unload from a nested loop (a message box of one
+    // of its handlers, say) must not take the window from under that handler.
+    if (!self) return;
+    inModalLoop_ = false;
+    deleteLater();
     // The window may be gone by now: nothing below this line may touch it.
 }
 
@@ -245,7 +251,7 @@ void Window::BringForward() {
 
 void Window::FinishClose() {
     emit Closed();
-    deleteLater();
+    if (!inModalLoop_) deleteLater();  // else once the modal loop has returned
 }
 
 void Window::Arrange() {

@@ -124,6 +124,7 @@ private:
     QWidget* client_ = nullptr;
     bool loaded_ = false;
     bool unloaded_ = false;
+    bool inModalLoop_ = false;
 };
 
 }  // namespace lockmere

@@ -73,6 +73,7 @@ private slots:
     void loadMayUnloadItsWindow_data();
     void loadMayUnloadItsWindow();
     void loadMayUnloadAndOpenAnotherModal();
+    void unloadDuringAHandlersBoxKeepsTheWindowWhole();
     void nestedFirstRunChain();
     void oneWindowPerKind();
     void closeCanBeCancelled();
@@ -317,6 +318,34 @@ void WindowTest::loadMayUnloadAndOpenAnotherModal() {
     QVERIFY(deletedDuringLoad);
     QVERIFY(!t.Ctx.Windows.Find<KindA>());
     QVERIFY(!t.Ctx.Windows.Find<KindB>());
+}
+
+void WindowTest::unloadDuringAHandlersBoxKeepsTheWindowWhole() {
+    // Unloaded from outside (as a lock does) while a handler of the modal
+    // window waits in a nested loop (as under a message box): the handler
+    // goes on with its window whole; the window goes once its loop returns.
+    TestContext t;
+    auto* window = t.Ctx.Windows.Open<Probe>(t.Ctx);
+    auto* button = window->Place(new QPushButton(QStringLiteral("Save")), 0, 0, 900, 375);
+    QPointer<Probe> watched(window);
+    bool wholeAfterBox = false;
+    QObject::connect(button, &QPushButton::clicked, window, [&, window] {
+        QEventLoop box;
+        QTimer::singleShot(0, &box, [&box, window] {
+            window->Unload();
+            QTimer::singleShot(20, &box, &QEventLoop::quit);
+        });
+        box.exec();
+        wholeAfterBox = watched && window->IsUnloaded() && window->Loads == 1;
+    });
+
+    t.WhenModal<Probe>([&](Probe*) { QTest::mouseClick(button, Qt::LeftButton); });
+    window->ShowModal();
+
+    QVERIFY(wholeAfterBox);
+    QVERIFY(!t.Ctx.Windows.Find<Probe>());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(watched.isNull());
 }
 
 namespace {
