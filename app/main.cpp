@@ -28,7 +28,7 @@ int main(int argc, char* argv[]) {
     const lockmere::FolderLock lock(folder);
     if (!lockmere::FolderIsOurs(lock, folder, services.Boxes)) return 1;
 
-    lockmere::Context context(folder, services.Boxes, services.ClipboardService, services.Shell,
+    lockmere::Context context(folder, services.Boxes, services.SystemClipboard, services.Shell,
                               services.DriveVolumes);
     context.Windows.Open<lockmere::MainScreen>(context)->ShowModeless();
     return application.exec();

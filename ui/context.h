@@ -5,6 +5,7 @@
 #include "store/app_state.h"
 #include "store/book.h"
 #include "store/record_store.h"
+#include "ui/expiring_clipboard.h"
 #include "ui/services.h"
 #include "ui/window_registry.h"
 
@@ -12,8 +13,9 @@ namespace lockmere {
 
 // What every window is handed instead of globals: the shared state, the
 // program folder, the record store with the book over it and the platform
-// services. Tests build
-// their own with a temporary folder and recording services.
+// services. Tests build their own with a temporary folder and recording
+// services. What the program puts on the clipboard is taken away again
+// after a while, when the book locks and when the program ends.
 struct Context {
     Context(std::filesystem::path programFolder, MessageBoxes& boxes, Clipboard& clipboard,
             ShellOpen& shell, Volumes& volumes)
@@ -30,7 +32,7 @@ struct Context {
     RecordStore Store;
     Book RecordBook;
     MessageBoxes& Boxes;
-    Clipboard& ClipboardService;
+    ExpiringClipboard ClipboardService;
     ShellOpen& Shell;
     Volumes& DriveVolumes;
     WindowRegistry Windows;

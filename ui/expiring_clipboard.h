@@ -23,10 +23,10 @@ public:
     void Clear() override;
     void SetText(const QString& text) override;
     bool Holds(const QString& text) override;
-
-private:
+    // Takes the text away now, as the end of its time would (the book locks).
     void Expire();
 
+private:
     Clipboard& clipboard_;
     QTimer timer_;
     std::optional<QString> placed_;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "ui/expiring_clipboard.h"
 #include "ui/services.h"
 
 namespace lockmere {
@@ -37,7 +36,6 @@ public:
 struct QtServices {
     QtMessageBoxes Boxes;
     QtClipboard SystemClipboard;
-    ExpiringClipboard ClipboardService{SystemClipboard};
     QtShellOpen Shell;
     QtVolumes DriveVolumes;
 };

@@ -16,8 +16,8 @@ private slots:
     void emptiedWhenTheTimeIsUp();
     void leavesWhatTheUserCopiedSince();
     void aLaterTextGetsItsOwnTime();
-    void emptiedWhenTheProgramEnds_data();
-    void emptiedWhenTheProgramEnds();
+    void emptiedWhenTheProgramEndsOrTheBookLocks_data();
+    void emptiedWhenTheProgramEndsOrTheBookLocks();
 };
 
 void ExpiringClipboardTest::emptiedWhenTheTimeIsUp() {
@@ -53,22 +53,38 @@ void ExpiringClipboardTest::aLaterTextGetsItsOwnTime() {
     QTRY_VERIFY_WITH_TIMEOUT(!system.Set, 2000);
 }
 
-void ExpiringClipboardTest::emptiedWhenTheProgramEnds_data() {
+void ExpiringClipboardTest::emptiedWhenTheProgramEndsOrTheBookLocks_data() {
     QTest::addColumn<bool>("userCopied");
-    QTest::newRow("still the program's text") << false;
-    QTest::newRow("the user's text since") << true;
+    QTest::addColumn<bool>("locked");
+    QTest::newRow("program ends, still the program's text") << false << false;
+    QTest::newRow("program ends, the user's text since") << true << false;
+    QTest::newRow("book locks, still the program's text") << false << true;
+    QTest::newRow("book locks, the user's text since") << true << true;
 }
 
-void ExpiringClipboardTest::emptiedWhenTheProgramEnds() {
+void ExpiringClipboardTest::emptiedWhenTheProgramEndsOrTheBookLocks() {
     QFETCH(bool, userCopied);
+    QFETCH(bool, locked);
     RecordingClipboard system;
     auto clipboard = std::make_unique<ExpiringClipboard>(system);  // 30 s: never reached here
     clipboard->SetText(QStringLiteral("hunter2"));
     if (userCopied) system.SetText(QStringLiteral("my own note"));
-    clipboard.reset();
+    if (locked)
+        clipboard->Expire();
+    else
+        clipboard.reset();
     QCOMPARE(system.Set, userCopied);
     QCOMPARE(system.Calls.last(),
              userCopied ? QStringLiteral("set my own note") : QStringLiteral("clear"));
+    if (!locked) return;
+
+    // Taken away once: neither a second lock nor the end touches what the
+    // user copies afterwards.
+    system.SetText(QStringLiteral("copied after the lock"));
+    clipboard->Expire();
+    clipboard.reset();
+    QCOMPARE(system.Text, QStringLiteral("copied after the lock"));
+    QVERIFY(system.Set);
 }
 
 QTEST_MAIN(ExpiringClipboardTest)
