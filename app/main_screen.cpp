@@ -18,6 +18,8 @@
 #include "ui/ansi_text.h"
 #include "ui/context.h"
 #include "ui/controls.h"
+#include "ui/first_paint.h"
+#include "ui/lock_signals.h"
 #include "ui/services.h"
 
 namespace lockmere {
@@ -142,6 +144,9 @@ MainScreen::MainScreen(Context& context) : Window(context) {
 
     context.RecordBook.Watch(this);
     context.Windows.SetMain(this);
+    connect(&context.SessionLock, &LockSignals::Locked, this, &MainScreen::Lock);
+    // The platform's services are reached once a window is on the screen.
+    AfterFirstPaint(this, [&context] { context.SessionLock.Start(); });
 }
 
 MainScreen::~MainScreen() { context().RecordBook.Unwatch(this); }
@@ -183,9 +188,13 @@ void MainScreen::Command1_Click() {
     Command1->setEnabled(false);
     AppState& state = context().State;
 
+    const unsigned locks = locks_;
+
     const LoginCheck check =
         CheckLogin(context().ProgramFolder, state.EncryptionKey, Text2->text().toStdString());
     ShowDecipherFailure(check.Deciphered);
+    // A lock while a box was up has ended this login.
+    if (locks_ != locks) return;
 
     switch (check.Outcome) {
     case LoginOutcome::Match: {
@@ -195,6 +204,7 @@ void MainScreen::Command1_Click() {
             ShowError(QStringLiteral("ERROR: The database %1 could not be read (failure code %2).")
                           .arg(QString::fromLatin1(kStoreFileName))
                           .arg(loaded.Code));
+        if (locks_ != locks) return;
         AddNewEntry->setEnabled(true);
         DeleteRecord->setEnabled(true);
         EditData->setEnabled(true);
@@ -253,6 +263,16 @@ void MainScreen::LogoutApp_Click() {
     EditData->setEnabled(false);
 }
 
+void MainScreen::Lock() {
+    ++locks_;
+    context().Windows.UnloadForLock();
+    context().ClipboardService.Expire();
+    if (LoggedIn()) LogoutApp_Click();
+    SetCollapsed(true);
+}
+
+bool MainScreen::LoggedIn() const { return !Command1->isEnabled(); }
+
 bool MainScreen::QueryClose() {
     if (!context().RecordBook.Changed()) return true;
     const MsgAnswer answer = context().Boxes.Show(
@@ -272,11 +292,13 @@ bool MainScreen::SaveData_Click() {
     const QString leftAsItWas = QStringLiteral("The database on disk has been left as it was.");
     switch (result.Outcome) {
     case StoreWrite::Written:
+        // Before the box, which the menu cannot be reached past: a lock while
+        // it is up disables the item again.
+        AddNewEntry->setEnabled(true);
         context().Boxes.Show(Lines({QStringLiteral("The database has been saved!"),
                                     QStringLiteral("It is now OK to add a new entry into"),
                                     QStringLiteral("the database!")}),
                              kMessageCenterTitle, MsgButtons::Ok, MsgIcon::Question);
-        AddNewEntry->setEnabled(true);
         return true;
     case StoreWrite::NotAuthoritative:
         ShowError(Lines({notSaved,
@@ -362,7 +384,9 @@ void MainScreen::DeleteRecord_Click() {
     bool anySelected = false;
     for (int index = 0; index < List1->count(); ++index)
         anySelected = anySelected || List1->item(index)->isSelected();
+    const unsigned locks = locks_;
     if (anySelected && !ConfirmDelete(context())) return;
+    if (locks_ != locks) return;  // the book locked while the question was up
 
     int index = 0;
     while (index < List1->count()) {
@@ -383,7 +407,10 @@ void MainScreen::DeleteRecord_Click() {
 void MainScreen::BackupDB_Click() { BackupCommand(context()); }
 
 void MainScreen::RestoreDB_Click() {
-    if (RestoreCommand(context())) LogoutApp_Click();
+    const unsigned locks = locks_;
+    // After a lock while the question was up the user is logged out already,
+    // and the logout's toggle would open the list area again.
+    if (RestoreCommand(context()) && locks_ == locks) LogoutApp_Click();
 }
 
 void MainScreen::AboutLKDB_Click() {

@@ -63,6 +63,12 @@ public:
     bool SaveData_Click();
     // The record line shown at `index`; empty outside the list.
     std::string ListLine(int index) const;
+    // The user has walked away: the windows that show records close, the
+    // clipboard gives up what the program put there, a logged-in user is
+    // logged out, and the window ends collapsed to the login strip.
+    // Windows that show no stored record (a first start's, the backup
+    // window, message boxes) stay as they are.
+    void Lock();
 
 protected:
     void Load() override;
@@ -88,6 +94,12 @@ private:
     void ShowError(const QString& text);
     // The cipher's own "LKMR" box after a failed decipher; nothing otherwise.
     void ShowDecipherFailure(const CipherResult& result);
+    // Validate stays disabled from a login until the logout.
+    bool LoggedIn() const;
+
+    // Counts the locks: a command that resumes after a box sees whether
+    // the book locked meanwhile, and then leaves it so.
+    unsigned locks_ = 0;
 };
 
 }  // namespace lockmere

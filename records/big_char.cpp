@@ -44,6 +44,7 @@ BigChar::BigChar(Context& context) : Window(context) {
     setWindowTitle(QStringLiteral(" Lockmere"));
     setFont(Courier(12, true));
     SetClientSizeTwips(11280, 1650);
+    SetClosesOnLock(true);
 
     Label3 = Place(ViewerLabel(QStringLiteral("Application URL")), 210, 300, 2385, 255);
     Text3 = Place(ViewerBox(Courier(9.75, true)), 2520, 255, 7260, 375,

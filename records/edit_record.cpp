@@ -5,7 +5,9 @@
 namespace lockmere {
 
 EditRecord::EditRecord(Context& context)
-    : RecordForm(context, QStringLiteral("Password Data Edit Form")) {}
+    : RecordForm(context, QStringLiteral("Password Data Edit Form")) {
+    SetClosesOnLock(true);
+}
 
 std::optional<PasswordRecord> EditRecord::Edit(Context& context, const PasswordRecord& record) {
     std::optional<PasswordRecord> saved;

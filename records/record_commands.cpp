@@ -16,7 +16,12 @@ void OpenRecordViewer(Context& context, const std::string& line, int offsetTwips
     context.Windows.Open<BigChar>(context)->ShowModeless();
 }
 
-void AddRecordCommand(Context& context) { context.Windows.Open<DataEntry>(context)->ShowModal(); }
+void AddRecordCommand(Context& context) {
+    DataEntry* window = context.Windows.Open<DataEntry>(context);
+    // The first start's add window stays when the book locks; this one goes.
+    window->SetClosesOnLock(true);
+    window->ShowModal();
+}
 
 bool EditRecordCommand(Context& context, std::size_t index) {
     const std::optional<PasswordRecord> edited =

@@ -13,6 +13,7 @@ struct Context;
 // from the screen's top left corner: 0 for a double-click, 700 for Enter.
 void OpenRecordViewer(Context& context, const std::string& line, int offsetTwips);
 // The add window; what it writes reaches the book, and every view of it.
+// It closes, with the viewer and the edit window, when the book locks.
 void AddRecordCommand(Context& context);
 // The edit window on the book's record at `index`; true when the user saved
 // a changed record, which then has replaced it in the book.

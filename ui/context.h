@@ -6,6 +6,7 @@
 #include "store/book.h"
 #include "store/record_store.h"
 #include "ui/expiring_clipboard.h"
+#include "ui/lock_signals.h"
 #include "ui/services.h"
 #include "ui/window_registry.h"
 
@@ -18,14 +19,15 @@ namespace lockmere {
 // after a while, when the book locks and when the program ends.
 struct Context {
     Context(std::filesystem::path programFolder, MessageBoxes& boxes, Clipboard& clipboard,
-            ShellOpen& shell, Volumes& volumes)
+            ShellOpen& shell, Volumes& volumes, LockSignals& sessionLock)
         : ProgramFolder(programFolder),
           Store(programFolder),
           RecordBook(Store),
           Boxes(boxes),
           ClipboardService(clipboard),
           Shell(shell),
-          DriveVolumes(volumes) {}
+          DriveVolumes(volumes),
+          SessionLock(sessionLock) {}
 
     AppState State;
     const std::filesystem::path ProgramFolder;
@@ -35,6 +37,7 @@ struct Context {
     ExpiringClipboard ClipboardService;
     ShellOpen& Shell;
     Volumes& DriveVolumes;
+    LockSignals& SessionLock;
     WindowRegistry Windows;
 };
 

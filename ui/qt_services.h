@@ -1,5 +1,8 @@
 #pragma once
 
+#include <memory>
+
+#include "ui/lock_signals.h"
 #include "ui/services.h"
 
 namespace lockmere {
@@ -38,6 +41,7 @@ struct QtServices {
     QtClipboard SystemClipboard;
     QtShellOpen Shell;
     QtVolumes DriveVolumes;
+    std::unique_ptr<LockSignals> SessionLock = PlatformLockSignals();
 };
 
 // The text as a message box shows it: CR LF, a lone CR and a lone LF each

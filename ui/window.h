@@ -46,6 +46,11 @@ public:
     void Unload();
     bool IsUnloaded() const { return unloaded_; }
 
+    // A window that shows or takes a record of the book goes when the book
+    // locks (WindowRegistry::UnloadForLock).
+    void SetClosesOnLock(bool closes) { closesOnLock_ = closes; }
+    bool ClosesOnLock() const { return closesOnLock_; }
+
     // The outer size, caption and frame included. The inside (menu bar
     // included) is that less the frame: the larger of the real one and the
     // one the sizes were made for.
@@ -125,6 +130,7 @@ private:
     bool loaded_ = false;
     bool unloaded_ = false;
     bool inModalLoop_ = false;
+    bool closesOnLock_ = false;
 };
 
 }  // namespace lockmere

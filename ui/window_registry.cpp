@@ -17,10 +17,18 @@ Window* WindowRegistry::Lookup(std::type_index kind) const {
 }
 
 void WindowRegistry::UnloadAllExcept(const Window* keep) {
+    UnloadWhere([keep](const Window* window) { return window != keep; });
+}
+
+void WindowRegistry::UnloadForLock() {
+    UnloadWhere([](const Window* window) { return window->ClosesOnLock(); });
+}
+
+void WindowRegistry::UnloadWhere(const std::function<bool(const Window*)>& chosen) {
     // Copied first: an unloaded window's Closed signal may open another.
     std::vector<QPointer<Window>> open;
     for (const auto& [kind, window] : windows_)
-        if (window && window != keep) open.push_back(window);
+        if (window && chosen(window)) open.push_back(window);
     for (const QPointer<Window>& window : open)
         if (window) window->Unload();
 }

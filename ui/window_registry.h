@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <functional>
 #include <map>
 #include <typeindex>
 
@@ -41,9 +42,13 @@ public:
     // Unloads every open window except `keep`, running none of their
     // handlers: the program is ending.
     void UnloadAllExcept(const Window* keep);
+    // Unloads every open window that closes when the book locks, as its
+    // close box would close it but without asking: nothing of it is saved.
+    void UnloadForLock();
 
 private:
     Window* Lookup(std::type_index kind) const;
+    void UnloadWhere(const std::function<bool(const Window*)>& chosen);
 
     std::map<std::type_index, QPointer<Window>> windows_;
     QPointer<Window> main_;

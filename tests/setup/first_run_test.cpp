@@ -89,6 +89,11 @@ struct FirstStart {
     }
 
     void Note(QString window) {
+        if (window == lockAt) {
+            t.SessionLock.Lock();
+            QWidget* modal = QApplication::activeModalWidget();
+            stayedThroughLock = modal && modal->isVisible();
+        }
         if (main && main->isVisible()) window += QStringLiteral(" (main window already shown)");
         shown << window;
     }
@@ -98,6 +103,8 @@ struct FirstStart {
     TestContext t;
     QPointer<MainScreen> main;
     QStringList shown;
+    QString lockAt;  // the window during which the book locks
+    bool stayedThroughLock = false;
 };
 
 }  // namespace
@@ -109,6 +116,8 @@ private slots:
     void wholeChainEndsInAWorkingLogin();
     void abandonedSetupLeavesAFolderTheNextStartUnderstands_data();
     void abandonedSetupLeavesAFolderTheNextStartUnderstands();
+    void lockDuringTheChainLeavesItsWindows_data();
+    void lockDuringTheChainLeavesItsWindows();
 };
 
 void FirstRunTest::wholeChainEndsInAWorkingLogin() {
@@ -173,6 +182,37 @@ void FirstRunTest::abandonedSetupLeavesAFolderTheNextStartUnderstands() {
     QCOMPARE(next.Code, 0);
     QCOMPARE(next.FirstRun, firstRunAgain);
     if (!firstRunAgain) QCOMPARE(next.EncryptionKey, fixture::KeyOf(SweptCollection()));
+}
+
+void FirstRunTest::lockDuringTheChainLeavesItsWindows_data() {
+    QTest::addColumn<QString>("window");
+    for (const char* window : {"welcome", "generator", "master account", "first record"})
+        QTest::newRow(window) << QString::fromLatin1(window);
+}
+
+void FirstRunTest::lockDuringTheChainLeavesItsWindows() {
+    // Its windows show no stored record: the chain goes on to its end, and
+    // only the main window behind it ends collapsed to the login strip.
+    QFETCH(QString, window);
+    FirstStart f(Stop::Never);
+    f.lockAt = window;
+    f.Run();
+
+    QVERIFY(f.stayedThroughLock);
+    QCOMPARE(f.shown,
+             QStringList({QStringLiteral("welcome"), QStringLiteral("generator"),
+                          QStringLiteral("master account"), QStringLiteral("first record")}));
+    QVERIFY(f.t.Boxes.Boxes().empty());
+    const std::vector<fixture::Fields> records = fixture::DecodeStore(
+        fixture::ReadBytes(f.t.File("lkdb1.lkd")), fixture::KeyOf(SweptCollection()));
+    QCOMPARE(records, std::vector<fixture::Fields>{kRecord});
+    QVERIFY(f.main && f.main->isVisible());
+    QCOMPARE(f.main->height(), TwipsToPixels(1900) - kFrameHeightPixels);
+    QVERIFY(!f.main->List1->isVisible());
+
+    QTest::keyClicks(f.main->Text2, "Stone#42");
+    QTest::mouseClick(f.main->Command1, Qt::LeftButton);
+    QCOMPARE(f.main->List1->count(), 1);
 }
 
 QTEST_MAIN(FirstRunTest)

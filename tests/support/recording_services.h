@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "ui/lock_signals.h"
 #include "ui/services.h"
 
 namespace lockmere::testing {
@@ -90,6 +91,15 @@ public:
     QStringList MountPoints() override { return Points; }
 
     QStringList Points{QStringLiteral("/")};
+};
+
+// Counts the starts; Lock() stands for the platform's signal.
+class RecordingLockSignals : public LockSignals {
+public:
+    void Start() override { ++Starts; }
+    void Lock() { emit Locked(); }
+
+    int Starts = 0;
 };
 
 }  // namespace lockmere::testing

@@ -44,6 +44,7 @@ public:
     RecordingClipboard ClipboardService;
     RecordingShell Shell;
     FakeVolumes DriveVolumes;
+    RecordingLockSignals SessionLock;
     Context Ctx;
 
     static constexpr int kUnexpectedModalMs = 2000;
