@@ -24,7 +24,10 @@ and starts it there; `s.stop()` / `s.start()` restart it in the same folder,
 non-zero code fails the test), `s.make_folder(name)` gives a
 scratch folder beside it. `Session(window_manager=True)` runs openbox on the
 display; `Session(accessibility=True)` gives the program a session bus of its
-own, over which `s.accessible()` reads its accessibility tree. Menus: `s.key(main, "alt+f", "s")`. On leaving, the
+own, over which `s.accessible()` reads its accessibility tree. The program
+reaches no bus otherwise: `Session(environment={...})` adds to its
+environment, such as the addresses of the private buses of buses.py.
+Menus: `s.key(main, "alt+f", "s")`. On leaving, the
 program and Xvfb are killed and the folder removed. A failing step (or the
 whole block) saves a screenshot <script>-<step>.png in the working folder and
 prints the program's output.
@@ -80,7 +83,7 @@ class Failure(AssertionError):
     pass
 
 
-def _die_with_parent():
+def die_with_parent():
     # Children must not outlive a test that ctest kills on its timeout.
     ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
 
@@ -98,7 +101,7 @@ class Display:
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{size[0]}x{size[1]}x24",
              "-dpi", "96", "-nolisten", "tcp"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
-            preexec_fn=_die_with_parent)
+            preexec_fn=die_with_parent)
         os.close(write_end)
         number = b""
         deadline = time.monotonic() + 20
@@ -173,14 +176,22 @@ class Capture:
                       reverse=True)
 
 
+def without_buses(folder):
+    """Bus addresses where no bus listens, in a folder of the test's: the
+    program reaches none of the machine's buses, nor starts one."""
+    nowhere = "unix:path=" + os.path.join(folder, "no-bus")
+    return {"DBUS_SESSION_BUS_ADDRESS": nowhere, "DBUS_SYSTEM_BUS_ADDRESS": nowhere}
+
+
 class Session:
     def __init__(self, files=None, executable=None, start=True, window_manager=False,
-                 accessibility=False):
+                 accessibility=False, environment=None):
         self.executable = executable or sys.argv[1]
         self.files = files or {}
         self.autostart = start
         self.window_manager = window_manager
         self.accessibility = accessibility
+        self.environment = environment or {}
         self.script = os.path.splitext(os.path.basename(sys.argv[0]))[0]
         self.program = None
         self.display = None
@@ -200,9 +211,12 @@ class Session:
             runtime = os.path.join(self.root, "run")
             os.makedirs(runtime, mode=0o700)
             self.display = Display()
-            self.env = {k: v for k, v in os.environ.items() if not k.startswith("QT_")}
+            self.env = {k: v for k, v in os.environ.items()
+                        if not k.startswith("QT_") and k != "XDG_SESSION_ID"}
             self.env.update(DISPLAY=self.display.name, XDG_RUNTIME_DIR=runtime)
             self.env.pop("WAYLAND_DISPLAY", None)
+            self.env.update(without_buses(self.root))
+            self.env.update(self.environment)
             if self.accessibility:
                 self._start_session_bus()
             if self.window_manager:
@@ -234,7 +248,7 @@ class Session:
         # test's own, which starts the accessibility bus when asked.
         bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
                                env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                               preexec_fn=_die_with_parent)
+                               preexec_fn=die_with_parent)
         self.helpers.append(bus)
         address = bus.stdout.readline().decode().strip()
         if not address:
@@ -244,7 +258,7 @@ class Session:
     def _start_window_manager(self):
         self.helpers.append(subprocess.Popen(
             ["openbox", "--sm-disable"], env=self.env, stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL, preexec_fn=_die_with_parent))
+            stderr=subprocess.DEVNULL, preexec_fn=die_with_parent))
         self.wait_for(lambda: "window id" in self._x(
             "xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False), "the window manager")
 
@@ -253,7 +267,7 @@ class Session:
         with open(self.log, "ab") as log:
             self.program = subprocess.Popen(
                 [os.path.join(self.folder, "lockmere")], cwd=self.folder, env=self.env,
-                stdin=subprocess.DEVNULL, stdout=log, stderr=log, preexec_fn=_die_with_parent)
+                stdin=subprocess.DEVNULL, stdout=log, stderr=log, preexec_fn=die_with_parent)
 
     def stop(self):
         if self.program is not None and self.program.poll() is None:

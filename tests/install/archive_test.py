@@ -65,7 +65,7 @@ with tempfile.TemporaryDirectory(prefix="lockmere-archive-") as root:
     try:
         env = {k: v for k, v in os.environ.items() if not k.startswith("QT_")}
         env.pop("WAYLAND_DISPLAY", None)
-        env.update(DISPLAY=display.name, XDG_RUNTIME_DIR=root)
+        env.update(DISPLAY=display.name, XDG_RUNTIME_DIR=root, **harness.without_buses(root))
         program = subprocess.Popen([os.path.join(folder, "lockmere")], cwd=root, env=env,
                                    stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
         deadline = time.monotonic() + harness.TIMEOUT

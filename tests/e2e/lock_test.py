@@ -1,0 +1,122 @@
+"""The book locks when the user walks away: the real program on private
+buses (buses.py) with stand-ins for the desktop's services
+(lock_services.py). This session's Lock, PrepareForSleep(true) and each
+screen saver's ActiveChanged(true) close the viewer and the add window
+(an error box of the add window stays, and answering it afterwards is
+safe), empty the clipboard, log out and collapse the main window. Another
+session's Lock, the presence status, ActiveChanged(false) and
+ActiveChanged(true) from a connection that does not own the screen saver's
+name change nothing. The sleep inhibitor is held from the start, let go at
+the sleep and taken again on waking."""
+
+import time
+
+import book
+import buses
+import harness
+from harness import ENTRY_YELLOW, inside_height, px
+
+USER, PASSWORD = "owner", "m4ster-key"
+BANK = ("Bank", "https://bank.example", "jo", "pw1")
+SHOWN, COLLAPSED = inside_height(4875), inside_height(1900)
+ADD = "Password Data Entry Form"
+BOX = "LKMR - Message Center"
+SCREEN_SAVERS = ("/org/freedesktop/ScreenSaver", "/ScreenSaver", "/org/gnome/ScreenSaver",
+                 "/org/xfce/ScreenSaver")
+
+
+def entry_box(s, main, left_twips):
+    """The light-yellow inside of the entry box placed at this left."""
+    for box in s.capture(main).regions(ENTRY_YELLOW):
+        if abs(box.left - px(left_twips)) <= 3:
+            return box
+    raise AssertionError(f"no entry box at {left_twips} twips")
+
+
+def log_in(s, main):
+    box = entry_box(s, main, 4335)  # the password
+    s.click_px(main, (box.left + box.right) // 2, (box.top + box.bottom) // 2)
+    s.type(main, PASSWORD)
+    s.key(main, "Return")
+    s.wait_for(lambda: s.geometry(main).height == SHOWN, "the logged-in height")
+
+
+def open_everything(s, main):
+    """Logged in, the password copied in the viewer, the list shown again."""
+    log_in(s, main)
+    listed = s.capture(main).regions(ENTRY_YELLOW)[0]
+    s.click_px(main, (listed.left + listed.right) // 2, listed.top + 8, double=True)
+    viewer = s.wait_window(BANK[0])
+    s.click(viewer, 6590 + 345, 735 + 135)  # the "Copy" beside the password
+    s.wait_for(lambda: s.clipboard() == BANK[3], "the password on the clipboard")
+    # "Display Data", at the top of the window's inside, level with the user ID box.
+    top = entry_box(s, main, 915).top - px(480)
+    s.click_px(main, px(5775 + 600), top + px(30 + 187))
+    s.wait_for(lambda: s.geometry(main).height == SHOWN, "the list shown again")
+
+
+def open_add_window(s, main):
+    s.key(main, "alt+e", "a")
+    add = s.wait_window(ADD)
+    s.type(add, "Half typed")
+    return add
+
+
+def locked(s, main):
+    s.wait_gone(BANK[0])
+    s.wait_gone(ADD)
+    s.wait_for(lambda: s.geometry(main).height == COLLAPSED, "the collapsed main window")
+    s.wait_for(lambda: not s.clipboard(), "the clipboard emptied")
+
+
+with buses.Buses() as b:
+    services = b.services("answer")
+    with harness.Session(book.files(USER, PASSWORD, [BANK]),
+                         environment=b.environment(XDG_SESSION_ID="c1")) as s:
+        main = s.wait_window(" Lockmere")
+
+        with s.step("the inhibitor is taken at the start"):
+            s.wait_for(lambda: "GetSession c1" in services.state()["calls"], "the session asked for")
+            s.wait_for(lambda: services.state()["held"] == 1, "the inhibitor held")
+            assert services.state()["taken"] == 1, services.state()
+
+        with s.step("signals that do not lock"):
+            open_everything(s, main)
+            for command in ("lock c2", "presence 3", "active /org/freedesktop/ScreenSaver 0",
+                            "impostor /org/freedesktop/ScreenSaver", "impostor /ScreenSaver"):
+                services.command(command)
+            time.sleep(1)
+            assert s.windows(BANK[0]), "the viewer closed"
+            assert s.geometry(main).height == SHOWN, s.geometry(main)
+            assert s.clipboard() == BANK[3], s.clipboard()
+
+        with s.step("this session's Lock"):
+            add = open_add_window(s, main)
+            services.command("lock c1")
+            locked(s, main)
+
+        with s.step("PrepareForSleep(true), under the add window's error box"):
+            open_everything(s, main)
+            add = open_add_window(s, main)
+            s.key(add, *["Tab"] * 5, "space")  # saves with boxes left blank: a box says so
+            box = s.wait_window(BOX)
+            services.command("sleep 1")
+            locked(s, main)
+            s.wait_for(lambda: services.state()["held"] == 0, "the inhibitor let go")
+            assert s.windows(BOX) == [box], "the error box did not stay"
+            s.key(box, "Return")
+            s.wait_gone(BOX)
+
+        with s.step("waking takes the inhibitor again"):
+            services.command("sleep 0")
+            s.wait_for(lambda: services.state()["held"] == 1, "the inhibitor held again")
+            assert services.state()["taken"] == 2, services.state()
+
+        for path in SCREEN_SAVERS:
+            with s.step(f"ActiveChanged(true) at {path}"):
+                open_everything(s, main)
+                services.command(f"active {path} 1")
+                locked(s, main)
+
+        with s.step("the master password opens the book again"):
+            log_in(s, main)
