@@ -7,7 +7,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <optional>
 #include <utility>
 
 #include "backup/backup_commands.h"
@@ -15,7 +14,6 @@
 #include "setup/first_run.h"
 #include "store/file_access.h"
 #include "store/key_file.h"
-#include "store/record_line.h"
 #include "store/record_store.h"
 #include "ui/ansi_text.h"
 #include "ui/context.h"
@@ -185,16 +183,11 @@ void MainScreen::Command1_Click() {
     Command1->setEnabled(false);
     AppState& state = context().State;
 
-    // A typed character without a Windows-1252 code cannot be part of any
-    // stored password, so such a password never matches.
-    const std::optional<std::string> typed = ToAnsi(Text2->text());
-    LoginCheck check = CheckLogin(context().ProgramFolder, state.EncryptionKey,
-                                  typed ? TrimSpaces(*typed) : std::string());
+    const LoginCheck check =
+        CheckLogin(context().ProgramFolder, state.EncryptionKey, Text2->text().toStdString());
     ShowDecipherFailure(check.Deciphered);
-    LoginOutcome outcome = check.Outcome;
-    if (!typed && outcome == LoginOutcome::Match) outcome = LoginOutcome::NoMatch;
 
-    switch (outcome) {
+    switch (check.Outcome) {
     case LoginOutcome::Match: {
         const LoadResult loaded = context().RecordBook.Load(state.EncryptionKey);
         ShowDecipherFailure(loaded.Deciphered);

@@ -33,11 +33,13 @@ QString FailureText(int code) {
 QString DamagedText(const std::filesystem::path& file) {
     const QString shown = FromPath(file);
     if (file.filename() == kKeyFileName)
-        return QStringLiteral("Error: The key file %1 is damaged: it is longer than a key file "
-                              "can be. Nothing was copied.")
+        return QStringLiteral(
+                   "Error: The key file %1 is damaged: it is longer than a key file "
+                   "can be. Nothing was copied.")
             .arg(shown);
-    return QStringLiteral("Error: The database %1 could not be deciphered completely: it is "
-                          "longer than a database can be. Nothing was copied.")
+    return QStringLiteral(
+               "Error: The database %1 could not be deciphered completely: it is "
+               "longer than a database can be. Nothing was copied.")
         .arg(shown);
 }
 

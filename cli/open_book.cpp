@@ -3,7 +3,6 @@
 #include "cli/book_files.h"
 #include "cli/exit_codes.h"
 #include "cli/report.h"
-#include "store/ansi_codec.h"
 #include "store/file_access.h"
 #include "store/key_file.h"
 #include "store/record_store.h"
@@ -21,11 +20,7 @@ int OpenBook(Session& session, OpenedBook& book) {
 
     const std::optional<std::string> typed = session.Input.Ask("Master password: ", true);
     if (!typed) return Fail(kRefused, "ERROR: No master password was given.");
-    // A character without a code matches no stored password.
-    const AnsiText password = Utf8ToAnsi(TrimSpaces(*typed));
-    LoginOutcome outcome =
-        JudgeLogin(files.KeyFile, book.Key, password.Ok() ? password.Bytes : "").Outcome;
-    if (!password.Ok() && outcome == LoginOutcome::Match) outcome = LoginOutcome::NoMatch;
+    const LoginOutcome outcome = JudgeTypedLogin(files.KeyFile, book.Key, *typed).Outcome;
     if (outcome == LoginOutcome::Damaged)
         return Fail(kFileTrouble, "ERROR: The key file " + std::string(kKeyFileName) + where +
                                       " is damaged: it holds no complete master account.");

@@ -25,13 +25,17 @@ constexpr int kHighestKeyCode = 96;
 struct KeyFileCheck {
     std::optional<std::string> Problem;
     std::string Key;
-    std::string StoredPassword;
 };
 
 KeyFileCheck CheckKeyFile(std::string_view bytes) {
     KeyFileCheck check;
     if (bytes.empty()) {
         check.Problem = "is empty: this book was never set up";
+        return check;
+    }
+    if (bytes.size() > kKeyFileLargest) {
+        check.Problem = "is damaged: it holds more than any key file (" +
+                        std::to_string(kKeyFileLargest) + " bytes)";
         return check;
     }
     if (bytes.size() < kCollectedLength) {
@@ -66,7 +70,6 @@ KeyFileCheck CheckKeyFile(std::string_view bytes) {
             "decipher to a user name and password";
         return check;
     }
-    check.StoredPassword = stored.Password;
     return check;
 }
 
@@ -79,12 +82,12 @@ struct StoreCheck {
 
 StoreCheck CheckStore(std::string_view bytes, std::string_view key) {
     StoreCheck check;
-    const CipherResult plain = Decrypt(bytes, key);
-    if (plain.Failure == CipherFailure::TooLong) {
-        check.Problem = "is damaged: it holds " + CountOf(bytes.size(), "byte") +
-                        ", more than any record store (32,766)";
+    // Read no further than one byte past the most it may hold.
+    if (bytes.size() > kStoreTextLimit) {
+        check.Problem = "is damaged: it holds more than any record store (32,766 bytes)";
         return check;
     }
+    const CipherResult plain = Decrypt(bytes, key);
     if (!plain.Ok()) {
         check.Problem = "does not decipher with the key in " + std::string(kKeyFileName) +
                         " (byte " + std::to_string(plain.Output.size() + 1) +
@@ -138,7 +141,7 @@ int RunVerify(Session& session, bool login) {
     if (login) {
         const std::optional<std::string> typed = session.Input.Ask("Master password: ", true);
         if (!typed) return Fail(kRefused, "ERROR: No master password was given.");
-        if (TrimSpaces(*typed) != key.StoredPassword)
+        if (JudgeTypedLogin(files.KeyFile, key.Key, *typed).Outcome != LoginOutcome::Match)
             return Fail(kRefused, "ERROR: Password Not Matched!");
     }
     std::cout << "The book is whole: " << CountOf(store.Records, "record") << ".\n";

@@ -3,7 +3,8 @@
 namespace lockmere {
 
 ReadResult ReadBackupLocation(const std::filesystem::path& programFolder) {
-    return ReadFirstLine(ComposePath(programFolder, kBackupLocationFileName), kBackupLocationLargest);
+    return ReadFirstLine(ComposePath(programFolder, kBackupLocationFileName),
+                         kBackupLocationLargest);
 }
 
 int WriteBackupLocation(const std::filesystem::path& programFolder, std::string_view location) {

@@ -14,7 +14,8 @@ FolderLock::FolderLock(const std::filesystem::path& folder) {
         outcome_ = Outcome::Busy;
     else if (system_file::IsNotARegularFile(error))
         outcome_ = Outcome::NotAFile;
-    if (outcome_ != Outcome::Taken && outcome_ != Outcome::Busy) code_ = FailureCodeFor(error, path);
+    if (outcome_ != Outcome::Taken && outcome_ != Outcome::Busy)
+        code_ = FailureCodeFor(error, path);
 }
 
 void TidyProgramFolder(const std::filesystem::path& folder) { RecoverPairMove(folder); }

@@ -15,7 +15,7 @@ class FolderLock {
 public:
     enum class Outcome {
         Taken,
-        Busy,    // another running program holds the folder
+        Busy,      // another running program holds the folder
         NotAFile,  // a link, a folder or another non-file stands at its name (code 75)
         Failed,    // the lock file could not be made, opened or locked; Code() says why
     };

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "store/ansi_codec.h"
 #include "store/file_access.h"
+#include "store/record_line.h"
 
 namespace lockmere {
 
@@ -45,7 +47,8 @@ std::string KeyFromCollected(std::string_view collected) {
 
 int WriteCollectedString(const std::filesystem::path& programFolder, std::string_view collected) {
     const std::filesystem::path path = KeyFilePath(programFolder);
-    if (const int code = WriteAt(path, 1, collected, kKeyFileLargest); code != failure::kNone) return code;
+    if (const int code = WriteAt(path, 1, collected, kKeyFileLargest); code != failure::kNone)
+        return code;
     // The bytes are in place: a hidden attribute that does not follow is no
     // failure of the write.
     SetAttributesHidden(path);
@@ -74,7 +77,7 @@ CredentialsWriteResult WriteCredentials(const std::filesystem::path& programFold
 }
 
 LoginCheck CheckLogin(const std::filesystem::path& programFolder, std::string_view key,
-                      std::string_view typedPassword) {
+                      std::string_view typed) {
     const ReadResult file = ReadWholeFile(KeyFilePath(programFolder), kKeyFileLargest);
     if (!file.Ok()) {
         LoginCheck check;
@@ -82,7 +85,15 @@ LoginCheck CheckLogin(const std::filesystem::path& programFolder, std::string_vi
         check.Code = file.Code;
         return check;
     }
-    return JudgeLogin(file.Bytes, key, typedPassword);
+    return JudgeTypedLogin(file.Bytes, key, typed);
+}
+
+LoginCheck JudgeTypedLogin(std::string_view keyFile, std::string_view key, std::string_view typed) {
+    const AnsiText password = Utf8ToAnsi(TrimSpaces(typed));
+    LoginCheck check = JudgeLogin(keyFile, key, password.Ok() ? password.Bytes : "");
+    if (!password.Ok() && check.Outcome == LoginOutcome::Match)
+        check.Outcome = LoginOutcome::NoMatch;
+    return check;
 }
 
 LoginCheck JudgeLogin(std::string_view keyFile, std::string_view key,

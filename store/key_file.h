@@ -67,10 +67,14 @@ struct LoginCheck {
     int Code = 0;             // failure code when ReadFailed
     CipherResult Deciphered;  // the credentials block's decipher; a window shows its failure first
 };
-// typedPassword is already trimmed.
+// The login every front end makes: typed is the password as it was typed
+// (UTF-8). Spaces around it are trimmed; a character without a
+// Windows-1252 code is in no stored password, so such a text never matches.
 LoginCheck CheckLogin(const std::filesystem::path& programFolder, std::string_view key,
-                      std::string_view typedPassword);
-// The judgement on the key file's bytes already read.
+                      std::string_view typed);
+// The same on the key file's bytes already read.
+LoginCheck JudgeTypedLogin(std::string_view keyFile, std::string_view key, std::string_view typed);
+// The judgement on Windows-1252 bytes already trimmed.
 LoginCheck JudgeLogin(std::string_view keyFile, std::string_view key,
                       std::string_view typedPassword);
 

@@ -40,8 +40,7 @@ Handle::~Handle() {
     if (native_ >= 0) ::close(Fd(native_));
 }
 
-std::error_code Handle::OpenForRead(const std::filesystem::path& path, bool create,
-                                    Links links) {
+std::error_code Handle::OpenForRead(const std::filesystem::path& path, bool create, Links links) {
     // O_NONBLOCK: a pipe at the name must not hold the program up.
     const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | (links == Links::Refuse ? O_NOFOLLOW : 0);
     native_ = ::open(path.c_str(), flags);

@@ -55,6 +55,25 @@ private slots:
         QCOMPARE(boxes.Boxes().front().Icon, MsgIcon::Critical);
     }
 
+#ifndef _WIN32
+    void plantedLockFileEndsTheStartWithCode75() {
+        // Nothing is written through it, and nothing else in the folder is touched.
+        TempFolder folder, elsewhere;
+        const fs::path target = elsewhere.File("profile");
+        fixture::WriteBytes(target, "the user's");
+        const fs::path stale = folder.File("lkdb0.lkd.0123456789abcdef.tmp");
+        fixture::WriteBytes(stale, "half");
+        fs::create_symlink(target, folder.File(kLockFileName));
+
+        RecordingMessageBoxes boxes;
+        QVERIFY(!FolderIsOurs(FolderLock(folder.Path()), folder.Path(), boxes));
+        QCOMPARE(boxes.Boxes().size(), std::size_t(1));
+        QVERIFY(boxes.Boxes().front().Text.contains(QStringLiteral("(failure code 75)")));
+        QCOMPARE(fixture::ReadBytes(target), std::string("the user's"));
+        QVERIFY(fs::exists(stale));
+    }
+#endif
+
     void failedHardeningEndsBeforeAnyWindow() {
         RecordingMessageBoxes boxes;
         QVERIFY(HardeningHeld(true, boxes));

@@ -6,6 +6,10 @@
 #include <QTest>
 #include <filesystem>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "backup/backup_form.h"
 #include "store/file_access.h"
 #include "tests/backup/backup_books.h"
@@ -169,6 +173,8 @@ void BackupFormTest::savedLocationAtLoad_data() {
         << false << QByteArray("/mnt/safe\r\n") << "/mnt/safe";
     QTest::newRow("Windows-1252 characters")
         << true << QByteArray("/caf\xe9 \x80\r\n") << QString::fromUtf8("/café €");
+    QTest::newRow("longer than a location file can be: none saved")
+        << true << QByteArray("/mnt/safe\r\n").append(64 * 1024, 'x') << "<work>";
 }
 
 void BackupFormTest::savedLocationAtLoad() {
@@ -177,12 +183,13 @@ void BackupFormTest::savedLocationAtLoad() {
     QFETCH(QString, shown);
     Scene scene;
     if (file != "-") WriteLocationFile(scene, file.toStdString());
-    if (shown == "<work>") shown = QDir::cleanPath(Q(scene.Work.Path()));
+    const bool none = shown == "<work>";
+    if (none) shown = QDir::cleanPath(Q(scene.Work.Path()));
 
     BackupForm* form = Open(scene, backup);
 
     QCOMPARE(form->Label3->text(), shown);
-    const QByteArray firstLine = file == "-" ? QByteArray() : file.split('\r').first();
+    const QByteArray firstLine = none ? QByteArray() : file.split('\r').first();
     QCOMPARE(scene.Test.Ctx.State.BackupPath, firstLine.toStdString());
     QCOMPARE(form->Dir1->Path(), QDir::cleanPath(Q(scene.Work.Path())));
     if (file != "-") QCOMPARE(LocationFile(scene), file.toStdString());
@@ -342,6 +349,10 @@ void BackupFormTest::failedCopyKeepsWindowOpen_data() {
     QTest::newRow("a folder stands where the key file must go") << "blocked" << kPermissionDenied;
     QTest::newRow("saved location that is no folder") << "missing" << "76";
     QTest::newRow("saved location is the program folder") << "program" << kPermissionDenied;
+    QTest::newRow("a key file longer than a key file can be") << "huge key" << "<damaged key>";
+#ifndef _WIN32
+    QTest::newRow("a pipe where the key file must go") << "pipe" << kPermissionDenied;
+#endif
 }
 // clang-format on
 
@@ -356,8 +367,18 @@ void BackupFormTest::failedCopyKeepsWindowOpen() {
     if (problem == "blocked") fs::create_directory(location / kKeyFileName);
     if (problem == "missing") WriteLocationFile(scene, (scene.Work.Path() / "gone").string());
     if (problem == "program") WriteLocationFile(scene, scene.Program().string());
+#ifndef _WIN32
+    if (problem == "pipe") QCOMPARE(mkfifo((location / kKeyFileName).c_str(), 0600), 0);
+#endif
+    const std::string hugeKey = book.KeyBytes() + std::string(300, 'x');
+    if (problem == "huge key") fixture::WriteBytes(scene.Program() / kKeyFileName, hugeKey);
+    if (message == "<damaged key>")
+        message = QStringLiteral(
+                      "Error: The key file %1 is damaged: it is longer than a key file "
+                      "can be. Nothing was copied.")
+                      .arg(Q(scene.Program() / kKeyFileName));
     BackupForm* form = Open(scene, true);
-    if (problem == "no store" || problem == "blocked") form->Dir1->SetPath(Q(location));
+    if (problem != "missing" && problem != "program") form->Dir1->SetPath(Q(location));
     const QString shownBefore = form->Label3->text();
     scene.Test.Boxes.Queue(MsgAnswer::Ok);
 
@@ -366,7 +387,8 @@ void BackupFormTest::failedCopyKeepsWindowOpen() {
     QVERIFY(OnlyBoxes(scene.Test.Boxes, {message}, MsgIcon::Critical));
     QVERIFY(form->isVisible());
     QCOMPARE(form->Label3->text(), shownBefore);
-    QCOMPARE(fixture::ReadBytes(scene.Program() / kKeyFileName), book.KeyBytes());
+    QCOMPARE(fixture::ReadBytes(scene.Program() / kKeyFileName),
+             problem == "huge key" ? hugeKey : book.KeyBytes());
     if (problem == "no store") {
         // Neither file went: a key file alone would be half a backup.
         QVERIFY(!fs::exists(location / kKeyFileName));
@@ -377,6 +399,9 @@ void BackupFormTest::failedCopyKeepsWindowOpen() {
         QTest::mouseClick(form->Command1, Qt::LeftButton);
         QCOMPARE(scene.Test.Boxes.Texts().last(), QStringLiteral("Backup Complete!"));
         QVERIFY(HoldsBook(location, book));
+    } else if (problem == "huge key") {
+        QVERIFY(!fs::exists(location / kKeyFileName));
+        QVERIFY(!fs::exists(location / kStoreFileName));
     } else {
         QVERIFY(HoldsBook(scene.Program(), book));
     }

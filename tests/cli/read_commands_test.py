@@ -4,7 +4,11 @@ import csv
 import io
 import os
 import stat
+import subprocess
+import tempfile
+import time
 import unittest
+from pathlib import Path
 
 import cli_harness as h
 from cli_harness import book
@@ -156,14 +160,52 @@ class Export(unittest.TestCase):
             self.assertEqual(r.code, 0, r.err)
             self.assertTrue(target.read_bytes().startswith(b"Title,"))
 
-    def test_the_books_own_files_are_never_export_targets(self):
+    def test_the_names_the_program_folder_uses_are_never_export_targets(self):
+        # Whether they stand there now or not, with or without --force.
+        names = (book.STORE, book.KEY_FILE, "lkdb.lock", "lkdb.pair", "BackupLocation.inf",
+                 "lkdb1.lkd.0123456789abcdef.tmp", "lkdb0.lkd.tmp", "lockmere", "lockmere-cli",
+                 "menu-entry")
+        with h.Folder(files()) as f:
+            (f.path / "BackupLocation.inf").write_bytes(b"/mnt/usb\r\n")
+            before = f.snapshot()
+            for name in names:
+                for extra in ((), ("--force",)):
+                    with self.subTest(name=name, extra=extra):
+                        _, r = self.export(f, *extra, name=name)
+                        self.assertEqual(r.code, 1)
+                        self.assertIn("one of the book's own files", r.err)
+            self.assertEqual(f.snapshot(), before)
+            # Beside them any other name is fine.
+            _, r = self.export(f, name="lkdb1.lkd.csv")
+            self.assertEqual(r.code, 0, r.err)
+
+    @unittest.skipIf(h.ON_WINE or os.name != "posix", "symbolic links of POSIX")
+    def test_force_replaces_a_link_never_its_target(self):
+        with h.Folder(files()) as f, tempfile.TemporaryDirectory() as elsewhere:
+            start_up = Path(elsewhere) / ".profile"
+            start_up.write_bytes(b"export PATH\n")
+            (f.path / "book.csv").symlink_to(start_up)
+            target, r = self.export(f, "--force")
+            self.assertEqual(r.code, 0, r.err)
+            self.assertFalse(target.is_symlink())
+            self.assertTrue(target.read_bytes().startswith(b"Title,"))
+            self.assertEqual(start_up.read_bytes(), b"export PATH\n")
+            self.assertEqual(os.listdir(elsewhere), [".profile"])
+
+    @unittest.skipIf(h.ON_WINE or os.name != "posix", "symbolic links of POSIX")
+    def test_a_link_to_the_book_planted_while_the_password_is_asked(self):
+        # The check before the prompt is made again just before the write.
         with h.Folder(files()) as f:
             before = f.snapshot()
-            for name in (book.STORE, book.KEY_FILE):
-                with self.subTest(name=name):
-                    _, r = self.export(f, "--force", name=name)
-                    self.assertEqual(r.code, 1)
-                    self.assertIn("one of the book's own files", r.err)
+            target = f.path / "book.csv"
+            cli = subprocess.Popen(h.command("--folder", f.path, "export", "--csv", target, "--force"),
+                                   stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+            time.sleep(0.5)
+            target.symlink_to(f.path / book.KEY_FILE)
+            out, err = cli.communicate((PASSWORD + "\n").encode(), timeout=h.TIMEOUT)
+            self.assertEqual((cli.returncode, out), (1, b""))
+            self.assertIn(b"one of the book's own files", err)
+            target.unlink()
             self.assertEqual(f.snapshot(), before)
 
     def test_a_folder_that_is_not_there(self):

@@ -1,5 +1,6 @@
 """verify and the reading of damaged or missing files, on the real executable."""
 
+import os
 import unittest
 
 import cli_harness as h
@@ -56,6 +57,10 @@ DAMAGED = [  # what, files, exit code, words of the message
     ("record without end", with_store_plain(entries(RECORDS[0])[:-1]), 2, "record 1 has no end"),
     ("text outside records", with_store_plain(entries(RECORDS[0]) + b"x"), 2,
      "byte 20 lies outside"),
+    ("key file longer than any", with_key_file(good()[book.KEY_FILE] + b"x" * 300), 2,
+     "more than any key file (299 bytes)"),
+    ("store longer than any", {**good(), book.STORE: b"\x7f" * 40000}, 2,
+     "more than any record store"),
 ]
 
 
@@ -88,6 +93,32 @@ class Verify(unittest.TestCase):
                     self.assertEqual((r.code, r.out), (2, ""), r.err)
                     self.assertEqual(f.snapshot(), before)
 
+    @unittest.skipIf(h.ON_WINE or os.name != "posix", "pipes and devices of POSIX")
+    def test_what_is_no_file_is_refused_at_once_and_named(self):
+        # A pipe or a device must neither hold the command up nor fill the
+        # memory; a huge sparse file is read no further than a store can be.
+        cases = [
+            ("a pipe", book.KEY_FILE, lambda p: os.mkfifo(p), "lkdb0.lkd in", "not a file"),
+            ("a link to a device", book.STORE, lambda p: os.symlink("/dev/zero", p), "lkdb1.lkd in",
+             "not a file"),
+            ("a folder", book.STORE, lambda p: os.mkdir(p), "lkdb1.lkd in", "not a file"),
+            ("a sparse file of 3 GB", book.STORE, lambda p: os.truncate(p, 3 << 30), "lkdb1.lkd",
+             "more than any record store"),
+        ]
+        for what, name, plant, where, words in cases:
+            with self.subTest(what), h.Folder(good()) as f:
+                path = f.path / name
+                path.unlink()
+                if what.startswith("a sparse"):
+                    path.write_bytes(b"")
+                plant(path)
+                for args in (["verify"], ["list"]):
+                    r = f.run(*args, input=PASSWORD + "\n")
+                    self.assertEqual((r.code, r.out), (2, ""), r.err)
+                    self.assertIn(where, r.err)
+                    if args == ["verify"]:
+                        self.assertIn(words, r.err)
+
     def test_a_store_of_another_book_that_deciphers_to_nonsense(self):
         files = {**good(), book.STORE: book.store(RECORDS, book.key_of(bytes(range(95, 44, -1))))}
         with h.Folder(files) as f:
@@ -113,6 +144,16 @@ class Verify(unittest.TestCase):
             r = f.run("verify", "--login", input="Secret\n")
             self.assertEqual((r.code, r.out), (1, ""))
             self.assertIn("Password Not Matched", r.err)
+
+    def test_every_command_judges_the_password_alike(self):
+        # Codes 128-159 of the code page are typed as other Unicode characters.
+        password = "pa\u2013s\u2019s\u2026"
+        with h.Folder(book.files("me", password, RECORDS)) as f:
+            for args in (["verify", "--login"], ["list"]):
+                for typed, code in ((password, 0), ("pa-s's...", 1)):
+                    with self.subTest(args=args, typed=typed):
+                        r = f.run(*args, input=typed + "\n")
+                        self.assertEqual(r.code, code, r.err)
 
     def test_a_folder_that_is_not_there(self):
         with h.Folder() as f:

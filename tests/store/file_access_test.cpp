@@ -143,7 +143,8 @@ TEST_CASE("write at") {
             const fs::path path = folder.Path() / "lkdb0.lkd";
             if (exists) WriteBytes(path, old);
 
-            CHECK_EQ(lockmere::WriteAt(path, static_cast<std::size_t>(position), bytes, kLargest), code);
+            CHECK_EQ(lockmere::WriteAt(path, static_cast<std::size_t>(position), bytes, kLargest),
+                     code);
             CHECK_EQ(Q(ReadBytes(path)), Q(result));
             if (code == failure::kNone) CHECK(OwnerOnly(path));
         }
@@ -164,6 +165,8 @@ TEST_CASE("read first line") {
         {"empty line", true, "\r\nnext", failure::kNone, ""},
         {"empty file", true, "", failure::kNone, ""},
         {"missing file", false, "", failure::kFileNotFound, ""},
+        {"longer than any such file", true, "/mnt/usb\n" + std::string(kLargest, 'x'),
+         failure::kPathFileAccess, ""},
     };
     for (const auto& row : rows)
         SUBCASE(row.label) {

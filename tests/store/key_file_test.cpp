@@ -203,6 +203,8 @@ TEST_CASE("login") {
          LoginOutcome::NoMatch, true},
         {"the generator's bytes alone: no master account", true, fixture::Collected(), "x",
          LoginOutcome::Damaged, true},
+        {"longer than any key file the program writes: damaged", true,
+         KeyFile("u", "secret") + std::string(300, 'x'), "secret", LoginOutcome::Damaged, true},
         {"missing: damaged", false, "", "", LoginOutcome::Damaged, true},
         {"empty: damaged", true, "", "", LoginOutcome::Damaged, true},
         {"43 bytes: damaged", true, admin.substr(0, 43), "", LoginOutcome::Damaged, true},
@@ -223,6 +225,30 @@ TEST_CASE("login") {
             // The login only reads.
             CHECK_EQ(Q(fixture::ReadBytes(folder.Path() / "lkdb0.lkd")), Q(file));
         }
+}
+
+TEST_CASE("the login takes the password as typed, in Unicode") {
+    // Stored as Windows-1252 bytes: an en dash, a right quote and an ellipsis.
+    const std::string stored = KeyFile("me", "pa\x96s\x92s\x85");
+    const struct {
+        const char* label;
+        std::string typed;  // UTF-8
+        LoginOutcome outcome;
+    } rows[] = {
+        {"the same characters", "pa\u2013s\u2019s\u2026", LoginOutcome::Match},
+        {"spaces around it are trimmed", "  pa\u2013s\u2019s\u2026 ", LoginOutcome::Match},
+        {"another dash", "pa\u2014s\u2019s\u2026", LoginOutcome::NoMatch},
+        {"the stored bytes typed as they are", "pa\x96s\x92s\x85", LoginOutcome::NoMatch},
+        {"a character without a code", "pa\u2013s\u2019s\u2026\u2603", LoginOutcome::NoMatch},
+    };
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
+            const auto& [label, typed, outcome] = row;
+            CHECK_EQ(lockmere::JudgeTypedLogin(stored, Key(), typed).Outcome, outcome);
+        }
+    // A character without a code never matches, even a password cut at it.
+    CHECK_EQ(lockmere::JudgeTypedLogin(KeyFile("me", "pa"), Key(), "pa\u2603").Outcome,
+             LoginOutcome::NoMatch);
 }
 
 TEST_CASE("login read failure") {
