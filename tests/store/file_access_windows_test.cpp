@@ -23,6 +23,7 @@
 namespace fs = std::filesystem;
 namespace failure = lockmere::failure;
 namespace fixture = lockmere::fixture;
+using lockmere::fixture::ReadBytes;
 using lockmere::fixture::WriteBytes;
 using lockmere::test::CheckCopyOntoItselfRefused;
 using lockmere::test::EveryByte;
@@ -88,6 +89,17 @@ private:
 std::size_t Entries(const fs::path& folder) {
     return static_cast<std::size_t>(
         std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+// Makes a symbolic link and tells whether one now stands at link. Wine 8
+// answers CreateSymbolicLinkW with success and makes nothing (and refuses
+// junctions as not supported), so only the link itself counts.
+bool MakeLink(const fs::path& link, const fs::path& target, bool folder) {
+    const DWORD flags =
+        SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE | (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0);
+    CreateSymbolicLinkW(link.c_str(), target.c_str(), flags);
+    const DWORD attributes = GetFileAttributesW(link.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 }  // namespace
@@ -411,4 +423,66 @@ TEST_CASE("a missing data file is made empty; any other read finds it missing") 
     CHECK_EQ(Q(made.Bytes), Q(""));
     CHECK(fs::is_regular_file(path));
     CHECK_EQ(fs::file_size(path), 0u);
+}
+
+TEST_CASE("links at a name: a data file's read follows them, nothing else does") {
+    Folder folder;
+    const fs::path elsewhere = folder.Path() / "elsewhere";
+    const fs::path outside = elsewhere / "outside";
+    const std::string kOutside = "a file of the user's\n";
+    fs::create_directory(elsewhere);
+    WriteBytes(outside, kOutside);
+    const fs::path probe = folder.Path() / "probe";
+    if (!MakeLink(probe, outside, false)) {
+        // Wine makes no reparse points: this runs where Windows does.
+        MESSAGE("no symbolic link could be made here; links are not tested");
+        return;
+    }
+    DeleteFileW(probe.c_str());
+    const struct {
+        const char* label;
+        std::string kind;
+        int followCode;  // a data file of the program folder, created when missing
+        int refuseCode;  // any other file
+        std::size_t size;
+    } rows[] = {
+        {"a link to a file", "link", failure::kNone, failure::kPathFileAccess, kOutside.size()},
+        {"a dangling link", "dangling", failure::kPathFileAccess, failure::kPathFileAccess, 0},
+        {"a link to a folder", "folder", failure::kPathFileAccess, failure::kPathFileAccess, 0},
+    };
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
+            const auto& [label, kind, followCode, refuseCode, size] = row;
+            const fs::path path = folder.Path() / "lkdb0.lkd";
+            const fs::path lock = lockmere::ComposePath(folder.Path(), lockmere::kLockFileName);
+            for (const fs::path& link : {path, lock}) {
+                if (kind == "link") REQUIRE(MakeLink(link, outside, false));
+                if (kind == "dangling") REQUIRE(MakeLink(link, elsewhere / "made", false));
+                if (kind == "folder") REQUIRE(MakeLink(link, elsewhere, true));
+            }
+
+            const lockmere::ReadResult follow = lockmere::ReadWholeFile(path, kLargest);
+            CHECK_EQ(follow.Code, followCode);
+            CHECK_EQ(follow.Bytes.size(), followCode == failure::kNone ? size : 0);
+            const lockmere::ReadResult refuse =
+                lockmere::ReadExistingFile(path, kLargest, lockmere::Links::Refuse);
+            CHECK_EQ(refuse.Code, refuseCode);
+            CHECK_EQ(refuse.Bytes.size(), 0u);
+            CHECK(!lockmere::system_file::IsOwnRegularFile(path));
+            // The folder lock is never taken through a link either.
+            {
+                const lockmere::FolderLock taken(folder.Path());
+                CHECK(taken.Result() == lockmere::FolderLock::Outcome::NotAFile);
+                CHECK_EQ(taken.Code(), failure::kPathFileAccess);
+            }
+
+            // Nothing was made at a link's target, nothing outside changed.
+            CHECK(!fs::exists(elsewhere / "made"));
+            CHECK_EQ(Q(ReadBytes(outside)), Q(kOutside));
+            CHECK_EQ(Entries(elsewhere), 1u);
+            // The links go as links, before the folder is emptied.
+            for (const fs::path& link : {path, lock})
+                CHECK((kind == "folder" ? RemoveDirectoryW(link.c_str())
+                                        : DeleteFileW(link.c_str())) != 0);
+        }
 }
