@@ -132,6 +132,31 @@ class Prompts(unittest.TestCase):
             self.assertIn("Lockmere is running from this folder", err)
             self.assertEqual(f.read(book.STORE), before)
 
+    def test_add_writes_nothing_into_a_book_changed_while_the_answers_are_typed(self):
+        # The files are checked again under the lock, just before the write.
+        other = book.key_file("me", PASSWORD, bytes(range(31, 82)))
+        changes = [
+            ("restored from another book", lambda f: (f.path / book.KEY_FILE).write_bytes(other)),
+            ("a copy into it unfinished", lambda f: (f.path / "lkdb.pair").write_bytes(b"forward\n")),
+        ]
+        for what, change in changes:
+            with self.subTest(what), h.Folder(book.files("me", PASSWORD, [])) as f:
+                t = self.terminal(f, "add")
+                for prompt, answer in (("Master password: ", PASSWORD), ("Application Name: ", "New"),
+                                       ("Application URL: ", "N/A"), ("User Name: ", "ann"),
+                                       ("Password: ", "pw")):
+                    t.wait_for(prompt)
+                    t.type(answer + "\n")
+                t.wait_for("Confirm Password: ")
+                change(f)
+                before = f.snapshot()
+                t.type("pw\n")
+                code, out, err = t.finish()
+                self.assertEqual((code, out), (2, ""))
+                self.assertIn("changed while the answers were typed", err)
+                self.assertEqual({k: v for k, v in f.snapshot().items() if k != "lkdb.lock"},
+                                 {k: v for k, v in before.items() if k != "lkdb.lock"})
+
     @unittest.skipUnless(os.environ.get("LOCKMERE_CLI_HARDENED") == "1", "a build not hardened")
     def test_no_core_file_while_the_password_is_asked(self):
         with h.Folder(book.files("me", PASSWORD, [])) as f:
