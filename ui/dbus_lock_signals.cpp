@@ -75,8 +75,7 @@ void DbusLockSignals::CallLoginManager(const QString& method, const QVariantList
                                        std::function<void(const QDBusMessage&)> done) {
     QDBusMessage call = QDBusMessage::createMethodCall(kLogin, kLoginPath, kLoginManager, method);
     call.setArguments(arguments);
-    auto* watcher =
-        new QDBusPendingCallWatcher(QDBusConnection::systemBus().asyncCall(call), this);
+    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::systemBus().asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, done = std::move(done)] {
         watcher->deleteLater();
         done(watcher->reply());

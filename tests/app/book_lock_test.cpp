@@ -50,9 +50,15 @@ QString Menus(MainScreen* m) {
 }
 
 Seen SeenOf(MainScreen* m, const TestContext& tc) {
-    return {m->height(),          m->Command2->text(), m->List1->isVisible(),
-            m->List1->count(),    m->Command1->isEnabled(), Menus(m),
-            tc.ClipboardService.Calls};
+    Seen seen;
+    seen.Height = m->height();
+    seen.Toggle = m->Command2->text();
+    seen.ListShown = m->List1->isVisible();
+    seen.Lines = m->List1->count();
+    seen.ValidateEnabled = m->Command1->isEnabled();
+    seen.Menus = Menus(m);
+    seen.ClipboardCalls = tc.ClipboardService.Calls;
+    return seen;
 }
 
 // Logged out and collapsed to the login strip.
