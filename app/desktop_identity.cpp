@@ -1,11 +1,10 @@
 #include "app/desktop_identity.h"
 
 #include <QApplication>
-#include <QEvent>
 #include <QIcon>
 #include <QString>
-#include <QTimer>
-#include <QWindow>
+
+#include "ui/first_paint.h"
 
 namespace lockmere {
 
@@ -19,35 +18,14 @@ void SetWindowIcon() {
     QApplication::setWindowIcon(icon);
 }
 
-// Decoding six pictures and handing them to the window manager must not
-// hold up the first window's first picture: the icon follows it. The menu
-// and the launcher show the desktop entry's icon meanwhile.
-class IconAfterFirstPaint : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Expose && watched->isWindowType() &&
-            static_cast<QWindow*>(watched)->isExposed()) {
-            // The window paints while it handles this event; the icon
-            // comes once the event loop is back.
-            QCoreApplication::instance()->removeEventFilter(this);
-            QTimer::singleShot(0, this, [this] {
-                SetWindowIcon();
-                deleteLater();
-            });
-        }
-        return false;
-    }
-};
-
 }  // namespace
 
 void ApplyDesktopIdentity() {
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopEntryId));
-    QCoreApplication::instance()->installEventFilter(
-        new IconAfterFirstPaint(QCoreApplication::instance()));
+    // Decoding six pictures and handing them to the window manager must not
+    // hold up the first window's first picture: the icon follows it. The
+    // menu and the launcher show the desktop entry's icon meanwhile.
+    AfterFirstPaint(QCoreApplication::instance(), SetWindowIcon);
 }
 
 }  // namespace lockmere

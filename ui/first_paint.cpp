@@ -3,13 +3,14 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
-#include <QWidget>
+#include <QWindow>
 
 namespace lockmere {
 
 namespace {
 
-// Watches every object's events until a window is painted; goes with its owner.
+// Watches every object's events until a window is first exposed; goes with
+// its owner.
 class FirstPaint : public QObject {
 public:
     FirstPaint(QObject* owner, std::function<void()> then)
@@ -18,12 +19,15 @@ public:
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && watched->isWidgetType() &&
-            static_cast<QWidget*>(watched)->isWindow()) {
+        if (event->type() == QEvent::Expose && watched->isWindowType() &&
+            static_cast<QWindow*>(watched)->isExposed()) {
+            // The window paints while it handles this event; `then` runs
+            // once the event loop is back.
             QCoreApplication::instance()->removeEventFilter(this);
-            // Queued: runs once this paint has been drawn and flushed.
-            QTimer::singleShot(0, parent(), std::move(then_));
-            deleteLater();
+            QTimer::singleShot(0, this, [this] {
+                then_();
+                deleteLater();
+            });
         }
         return false;
     }
