@@ -149,6 +149,7 @@ def main():
     session = dbus.bus.BusConnection(session_address)
     impostor = dbus.bus.BusConnection(session_address)
 
+    # Each name is owned while its BusName lives: until main() returns.
     names = [dbus.service.BusName(LOGIN, system)]
     manager = Manager(system, lookup)
     sessions = {name: Session(system, session_path(name)) for name in SESSIONS}
@@ -194,7 +195,6 @@ def main():
     GLib.io_add_watch(sys.stdin.fileno(), GLib.PRIORITY_DEFAULT, GLib.IO_IN | GLib.IO_HUP, command)
     print("ready", flush=True)
     loop.run()
-    del names
 
 
 if __name__ == "__main__":

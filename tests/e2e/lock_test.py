@@ -91,7 +91,7 @@ with buses.Buses() as b:
             assert s.clipboard() == BANK[3], s.clipboard()
 
         with s.step("this session's Lock"):
-            add = open_add_window(s, main)
+            open_add_window(s, main)
             services.command("lock c1")
             locked(s, main)
 
