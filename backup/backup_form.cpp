@@ -178,7 +178,7 @@ void BackupForm::Command1_Click() {
         // file: use the encryption string it holds now, and let no list of
         // the book on screen be saved over the store.
         const KeyFileStart start = ReadKeyFileAtStart(context().ProgramFolder);
-        if (start.Code == failure::kNone && !start.FirstRun) {
+        if (start.Code == failure::kNone && start.From != StartFrom::Welcome) {
             state.EncryptionKey = start.EncryptionKey;
         }
         context().RecordBook.Forget();

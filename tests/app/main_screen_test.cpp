@@ -755,6 +755,10 @@ void MainScreenTest::damagedKeyFile_data() {
     lengthOne[43] = 1;
     lengthOne[44] = fixture::Encipher("x", key)[0];
     QTest::newRow("length byte 1, no separator") << QByteArray::fromStdString(lengthOne);
+    // Only a code the generator gathers at 44 marks its bytes alone.
+    std::string lengthThirty = collected;
+    lengthThirty[43] = 30;
+    QTest::newRow("51 bytes, length byte 30") << QByteArray::fromStdString(lengthThirty);
 }
 
 void MainScreenTest::damagedKeyFile() {
