@@ -91,6 +91,7 @@ BackupForm::BackupForm(Context& context) : Window(context) {
     setTabOrder(Drive1, SaveBackupLocation);
     setTabOrder(SaveBackupLocation, Check3);
 
+    CloseOnEscape();
     connect(Drive1, &DriveList::DriveChanged, this, &BackupForm::Drive1_Change);
     connect(Dir1, &FolderList::PathChanged, this, &BackupForm::Dir1_Change);
     connect(SaveBackupLocation, &QPushButton::clicked, this, &BackupForm::SaveBackupLocation_Click);

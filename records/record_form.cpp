@@ -67,6 +67,8 @@ RecordForm::RecordForm(Context& context, const QString& caption) : Window(contex
     setTabOrder(Text4, Text5);
     setTabOrder(Text5, Command1);
 
+    SetDefaultButton(Command1);
+    CloseOnEscape();
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     for (LimitedLineEdit* box : {Text1, Text2, Text3, Text4, Text5}) {
         connect(box, &LimitedLineEdit::TypingRefused, this,

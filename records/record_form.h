@@ -15,7 +15,8 @@ namespace lockmere {
 QString TrimSpaces(const QString& text);
 
 // The five-box layout shared by the add and the edit window, with the
-// checks both run when "Save Password Data" is pressed. A box beeps at a
+// checks both run when "Save Password Data" is pressed. Enter presses it
+// too; Escape closes the window as its close box does. A box beeps at a
 // character typed past its limit and tells of a paste that would pass it.
 //
 // Controls: Text1 the application name, Text2 its URL, Text3 the user name,

@@ -79,6 +79,7 @@ private slots:
     void longLocationShrinksToFit();
     void driveChange();
     void driveNotReadyFallsBackToRoot();
+    void escapeClosesAsTheCloseBoxDoes();
 };
 
 void BackupFormTest::layout_data() {
@@ -463,6 +464,21 @@ void BackupFormTest::driveNotReadyFallsBackToRoot() {
                       MsgIcon::Critical));
     // The reset to the root happened before the message, through both lists.
     QCOMPARE(atMessage, (QStringList{"/", "/", "/", ""}));
+}
+
+void BackupFormTest::escapeClosesAsTheCloseBoxDoes() {
+    Scene scene;
+    const fs::path target = scene.MakeFolder("target");
+    BackupForm* form = Open(scene, true);
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    QVERIFY(form->Dir1->SetPath(Q(target)) == 0);
+    form->Dir1->setFocus();
+    QTest::keyClick(form->Dir1, Qt::Key_Escape);
+
+    QVERIFY(form->IsUnloaded());
+    QVERIFY(Empty(target));
+    QCOMPARE(LocationFile(scene), std::string("-"));
+    QVERIFY(scene.Test.Boxes.Boxes().empty());
 }
 
 QTEST_MAIN(BackupFormTest)

@@ -1,12 +1,15 @@
 // What the add and the edit window share: boxes that refuse what would pass
-// their limits (a paste with a message, typing with the system's beep).
+// their limits (a paste with a message, typing with the system's beep), and
+// Enter and Escape as on a window with one button.
 #include <QApplication>
 #include <QClipboard>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
 #include "records/data_entry.h"
 #include "records/edit_record.h"
+#include "tests/support/book_fixture.h"
 #include "tests/support/test_context.h"
 #include "ui/limited_line_edit.h"
 
@@ -15,6 +18,7 @@ using namespace lockmere::testing;
 
 namespace {
 
+const std::string kKey = fixture::KeyOf(fixture::Collected());
 const QString kTitle = QStringLiteral("LKMR - Message Center");
 
 RecordForm* OpenForm(TestContext& tc, const QString& window) {
@@ -32,6 +36,10 @@ LimitedLineEdit* Box(RecordForm* form, int number) {
     return boxes[number - 1];
 }
 
+void Fill(RecordForm* form, const QStringList& texts) {
+    for (int i = 0; i < 5; ++i) Box(form, i + 1)->setText(texts[i]);
+}
+
 }  // namespace
 
 class RecordFormTest : public QObject {
@@ -41,6 +49,10 @@ private slots:
     void pasteIsTakenWholeOrNotAtAll();
     void typingPastTheLimitBeeps_data();
     void typingPastTheLimitBeeps();
+    void enterSavesTheAddedRecord();
+    void enterHandsTheEditedRecordBack();
+    void escapeClosesAsTheCloseBoxDoes_data();
+    void escapeClosesAsTheCloseBoxDoes();
 };
 
 // clang-format off
@@ -131,6 +143,62 @@ void RecordFormTest::typingPastTheLimitBeeps() {
     QTest::keyClicks(form->Text4, "0123456789abcdefg");
     QCOMPARE(form->Text4->text(), QStringLiteral("0123456789abcde"));
     QCOMPARE(tc.Speaker.Beeps, 2);
+    QVERIFY(tc.Boxes.Boxes().empty());
+}
+
+void RecordFormTest::enterSavesTheAddedRecord() {
+    TestContext tc;
+    tc.Ctx.State.EncryptionKey = kKey;
+    QPointer<RecordForm> form = OpenForm(tc, QStringLiteral("add"));
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    Fill(form, {"Shop", "N/A", "kim", "pw", "pw"});
+    QTest::keyClick(form->Text3, Qt::Key_Return);
+
+    QVERIFY(!form || form->IsUnloaded());
+    QVERIFY(fixture::DecodeStore(fixture::ReadBytes(tc.File("lkdb1.lkd")), kKey) ==
+            std::vector<fixture::Fields>({{"Shop", "N/A", "kim", "pw"}}));
+}
+
+void RecordFormTest::enterHandsTheEditedRecordBack() {
+    TestContext tc;
+    tc.WhenModal<EditRecord>([](EditRecord* w) {
+        w->Text3->setText(QStringLiteral("kim"));
+        QTest::keyClick(w->Text1, Qt::Key_Enter, Qt::KeypadModifier);
+    });
+    const std::optional<PasswordRecord> edited =
+        EditRecord::Edit(tc.Ctx, {"Shop", "N/A", "jo", "pw"});
+    QVERIFY(edited);
+    QCOMPARE(edited->UserName, std::string("kim"));
+}
+
+void RecordFormTest::escapeClosesAsTheCloseBoxDoes_data() {
+    QTest::addColumn<QString>("window");
+    QTest::newRow("add") << "add";
+    QTest::newRow("edit") << "edit";
+}
+
+void RecordFormTest::escapeClosesAsTheCloseBoxDoes() {
+    QFETCH(QString, window);
+    TestContext tc;
+    tc.Ctx.State.EncryptionKey = kKey;
+    std::optional<PasswordRecord> edited;
+    bool closed = false;
+    auto act = [&closed](RecordForm* w) {
+        Fill(w, {"Shop", "N/A", "kim", "pw", "pw"});
+        QTest::keyClick(w->Text2, Qt::Key_Escape);
+        closed = w->IsUnloaded();
+    };
+    if (window == QLatin1String("add")) {
+        tc.WhenModal<DataEntry>(act);
+        tc.Ctx.Windows.Open<DataEntry>(tc.Ctx)->ShowModal();
+    } else {
+        tc.WhenModal<EditRecord>(act);
+        edited = EditRecord::Edit(tc.Ctx, {"Bank", "N/A", "jo", "pw1"});
+    }
+
+    QVERIFY(closed);
+    QVERIFY(!edited);
+    QVERIFY(!std::filesystem::exists(tc.File("lkdb1.lkd")));
     QVERIFY(tc.Boxes.Boxes().empty());
 }
 
