@@ -143,6 +143,12 @@ void BackupFormTest::layout() {
             QCOMPARE(c.control->font().bold(), c.bold);
         }
     }
+    // The lists draw in the window's font, as the rest of it does.
+    for (QWidget* list : {static_cast<QWidget*>(form->Dir1), static_cast<QWidget*>(form->Drive1)}) {
+        QCOMPARE(list->font().family(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(list->font().pointSizeF(), 8.25);
+        QVERIFY(!list->font().bold());
+    }
     QVERIFY2(CutCaptions(form).isEmpty(), qPrintable(CutCaptions(form).join('\n')));
     QVERIFY(!form->Dir1->accessibleName().isEmpty());
     QVERIFY(!form->Drive1->accessibleName().isEmpty());
