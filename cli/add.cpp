@@ -7,6 +7,8 @@
 #include "store/ansi_codec.h"
 #include "store/file_access.h"
 #include "store/folder_lock.h"
+#include "store/key_file.h"
+#include "store/pair_copy.h"
 #include "store/record_entry.h"
 #include "store/record_store.h"
 
@@ -41,6 +43,27 @@ int LockRefusal(const FolderLock& lock) {
                     std::string(FailureMeaning(lock.Code())) + "), so nothing was added.");
 }
 
+// Under the lock, before the write: the book the answers go into must still
+// be the one opened with the password (a restore meanwhile brings another
+// key, a copy cut short a marker).
+int ChangedRefusal(const std::filesystem::path& folder, std::string_view key) {
+    const std::string changed =
+        "ERROR: The book in " + PathText(folder) +
+        " changed while the answers were typed (it was restored, or a copy into it is "
+        "unfinished), so nothing was added. Add the record again.";
+    std::error_code error;
+    if (std::filesystem::symlink_status(ComposePath(folder, kPairMarkerFileName), error).type() !=
+        std::filesystem::file_type::not_found)
+        return Fail(kFileTrouble, changed);
+    const ReadResult keyFile =
+        ReadExistingFile(ComposePath(folder, kKeyFileName), kKeyFileLargest, Links::Follow);
+    if (!keyFile.Ok())
+        return Fail(kFileTrouble, ReadFailureText(kKeyFileName, folder, keyFile.Code));
+    if (keyFile.Bytes.size() < kCollectedLength || KeyFromCollected(keyFile.Bytes) != key)
+        return Fail(kFileTrouble, changed);
+    return kDone;
+}
+
 }  // namespace
 
 int RunAdd(Session& session) {
@@ -73,6 +96,7 @@ int RunAdd(Session& session) {
     {
         const FolderLock lock(session.Folder);
         if (const int code = LockRefusal(lock); code != kDone) return code;
+        if (const int code = ChangedRefusal(session.Folder, book.Key); code != kDone) return code;
         result = book.Store.Append(book.Key, check.Record);
     }
     if (result.Outcome != StoreWrite::Written) {

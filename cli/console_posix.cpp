@@ -14,23 +14,55 @@ namespace lockmere::cli {
 
 namespace {
 
-// The terminal's settings while echo is off, restored also when a signal
-// ends the process in the middle of the password.
+// Echo is off exactly while a secret is read, on every path: a signal that
+// ends the program turns it back on first, a stop (Ctrl-Z) turns it on
+// for the shell and off again when the prompt continues. A signal the
+// parent ignores stays ignored.
 termios savedSettings;
-volatile sig_atomic_t echoOff = 0;
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-struct sigaction previousActions[std::size(kEndingSignals)];
+termios quietSettings;
+volatile sig_atomic_t reading = 0;
+constexpr int kHandledSignals[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGTERM, SIGPIPE,
+                                   SIGALRM, SIGUSR1, SIGUSR2, SIGTSTP};
+struct sigaction previousActions[std::size(kHandledSignals)];
 
-void RestoreEcho() {
-    if (echoOff) tcsetattr(STDIN_FILENO, TCSANOW, &savedSettings);
-    echoOff = 0;
+const struct sigaction* PreviousAction(int signal) {
+    for (std::size_t i = 0; i < std::size(kHandledSignals); ++i)
+        if (kHandledSignals[i] == signal) return &previousActions[i];
+    return nullptr;
 }
 
-extern "C" void RestoreAndEnd(int signal) {
-    RestoreEcho();  // async-signal-safe: tcsetattr only
-    for (std::size_t i = 0; i < std::size(kEndingSignals); ++i)
-        if (kEndingSignals[i] == signal) sigaction(signal, &previousActions[i], nullptr);
+void SetEcho(bool on) {
+    // async-signal-safe: tcsetattr only
+    tcsetattr(STDIN_FILENO, TCSANOW, on ? &savedSettings : &quietSettings);
+}
+
+void Unblock(int signal) {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, signal);
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
+}
+
+extern "C" void OnSignal(int signal);
+
+void Catch(int signal) {
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+}
+
+extern "C" void OnSignal(int signal) {
+    const int saved = errno;
+    if (reading) SetEcho(true);
+    // What the signal would have done: end or stop the program.
+    sigaction(signal, PreviousAction(signal), nullptr);
+    Unblock(signal);
     raise(signal);
+    // Only a stop comes back here, when the program is continued.
+    Catch(signal);
+    if (reading) SetEcho(false);
+    errno = saved;
 }
 
 // Echo off for one scope; the typed Enter still moves to the next line.
@@ -38,21 +70,21 @@ class EchoOff {
 public:
     EchoOff() {
         if (tcgetattr(STDIN_FILENO, &savedSettings) != 0) return;
-        termios quiet = savedSettings;
-        quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-        quiet.c_lflag |= ECHONL;
-        struct sigaction restore {};
-        restore.sa_handler = RestoreAndEnd;
-        sigemptyset(&restore.sa_mask);
-        for (std::size_t i = 0; i < std::size(kEndingSignals); ++i)
-            sigaction(kEndingSignals[i], &restore, &previousActions[i]);
-        echoOff = 1;
-        if (tcsetattr(STDIN_FILENO, TCSADRAIN, &quiet) != 0) echoOff = 0;
+        quietSettings = savedSettings;
+        quietSettings.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        quietSettings.c_lflag |= ECHONL;
+        for (std::size_t i = 0; i < std::size(kHandledSignals); ++i) {
+            sigaction(kHandledSignals[i], nullptr, &previousActions[i]);
+            if (previousActions[i].sa_handler != SIG_IGN) Catch(kHandledSignals[i]);
+        }
+        reading = 1;
+        if (tcsetattr(STDIN_FILENO, TCSADRAIN, &quietSettings) != 0) reading = 0;
     }
     ~EchoOff() {
-        RestoreEcho();
-        for (std::size_t i = 0; i < std::size(kEndingSignals); ++i)
-            sigaction(kEndingSignals[i], &previousActions[i], nullptr);
+        if (reading) SetEcho(true);
+        reading = 0;
+        for (std::size_t i = 0; i < std::size(kHandledSignals); ++i)
+            sigaction(kHandledSignals[i], &previousActions[i], nullptr);
     }
     EchoOff(const EchoOff&) = delete;
     EchoOff& operator=(const EchoOff&) = delete;

@@ -16,15 +16,39 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The names the program folder uses, whether they stand there now or not:
+// the data files, the lock, the marker, the location file, their
+// temporaries, and the programs themselves.
+bool IsProgramFolderName(const fs::path& name) {
+    const std::u8string utf8 = name.u8string();
+    const std::string_view text(reinterpret_cast<const char*>(utf8.data()), utf8.size());
+    for (const char* own : {kKeyFileName, kStoreFileName, kBackupLocationFileName, kLockFileName,
+                            kPairMarkerFileName}) {
+        if (text == own || IsTemporaryOf(own, text)) return true;
+    }
+    for (const std::string_view program : {"lockmere", "lockmere-cli", "menu-entry"}) {
+        if (text == program || text == std::string(program) + ".exe") return true;
+    }
+    return false;
+}
+
+bool InProgramFolder(const fs::path& file, const fs::path& folder) {
+    const fs::path parent = file.parent_path().empty() ? "." : file.parent_path();
+    std::error_code error, other;
+    return fs::equivalent(parent, folder, error) ||
+           fs::weakly_canonical(parent, error) == fs::weakly_canonical(folder, other);
+}
+
 bool IsBookFile(const fs::path& file, const fs::path& folder) {
-    for (const char* name : {kKeyFileName, kStoreFileName, kBackupLocationFileName, kLockFileName,
-                             kPairMarkerFileName}) {
-        // Also by name: the lock and the marker may not stand there now.
-        const fs::path own = ComposePath(folder, name);
-        std::error_code error, same;
-        if (fs::equivalent(file, own, error) ||
-            fs::weakly_canonical(file, error) == fs::weakly_canonical(own, same))
-            return true;
+    // The name given, and what a link there leads to.
+    std::error_code error;
+    const fs::path target = fs::weakly_canonical(file, error);
+    for (const fs::path& name : {file, error ? file : target}) {
+        if (IsProgramFolderName(name.filename()) && InProgramFolder(name, folder)) return true;
+    }
+    // A second name of a data file, wherever it stands.
+    for (const char* name : {kKeyFileName, kStoreFileName, kBackupLocationFileName}) {
+        if (fs::equivalent(file, ComposePath(folder, name), error)) return true;
     }
     return false;
 }

@@ -41,20 +41,64 @@ std::error_code Retrying(Call call) {
 // elsewhere, so a reader never blocks a safe replace.
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+// Keeps the handle only when it is a file on a disk: a pipe, a console or
+// another device, a folder, and a link opened as itself are closed and
+// refused before anything could wait on them or read them. A followed link
+// is the system's: what it reached is checked.
+std::error_code CheckRegular(std::intptr_t& native, Links links) {
+    const HANDLE file = Native(native);
+    const DWORD refused = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE |
+                          (links == Links::Refuse ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
+    BY_HANDLE_FILE_INFORMATION information{};
+    std::error_code error;
+    if (GetFileType(file) != FILE_TYPE_DISK)
+        error = NotARegularFile();
+    else if (!GetFileInformationByHandle(file, &information))
+        error = LastError();
+    else if ((information.dwFileAttributes & refused) != 0)
+        error = NotARegularFile();
+    else
+        return {};
+    CloseHandle(file);
+    native = -1;
+    return error;
+}
+
+bool IsFolderOrLink(const std::filesystem::path& path) {
+    // The attributes of a link itself, not of its target.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0;
+}
+
 }  // namespace
 
 Handle::~Handle() {
     if (IsOpen(native_)) CloseHandle(Native(native_));
 }
 
-std::error_code Handle::OpenForRead(const std::filesystem::path& path, bool create) {
-    return Retrying([&] {
-        const HANDLE file =
-            CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr,
-                        create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        native_ = FromNative(file);
-        return file != INVALID_HANDLE_VALUE;
+std::error_code Handle::OpenForRead(const std::filesystem::path& path, bool create, Links links) {
+    // Backup semantics let a folder open too, so that the check below names
+    // it; a refused link opens as itself, never its target.
+    const DWORD flags =
+        FILE_FLAG_BACKUP_SEMANTICS | (links == Links::Refuse ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    std::error_code error = Retrying([&] {
+        native_ = FromNative(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr,
+                                         OPEN_EXISTING, flags, nullptr));
+        return IsOpen(native_);
     });
+    if (error.value() == ERROR_FILE_NOT_FOUND && create) {
+        // CREATE_NEW would follow a dangling link and make its target; as
+        // a reparse point the link itself is found and nothing is made.
+        error = Retrying([&] {
+            native_ = FromNative(
+                CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+            return IsOpen(native_);
+        });
+    }
+    if (error) return error;
+    return CheckRegular(native_, links);
 }
 
 std::error_code Handle::CreateNew(const std::filesystem::path& path) {
@@ -66,15 +110,21 @@ std::error_code Handle::CreateNew(const std::filesystem::path& path) {
     return {};
 }
 
-std::error_code Handle::ReadAll(std::string& bytes) {
+std::error_code Handle::ReadAll(std::string& bytes, std::size_t largest) {
     char buffer[65536];
-    for (;;) {
+    while (bytes.size() <= largest) {
+        const auto want = static_cast<DWORD>(std::min(sizeof buffer, largest + 1 - bytes.size()));
         DWORD got = 0;
-        if (!ReadFile(Native(native_), buffer, sizeof buffer, &got, nullptr)) return LastError();
+        if (!ReadFile(Native(native_), buffer, want, &got, nullptr)) return LastError();
         if (got == 0) return {};
         bytes.append(buffer, got);
     }
+    return {};
 }
+
+// Windows files take the access list of their folder; owners are not
+// compared.
+bool Handle::OwnedByUser() const { return true; }
 
 std::error_code Handle::WriteAll(std::string_view bytes) {
     while (!bytes.empty()) {
@@ -101,22 +151,42 @@ FileLock::~FileLock() {
 }
 
 std::error_code FileLock::TryLock(const std::filesystem::path& path) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return LastError();
+    // Never through a link: one at the name opens as itself and is refused.
+    HANDLE file = CreateFileW(
+        path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const std::error_code error = LastError();
+        // A folder or link the user may not write to is refused as what it
+        // is, not as a place where the file cannot be made.
+        return error.value() == ERROR_ACCESS_DENIED && IsFolderOrLink(path) ? NotARegularFile()
+                                                                            : error;
+    }
+    std::intptr_t native = FromNative(file);
+    if (const std::error_code error = CheckRegular(native, Links::Refuse)) return error;
     OVERLAPPED start{};
     if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &start)) {
         const std::error_code error = LastError();
         CloseHandle(file);
         return error;
     }
-    native_ = FromNative(file);
+    native_ = native;
     return {};
 }
 
 bool IsLockBusy(std::error_code error) {
     return error.category() == std::system_category() &&
            (error.value() == ERROR_LOCK_VIOLATION || error.value() == ERROR_SHARING_VIOLATION);
+}
+
+bool IsOwnRegularFile(const std::filesystem::path& path) {
+    // Opened for its attributes alone, as itself: the same check as a read.
+    std::intptr_t native = FromNative(
+        CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!IsOpen(native) || CheckRegular(native, Links::Refuse)) return false;
+    CloseHandle(Native(native));
+    return true;
 }
 
 std::error_code Remove(const std::filesystem::path& path) {

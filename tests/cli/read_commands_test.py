@@ -160,15 +160,24 @@ class Export(unittest.TestCase):
             self.assertEqual(r.code, 0, r.err)
             self.assertTrue(target.read_bytes().startswith(b"Title,"))
 
-    def test_the_books_own_files_are_never_export_targets(self):
+    def test_the_names_the_program_folder_uses_are_never_export_targets(self):
+        # Whether they stand there now or not, with or without --force.
+        names = (book.STORE, book.KEY_FILE, "lkdb.lock", "lkdb.pair", "BackupLocation.inf",
+                 "lkdb1.lkd.0123456789abcdef.tmp", "lkdb0.lkd.tmp", "lockmere", "lockmere-cli",
+                 "menu-entry")
         with h.Folder(files()) as f:
+            (f.path / "BackupLocation.inf").write_bytes(b"/mnt/usb\r\n")
             before = f.snapshot()
-            for name in (book.STORE, book.KEY_FILE, "lkdb.lock", "lkdb.pair"):
-                with self.subTest(name=name):
-                    _, r = self.export(f, "--force", name=name)
-                    self.assertEqual(r.code, 1)
-                    self.assertIn("one of the book's own files", r.err)
+            for name in names:
+                for extra in ((), ("--force",)):
+                    with self.subTest(name=name, extra=extra):
+                        _, r = self.export(f, *extra, name=name)
+                        self.assertEqual(r.code, 1)
+                        self.assertIn("one of the book's own files", r.err)
             self.assertEqual(f.snapshot(), before)
+            # Beside them any other name is fine.
+            _, r = self.export(f, name="lkdb1.lkd.csv")
+            self.assertEqual(r.code, 0, r.err)
 
     @unittest.skipIf(h.ON_WINE or os.name != "posix", "symbolic links of POSIX")
     def test_force_replaces_a_link_never_its_target(self):

@@ -9,6 +9,7 @@ import fcntl
 import os
 import pty
 import select
+import shlex
 import signal
 import subprocess
 import termios
@@ -22,12 +23,19 @@ PASSWORD = "secret"
 
 
 class Terminal:
-    def __init__(self, folder, *args):
+    def __init__(self, folder, *args, ignored=(), command=None):
         self.master, self.slave = pty.openpty()
+
+        def prepare():
+            fcntl.ioctl(0, termios.TIOCSCTTY, 0)
+            for number in ignored:  # as a parent that ignores them leaves them
+                signal.signal(number, signal.SIG_IGN)
+
         self.proc = subprocess.Popen(
-            h.command("--folder", folder.path, *args), stdin=self.slave,
-            stdout=subprocess.PIPE, stderr=subprocess.PIPE, start_new_session=True,
-            preexec_fn=lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0))
+            command or h.command("--folder", folder.path, *args), stdin=self.slave,
+            stdout=self.slave if command else subprocess.PIPE,
+            stderr=self.slave if command else subprocess.PIPE,
+            start_new_session=True, preexec_fn=prepare)
         self.shown = b""  # everything the terminal displayed
 
     def wait_for(self, text):
@@ -40,6 +48,10 @@ class Terminal:
 
     def type(self, text):
         os.write(self.master, text.encode())
+
+    def shows_from(self, start, text):
+        self.wait_for(text)
+        return text.encode() in self.shown[start:]
 
     def finish(self):
         out, err = self.proc.communicate(timeout=10)
@@ -57,16 +69,17 @@ class Terminal:
         if self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait()
-        self.proc.stdout.close()
-        self.proc.stderr.close()
+        for stream in (self.proc.stdout, self.proc.stderr):
+            if stream:
+                stream.close()
         os.close(self.master)
         os.close(self.slave)
 
 
 @unittest.skipIf(h.ON_WINE, "needs a terminal of this system")
 class Prompts(unittest.TestCase):
-    def terminal(self, folder, *args):
-        t = Terminal(folder, *args)
+    def terminal(self, folder, *args, **options):
+        t = Terminal(folder, *args, **options)
         self.addCleanup(t.close)
         return t
 
@@ -119,6 +132,31 @@ class Prompts(unittest.TestCase):
             self.assertIn("Lockmere is running from this folder", err)
             self.assertEqual(f.read(book.STORE), before)
 
+    def test_add_writes_nothing_into_a_book_changed_while_the_answers_are_typed(self):
+        # The files are checked again under the lock, just before the write.
+        other = book.key_file("me", PASSWORD, bytes(range(31, 82)))
+        changes = [
+            ("restored from another book", lambda f: (f.path / book.KEY_FILE).write_bytes(other)),
+            ("a copy into it unfinished", lambda f: (f.path / "lkdb.pair").write_bytes(b"forward\n")),
+        ]
+        for what, change in changes:
+            with self.subTest(what), h.Folder(book.files("me", PASSWORD, [])) as f:
+                t = self.terminal(f, "add")
+                for prompt, answer in (("Master password: ", PASSWORD), ("Application Name: ", "New"),
+                                       ("Application URL: ", "N/A"), ("User Name: ", "ann"),
+                                       ("Password: ", "pw")):
+                    t.wait_for(prompt)
+                    t.type(answer + "\n")
+                t.wait_for("Confirm Password: ")
+                change(f)
+                before = f.snapshot()
+                t.type("pw\n")
+                code, out, err = t.finish()
+                self.assertEqual((code, out), (2, ""))
+                self.assertIn("changed while the answers were typed", err)
+                self.assertEqual({k: v for k, v in f.snapshot().items() if k != "lkdb.lock"},
+                                 {k: v for k, v in before.items() if k != "lkdb.lock"})
+
     @unittest.skipUnless(os.environ.get("LOCKMERE_CLI_HARDENED") == "1", "a build not hardened")
     def test_no_core_file_while_the_password_is_asked(self):
         with h.Folder(book.files("me", PASSWORD, [])) as f:
@@ -128,15 +166,56 @@ class Prompts(unittest.TestCase):
                 core = next(line for line in limits if line.startswith("Max core file size"))
             self.assertEqual(core.split()[4:6], ["0", "0"])
 
-    def test_echo_comes_back_when_ctrl_c_ends_the_password(self):
-        with h.Folder(book.files("me", PASSWORD, [])) as f:
-            t = self.terminal(f, "list")
+    def test_echo_comes_back_before_a_signal_ends_the_password(self):
+        typed = {signal.SIGINT: "\x03", signal.SIGQUIT: "\x1c"}  # Ctrl-C, Ctrl-backslash
+        for number in (signal.SIGHUP, signal.SIGINT, signal.SIGQUIT, signal.SIGTERM,
+                       signal.SIGPIPE, signal.SIGALRM, signal.SIGUSR1, signal.SIGUSR2):
+            with self.subTest(signal.Signals(number).name), h.Folder(book.files("me", PASSWORD, [])) as f:
+                t = self.terminal(f, "list")
+                t.wait_for("Master password: ")
+                self.assertFalse(t.echo_on())
+                if number in typed:
+                    t.type(typed[number])
+                else:
+                    t.proc.send_signal(number)
+                code, out, _ = t.finish()
+                self.assertEqual((code, out), (-number, ""))
+                self.assertTrue(t.echo_on())
+
+    def test_a_signal_the_parent_ignores_changes_nothing(self):
+        with h.Folder(book.files("me", PASSWORD, [("Mail", "N/A", "ann", "pw")])) as f:
+            t = self.terminal(f, "list", ignored=(signal.SIGINT, signal.SIGTSTP))
             t.wait_for("Master password: ")
+            t.type("\x03\x1a")  # Ctrl-C, Ctrl-Z
+            time.sleep(0.3)
+            self.assertIsNone(t.proc.poll())
             self.assertFalse(t.echo_on())
-            t.type("\x03")
-            code, out, _ = t.finish()
-            self.assertEqual((code, out), (-signal.SIGINT, ""))
-            self.assertTrue(t.echo_on())
+            t.type(PASSWORD + "\n")
+            self.assertEqual(t.finish(), (0, "Mail\n", ""))
+            self.assertNotIn(PASSWORD.encode(), t.shown)
+
+    def test_ctrl_z_shows_echo_to_the_shell_and_fg_hides_it_again(self):
+        # A shell with job control, as the user has it.
+        with h.Folder(book.files("me", PASSWORD, [("Mail", "N/A", "ann", "pw")])) as f:
+            shell = ["bash", "--norc", "--noprofile", "-i"]
+            t = Terminal(f, command=shell)
+            self.addCleanup(t.close)
+            t.type("PS1='ready> '\n")
+            t.wait_for("ready> ")
+            t.type(" ".join(shlex.quote(str(a)) for a in h.command("--folder", f.path, "list")) + "\n")
+            t.wait_for("Master password: ")
+            t.type("\x1a")
+            t.wait_for("Stopped")
+            start = len(t.shown)
+            t.type("echo shell-sees-this\n")
+            self.assertTrue(t.shows_from(start, "echo shell-sees-this"))
+            t.type("fg\n")
+            time.sleep(0.5)
+            start = len(t.shown)
+            t.type(PASSWORD + "\n")
+            t.wait_for("Mail")
+            self.assertNotIn(PASSWORD.encode(), t.shown[start:])
+            t.type("exit\n")
 
 
 if __name__ == "__main__":

@@ -17,7 +17,8 @@ home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 export HOME=$home
 unset XDG_DATA_HOME
-# Characters that the desktop entry's Exec key must quote or escape.
+# Characters that the desktop entry's Exec key must quote or escape ("%" also
+# needs env, below).
 folder="$home/My \$Pass%words \"one\""
 id=org.lockmere.Lockmere
 apps=$home/.local/share/applications
@@ -48,7 +49,7 @@ echo "== menu entry"
   fail "the icons in the user's icon theme differ from the program folder's"
 entry=$apps/$id.desktop
 desktop-file-validate "$entry" || fail "the menu entry does not validate"
-grep -qxF 'Exec="'"$home"'/My \\$Pass%%words \\"one\\"/lockmere"' "$entry" ||
+grep -qxF 'Exec=env "'"$home"'/My \\$Pass%%words \\"one\\"/lockmere"' "$entry" ||
   fail "Exec does not start the installed program: $(grep ^Exec= "$entry")"
 grep -qxF "TryExec=$folder/lockmere" "$entry" || fail "TryExec: $(grep ^TryExec= "$entry")"
 [ "$(grep -vE '^(Exec|TryExec)=' "$entry")" = "$(grep -v '^Exec=' "$source/desktop/$id.desktop")" ] ||
@@ -77,4 +78,36 @@ for name in "${!data[@]}"; do
   [ "$(cat "$folder/$name")" = "${data[$name]}" ] || fail "$name changed by the uninstall"
 done
 [ -x "$folder/lockmere" ] || fail "the uninstall removed the program folder's program"
+echo "== folder names the desktop must start, or the install must refuse"
+# The desktop's own launcher must find and start the program: a stand-in
+# program in the installed folder tells that it ran.
+launched() {
+  printf '#!/bin/sh\ntouch "$HOME/launched"\n' >"$1/lockmere"
+  rm -f "$home/launched"
+  gio launch "$entry" || return 1
+  for _ in $(seq 50); do [ -e "$home/launched" ] && return 0; sleep 0.1; done
+  return 1
+}
+for name in "My \$Pass%words \"one\"" "100%" $'tab\there' "-dash" "back\\slash \`q\`; semicolon"; do
+  odd="$home/$name"
+  "$source/scripts/install" "$build" "$odd" >/dev/null || fail "install into $(printf %q "$odd")"
+  desktop-file-validate "$entry" || fail "the entry for $(printf %q "$odd") does not validate"
+  launched "$odd" || fail "the desktop cannot start $(printf %q "$odd/lockmere"): $(grep ^Exec= "$entry")"
+done
+(cd "$home" && "$source/scripts/install" "$build" "-relative" >/dev/null) ||
+  fail "install into a relative folder beginning with -"
+[ -x "$home/-relative/lockmere" ] || fail "the relative folder beginning with - was not used"
+for name in $'line\n' $'bell\a' $'cr\rx'; do
+  odd="$home/$name"
+  if "$source/scripts/install" "$build" "$odd" >/dev/null 2>"$home/refusal"; then
+    fail "install into $(printf %q "$odd") was not refused"
+  fi
+  grep -q "control character" "$home/refusal" || fail "no clear refusal: $(cat "$home/refusal")"
+  [ ! -e "$odd" ] || fail "$(printf %q "$odd") was made before the refusal"
+done
+# The name that loses its line break must not turn into its sibling.
+mkdir -p "$home/sibling"
+"$source/scripts/install" "$build" "$home/sibling"$'\n' >/dev/null 2>&1 || true
+[ -z "$(ls -A "$home/sibling")" ] || fail "a folder name ending in a line break installed into its sibling"
+
 echo "install, install again and uninstall: the data files stayed as they were"

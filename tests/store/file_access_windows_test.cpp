@@ -11,6 +11,7 @@
 
 #include "store/cipher.h"
 #include "store/file_access.h"
+#include "store/folder_lock.h"
 #include "store/key_file.h"
 #include "store/record_store.h"
 #include "tests/store/file_checks.h"
@@ -22,6 +23,8 @@
 namespace fs = std::filesystem;
 namespace failure = lockmere::failure;
 namespace fixture = lockmere::fixture;
+using lockmere::fixture::ReadBytes;
+using lockmere::fixture::WriteBytes;
 using lockmere::test::CheckCopyOntoItselfRefused;
 using lockmere::test::EveryByte;
 using lockmere::test::Folder;
@@ -58,6 +61,46 @@ public:
 private:
     HANDLE handle_;
 };
+
+// A named pipe with a server that never writes: a read from it would wait
+// for ever. Two instances, so that two opens each find one free.
+class Pipe {
+public:
+    Pipe() : path_(L"\\\\.\\pipe\\lockmere-test-" + std::to_wstring(GetCurrentProcessId())) {
+        for (HANDLE& instance : instances_) {
+            instance = CreateNamedPipeW(path_.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 2, 4096,
+                                        4096, 0, nullptr);
+            REQUIRE(instance != INVALID_HANDLE_VALUE);
+        }
+    }
+    ~Pipe() {
+        for (HANDLE instance : instances_) CloseHandle(instance);
+    }
+    Pipe(const Pipe&) = delete;
+    Pipe& operator=(const Pipe&) = delete;
+
+    fs::path Path() const { return path_; }
+
+private:
+    std::wstring path_;
+    HANDLE instances_[2] = {INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE};
+};
+
+std::size_t Entries(const fs::path& folder) {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+// Makes a symbolic link and tells whether one now stands at link. Wine 8
+// answers CreateSymbolicLinkW with success and makes nothing (and refuses
+// junctions as not supported), so only the link itself counts.
+bool MakeLink(const fs::path& link, const fs::path& target, bool folder) {
+    const DWORD flags =
+        SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE | (folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0);
+    CreateSymbolicLinkW(link.c_str(), target.c_str(), flags);
+    const DWORD attributes = GetFileAttributesW(link.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
 
 }  // namespace
 
@@ -303,5 +346,143 @@ TEST_CASE("names beyond ASCII reach the file system intact") {
             CHECK(!fs::exists(file));
             CHECK_EQ(lockmere::WriteLineFile(file, "D:\\Backup"), failure::kNone);
             CHECK_EQ(Q(lockmere::ReadFirstLine(file, kLargest).Bytes), Q("D:\\Backup"));
+        }
+}
+
+TEST_CASE("reads take bounded plain disk files only, and never block") {
+    // What may stand at a name the program reads, met through a data file's
+    // read (created when missing, links followed) and any other read; a
+    // hang fails the test by its time limit. The bound spans several reads.
+    constexpr std::size_t largest = (64u << 10) * 2 + 7;
+    const struct {
+        const char* label;
+        std::string kind;
+        int code;
+        std::size_t size;
+    } rows[] = {
+        {"a folder", "folder", failure::kPathFileAccess, 0},
+        {"a reserved device name", "NUL", failure::kPathFileAccess, 0},
+        {"a device path", "\\\\.\\NUL", failure::kPathFileAccess, 0},
+        {"a named pipe whose server never writes", "pipe", failure::kPathFileAccess, 0},
+        {"a file of the largest size", "largest", failure::kNone, largest},
+        {"a file longer than the largest size", "longer", failure::kNone, largest + 1},
+    };
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
+            const auto& [label, kind, code, size] = row;
+            Folder folder;
+            const Pipe pipe;
+            fs::path path = folder.Path() / "lkdb0.lkd";
+            std::string bytes;
+            for (std::size_t i = 0; i < largest + 5000; ++i)
+                bytes += static_cast<char>('a' + i % 26);
+            if (kind == "folder") fs::create_directory(path);
+            if (kind == "NUL") path = folder.Path() / "NUL";
+            if (kind.starts_with("\\")) path = kind;
+            if (kind == "pipe") path = pipe.Path();
+            if (kind == "largest") bytes.resize(largest);
+            if (kind == "largest" || kind == "longer") WriteBytes(path, bytes);
+            const std::size_t entries = Entries(folder.Path());
+
+            for (const bool dataFile : {true, false}) {
+                CAPTURE(dataFile);
+                const lockmere::ReadResult read =
+                    dataFile ? lockmere::ReadWholeFile(path, largest)
+                             : lockmere::ReadExistingFile(path, largest, lockmere::Links::Refuse);
+                CHECK_EQ(read.Code, code);
+                CHECK_EQ(read.Bytes.size(), size);
+                CHECK(read.Bytes == bytes.substr(0, size));
+            }
+            // Nothing was made, not even a file named after the device.
+            CHECK_EQ(Entries(folder.Path()), entries);
+        }
+}
+
+TEST_CASE("a folder at the lock file's name is refused as not a file, and stays") {
+    Folder folder;
+    const fs::path lock = lockmere::ComposePath(folder.Path(), lockmere::kLockFileName);
+    fs::create_directory(lock);
+
+    const lockmere::FolderLock taken(folder.Path());
+    CHECK(taken.Result() == lockmere::FolderLock::Outcome::NotAFile);
+    CHECK_EQ(taken.Code(), failure::kPathFileAccess);
+    CHECK(fs::is_directory(lock));
+}
+
+TEST_CASE("a missing data file is made empty; any other read finds it missing") {
+    Folder folder;
+    const fs::path path = folder.Path() / "lkdb0.lkd";
+
+    const lockmere::ReadResult existing =
+        lockmere::ReadExistingFile(path, kLargest, lockmere::Links::Refuse);
+    CHECK_EQ(existing.Code, failure::kFileNotFound);
+    CHECK(!fs::exists(path));
+
+    const lockmere::ReadResult made = lockmere::ReadWholeFile(path, kLargest);
+    CHECK_EQ(made.Code, failure::kNone);
+    CHECK_EQ(Q(made.Bytes), Q(""));
+    CHECK(fs::is_regular_file(path));
+    CHECK_EQ(fs::file_size(path), 0u);
+}
+
+TEST_CASE("links at a name: a data file's read follows them, nothing else does") {
+    Folder folder;
+    const fs::path elsewhere = folder.Path() / "elsewhere";
+    const fs::path outside = elsewhere / "outside";
+    const std::string kOutside = "a file of the user's\n";
+    fs::create_directory(elsewhere);
+    WriteBytes(outside, kOutside);
+    const fs::path probe = folder.Path() / "probe";
+    if (!MakeLink(probe, outside, false)) {
+        // Wine makes no reparse points: this runs where Windows does.
+        MESSAGE("no symbolic link could be made here; links are not tested");
+        return;
+    }
+    DeleteFileW(probe.c_str());
+    const struct {
+        const char* label;
+        std::string kind;
+        int followCode;  // a data file of the program folder, created when missing
+        int refuseCode;  // any other file
+        std::size_t size;
+    } rows[] = {
+        {"a link to a file", "link", failure::kNone, failure::kPathFileAccess, kOutside.size()},
+        {"a dangling link", "dangling", failure::kPathFileAccess, failure::kPathFileAccess, 0},
+        {"a link to a folder", "folder", failure::kPathFileAccess, failure::kPathFileAccess, 0},
+    };
+    for (const auto& row : rows)
+        SUBCASE(row.label) {
+            const auto& [label, kind, followCode, refuseCode, size] = row;
+            const fs::path path = folder.Path() / "lkdb0.lkd";
+            const fs::path lock = lockmere::ComposePath(folder.Path(), lockmere::kLockFileName);
+            for (const fs::path& link : {path, lock}) {
+                if (kind == "link") REQUIRE(MakeLink(link, outside, false));
+                if (kind == "dangling") REQUIRE(MakeLink(link, elsewhere / "made", false));
+                if (kind == "folder") REQUIRE(MakeLink(link, elsewhere, true));
+            }
+
+            const lockmere::ReadResult follow = lockmere::ReadWholeFile(path, kLargest);
+            CHECK_EQ(follow.Code, followCode);
+            CHECK_EQ(follow.Bytes.size(), followCode == failure::kNone ? size : 0);
+            const lockmere::ReadResult refuse =
+                lockmere::ReadExistingFile(path, kLargest, lockmere::Links::Refuse);
+            CHECK_EQ(refuse.Code, refuseCode);
+            CHECK_EQ(refuse.Bytes.size(), 0u);
+            CHECK(!lockmere::system_file::IsOwnRegularFile(path));
+            // The folder lock is never taken through a link either.
+            {
+                const lockmere::FolderLock taken(folder.Path());
+                CHECK(taken.Result() == lockmere::FolderLock::Outcome::NotAFile);
+                CHECK_EQ(taken.Code(), failure::kPathFileAccess);
+            }
+
+            // Nothing was made at a link's target, nothing outside changed.
+            CHECK(!fs::exists(elsewhere / "made"));
+            CHECK_EQ(Q(ReadBytes(outside)), Q(kOutside));
+            CHECK_EQ(Entries(elsewhere), 1u);
+            // The links go as links, before the folder is emptied.
+            for (const fs::path& link : {path, lock})
+                CHECK((kind == "folder" ? RemoveDirectoryW(link.c_str())
+                                        : DeleteFileW(link.c_str())) != 0);
         }
 }
