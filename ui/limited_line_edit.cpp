@@ -98,7 +98,8 @@ void LimitedLineEdit::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 QString PasteRefusedText(const QString& box, int limit, int pasted, int wouldHold) {
-    const QString holds = QStringLiteral("The %1 box holds at most %2 characters; ").arg(box).arg(limit);
+    const QString holds =
+        QStringLiteral("The %1 box holds at most %2 characters; ").arg(box).arg(limit);
     const QString why =
         pasted > limit
             ? QStringLiteral("the text you pasted has %1.").arg(pasted)

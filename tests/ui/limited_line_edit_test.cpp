@@ -29,7 +29,8 @@ void PasteBy(const QString& way, LimitedLineEdit* box, const QString& text) {
     } else if (way == QLatin1String("Shift+Insert")) {
         QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier);
     } else if (way == QLatin1String("context menu")) {
-        QContextMenuEvent open(QContextMenuEvent::Mouse, QPoint(5, 5), box->mapToGlobal(QPoint(5, 5)));
+        QContextMenuEvent open(QContextMenuEvent::Mouse, QPoint(5, 5),
+                               box->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(box, &open);
         QMenu* menu = ShownMenu();
         QVERIFY(menu);
@@ -60,6 +61,7 @@ private slots:
     void messageNamesTheBoxAndItsLimit();
 };
 
+// clang-format off
 void LimitedLineEditTest::everyWayOfPasting_data() {
     QTest::addColumn<QString>("way");
     QTest::addColumn<QString>("pasted");
@@ -70,6 +72,7 @@ void LimitedLineEditTest::everyWayOfPasting_data() {
         QTest::addRow("%s: one too many", way) << way << "xyz" << "";
     }
 }
+// clang-format on
 
 void LimitedLineEditTest::everyWayOfPasting() {
     QFETCH(QString, way);
