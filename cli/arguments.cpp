@@ -187,7 +187,8 @@ Exit codes:
   0   done
   1   refused: wrong password, a record the add window would refuse, no
       record of that name, an existing export file, the folder in use
-  2   a data file is damaged, missing or cannot be read or written
+  2   a data file is damaged, missing or cannot be read or written, or
+      the book has no master account yet
   64  the command line is wrong
 )";
 }

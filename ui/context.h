@@ -19,7 +19,7 @@ namespace lockmere {
 // after a while, when the book locks and when the program ends.
 struct Context {
     Context(std::filesystem::path programFolder, MessageBoxes& boxes, Clipboard& clipboard,
-            ShellOpen& shell, Volumes& volumes, LockSignals& sessionLock)
+            ShellOpen& shell, Volumes& volumes, Beeper& speaker, LockSignals& sessionLock)
         : ProgramFolder(programFolder),
           Store(programFolder),
           RecordBook(Store),
@@ -27,6 +27,7 @@ struct Context {
           ClipboardService(clipboard),
           Shell(shell),
           DriveVolumes(volumes),
+          Speaker(speaker),
           SessionLock(sessionLock) {}
 
     AppState State;
@@ -37,6 +38,7 @@ struct Context {
     ExpiringClipboard ClipboardService;
     ShellOpen& Shell;
     Volumes& DriveVolumes;
+    Beeper& Speaker;
     LockSignals& SessionLock;
     WindowRegistry Windows;
 };

@@ -35,12 +35,19 @@ public:
     QStringList MountPoints() override;
 };
 
+// QApplication::beep: the desktop's bell.
+class QtBeeper : public Beeper {
+public:
+    void Beep() override;
+};
+
 // The services of the running program, for its Context.
 struct QtServices {
     QtMessageBoxes Boxes;
     QtClipboard SystemClipboard;
     QtShellOpen Shell;
     QtVolumes DriveVolumes;
+    QtBeeper Speaker;
     std::unique_ptr<LockSignals> SessionLock = PlatformLockSignals();
 };
 

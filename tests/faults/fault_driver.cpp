@@ -131,6 +131,8 @@ Report Login(const fs::path& program, const std::string& password) {
         break;
     case LoginOutcome::NoMatch:
         return {"nomatch", 0, {}};
+    case LoginOutcome::NoMasterAccount:
+        return {"noaccount", 0, {}};
     case LoginOutcome::Damaged:
         return {"damaged", 0, {}};
     case LoginOutcome::ReadFailed:
@@ -184,7 +186,7 @@ Report Run(std::string_view operation, const fs::path& dir, const std::string& p
         TidyProgramFolder(program);
         const KeyFileStart start = ReadKeyFileAtStart(program);
         if (start.Code != failure::kNone) return FromCode(start.Code);
-        return {start.FirstRun ? "firstrun" : "ok", 0, {}};
+        return {start.From == StartFrom::Login ? "ok" : "firstrun", 0, {}};
     }
     if (operation == "login") return Login(program, password);
     if (operation == "recover") return FromCode(RecoverPairMove(location));

@@ -44,6 +44,7 @@ public:
     RecordingClipboard ClipboardService;
     RecordingShell Shell;
     FakeVolumes DriveVolumes;
+    RecordingBeeper Speaker;
     RecordingLockSignals SessionLock;
     Context Ctx;
 
