@@ -1,5 +1,6 @@
 #include "cli/arguments.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -11,25 +12,33 @@ struct CommandName {
     std::string_view Text;
     Command Which;
 };
-constexpr std::array<CommandName, 5> kCommands{{
+constexpr std::array<CommandName, 6> kCommands{{
     {"list", Command::List},
+    {"search", Command::Search},
     {"show", Command::Show},
     {"add", Command::Add},
     {"export", Command::Export},
     {"verify", Command::Verify},
 }};
 
-// The options that belong to one command only, and that command.
+// The options that belong to some commands only, and those commands.
 struct CommandOption {
     std::string_view Text;
-    Command Owner;
+    std::vector<Command> Owners;
 };
-constexpr std::array<CommandOption, 4> kCommandOptions{{
-    {"--password", Command::Show},
-    {"--csv", Command::Export},
-    {"--force", Command::Export},
-    {"--login", Command::Verify},
-}};
+const std::vector<CommandOption>& CommandOptions() {
+    static const std::vector<CommandOption> options{
+        {"--password", {Command::Show}},
+        {"--field", {Command::Show}},
+        {"--json", {Command::List, Command::Search, Command::Show}},
+        {"--csv", {Command::Export}},
+        {"--force", {Command::Export}},
+        {"--login", {Command::Verify}},
+    };
+    return options;
+}
+
+constexpr std::array<std::string_view, 3> kValueOptions{"--folder", "--csv", "--field"};
 
 std::optional<Command> CommandNamed(std::string_view text) {
     for (const CommandName& c : kCommands)
@@ -41,6 +50,24 @@ std::string_view NameOf(Command which) {
     for (const CommandName& c : kCommands)
         if (c.Which == which) return c.Text;
     return {};
+}
+
+// "the export command", "the import and export commands".
+std::string OwnersText(const std::vector<Command>& owners) {
+    std::string text = "the ";
+    for (std::size_t i = 0; i < owners.size(); ++i) {
+        if (i > 0) text += i + 1 == owners.size() ? " and " : ", ";
+        text += NameOf(owners[i]);
+    }
+    return text + (owners.size() == 1 ? " command" : " commands");
+}
+
+std::optional<Field> FieldNamed(std::string_view text) {
+    if (text == "name") return Field::Name;
+    if (text == "url") return Field::Url;
+    if (text == "username") return Field::UserName;
+    if (text == "password") return Field::Password;
+    return std::nullopt;
 }
 
 ParseResult Refuse(std::string error) { return {std::nullopt, std::move(error)}; }
@@ -79,20 +106,24 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         if (arg == "--help" || arg == "-h") return Only(Command::Help);
         if (arg == "--version") return Only(Command::Version);
 
-        // --name VALUE or --name=VALUE for the two options that take a value.
+        // --name VALUE or --name=VALUE for the options that take a value.
         std::string_view name = arg;
         std::optional<std::string> value;
         if (const auto equals = name.find('='); equals != std::string_view::npos) {
             value = arg.substr(equals + 1);
             name = name.substr(0, equals);
         }
-        const bool takesValue = name == "--folder" || name == "--csv";
+        const bool takesValue =
+            std::find(kValueOptions.begin(), kValueOptions.end(), name) != kValueOptions.end();
         if (!takesValue && value) return Refuse("option " + std::string(name) + " takes no value");
         if (takesValue && !value) {
             if (i + 1 == args.size()) return Refuse("option " + arg + " needs a value");
             value = args[++i];
         }
 
+        const auto owned = std::find_if(CommandOptions().begin(), CommandOptions().end(),
+                                        [&](const CommandOption& o) { return o.Text == name; });
+        if (owned != CommandOptions().end()) commandOptions.push_back(owned->Text);
         if (name == "--folder") {
             if (parsed.Folder) return Refuse("--folder is given twice");
             if (value->empty()) return Refuse("--folder needs a folder name");
@@ -101,16 +132,17 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             if (csv) return Refuse("--csv is given twice");
             if (value->empty()) return Refuse("--csv needs a file name");
             csv = *value;
-            commandOptions.push_back("--csv");
+        } else if (name == "--field") {
+            parsed.OneField = FieldNamed(*value);
+            if (!parsed.OneField) return Refuse("--field takes name, url, username or password");
         } else if (name == "--password") {
             parsed.ShowPassword = true;
-            commandOptions.push_back(name);
+        } else if (name == "--json") {
+            parsed.Json = true;
         } else if (name == "--force") {
             parsed.Force = true;
-            commandOptions.push_back(name);
         } else if (name == "--login") {
             parsed.Login = true;
-            commandOptions.push_back(name);
         } else {
             return Refuse("unknown option " + std::string(name));
         }
@@ -119,15 +151,23 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
     if (!command) return Refuse("no command given");
     parsed.Which = *command;
     for (std::string_view option : commandOptions)
-        for (const CommandOption& o : kCommandOptions)
-            if (o.Text == option && o.Owner != parsed.Which)
-                return Refuse(std::string(option) + " belongs to the " +
-                              std::string(NameOf(o.Owner)) + " command");
+        for (const CommandOption& o : CommandOptions())
+            if (o.Text == option &&
+                std::find(o.Owners.begin(), o.Owners.end(), parsed.Which) == o.Owners.end())
+                return Refuse(std::string(option) + " belongs to " + OwnersText(o.Owners));
 
     const std::string command_text(NameOf(parsed.Which));
     switch (parsed.Which) {
     case Command::Show:
         if (positional.size() != 1) return Refuse("show needs exactly one NAME");
+        if (parsed.OneField && parsed.Json)
+            return Refuse("--field prints no JSON; give one of them");
+        if (parsed.OneField && parsed.ShowPassword)
+            return Refuse("--field prints one value; give either --field or --password");
+        parsed.Name = positional[0];
+        break;
+    case Command::Search:
+        if (positional.size() != 1) return Refuse("search needs exactly one TEXT");
         parsed.Name = positional[0];
         break;
     case Command::Verify:
@@ -158,9 +198,14 @@ The password book of a Lockmere program folder, from a terminal.
 Commands:
   list                  the Application Name of every record, one a line,
                         in the order of the main window's list
+  search TEXT           the records whose Application Name, Application URL
+                        or User Name holds TEXT, in any case; listed as list
+                        lists them
   show NAME             the record(s) whose Application Name is exactly NAME:
                         name, address and user name
       --password        also show the password
+      --field FIELD     only that value of the one record of that name:
+                        name, url, username or password
   add                   ask for a new record (Application Name, Application
                         URL, User Name, Password, the password again) and
                         add it to the book, as the add window does
@@ -172,6 +217,10 @@ Commands:
                         the master password: both files whole, every record
                         readable; prints the number of records
       --login           also ask for the master password and check it
+
+  --json                with list, search and show: one JSON document (an
+                        array of objects with name, url and username, and
+                        password with show --password)
 
 Options:
   --folder DIR          the program folder (default: the folder of this
@@ -186,7 +235,7 @@ answers as the next five lines. It is never taken from the command line.
 Exit codes:
   0   done
   1   refused: wrong password, a record the add window would refuse, no
-      record of that name, an existing export file, the folder in use
+      record found, an existing export file, the folder in use
   2   a data file is damaged, missing or cannot be read or written
   64  the command line is wrong
 )";

@@ -6,15 +6,20 @@
 
 namespace lockmere::cli {
 
-enum class Command { Help, Version, List, Show, Add, Export, Verify };
+enum class Command { Help, Version, List, Search, Show, Add, Export, Verify };
+
+// The one value show --field prints.
+enum class Field { Name, Url, UserName, Password };
 
 // The command line, as UTF-8 texts.
 struct Arguments {
     Command Which = Command::Help;
     std::optional<std::string> Folder;  // --folder, or verify's DIR
-    std::string Name;                   // show NAME
+    std::string Name;                   // show NAME, search TEXT
     std::string CsvFile;                // export --csv FILE
     bool ShowPassword = false;          // show --password
+    std::optional<Field> OneField;      // show --field
+    bool Json = false;                  // list, search, show --json
     bool Force = false;                 // export --force
     bool Login = false;                 // verify --login
 };

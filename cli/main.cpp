@@ -32,9 +32,11 @@ int Run(const Arguments& args) {
     Session session{folder, answers};
     switch (args.Which) {
     case Command::List:
-        return RunList(session);
+        return RunList(session, args.Json);
+    case Command::Search:
+        return RunSearch(session, args.Name, args.Json);
     case Command::Show:
-        return RunShow(session, args.Name, args.ShowPassword);
+        return RunShow(session, args);
     case Command::Add:
         return RunAdd(session);
     case Command::Export:

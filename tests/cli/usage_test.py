@@ -16,8 +16,8 @@ class Usage(unittest.TestCase):
                 r = h.run(*args)
                 self.assertEqual((r.code, r.err), (0, ""))
                 self.assertTrue(r.out.startswith("Usage: lockmere-cli"))
-                for word in ("list", "show NAME", "add", "export --csv FILE", "verify [DIR]",
-                             "Exit codes", "64"):
+                for word in ("list", "search TEXT", "show NAME", "--field FIELD", "add",
+                             "export --csv FILE", "verify [DIR]", "--json", "Exit codes", "64"):
                     self.assertIn(word, r.out)
         r = h.run("--version")
         self.assertEqual(r.code, 0)
@@ -38,6 +38,12 @@ class Usage(unittest.TestCase):
             (["list", "--folder", "a", "--folder", "b"], "--folder is given twice"),
             (["verify", "a", "--folder", "b"], "either as DIR or with --folder"),
             (["list", "--password=x"], "option --password takes no value"),
+            (["search"], "search needs exactly one TEXT"),
+            (["show", "a", "--field", "pass"], "--field takes name, url, username or password"),
+            (["show", "a", "--field", "url", "--json"], "--field prints no JSON"),
+            (["show", "a", "--field", "url", "--password"], "either --field or --password"),
+            (["add", "--json"], "--json belongs to the list, search and show commands"),
+            (["list", "--csv", "x"], "--csv belongs to the export command"),
         ]
         with h.Folder(book.files("me", "secret")) as f:
             before = f.snapshot()
