@@ -12,13 +12,14 @@ struct CommandName {
     std::string_view Text;
     Command Which;
 };
-constexpr std::array<CommandName, 6> kCommands{{
+constexpr std::array<CommandName, 7> kCommands{{
     {"list", Command::List},
     {"search", Command::Search},
     {"show", Command::Show},
     {"add", Command::Add},
     {"export", Command::Export},
     {"verify", Command::Verify},
+    {"generate", Command::Generate},
 }};
 
 // The options that belong to some commands only, and those commands.
@@ -31,14 +32,16 @@ const std::vector<CommandOption>& CommandOptions() {
         {"--password", {Command::Show}},
         {"--field", {Command::Show}},
         {"--json", {Command::List, Command::Search, Command::Show}},
+        {"--generate", {Command::Add}},
         {"--csv", {Command::Export}},
         {"--force", {Command::Export}},
         {"--login", {Command::Verify}},
+        {"--length", {Command::Generate}},
     };
     return options;
 }
 
-constexpr std::array<std::string_view, 3> kValueOptions{"--folder", "--csv", "--field"};
+constexpr std::array<std::string_view, 4> kValueOptions{"--folder", "--csv", "--field", "--length"};
 
 std::optional<Command> CommandNamed(std::string_view text) {
     for (const CommandName& c : kCommands)
@@ -68,6 +71,17 @@ std::optional<Field> FieldNamed(std::string_view text) {
     if (text == "username") return Field::UserName;
     if (text == "password") return Field::Password;
     return std::nullopt;
+}
+
+std::optional<int> GeneratedLength(std::string_view text) {
+    int length = 0;
+    if (text.empty() || text.size() > 2) return std::nullopt;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        length = length * 10 + (c - '0');
+    }
+    if (length < kShortestGenerated || length > kLongestGenerated) return std::nullopt;
+    return length;
 }
 
 ParseResult Refuse(std::string error) { return {std::nullopt, std::move(error)}; }
@@ -135,10 +149,18 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         } else if (name == "--field") {
             parsed.OneField = FieldNamed(*value);
             if (!parsed.OneField) return Refuse("--field takes name, url, username or password");
+        } else if (name == "--length") {
+            const std::optional<int> length = GeneratedLength(*value);
+            if (!length)
+                return Refuse("--length takes a number from " + std::to_string(kShortestGenerated) +
+                              " to " + std::to_string(kLongestGenerated));
+            parsed.Length = *length;
         } else if (name == "--password") {
             parsed.ShowPassword = true;
         } else if (name == "--json") {
             parsed.Json = true;
+        } else if (name == "--generate") {
+            parsed.Generate = true;
         } else if (name == "--force") {
             parsed.Force = true;
         } else if (name == "--login") {
@@ -209,6 +231,7 @@ Commands:
   add                   ask for a new record (Application Name, Application
                         URL, User Name, Password, the password again) and
                         add it to the book, as the add window does
+      --generate        ask no password: put in a generated one and print it
   export --csv FILE     write every record to FILE as CSV (UTF-8, header
                         Title,URL,Username,Password); FILE holds every
                         password in plain text
@@ -217,6 +240,8 @@ Commands:
                         the master password: both files whole, every record
                         readable; prints the number of records
       --login           also ask for the master password and check it
+  generate              print a random password of printable ASCII
+      --length N        N characters, 8 to 15 (default 15)
 
   --json                with list, search and show: one JSON document (an
                         array of objects with name, url and username, and
@@ -230,13 +255,15 @@ Options:
 
 The master password is read from the terminal without echo, or as the first
 line of standard input when that is not a terminal; add then reads its five
-answers as the next five lines. It is never taken from the command line.
+answers (three with --generate) as the next lines. It is never taken from
+the command line.
 
 Exit codes:
   0   done
   1   refused: wrong password, a record the add window would refuse, no
       record found, an existing export file, the folder in use
-  2   a data file is damaged, missing or cannot be read or written
+  2   a data file is damaged, missing or cannot be read or written; the
+      system gave no random bytes
   64  the command line is wrong
 )";
 }

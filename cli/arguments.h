@@ -4,9 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/generate.h"
+
 namespace lockmere::cli {
 
-enum class Command { Help, Version, List, Search, Show, Add, Export, Verify };
+enum class Command { Help, Version, List, Search, Show, Add, Export, Verify, Generate };
 
 // The one value show --field prints.
 enum class Field { Name, Url, UserName, Password };
@@ -22,6 +24,8 @@ struct Arguments {
     bool Json = false;                  // list, search, show --json
     bool Force = false;                 // export --force
     bool Login = false;                 // verify --login
+    bool Generate = false;              // add --generate
+    int Length = kLongestGenerated;     // generate --length
 };
 
 struct ParseResult {

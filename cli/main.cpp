@@ -20,6 +20,8 @@ int Run(const Arguments& args) {
     case Command::Version:
         std::cout << "lockmere-cli " LOCKMERE_VERSION "\n";
         return kDone;
+    case Command::Generate:
+        return RunGenerate(args.Length);
     default:
         break;
     }
@@ -38,7 +40,7 @@ int Run(const Arguments& args) {
     case Command::Show:
         return RunShow(session, args);
     case Command::Add:
-        return RunAdd(session);
+        return RunAdd(session, args.Generate);
     case Command::Export:
         return RunExport(session, PathFromText(args.CsvFile), args.Force);
     case Command::Verify:

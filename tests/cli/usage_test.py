@@ -16,8 +16,9 @@ class Usage(unittest.TestCase):
                 r = h.run(*args)
                 self.assertEqual((r.code, r.err), (0, ""))
                 self.assertTrue(r.out.startswith("Usage: lockmere-cli"))
-                for word in ("list", "search TEXT", "show NAME", "--field FIELD", "add",
-                             "export --csv FILE", "verify [DIR]", "--json", "Exit codes", "64"):
+                for word in ("list", "search TEXT", "show NAME", "--field FIELD", "add", "--generate",
+                             "export --csv FILE", "verify [DIR]", "generate",
+                             "--length N", "--json", "Exit codes", "64"):
                     self.assertIn(word, r.out)
         r = h.run("--version")
         self.assertEqual(r.code, 0)
@@ -44,6 +45,11 @@ class Usage(unittest.TestCase):
             (["show", "a", "--field", "url", "--password"], "either --field or --password"),
             (["add", "--json"], "--json belongs to the list, search and show commands"),
             (["list", "--csv", "x"], "--csv belongs to the export command"),
+            (["show", "a", "--generate"], "--generate belongs to the add command"),
+            (["generate", "--length", "7"], "--length takes a number from 8 to 15"),
+            (["generate", "--length", "16"], "--length takes a number from 8 to 15"),
+            (["generate", "--length=1x"], "--length takes a number from 8 to 15"),
+            (["generate", "twelve"], 'generate takes no argument "twelve"'),
         ]
         with h.Folder(book.files("me", "secret")) as f:
             before = f.snapshot()
