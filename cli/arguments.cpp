@@ -4,6 +4,8 @@
 #include <array>
 #include <string_view>
 
+#include "cli/import_layouts.h"
+
 namespace lockmere::cli {
 
 namespace {
@@ -12,11 +14,12 @@ struct CommandName {
     std::string_view Text;
     Command Which;
 };
-constexpr std::array<CommandName, 7> kCommands{{
+constexpr std::array<CommandName, 8> kCommands{{
     {"list", Command::List},
     {"search", Command::Search},
     {"show", Command::Show},
     {"add", Command::Add},
+    {"import", Command::Import},
     {"export", Command::Export},
     {"verify", Command::Verify},
     {"generate", Command::Generate},
@@ -33,7 +36,11 @@ const std::vector<CommandOption>& CommandOptions() {
         {"--field", {Command::Show}},
         {"--json", {Command::List, Command::Search, Command::Show}},
         {"--generate", {Command::Add}},
-        {"--csv", {Command::Export}},
+        {"--csv", {Command::Import, Command::Export}},
+        {"--format", {Command::Import}},
+        {"--dry-run", {Command::Import}},
+        {"--skip-refused", {Command::Import}},
+        {"--keep-duplicates", {Command::Import}},
         {"--force", {Command::Export}},
         {"--login", {Command::Verify}},
         {"--length", {Command::Generate}},
@@ -41,7 +48,8 @@ const std::vector<CommandOption>& CommandOptions() {
     return options;
 }
 
-constexpr std::array<std::string_view, 4> kValueOptions{"--folder", "--csv", "--field", "--length"};
+constexpr std::array<std::string_view, 5> kValueOptions{"--folder", "--csv", "--format", "--field",
+                                                        "--length"};
 
 std::optional<Command> CommandNamed(std::string_view text) {
     for (const CommandName& c : kCommands)
@@ -149,6 +157,10 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
         } else if (name == "--field") {
             parsed.OneField = FieldNamed(*value);
             if (!parsed.OneField) return Refuse("--field takes name, url, username or password");
+        } else if (name == "--format") {
+            if (!LayoutNamed(*value))
+                return Refuse("--format takes " + LayoutNames() + ", not \"" + *value + "\"");
+            parsed.Format = *value;
         } else if (name == "--length") {
             const std::optional<int> length = GeneratedLength(*value);
             if (!length)
@@ -161,6 +173,12 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             parsed.Json = true;
         } else if (name == "--generate") {
             parsed.Generate = true;
+        } else if (name == "--dry-run") {
+            parsed.DryRun = true;
+        } else if (name == "--skip-refused") {
+            parsed.SkipRefused = true;
+        } else if (name == "--keep-duplicates") {
+            parsed.KeepDuplicates = true;
         } else if (name == "--force") {
             parsed.Force = true;
         } else if (name == "--login") {
@@ -200,8 +218,12 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             parsed.Folder = positional[0];
         }
         break;
+    case Command::Import:
     case Command::Export:
-        if (!csv) return Refuse("export needs --csv FILE");
+        if (!csv) return Refuse(command_text + " needs --csv FILE");
+        // Standard input carries the master password.
+        if (parsed.Which == Command::Import && *csv == "-")
+            return Refuse("import reads a file, not standard input");
         parsed.CsvFile = *csv;
         [[fallthrough]];
     default:
@@ -232,6 +254,14 @@ Commands:
                         URL, User Name, Password, the password again) and
                         add it to the book, as the add window does
       --generate        ask no password: put in a generated one and print it
+  import --csv FILE     add the records of another program's CSV export
+      --format NAME     read FILE as this layout: keepassxc, bitwarden,
+                        chrome, firefox, keepass1 or lockmere (by default
+                        the header row tells)
+      --dry-run         report what the import would do; write nothing
+      --skip-refused    import the accepted rows though others are refused
+      --keep-duplicates also import rows whose Application Name and User
+                        Name a record has already
   export --csv FILE     write every record to FILE as CSV (UTF-8, header
                         Title,URL,Username,Password); FILE holds every
                         password in plain text
@@ -261,9 +291,10 @@ the command line.
 Exit codes:
   0   done
   1   refused: wrong password, a record the add window would refuse, no
-      record found, an existing export file, the folder in use
-  2   a data file is damaged, missing or cannot be read or written; the
-      system gave no random bytes
+      record found, an existing export file, a refused import, the folder
+      in use
+  2   a data file, or the file to import, is damaged, missing or cannot
+      be read or written; the system gave no random bytes
   64  the command line is wrong
 )";
 }

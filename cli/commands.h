@@ -19,6 +19,7 @@ int RunList(Session& session, bool json);
 int RunSearch(Session& session, std::string_view text, bool json);
 int RunShow(Session& session, const Arguments& options);
 int RunAdd(Session& session, bool generate);
+int RunImport(Session& session, const Arguments& options);
 int RunExport(Session& session, const std::filesystem::path& file, bool force);
 int RunVerify(Session& session, bool login);
 // Needs no program folder.

@@ -41,6 +41,8 @@ int Run(const Arguments& args) {
         return RunShow(session, args);
     case Command::Add:
         return RunAdd(session, args.Generate);
+    case Command::Import:
+        return RunImport(session, args);
     case Command::Export:
         return RunExport(session, PathFromText(args.CsvFile), args.Force);
     case Command::Verify:

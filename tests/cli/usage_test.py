@@ -17,7 +17,8 @@ class Usage(unittest.TestCase):
                 self.assertEqual((r.code, r.err), (0, ""))
                 self.assertTrue(r.out.startswith("Usage: lockmere-cli"))
                 for word in ("list", "search TEXT", "show NAME", "--field FIELD", "add", "--generate",
-                             "export --csv FILE", "verify [DIR]", "generate",
+                             "import --csv FILE", "--format NAME", "--dry-run", "--skip-refused",
+                             "--keep-duplicates", "export --csv FILE", "verify [DIR]", "generate",
                              "--length N", "--json", "Exit codes", "64"):
                     self.assertIn(word, r.out)
         r = h.run("--version")
@@ -44,8 +45,13 @@ class Usage(unittest.TestCase):
             (["show", "a", "--field", "url", "--json"], "--field prints no JSON"),
             (["show", "a", "--field", "url", "--password"], "either --field or --password"),
             (["add", "--json"], "--json belongs to the list, search and show commands"),
-            (["list", "--csv", "x"], "--csv belongs to the export command"),
+            (["list", "--csv", "x"], "--csv belongs to the import and export commands"),
             (["show", "a", "--generate"], "--generate belongs to the add command"),
+            (["import"], "import needs --csv FILE"),
+            (["import", "--csv", "-"], "import reads a file, not standard input"),
+            (["import", "--csv", "x", "--format", "keepass"],
+             "--format takes keepassxc, bitwarden, chrome, firefox, keepass1 or lockmere"),
+            (["export", "--csv", "x", "--dry-run"], "--dry-run belongs to the import command"),
             (["generate", "--length", "7"], "--length takes a number from 8 to 15"),
             (["generate", "--length", "16"], "--length takes a number from 8 to 15"),
             (["generate", "--length=1x"], "--length takes a number from 8 to 15"),
