@@ -8,7 +8,8 @@ namespace lockmere {
 
 inline constexpr char kDesktopEntryId[] = "org.lockmere.Lockmere";
 
-// Call once the application object exists, before the first window.
+// Call once the application object exists, before the first window. The
+// icon comes just after the first window's first paint.
 void ApplyDesktopIdentity();
 
 }  // namespace lockmere

@@ -29,7 +29,7 @@ int main(int argc, char* argv[]) {
     if (!lockmere::FolderIsOurs(lock, folder, services.Boxes)) return 1;
 
     lockmere::Context context(folder, services.Boxes, services.ClipboardService, services.Shell,
-                              services.DriveVolumes);
+                              services.DriveVolumes, services.Speaker);
     context.Windows.Open<lockmere::MainScreen>(context)->ShowModeless();
     return application.exec();
 }

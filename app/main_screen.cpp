@@ -161,11 +161,18 @@ void MainScreen::Load() {
                    QStringLiteral("Nobody can log in until it can be read.")}));
         return;
     }
-    if (start.FirstRun) {
+    switch (start.From) {
+    case StartFrom::Welcome:
         FirstRun(context());
         return;
+    case StartFrom::MasterAccount:
+        state.EncryptionKey = std::move(start.EncryptionKey);
+        FirstRunFromMasterAccount(context());
+        return;
+    case StartFrom::Login:
+        state.EncryptionKey = std::move(start.EncryptionKey);
+        return;
     }
-    state.EncryptionKey = std::move(start.EncryptionKey);
 }
 
 bool MainScreen::eventFilter(QObject* watched, QEvent* event) {
@@ -206,6 +213,11 @@ void MainScreen::Command1_Click() {
     case LoginOutcome::NoMatch:
         context().Boxes.Show(QStringLiteral("ERROR: Password Not Matched!"), kMessageCenterTitle,
                              MsgButtons::Ok, MsgIcon::Question);
+        break;
+    case LoginOutcome::NoMasterAccount:
+        ShowError(
+            QStringLiteral("No master account has been created yet. Close Lockmere and "
+                           "start it again to create one."));
         break;
     case LoginOutcome::Damaged:
         ShowError(Lines({QStringLiteral("ERROR: The key file %1 is damaged: it holds no complete "

@@ -91,6 +91,7 @@ BackupForm::BackupForm(Context& context) : Window(context) {
     setTabOrder(Drive1, SaveBackupLocation);
     setTabOrder(SaveBackupLocation, Check3);
 
+    CloseOnEscape();
     connect(Drive1, &DriveList::DriveChanged, this, &BackupForm::Drive1_Change);
     connect(Dir1, &FolderList::PathChanged, this, &BackupForm::Dir1_Change);
     connect(SaveBackupLocation, &QPushButton::clicked, this, &BackupForm::SaveBackupLocation_Click);
@@ -178,7 +179,7 @@ void BackupForm::Command1_Click() {
         // file: use the encryption string it holds now, and let no list of
         // the book on screen be saved over the store.
         const KeyFileStart start = ReadKeyFileAtStart(context().ProgramFolder);
-        if (start.Code == failure::kNone && !start.FirstRun) {
+        if (start.Code == failure::kNone && start.From != StartFrom::Welcome) {
             state.EncryptionKey = start.EncryptionKey;
         }
         context().RecordBook.Forget();

@@ -13,7 +13,7 @@ class FolderList;
 
 // Backup and restore of the two data files, one window for both directions
 // (AppState::BackupMode), with the location chosen from the drive and folder
-// lists or remembered in BackupLocation.inf.
+// lists or remembered in BackupLocation.inf. Escape closes it.
 //   backup_form.cpp        layout, load, the lists, the saved location, the copy
 //   local_folder_form.cpp  Check3: a new folder under the current one
 //

@@ -262,12 +262,13 @@ def report_times(results):
             f"{until} median {median:6.1f} ms (min {t[0]:.1f}, max {t[-1]:.1f})"
             for until, t, median in zip(ENDPOINTS, times, medians[name])) +
             f", peak memory {memory / 1024:.1f} MiB, {len(runs)} runs")
-    base = medians["yardstick"]
-    for name in ("lockmere", "no icon", "empty window", "one label"):
-        ratios = [m / b for m, b in zip(medians[name], base)]
-        print(f"{name} / yardstick: " + ", ".join(
-            f"{until} {r:.3f}x" for until, r in zip(ENDPOINTS, ratios)) +
-            f", peak memory {ratios[-1]:.3f}x")
+    for base, names in (("yardstick", ("lockmere", "no icon", "empty window", "one label")),
+                        ("no icon", ("lockmere",))):
+        for name in names:
+            ratios = [m / b for m, b in zip(medians[name], medians[base])]
+            print(f"{name} / {base}: " + ", ".join(
+                f"{until} {r:.3f}x" for until, r in zip(ENDPOINTS, ratios)) +
+                f", peak memory {ratios[-1]:.3f}x")
 
 
 def report_instructions(counts):
@@ -275,6 +276,7 @@ def report_instructions(counts):
     for (name, until), count in medians.items():
         print(f"{name:13} instructions until {until:7} {count / 1e6:7.2f} M "
               f"({count / medians['yardstick', until]:.3f}x the yardstick, "
+              f"{count / medians['no icon', until]:.3f}x the one without icon, "
               f"{len(counts[name, until])} runs)")
 
 

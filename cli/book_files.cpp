@@ -1,7 +1,5 @@
 #include "cli/book_files.h"
 
-#include <tuple>
-
 #include "cli/exit_codes.h"
 #include "cli/report.h"
 #include "store/file_access.h"
@@ -22,13 +20,19 @@ int ReadBookFiles(const std::filesystem::path& folder, BookFiles& files) {
                                       "repeat the backup into it, to finish the copy.");
     // A file longer than the program writes it is read only that far: its
     // judgement then finds it damaged.
-    for (auto [name, bytes, largest] : {std::tuple{kKeyFileName, &files.KeyFile, kKeyFileLargest},
-                                        {kStoreFileName, &files.Store, kStoreTextLimit}}) {
-        ReadResult read = ReadExistingFile(ComposePath(folder, name), largest, Links::Follow);
-        if (!read.Ok()) return Fail(kFileTrouble, ReadFailureText(name, folder, read.Code));
-        *bytes = std::move(read.Bytes);
-    }
-    return kDone;
+    auto read = [&folder](std::string_view name, std::string& bytes, std::size_t largest) {
+        ReadResult file = ReadExistingFile(ComposePath(folder, name), largest, Links::Follow);
+        if (!file.Ok()) return Fail(kFileTrouble, ReadFailureText(name, folder, file.Code));
+        bytes = std::move(file.Bytes);
+        return kDone;
+    };
+    if (const int code = read(kKeyFileName, files.KeyFile, kKeyFileLargest); code != kDone)
+        return code;
+    // Told before the store, which a first start left halfway may not have made yet.
+    if (HasNoMasterAccount(files.KeyFile))
+        return Fail(kFileTrouble,
+                    "No master account has been created yet: start Lockmere to create one.");
+    return read(kStoreFileName, files.Store, kStoreTextLimit);
 }
 
 }  // namespace lockmere::cli

@@ -11,8 +11,9 @@ struct BookFiles {
     std::string Store;
 };
 
-// Reads both files; a missing one is reported, never created. Returns kDone,
-// or the exit code after the reason was written to standard error.
+// Reads both files; a missing one is reported, never created, and so is a
+// key file without a master account yet. Returns kDone, or the exit code
+// after the reason was written to standard error.
 int ReadBookFiles(const std::filesystem::path& folder, BookFiles& files);
 
 }  // namespace lockmere::cli

@@ -13,9 +13,6 @@ int OpenBook(Session& session, OpenedBook& book) {
     BookFiles files;
     if (const int code = ReadBookFiles(session.Folder, files); code != kDone) return code;
     const std::string where = " in " + PathText(session.Folder);
-    if (files.KeyFile.empty())
-        return Fail(kFileTrouble, "ERROR: " + std::string(kKeyFileName) + where +
-                                      " is empty: this book was never set up.");
     book.Key = KeyFromCollected(files.KeyFile);
 
     const std::optional<std::string> typed = session.Input.Ask("Master password: ", true);

@@ -16,10 +16,6 @@ namespace lockmere::cli {
 
 namespace {
 
-// The codes the encryption-string generator gathers, each once.
-constexpr int kLowestKeyCode = 31;
-constexpr int kHighestKeyCode = 96;
-
 // The key file as the generator and the master-account window leave it.
 // Gives the stored password of a whole file, or says what is wrong.
 struct KeyFileCheck {
@@ -29,10 +25,6 @@ struct KeyFileCheck {
 
 KeyFileCheck CheckKeyFile(std::string_view bytes) {
     KeyFileCheck check;
-    if (bytes.empty()) {
-        check.Problem = "is empty: this book was never set up";
-        return check;
-    }
     if (bytes.size() > kKeyFileLargest) {
         check.Problem = "is damaged: it holds more than any key file (" +
                         std::to_string(kKeyFileLargest) + " bytes)";
@@ -47,7 +39,7 @@ KeyFileCheck CheckKeyFile(std::string_view bytes) {
     std::bitset<256> seen;
     for (const char c : check.Key) {
         const int code = static_cast<unsigned char>(c);
-        if (code < kLowestKeyCode || code > kHighestKeyCode || seen[code]) {
+        if (code < kLowestCollectedCode || code > kHighestCollectedCode || seen[code]) {
             check.Problem =
                 "is damaged: its encryption string (bytes 7 to 38) is not 32 distinct "
                 "codes from 31 to 96";

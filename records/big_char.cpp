@@ -76,6 +76,7 @@ BigChar::BigChar(Context& context) : Window(context) {
     setTabOrder(Text3, LaunchB);
     setTabOrder(LaunchB, CT3);
 
+    CloseOnEscape();
     connect(CT1, &QPushButton::clicked, this, &BigChar::CT1_Click);
     connect(CT2, &QPushButton::clicked, this, &BigChar::CT2_Click);
     connect(CT3, &QPushButton::clicked, this, &BigChar::CT3_Click);

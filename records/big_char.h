@@ -9,7 +9,7 @@ class QPushButton;
 namespace lockmere {
 
 // The viewer: one record in large characters, its user name or password
-// to the clipboard, its address to the desktop's "open".
+// to the clipboard, its address to the desktop's "open". Escape closes it.
 //
 // Controls: Text1 the user name, Text2 the password, Text3 the address,
 // each with its label (Label1, Label2, Label3); CT1 "Copy" the user name,

@@ -1,7 +1,6 @@
 #include "records/record_form.h"
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <array>
 
@@ -14,24 +13,16 @@ namespace lockmere {
 
 namespace {
 
-QLineEdit* EntryBox(int maxLength) {
-    auto* box = new QLineEdit;
-    box->setMaxLength(maxLength);
+LimitedLineEdit* EntryBox(int limit) {
+    auto* box = new LimitedLineEdit(limit);
     StyleEntryBox(box);
     return box;
 }
 
-QLineEdit* PasswordBox() {
-    QLineEdit* box = EntryBox(15);
+LimitedLineEdit* PasswordBox() {
+    LimitedLineEdit* box = EntryBox(15);
     SetPasswordEcho(box);  // also switches the input method off
     return box;
-}
-
-// Text from a store may be longer than a box takes by typing; it is shown
-// whole rather than cut, since a save would otherwise lose its end.
-void SetWholeText(QLineEdit* box, const QString& text) {
-    if (text.size() > box->maxLength()) box->setMaxLength(static_cast<int>(text.size()));
-    box->setText(text);
 }
 
 }  // namespace
@@ -76,7 +67,16 @@ RecordForm::RecordForm(Context& context, const QString& caption) : Window(contex
     setTabOrder(Text4, Text5);
     setTabOrder(Text5, Command1);
 
+    SetDefaultButton(Command1);
+    CloseOnEscape();
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    for (LimitedLineEdit* box : {Text1, Text2, Text3, Text4, Text5}) {
+        connect(box, &LimitedLineEdit::TypingRefused, this,
+                [this] { this->context().Speaker.Beep(); });
+        connect(box, &LimitedLineEdit::PasteRefused, this, [this, box](int pasted, int wouldHold) {
+            ShowError(PasteRefusedText(box->accessibleName(), box->Limit(), pasted, wouldHold));
+        });
+    }
 }
 
 void RecordForm::Load() {
@@ -101,11 +101,11 @@ std::optional<PasswordRecord> RecordForm::CheckedRecord() {
 }
 
 void RecordForm::Fill(const PasswordRecord& record) {
-    SetWholeText(Text1, FromAnsi(record.ApplicationName));
-    SetWholeText(Text2, FromAnsi(record.ApplicationUrl));
-    SetWholeText(Text3, FromAnsi(record.UserName));
-    SetWholeText(Text4, FromAnsi(record.Password));
-    SetWholeText(Text5, FromAnsi(record.Password));
+    Text1->SetWholeText(FromAnsi(record.ApplicationName));
+    Text2->SetWholeText(FromAnsi(record.ApplicationUrl));
+    Text3->SetWholeText(FromAnsi(record.UserName));
+    Text4->SetWholeText(FromAnsi(record.Password));
+    Text5->SetWholeText(FromAnsi(record.Password));
 }
 
 void RecordForm::ShowError(const QString& text) {

@@ -3,10 +3,10 @@
 #include <optional>
 
 #include "store/record_line.h"
+#include "ui/limited_line_edit.h"
 #include "ui/window.h"
 
 class QLabel;
-class QLineEdit;
 class QPushButton;
 
 namespace lockmere {
@@ -15,7 +15,9 @@ namespace lockmere {
 QString TrimSpaces(const QString& text);
 
 // The five-box layout shared by the add and the edit window, with the
-// checks both run when "Save Password Data" is pressed.
+// checks both run when "Save Password Data" is pressed. Enter presses it
+// too; Escape closes the window as its close box does. A box beeps at a
+// character typed past its limit and tells of a paste that would pass it.
 //
 // Controls: Text1 the application name, Text2 its URL, Text3 the user name,
 // Text4 the password and Text5 its confirmation, each with its label
@@ -30,11 +32,11 @@ public:
     QLabel* Label3 = nullptr;
     QLabel* Label4 = nullptr;
     QLabel* Label5 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QLineEdit* Text2 = nullptr;
-    QLineEdit* Text3 = nullptr;
-    QLineEdit* Text4 = nullptr;
-    QLineEdit* Text5 = nullptr;
+    LimitedLineEdit* Text1 = nullptr;
+    LimitedLineEdit* Text2 = nullptr;
+    LimitedLineEdit* Text3 = nullptr;
+    LimitedLineEdit* Text4 = nullptr;
+    LimitedLineEdit* Text5 = nullptr;
     QPushButton* Command1 = nullptr;
 
 protected:

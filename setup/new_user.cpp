@@ -69,6 +69,7 @@ NewUser::NewUser(Context& context) : Window(context) {
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, Text3);
     setTabOrder(Text3, Command1);
+    SetDefaultButton(Command1);
     connect(Command1, &QPushButton::clicked, this, &NewUser::Command1_Click);
 }
 

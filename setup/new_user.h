@@ -9,7 +9,7 @@ class QPushButton;
 namespace lockmere {
 
 // Takes the master user name and password, writes them enciphered into the
-// key file and goes on to the first record.
+// key file and goes on to the first record. Enter saves, as the button does.
 //
 // Controls: Label5 the introduction, Text1 the user name, Text2 the password
 // and Text3 its confirmation, each with its label (Label1, Label2, Label3),

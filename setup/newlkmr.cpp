@@ -58,6 +58,7 @@ newlkmr::newlkmr(Context& context) : Window(context) {
                      QStringLiteral("Next"));
     NameControls({{Text1, "Text1"}, {Command1, "Command1"}});
     setTabOrder(Text1, Command1);
+    SetDefaultButton(Command1);
     connect(Command1, &QPushButton::clicked, this, &newlkmr::Command1_Click);
 }
 

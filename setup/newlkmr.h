@@ -25,8 +25,8 @@ private:
     QString text_;
 };
 
-// The first window of a first start: explains the setup; "Next" or the
-// close box go on to the generator.
+// The first window of a first start: explains the setup; "Next" (or Enter)
+// or the close box go on to the generator.
 //
 // Controls: Text1 the welcome text, Command1 "Next".
 class newlkmr : public Window {

@@ -33,9 +33,21 @@ KeyFileStart ReadKeyFileAtStart(const std::filesystem::path& programFolder) {
     return KeyFileStartFrom(std::move(file.Bytes));
 }
 
+bool IsGeneratorOnly(std::string_view keyFile) {
+    return keyFile.size() == kCollectedLength &&
+           static_cast<unsigned char>(keyFile[kLengthBytePosition - 1]) >= kLowestCollectedCode;
+}
+
+bool HasNoMasterAccount(std::string_view keyFile) {
+    return keyFile.empty() || IsGeneratorOnly(keyFile);
+}
+
 KeyFileStart KeyFileStartFrom(std::string bytes) {
     KeyFileStart start;
-    start.FirstRun = bytes.empty();
+    if (bytes.empty())
+        start.From = StartFrom::Welcome;
+    else if (IsGeneratorOnly(bytes))
+        start.From = StartFrom::MasterAccount;
     start.KeyFileBuffer = std::move(bytes);
     start.EncryptionKey = std::string(Mid(start.KeyFileBuffer, kKeyStart, kKeyLength));
     return start;
@@ -99,13 +111,16 @@ LoginCheck JudgeTypedLogin(std::string_view keyFile, std::string_view key, std::
 LoginCheck JudgeLogin(std::string_view keyFile, std::string_view key,
                       std::string_view typedPassword) {
     LoginCheck check;
+    if (HasNoMasterAccount(keyFile)) {
+        check.Outcome = LoginOutcome::NoMasterAccount;
+        return check;
+    }
     if (keyFile.size() < kLengthBytePosition || keyFile.size() > kKeyFileLargest) {
         check.Outcome = LoginOutcome::Damaged;
         return check;
     }
     const int lengthByte = static_cast<unsigned char>(keyFile[kLengthBytePosition - 1]);
-    // A block shorter than its length byte says is no master account: a
-    // file cut short, or the generator's bytes alone.
+    // A block shorter than its length byte says: a file cut short.
     if (keyFile.size() < kCredentialsPosition - 1 + static_cast<std::size_t>(lengthByte)) {
         check.Outcome = LoginOutcome::Damaged;
         return check;

@@ -9,6 +9,9 @@
 namespace lockmere {
 
 inline constexpr std::size_t kCollectedLength = 51;
+// The codes the generator gathers, each at most once.
+inline constexpr int kLowestCollectedCode = 31;
+inline constexpr int kHighestCollectedCode = 96;
 inline constexpr std::size_t kKeyStart = 7;  // 1-based, 32 characters
 inline constexpr std::size_t kKeyLength = 32;
 inline constexpr std::size_t kLengthBytePosition = 44;
@@ -18,11 +21,26 @@ inline constexpr std::string_view kCredentialsSeparator = "#|^";
 // The longest key file the program writes: a longer one is damaged.
 inline constexpr std::size_t kKeyFileLargest = kLengthBytePosition + kCredentialsLimit;
 
-// The start-up read. A missing key file is created empty; length 0 means
-// first run, otherwise the key is bytes 7-38.
+// The generator's 51 bytes alone: a first start left before the master
+// account was saved. A set-up key file of 51 bytes has its length byte at
+// 44, at most 7; the generator puts a code of 31 or more there.
+bool IsGeneratorOnly(std::string_view keyFile);
+// An empty or generator-only key file: nobody can log in yet, and the next
+// start leads to the first start again.
+bool HasNoMasterAccount(std::string_view keyFile);
+
+// Where the start-up goes on from.
+enum class StartFrom {
+    Login,          // a set-up key file, or a damaged one: the login tells
+    Welcome,        // an empty key file: the first start from its beginning
+    MasterAccount,  // the generator's bytes alone: the first start from the master account
+};
+
+// The start-up read. A missing key file is created empty; the key is
+// bytes 7-38 of whatever the file holds.
 struct KeyFileStart {
     int Code = 0;  // failure code of the read
-    bool FirstRun = false;
+    StartFrom From = StartFrom::Login;
     std::string KeyFileBuffer;
     std::string EncryptionKey;
 };
@@ -58,8 +76,9 @@ CredentialsWriteResult WriteCredentials(const std::filesystem::path& programFold
 enum class LoginOutcome {
     Match,
     NoMatch,
-    Damaged,  // too short for byte 44 or for the block it announces, longer than
-              // the program writes, or a negative password length
+    NoMasterAccount,  // empty or generator-only: the first start was left
+    Damaged,          // too short for byte 44 or for the block it announces, longer than
+                      // the program writes, or a negative password length
     ReadFailed,
 };
 struct LoginCheck {

@@ -103,8 +103,16 @@ bool CaptionFits(const QWidget* control) {
         if (label->wordWrap())
             return label->minimumSizeHint().width() <= label->width() &&
                    label->heightForWidth(label->width()) <= label->height();
-        // Text, margins and indent: what the label needs across.
-        return label->sizeHint().width() <= label->width();
+        // Text, margins and indent: what the label needs across, measured
+        // as the label measures it, once (its size hint lays the text out
+        // three times over).
+        const int flags = Qt::TextExpandTabs | Qt::TextShowMnemonic | int(label->alignment());
+        const QMargins margins = label->contentsMargins();
+        const int indent = std::max(0, label->indent());
+        const int across =
+            label->fontMetrics().boundingRect(QRect(), flags, label->text()).width() +
+            2 * label->margin() + margins.left() + margins.right() + indent;
+        return across <= label->width();
     }
     if (const auto* box = qobject_cast<const QCheckBox*>(control))
         return ButtonCaptionFits(box, QStyle::SE_CheckBoxContents);

@@ -16,14 +16,15 @@ namespace lockmere {
 // their own with a temporary folder and recording services.
 struct Context {
     Context(std::filesystem::path programFolder, MessageBoxes& boxes, Clipboard& clipboard,
-            ShellOpen& shell, Volumes& volumes)
+            ShellOpen& shell, Volumes& volumes, Beeper& speaker)
         : ProgramFolder(programFolder),
           Store(programFolder),
           RecordBook(Store),
           Boxes(boxes),
           ClipboardService(clipboard),
           Shell(shell),
-          DriveVolumes(volumes) {}
+          DriveVolumes(volumes),
+          Speaker(speaker) {}
 
     AppState State;
     const std::filesystem::path ProgramFolder;
@@ -33,6 +34,7 @@ struct Context {
     Clipboard& ClipboardService;
     ShellOpen& Shell;
     Volumes& DriveVolumes;
+    Beeper& Speaker;
     WindowRegistry Windows;
 };
 

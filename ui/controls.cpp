@@ -108,6 +108,14 @@ void ListBox::focusInEvent(QFocusEvent* event) {
         selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
 }
 
+QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index,
+                                                              const QEvent* event) const {
+    const QItemSelectionModel::SelectionFlags command = QListWidget::selectionCommand(index, event);
+    // A single-selection list answers Ctrl on its selected line with a deselect.
+    if (command.testFlag(QItemSelectionModel::Deselect)) return QItemSelectionModel::NoUpdate;
+    return command;
+}
+
 void FilteredLineEdit::keyPressEvent(QKeyEvent* event) {
     if (!discarded_.isNull() && event->text() == QString(discarded_)) {
         event->accept();

@@ -40,7 +40,9 @@ private:
 };
 
 // A list whose current line is one the user chose: taking the focus does
-// not make its first line current, as the item views do by default.
+// not make its first line current, as the item views do by default, and
+// the current line is the selected one: Ctrl+click or Ctrl+Space cannot
+// unselect it, so Enter and double-click open the line the commands see.
 class ListBox : public QListWidget {
     Q_OBJECT
 public:
@@ -48,6 +50,8 @@ public:
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
 };
 
 // A picture that reports every pointer movement over it, with or without a

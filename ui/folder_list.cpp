@@ -39,8 +39,6 @@ FolderList::FolderList(QWidget* parent) : QTreeWidget(parent) {
     setItemsExpandable(false);
     setExpandsOnDoubleClick(false);
     setIndentation(12);
-    // The path is always shown whole: no expand or collapse marks.
-    setStyleSheet(QStringLiteral("QTreeView::branch { image: none; border-image: none; }"));
     connect(this, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* item) { OpenItem(item); });
     path_ = QDir::cleanPath(QDir::currentPath());
@@ -89,6 +87,9 @@ void FolderList::keyPressEvent(QKeyEvent* event) {
     }
     QTreeWidget::keyPressEvent(event);
 }
+
+// Not a style sheet: a widget with one no longer draws in its window's font.
+void FolderList::drawBranches(QPainter*, const QRect&, const QModelIndex&) const {}
 
 void FolderList::OpenItem(QTreeWidgetItem* item) {
     if (!item) return;

@@ -25,6 +25,9 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // The path is always shown whole: no expand or collapse marks.
+    void drawBranches(QPainter* painter, const QRect& rect,
+                      const QModelIndex& index) const override;
 
 private:
     void OpenItem(QTreeWidgetItem* item);

@@ -94,6 +94,8 @@ void QtShellOpen::Open(const QString& address) {
     QDesktopServices::openUrl(QUrl::fromUserInput(address));
 }
 
+void QtBeeper::Beep() { QApplication::beep(); }
+
 QStringList QtVolumes::MountPoints() {
     QStringList drives;
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {

@@ -33,6 +33,12 @@ public:
     QStringList MountPoints() override;
 };
 
+// QApplication::beep: the desktop's bell.
+class QtBeeper : public Beeper {
+public:
+    void Beep() override;
+};
+
 // The services of the running program, for its Context.
 struct QtServices {
     QtMessageBoxes Boxes;
@@ -40,6 +46,7 @@ struct QtServices {
     ExpiringClipboard ClipboardService{SystemClipboard};
     QtShellOpen Shell;
     QtVolumes DriveVolumes;
+    QtBeeper Speaker;
 };
 
 // The text as a message box shows it: CR LF, a lone CR and a lone LF each

@@ -39,6 +39,13 @@ public:
     virtual void Open(const QString& address) = 0;
 };
 
+// The system's beep, as a box that refuses a typed character gives it.
+class Beeper {
+public:
+    virtual ~Beeper() = default;
+    virtual void Beep() = 0;
+};
+
 // The mounted volumes a drive list offers, by drive name (mount points on
 // Linux, drive letters such as "C:" on Windows).
 class Volumes {

@@ -183,6 +183,12 @@ void Window::SetDefaultButton(QPushButton* button) {
     new DefaultButtonKey(button, this);
 }
 
+void Window::CloseOnEscape() {
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
+}
+
 bool Window::event(QEvent* event) {
     // The menu bar asks for a new layout when its menus change.
     if (event->type() == QEvent::LayoutRequest) Arrange();

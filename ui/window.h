@@ -85,6 +85,8 @@ public:
     // the window but another button, which takes Enter itself; while it is
     // disabled, Enter goes to the focused control.
     void SetDefaultButton(QPushButton* button);
+    // Escape closes the window as its close box does, through its close handler.
+    void CloseOnEscape();
 
 signals:
     // Emitted once when the window is closed or unloaded.

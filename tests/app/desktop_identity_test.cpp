@@ -22,7 +22,11 @@ const QList<int> kSizes = {16, 32, 48, 64, 128, 256};
 class DesktopIdentityTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { ApplyDesktopIdentity(); }
+    void initTestCase() {
+        ApplyDesktopIdentity();
+        // Nothing before the first window is drawn.
+        QVERIFY(QGuiApplication::windowIcon().isNull());
+    }
 
     // Each size is a real picture of that size in the resources, not a
     // scaled stand-in for a missing one.
@@ -48,6 +52,8 @@ private slots:
         viewer->ShowModeless();
         for (QWidget* w : {static_cast<QWidget*>(main), static_cast<QWidget*>(viewer)}) {
             QVERIFY(w->isVisible());
+            // Just after the first window's first paint.
+            QTRY_VERIFY_WITH_TIMEOUT(!w->windowIcon().isNull(), 1000);
             const QIcon icon = w->windowIcon();
             QCOMPARE(icon.cacheKey(), QGuiApplication::windowIcon().cacheKey());
             QList<int> sizes;

@@ -152,6 +152,8 @@ private slots:
     void unreadableKeyFile();
     void about();
     void userIdDiscardsBar();
+    void currentLineStaysChosen_data();
+    void currentLineStaysChosen();
 
 private:
     void WriteBook(const std::string& key, const std::string& store) {
@@ -755,6 +757,10 @@ void MainScreenTest::damagedKeyFile_data() {
     lengthOne[43] = 1;
     lengthOne[44] = fixture::Encipher("x", key)[0];
     QTest::newRow("length byte 1, no separator") << QByteArray::fromStdString(lengthOne);
+    // Only a code the generator gathers at 44 marks its bytes alone.
+    std::string lengthThirty = collected;
+    lengthThirty[43] = 30;
+    QTest::newRow("51 bytes, length byte 30") << QByteArray::fromStdString(lengthThirty);
 }
 
 void MainScreenTest::damagedKeyFile() {
@@ -841,6 +847,39 @@ void MainScreenTest::userIdDiscardsBar() {
     screen->Text1->setFocus();
     screen->Text1->paste();
     QCOMPARE(screen->Text1->text(), QStringLiteral("abcx|y"));
+}
+
+void MainScreenTest::currentLineStaysChosen_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Ctrl+click") << "click";
+    QTest::newRow("Ctrl+Space") << "space";
+}
+
+void MainScreenTest::currentLineStaysChosen() {
+    QFETCH(QString, how);
+    WriteBook();
+    Start();
+    LogIn(QString::fromStdString(kPassword));
+    ListBox* list = screen->List1;
+    const QPoint second = list->visualItemRect(list->item(1)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, second);
+    QVERIFY(list->item(1)->isSelected());
+
+    // What Enter and double-click open is what Edit and Delete see chosen.
+    if (how == QLatin1String("click"))
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, second);
+    else
+        QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
+    QCOMPARE(list->currentRow(), 1);
+    QVERIFY(list->item(1)->isSelected());
+    QCOMPARE(list->selectedItems().size(), 1);
+
+    t->Boxes.Queue(MsgAnswer::No);
+    screen->DeleteRecord->trigger();
+    QCOMPARE(t->Boxes.Texts().size(), 1);
+    QVERIFY(t->Boxes.Texts().first().startsWith(
+        QStringLiteral("WARNING: You have selected a record for deletion!")));
+    QCOMPARE(screen->List1->count(), 5);
 }
 
 QTEST_MAIN(MainScreenTest)

@@ -79,6 +79,7 @@ private slots:
     void longLocationShrinksToFit();
     void driveChange();
     void driveNotReadyFallsBackToRoot();
+    void escapeClosesAsTheCloseBoxDoes();
 };
 
 void BackupFormTest::layout_data() {
@@ -141,6 +142,12 @@ void BackupFormTest::layout() {
             QVERIFY(SizedToFit(c.control, 9.75));
             QCOMPARE(c.control->font().bold(), c.bold);
         }
+    }
+    // The lists draw in the window's font, as the rest of it does.
+    for (QWidget* list : {static_cast<QWidget*>(form->Dir1), static_cast<QWidget*>(form->Drive1)}) {
+        QCOMPARE(list->font().family(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(list->font().pointSizeF(), 8.25);
+        QVERIFY(!list->font().bold());
     }
     QVERIFY2(CutCaptions(form).isEmpty(), qPrintable(CutCaptions(form).join('\n')));
     QVERIFY(!form->Dir1->accessibleName().isEmpty());
@@ -463,6 +470,21 @@ void BackupFormTest::driveNotReadyFallsBackToRoot() {
                       MsgIcon::Critical));
     // The reset to the root happened before the message, through both lists.
     QCOMPARE(atMessage, (QStringList{"/", "/", "/", ""}));
+}
+
+void BackupFormTest::escapeClosesAsTheCloseBoxDoes() {
+    Scene scene;
+    const fs::path target = scene.MakeFolder("target");
+    BackupForm* form = Open(scene, true);
+    QVERIFY(QTest::qWaitForWindowActive(form));
+    QVERIFY(form->Dir1->SetPath(Q(target)) == 0);
+    form->Dir1->setFocus();
+    QTest::keyClick(form->Dir1, Qt::Key_Escape);
+
+    QVERIFY(form->IsUnloaded());
+    QVERIFY(Empty(target));
+    QCOMPARE(LocationFile(scene), std::string("-"));
+    QVERIFY(scene.Test.Boxes.Boxes().empty());
 }
 
 QTEST_MAIN(BackupFormTest)

@@ -42,12 +42,12 @@ def other_books_store(records):
 DAMAGED = [  # what, files, exit code, words of the message
     ("key file missing", {book.STORE: good()[book.STORE]}, 2, "lkdb0.lkd is missing"),
     ("store missing", {book.KEY_FILE: good()[book.KEY_FILE]}, 2, "lkdb1.lkd is missing"),
-    ("key file empty", with_key_file(b""), 2, "never set up"),
     ("key file shorter than 51 bytes", with_key_file(good()[book.KEY_FILE][:40]), 2,
      "holds 40 bytes"),
     ("credentials cut short", with_key_file(book.key_file("me", "a-long-password")[:60]), 2,
      "cut short (16 of 20 bytes)"),
-    ("generator's bytes only", with_key_file(book.collected()), 2, "no complete master account"),
+    ("51 bytes, length byte 30", with_key_file(book.collected()[:43] + b"\x1e" + book.collected()[44:]),
+     2, "cut short (7 of 30 bytes)"),
     ("store of another key", {**good(), book.STORE: other_books_store([("0", "1", "2", "3")])}, 2,
      "does not decipher with the key in lkdb0.lkd (byte 2)"),
     ("record of three fields", with_store_plain(entries(["a", "b", "c"])), 2,
@@ -92,6 +92,25 @@ class Verify(unittest.TestCase):
                     r = f.run(*args, input=PASSWORD + "\nNew\nN/A\nu\np\np\n")
                     self.assertEqual((r.code, r.out), (2, ""), r.err)
                     self.assertEqual(f.snapshot(), before)
+
+    def test_a_first_start_left_halfway_sends_the_user_to_lockmere(self):
+        # Before the password is asked, and before a store that may not
+        # have been made yet.
+        no_account = "No master account has been created yet: start Lockmere to create one.\n"
+        for what, key_file in (("empty key file", b""), ("the generator's bytes alone", book.collected())):
+            for store in (good()[book.STORE], None):
+                files = {book.KEY_FILE: key_file}
+                if store is not None:
+                    files[book.STORE] = store
+                for args in (["verify"], ["verify", "--login"], ["list"], ["show", "Mail"], ["add"],
+                             ["export", "--csv"]):
+                    with self.subTest(what, store=store is not None, args=args), h.Folder(files) as f:
+                        before = f.snapshot()
+                        if args[0] == "export":
+                            args = args + [h.native(f.path / "book.csv")]
+                        r = f.run(*args, input=PASSWORD + "\n")
+                        self.assertEqual((r.code, r.out, r.err), (2, "", no_account))
+                        self.assertEqual(f.snapshot(), before)
 
     @unittest.skipIf(h.ON_WINE or os.name != "posix", "pipes and devices of POSIX")
     def test_what_is_no_file_is_refused_at_once_and_named(self):

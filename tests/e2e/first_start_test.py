@@ -4,27 +4,10 @@ the new password; the data files are checked on disk with book.py."""
 
 import book
 import harness
+import stone
 
 USER, PASSWORD = "owner", "Stone#42"
 RECORD = ("Mail", "https://mail.example.org", "me@example.org", "p4ss")
-
-# Image1's place in the generator, twips.
-PICTURE_LEFT, PICTURE_TOP, PICTURE_HEIGHT = 945, 3060, 1635
-
-
-def sweep(s, win):
-    """One pass over the columns that stand for characters (pointer x from
-    29 to 90 pixels inside the picture), back and forth."""
-    y = harness.px(PICTURE_TOP + PICTURE_HEIGHT // 2)
-    left = harness.px(PICTURE_LEFT)
-    for x in list(range(27, 93)) + list(range(92, 26, -1)):
-        try:
-            s.move_px(win, left + x, y)
-        except harness.Failure:
-            if s.windows(" Create 256 Bit Encryption String"):
-                raise
-            return  # it finished and went away under the pointer
-
 
 with harness.Session() as s:
     with s.step("welcome"):
@@ -33,12 +16,7 @@ with harness.Session() as s:
         s.wait_gone(" Welcome to Lockmere")
 
     with s.step("scratch the stone"):
-        generator = s.wait_window(" Create 256 Bit Encryption String")
-        for _ in range(5):
-            if s.windows(" New User Creation"):
-                break
-            sweep(s, generator)
-        master = s.wait_window(" New User Creation")
+        master = stone.scratch(s)
 
     with s.step("master account"):
         s.type(master, USER)

@@ -1,13 +1,21 @@
-// Runs one write operation of the core on a prepared folder pair, for the
-// fault-injection runner: "prepare OP DIR" lays out the old files, "OP DIR"
-// runs the operation as the program would (under the folder lock), "tidy
-// DIR" does what the next start and the next copy do first. The exit status
-// is 0 when the operation reported success, 1 when it reported failure.
+// Runs one operation of the core on a prepared folder pair, for the
+// fault-injection and hostile-folder runners: "prepare OP DIR" lays out the
+// old files, "OP DIR" runs the operation as the program would (under the
+// folder lock), "tidy DIR" does what the next start and the next copy do
+// first. The exit status is 0 when the operation reported success, 1 when it
+// reported failure. With --report first, one line on standard output says
+// what it reported: a word and a failure code ("ok 0", "failed 75",
+// "damaged 0"...); without it the driver writes nothing, so that the fault
+// runner meets the operation's own calls alone. "login DIR [bravo]" opens
+// the program folder's book with the password of the book prepared there
+// (or, with bravo, of the location's, after a restore) and reports the
+// Application Names of its records.
 
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <string_view>
 
@@ -69,49 +77,169 @@ bool Prepare(std::string_view operation, const fs::path& dir) {
     return ready;
 }
 
-bool Run(std::string_view operation, const fs::path& dir) {
+// What the operation reported: a word, a failure code, and for a read
+// what it found.
+struct Report {
+    std::string Word = "ok";
+    int Code = 0;
+    std::string Detail;
+    bool Ok() const { return Word == "ok"; }
+};
+
+Report FromCode(int code) { return code == failure::kNone ? Report{} : Report{"failed", code, {}}; }
+
+const char* StoreWriteWord(StoreWrite outcome) {
+    switch (outcome) {
+    case StoreWrite::Written:
+        return "ok";
+    case StoreWrite::NotAuthoritative:
+        return "notauth";
+    case StoreWrite::DecryptFailed:
+        return "decrypt";
+    case StoreWrite::TooLong:
+        return "toolong";
+    case StoreWrite::EncryptFailed:
+        return "encrypt";
+    case StoreWrite::ReadFailed:
+        return "readfailed";
+    case StoreWrite::WriteFailed:
+        break;
+    }
+    return "failed";
+}
+
+Report Copied(const BackupCopyResult& result) {
+    switch (result.Outcome) {
+    case CopyOutcome::Copied:
+        return {};
+    case CopyOutcome::SameFolder:
+        return {"samefolder", 0, {}};
+    case CopyOutcome::Damaged:
+        return {"damaged", 0, result.DamagedFile.filename().string()};
+    case CopyOutcome::Failed:
+        break;
+    }
+    return {"failed", result.Code, {}};
+}
+
+// CheckLogin and the load that follows a match, as the main window does.
+Report Login(const fs::path& program, const std::string& password) {
+    const std::string key = KeyFromCollected(password == "bravo" ? kCollectedB : kCollectedA);
+    const LoginCheck check = CheckLogin(program, key, password);
+    switch (check.Outcome) {
+    case LoginOutcome::Match:
+        break;
+    case LoginOutcome::NoMatch:
+        return {"nomatch", 0, {}};
+    case LoginOutcome::NoMasterAccount:
+        return {"noaccount", 0, {}};
+    case LoginOutcome::Damaged:
+        return {"damaged", 0, {}};
+    case LoginOutcome::ReadFailed:
+        return {"failed", check.Code, {}};
+    }
+    RecordStore store(program);
+    const LoadResult loaded = store.Load(key);
+    if (loaded.Code != failure::kNone) return {"storefailed", loaded.Code, {}};
+    if (!loaded.Complete()) return {"incomplete", 0, {}};
+    Report report;
+    for (const std::string& line : loaded.Lines)
+        report.Detail += (report.Detail.empty() ? "" : ",") + line.substr(0, line.find('\t'));
+    return report;
+}
+
+Report Run(std::string_view operation, const fs::path& dir, const std::string& password) {
     const fs::path program = dir / "program", location = dir / "location";
     const std::string key = KeyFromCollected(kCollectedA);
     if (operation == "save") {
         RecordStore store(program);
-        store.Load(key);
-        return store.Save(key, {"Shop\ts\tcat\tc3", "Mail\tm\tann\ta1"}).Outcome ==
-               StoreWrite::Written;
+        const LoadResult loaded = store.Load(key);
+        const StoreWriteResult saved = store.Save(key, {"Shop\ts\tcat\tc3", "Mail\tm\tann\ta1"});
+        // A save refused for want of a complete load tells what the load met.
+        return {StoreWriteWord(saved.Outcome),
+                saved.Outcome == StoreWrite::NotAuthoritative ? loaded.Code : saved.Code,
+                {}};
     }
-    if (operation == "append")
-        return RecordStore(program).Append(key, {"Shop", "s", "cat", "c3"}).Outcome ==
-               StoreWrite::Written;
-    if (operation == "generator") return WriteCollectedString(program, kCollectedA) == 0;
-    if (operation == "master")
-        return WriteCredentials(program, key, "owner", "alpha").Outcome ==
-               CredentialsWrite::Written;
+    if (operation == "append") {
+        const StoreWriteResult appended =
+            RecordStore(program).Append(key, {"Shop", "s", "cat", "c3"});
+        return {StoreWriteWord(appended.Outcome), appended.Code, {}};
+    }
+    if (operation == "generator") return FromCode(WriteCollectedString(program, kCollectedA));
+    if (operation == "master") {
+        const CredentialsWriteResult written = WriteCredentials(program, key, "owner", "alpha");
+        if (written.Outcome == CredentialsWrite::Written) return {};
+        return {"failed", written.Code, {}};
+    }
     if (operation == "backup" || operation == "restore")
-        return CopyDataFiles(program, location, {}, operation == "backup").Outcome ==
-               CopyOutcome::Copied;
-    if (operation == "location") return WriteBackupLocation(program, "/mnt/backup") == 0;
+        return Copied(CopyDataFiles(program, location, {}, operation == "backup"));
+    if (operation == "location") return FromCode(WriteBackupLocation(program, "/mnt/backup"));
+    if (operation == "location-read") {
+        const ReadResult read = ReadBackupLocation(program);
+        Report report = FromCode(read.Code);
+        report.Detail = read.Bytes;
+        return report;
+    }
+    if (operation == "start") {
+        // The lock is already taken: what follows it in main() and the main
+        // window's first steps.
+        TidyProgramFolder(program);
+        const KeyFileStart start = ReadKeyFileAtStart(program);
+        if (start.Code != failure::kNone) return FromCode(start.Code);
+        return {start.From == StartFrom::Login ? "ok" : "firstrun", 0, {}};
+    }
+    if (operation == "login") return Login(program, password);
+    if (operation == "recover") return FromCode(RecoverPairMove(location));
     if (operation == "tidy") {
         TidyProgramFolder(program);
         RecoverPairMove(location);
-        return true;
+        return {};
     }
     std::fprintf(stderr, "unknown operation %.*s\n", static_cast<int>(operation.size()),
                  operation.data());
-    return false;
+    return {"unknown", 0, {}};
+}
+
+Report LockRefusal(const FolderLock& lock) {
+    switch (lock.Result()) {
+    case FolderLock::Outcome::Taken:
+        return {};
+    case FolderLock::Outcome::Busy:
+        return {"busy", 0, {}};
+    case FolderLock::Outcome::NotAFile:
+        return {"notafile", lock.Code(), {}};
+    case FolderLock::Outcome::Failed:
+        break;
+    }
+    return {"lockfailed", lock.Code(), {}};
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    const bool report = argc > 1 && std::string_view(argv[1]) == "--report";
+    if (report) {
+        --argc;
+        ++argv;
+    }
     if (argc == 4 && std::string_view(argv[1]) == "prepare")
         return Prepare(argv[2], argv[3]) ? 0 : 2;
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: fault_driver prepare OP DIR | OP DIR\n");
+    if (argc != 3 && !(argc == 4 && std::string_view(argv[1]) == "login")) {
+        std::fprintf(stderr,
+                     "usage: fault_driver prepare OP DIR | [--report] OP DIR | [--report] login "
+                     "DIR [PASSWORD]\n");
         return 2;
     }
     // Marks where the operation begins: the runner injects nothing before it.
     getppid();
     const fs::path dir = argv[2];
     const FolderLock lock(dir / "program");
-    if (lock.Result() != FolderLock::Outcome::Taken) return 1;
-    return Run(argv[1], dir) ? 0 : 1;
+    Report outcome = LockRefusal(lock);
+    if (outcome.Ok()) outcome = Run(argv[1], dir, argc == 4 ? argv[3] : "alpha");
+    if (report) {
+        std::cout << outcome.Word << ' ' << outcome.Code;
+        if (!outcome.Detail.empty()) std::cout << ' ' << outcome.Detail;
+        std::cout << std::endl;
+    }
+    return outcome.Ok() || outcome.Word == "firstrun" ? 0 : 1;
 }

@@ -44,6 +44,7 @@ private slots:
     void copyButtons();
     void copyAndMinimize();
     void launchOncePerOpening();
+    void escapeClosesAsTheCloseBoxDoes();
 };
 
 void BigCharTest::layout_data() {
@@ -267,6 +268,19 @@ void BigCharTest::launchOncePerOpening() {
     QTest::mouseClick(w->LaunchB, Qt::LeftButton);
     QCOMPARE(tc.Shell.Opened, (QStringList{"https://shop.example/a b", "http://edited.example"}));
     QVERIFY(tc.ClipboardService.Calls.size() == 4);  // only the two loads
+}
+
+void BigCharTest::escapeClosesAsTheCloseBoxDoes() {
+    TestContext tc;
+    BigChar* w = OpenViewer(tc, kRecord);
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    tc.ClipboardService.Calls.clear();
+    QTest::keyClick(w->Text2, Qt::Key_Escape);
+
+    QVERIFY(w->IsUnloaded());
+    QVERIFY(!tc.Ctx.Windows.Find<BigChar>());
+    QCOMPARE(tc.ClipboardService.Calls, QStringList());
+    QVERIFY(tc.Shell.Opened.isEmpty());
 }
 
 QTEST_MAIN(BigCharTest)

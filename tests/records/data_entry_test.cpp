@@ -15,6 +15,7 @@
 #include "tests/support/caption_checks.h"
 #include "tests/support/disk_full.h"
 #include "tests/support/test_context.h"
+#include "ui/limited_line_edit.h"
 
 using namespace lockmere;
 using namespace lockmere::testing;
@@ -83,7 +84,7 @@ void DataEntryTest::layout_data() {
     QTest::addColumn<QString>("control");
     QTest::addColumn<QRect>("twips");
     QTest::addColumn<QString>("name");  // caption, or the accessible name of a box
-    QTest::addColumn<int>("maxLength");
+    QTest::addColumn<int>("limit");
     QTest::newRow("Label1") << "Label1" << QRect(135, 300, 1305, 255) << "Application Name" << -1;
     QTest::newRow("Text1") << "Text1" << QRect(1470, 240, 4095, 375) << "Application Name" << 50;
     QTest::newRow("Label5") << "Label5" << QRect(135, 720, 1305, 255) << "Application URL" << -1;
@@ -102,7 +103,7 @@ void DataEntryTest::layout() {
     QFETCH(QString, control);
     QFETCH(QRect, twips);
     QFETCH(QString, name);
-    QFETCH(int, maxLength);
+    QFETCH(int, limit);
     TestContext tc;
     DataEntry* w = tc.Ctx.Windows.Open<DataEntry>(tc.Ctx);
     w->ShowModeless();
@@ -122,7 +123,7 @@ void DataEntryTest::layout() {
     QVERIFY2(CutCaptions(w).isEmpty(), qPrintable(CutCaptions(w).join('\n')));
     if (auto* box = qobject_cast<QLineEdit*>(widget)) {
         QCOMPARE(box->accessibleName(), name);
-        QCOMPARE(box->maxLength(), maxLength);
+        QCOMPARE(qobject_cast<LimitedLineEdit*>(box)->Limit(), limit);
         QVERIFY(box->text().isEmpty());
     }
 }

@@ -13,6 +13,7 @@
 #include "store/key_file.h"
 #include "tests/setup/pixel_code.h"
 #include "tests/support/book_fixture.h"
+#include "tests/support/recording_services.h"
 #include "tests/support/test_context.h"
 #include "ui/controls.h"
 
@@ -38,7 +39,13 @@ enum class Stop { Never, Generator, MasterAccount, FirstRecord };
 // up by its close box. Each answer notes whether the main window was
 // already showing, which it must not be until the chain has returned.
 struct FirstStart {
-    explicit FirstStart(Stop stop) {
+    // A resumed start finds the generator's bytes and begins at the master
+    // account; call Resume() with the folder's files before Run().
+    explicit FirstStart(Stop stop, bool resumed = false) {
+        if (resumed) {
+            Answer(stop);
+            return;
+        }
         t.WhenModal<newlkmr>([this](newlkmr* w) {
             Note(QStringLiteral("welcome"));
             QTest::mouseClick(w->Command1, Qt::LeftButton);
@@ -56,7 +63,11 @@ struct FirstStart {
             for (int x = 20; x <= 100 && generator && !generator->IsUnloaded(); ++x)
                 QTest::mouseMove(generator->Image1, QPoint(x, 50));
         });
-        if (stop == Stop::Generator) return;
+        if (stop != Stop::Generator) Answer(stop);
+    }
+
+    // The master account and the first record.
+    void Answer(Stop stop) {
         t.WhenModal<NewUser>([this, stop](NewUser* w) {
             Note(QStringLiteral("master account"));
             if (stop == Stop::MasterAccount) {
@@ -83,6 +94,13 @@ struct FirstStart {
         });
     }
 
+    void Resume(const std::vector<fixture::Fields>* store) {
+        fixture::WriteBytes(t.File("lkdb0.lkd"), fixture::Collected());
+        if (store)
+            fixture::WriteBytes(t.File("lkdb1.lkd"),
+                                fixture::StoreBytes(*store, fixture::KeyOf(fixture::Collected())));
+    }
+
     void Run() {
         main = t.Ctx.Windows.Open<MainScreen>(t.Ctx);
         main->ShowModeless();
@@ -100,6 +118,9 @@ struct FirstStart {
     QStringList shown;
 };
 
+const QString kNoMasterAccount = QStringLiteral(
+    "No master account has been created yet. Close Lockmere and start it again to create one.");
+
 }  // namespace
 
 class FirstRunTest : public QObject {
@@ -109,6 +130,8 @@ private slots:
     void wholeChainEndsInAWorkingLogin();
     void abandonedSetupLeavesAFolderTheNextStartUnderstands_data();
     void abandonedSetupLeavesAFolderTheNextStartUnderstands();
+    void generatorOnlyKeyFileResumesAtTheMasterAccount_data();
+    void generatorOnlyKeyFileResumesAtTheMasterAccount();
 };
 
 void FirstRunTest::wholeChainEndsInAWorkingLogin() {
@@ -142,20 +165,22 @@ void FirstRunTest::wholeChainEndsInAWorkingLogin() {
 void FirstRunTest::abandonedSetupLeavesAFolderTheNextStartUnderstands_data() {
     QTest::addColumn<int>("stop");
     QTest::addColumn<QStringList>("shown");
-    QTest::addColumn<bool>("firstRunAgain");
+    QTest::addColumn<int>("nextStart");  // StartFrom
     QTest::addColumn<int>("keyFileLength");
     const QStringList chain{QStringLiteral("welcome"), QStringLiteral("generator"),
                             QStringLiteral("master account"), QStringLiteral("first record")};
-    QTest::newRow("generator closed") << int(Stop::Generator) << chain.mid(0, 2) << true << 0;
+    QTest::newRow("generator closed")
+        << int(Stop::Generator) << chain.mid(0, 2) << int(StartFrom::Welcome) << 0;
     QTest::newRow("master account closed")
-        << int(Stop::MasterAccount) << chain.mid(0, 3) << false << 51;
-    QTest::newRow("first record closed") << int(Stop::FirstRecord) << chain << false << 60;
+        << int(Stop::MasterAccount) << chain.mid(0, 3) << int(StartFrom::MasterAccount) << 51;
+    QTest::newRow("first record closed")
+        << int(Stop::FirstRecord) << chain << int(StartFrom::Login) << 60;
 }
 
 void FirstRunTest::abandonedSetupLeavesAFolderTheNextStartUnderstands() {
     QFETCH(int, stop);
     QFETCH(QStringList, shown);
-    QFETCH(bool, firstRunAgain);
+    QFETCH(int, nextStart);
     QFETCH(int, keyFileLength);
     FirstStart f(static_cast<Stop>(stop));
     f.Run();
@@ -168,11 +193,68 @@ void FirstRunTest::abandonedSetupLeavesAFolderTheNextStartUnderstands() {
     if (keyFileLength) QCOMPARE(keyFile.substr(0, 43), SweptCollection().substr(0, 43));
     QVERIFY(fixture::ReadBytes(f.t.File("lkdb1.lkd")).empty());
 
+    // A login in the same run: the account exists only once it was saved,
+    // and without one the user is told to start again, not to restore.
+    QTest::keyClicks(f.main->Text2, "Stone#42");
+    if (stop != int(Stop::FirstRecord)) f.t.Boxes.Queue(MsgAnswer::Ok);
+    QTest::mouseClick(f.main->Command1, Qt::LeftButton);
+    if (stop == int(Stop::FirstRecord)) {
+        QVERIFY(f.t.Boxes.Boxes().empty());
+        QVERIFY(!f.main->Command1->isEnabled());
+    } else {
+        QVERIFY(OneBoxShown(f.t.Boxes, kNoMasterAccount, QStringLiteral("LKMR - Message Center"),
+                            MsgButtons::Ok, MsgIcon::Exclamation));
+        QVERIFY(f.main->Command1->isEnabled());
+    }
+    QCOMPARE(f.KeyFile(), keyFile);
+
     // What the next start's load makes of the folder.
     const KeyFileStart next = ReadKeyFileAtStart(f.t.Folder.Path());
     QCOMPARE(next.Code, 0);
-    QCOMPARE(next.FirstRun, firstRunAgain);
-    if (!firstRunAgain) QCOMPARE(next.EncryptionKey, fixture::KeyOf(SweptCollection()));
+    QCOMPARE(int(next.From), nextStart);
+    if (keyFileLength) QCOMPARE(next.EncryptionKey, fixture::KeyOf(SweptCollection()));
+}
+
+void FirstRunTest::generatorOnlyKeyFileResumesAtTheMasterAccount_data() {
+    QTest::addColumn<bool>("storeBeside");
+    QTest::addColumn<bool>("closedAgain");
+    QTest::newRow("no store") << false << false;
+    QTest::newRow("a store beside it is appended to") << true << false;
+    QTest::newRow("the master account closed again") << true << true;
+}
+
+void FirstRunTest::generatorOnlyKeyFileResumesAtTheMasterAccount() {
+    QFETCH(bool, storeBeside);
+    QFETCH(bool, closedAgain);
+    const std::vector<fixture::Fields> before{{"Bank", "https://bank.example", "jo", "pw1"}};
+    const std::string key = fixture::KeyOf(fixture::Collected());
+    FirstStart f(closedAgain ? Stop::MasterAccount : Stop::Never, true);
+    f.Resume(storeBeside ? &before : nullptr);
+    const std::string storeBefore = fixture::ReadBytes(f.t.File("lkdb1.lkd"));
+    f.Run();
+
+    QStringList shown{QStringLiteral("master account")};
+    if (!closedAgain) shown << QStringLiteral("first record");
+    QCOMPARE(f.shown, shown);
+    QVERIFY(f.main && f.main->isVisible());
+    QVERIFY(f.t.Boxes.Boxes().empty());
+
+    if (closedAgain) {
+        QCOMPARE(f.KeyFile(), fixture::Collected());
+        QCOMPARE(fixture::ReadBytes(f.t.File("lkdb1.lkd")), storeBefore);
+        QCOMPARE(ReadKeyFileAtStart(f.t.Folder.Path()).From, StartFrom::MasterAccount);
+        return;
+    }
+    // The generator's bytes stay; the account follows them under the same key.
+    QCOMPARE(f.KeyFile(), fixture::KeyFileBytes(fixture::Collected(), "owner", "Stone#42"));
+    std::vector<fixture::Fields> after = storeBeside ? before : std::vector<fixture::Fields>{};
+    after.push_back(kRecord);
+    QVERIFY(fixture::DecodeStore(fixture::ReadBytes(f.t.File("lkdb1.lkd")), key) == after);
+
+    QTest::keyClicks(f.main->Text2, "Stone#42");
+    QTest::mouseClick(f.main->Command1, Qt::LeftButton);
+    QVERIFY(f.t.Boxes.Boxes().empty());
+    QCOMPARE(f.main->List1->count(), int(after.size()));
 }
 
 QTEST_MAIN(FirstRunTest)

@@ -54,6 +54,7 @@ private slots:
     void writesTheCredentials_data();
     void writesTheCredentials();
     void failedWriteKeepsTheWindowOpen();
+    void enterSaves();
 };
 
 void NewUserTest::layout() {
@@ -261,6 +262,21 @@ void NewUserTest::failedWriteKeepsTheWindowOpen() {
     QTest::mouseClick(a.w->Command1, Qt::LeftButton);
     QVERIFY(shown);
     QCOMPARE(a.KeyFile(), fixture::KeyFileBytes(a.collected, "me", "secret"));
+}
+
+void NewUserTest::enterSaves() {
+    AfterGenerator a;
+    QVERIFY(QTest::qWaitForWindowActive(a.w));
+    a.Fill(QStringLiteral("me"), QStringLiteral("pw"), QStringLiteral("pw"));
+    bool opened = false;
+    a.t.WhenModal<DataEntry>([&opened](DataEntry* shown) {
+        opened = true;
+        shown->close();
+    });
+    QTest::keyClick(a.w->Text3, Qt::Key_Return);
+
+    QVERIFY(opened);
+    QCOMPARE(a.KeyFile(), fixture::KeyFileBytes(a.collected, "me", "pw"));
 }
 
 QTEST_MAIN(NewUserTest)

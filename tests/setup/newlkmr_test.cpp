@@ -125,6 +125,7 @@ void NewlkmrTest::nextAndCloseBoxContinue_data() {
     QTest::addColumn<QString>("how");
     QTest::newRow("Next clicked") << "click";
     QTest::newRow("Next by keyboard") << "key";
+    QTest::newRow("Enter in the text") << "enter";
     QTest::newRow("close box") << "close";
 }
 
@@ -140,6 +141,9 @@ void NewlkmrTest::nextAndCloseBoxContinue() {
         } else if (how == QLatin1String("key")) {
             shown->Command1->setFocus();
             QTest::keyClick(shown->Command1, Qt::Key_Return);
+        } else if (how == QLatin1String("enter")) {
+            QCOMPARE(QApplication::focusWidget(), shown->Text1);
+            QTest::keyClick(shown->Text1, Qt::Key_Return);
         } else {
             shown->close();
         }

@@ -47,32 +47,40 @@ std::string KeyFileWithBlock(std::string_view plain, int lengthByte) {
 }  // namespace
 
 TEST_CASE("start read") {
+    using lockmere::StartFrom;
     const std::string full = KeyFile("admin", "Secret1");
+    std::string lengthThirty = fixture::Collected();
+    lengthThirty[43] = 30;
     const struct {
         const char* label;
         bool exists;
         std::string bytes;
-        bool firstRun;
+        StartFrom from;
         std::string key;
     } rows[] = {
-        {"missing: created, first run", false, "", true, ""},
-        {"empty: first run", true, "", true, ""},
-        {"after the generator", true, fixture::Collected(), false, Key()},
-        {"with credentials", true, full, false, Key()},
-        {"3 bytes", true, "abc", false, ""},
-        {"10 bytes", true, full.substr(0, 10), false, full.substr(6, 4)},
-        {"38 bytes", true, full.substr(0, 38), false, Key()},
+        {"missing: created, first run", false, "", StartFrom::Welcome, ""},
+        {"empty: first run", true, "", StartFrom::Welcome, ""},
+        {"after the generator: the master account next", true, fixture::Collected(),
+         StartFrom::MasterAccount, Key()},
+        {"51 bytes with a length byte of 30: a file cut short", true, lengthThirty,
+         StartFrom::Login, Key()},
+        {"52 bytes", true, fixture::Collected() + "x", StartFrom::Login, Key()},
+        {"with credentials", true, full, StartFrom::Login, Key()},
+        {"with credentials, 51 bytes", true, KeyFile("ab", "cd"), StartFrom::Login, Key()},
+        {"3 bytes", true, "abc", StartFrom::Login, ""},
+        {"10 bytes", true, full.substr(0, 10), StartFrom::Login, full.substr(6, 4)},
+        {"38 bytes", true, full.substr(0, 38), StartFrom::Login, Key()},
     };
     for (const auto& row : rows)
         SUBCASE(row.label) {
-            const auto& [label, exists, bytes, firstRun, key] = row;
+            const auto& [label, exists, bytes, from, key] = row;
             Folder folder;
             const fs::path path = folder.Path() / "lkdb0.lkd";
             if (exists) fixture::WriteBytes(path, bytes);
 
             const lockmere::KeyFileStart start = lockmere::ReadKeyFileAtStart(folder.Path());
             CHECK_EQ(start.Code, failure::kNone);
-            CHECK_EQ(start.FirstRun, firstRun);
+            CHECK_EQ(start.From, from);
             CHECK_EQ(Q(start.EncryptionKey), Q(key));
             CHECK_EQ(Q(start.KeyFileBuffer), Q(bytes));
             CHECK_EQ(Q(fixture::ReadBytes(path)), Q(bytes));
@@ -201,12 +209,16 @@ TEST_CASE("login") {
         {"another installation's credentials", true,
          fixture::KeyFileBytes(OtherCollected(), "admin", "Secret1"), "Secret1",
          LoginOutcome::NoMatch, true},
-        {"the generator's bytes alone: no master account", true, fixture::Collected(), "x",
-         LoginOutcome::Damaged, true},
+        {"the generator's bytes alone: no master account yet", true, fixture::Collected(), "x",
+         LoginOutcome::NoMasterAccount, true},
+        {"a long block cut to the generator's 51 bytes: no master account yet", true,
+         KeyFile(std::string(40, 'u'), "pw").substr(0, 51), "pw", LoginOutcome::NoMasterAccount,
+         true},
+        {"whole in 51 bytes", true, KeyFile("ab", "cd"), "cd", LoginOutcome::Match, true},
         {"longer than any key file the program writes: damaged", true,
          KeyFile("u", "secret") + std::string(300, 'x'), "secret", LoginOutcome::Damaged, true},
-        {"missing: damaged", false, "", "", LoginOutcome::Damaged, true},
-        {"empty: damaged", true, "", "", LoginOutcome::Damaged, true},
+        {"missing: no master account yet", false, "", "", LoginOutcome::NoMasterAccount, true},
+        {"empty: no master account yet", true, "", "", LoginOutcome::NoMasterAccount, true},
         {"43 bytes: damaged", true, admin.substr(0, 43), "", LoginOutcome::Damaged, true},
         {"length byte 0: damaged", true, KeyFileWithBlock("", 0).substr(0, 44), "",
          LoginOutcome::Damaged, true},

@@ -84,7 +84,7 @@ TEST_CASE("compatibility") {
             fixture::WriteBytes(folder.Path() / "lkdb1.lkd", store);
 
             const lockmere::KeyFileStart start = lockmere::ReadKeyFileAtStart(folder.Path());
-            CHECK(!start.FirstRun);
+            CHECK_EQ(start.From, lockmere::StartFrom::Login);
             CHECK_EQ(Q(start.EncryptionKey), Q(Key()));
             CHECK_EQ(
                 lockmere::CheckLogin(folder.Path(), start.EncryptionKey, "Open Sesame").Outcome,

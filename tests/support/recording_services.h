@@ -85,6 +85,13 @@ public:
     QStringList Opened;
 };
 
+class RecordingBeeper : public Beeper {
+public:
+    void Beep() override { ++Beeps; }
+
+    int Beeps = 0;
+};
+
 class FakeVolumes : public Volumes {
 public:
     QStringList MountPoints() override { return Points; }

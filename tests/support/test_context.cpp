@@ -50,7 +50,8 @@ void Poll(QObject* owner, std::function<bool()> ready, std::function<void()> act
 
 }  // namespace
 
-TestContext::TestContext() : Ctx(Folder.Path(), Boxes, ClipboardService, Shell, DriveVolumes) {
+TestContext::TestContext()
+    : Ctx(Folder.Path(), Boxes, ClipboardService, Shell, DriveVolumes, Speaker) {
     auto* watchdog = new QTimer(&timers_);
     QObject::connect(watchdog, &QTimer::timeout, [this] { WatchModal(); });
     watchdog->start(100);

@@ -44,6 +44,7 @@ public:
     RecordingClipboard ClipboardService;
     RecordingShell Shell;
     FakeVolumes DriveVolumes;
+    RecordingBeeper Speaker;
     Context Ctx;
 
     static constexpr int kUnexpectedModalMs = 2000;

@@ -117,6 +117,10 @@ void CaptionFitTest::fitsWhenShownWhole_data() {
     const QString word = QStringLiteral("PasswordBackupsOfTheWholeHousehold");
     QTest::newRow("label as wide as its text") << Kind::Label << kCaption << "text" << true;
     QTest::newRow("label a pixel narrower") << Kind::Label << kCaption << "text-1" << false;
+    // With a margin and an indent: the label's own measure across, exactly.
+    QTest::newRow("label at its size hint") << Kind::Label << kCaption << "hint" << true;
+    QTest::newRow("label a pixel narrower than its size hint")
+        << Kind::Label << kCaption << "hint-1" << false;
     QTest::newRow("wrapped label as tall as its text")
         << Kind::WrappedLabel << kLongText << "text" << true;
     QTest::newRow("wrapped label a pixel lower")
@@ -140,8 +144,14 @@ void CaptionFitTest::fitsWhenShownWhole() {
     auto control = Make(kind, caption);
     control->setFont(SansSerif(9.75));
     const int width = TextWidth(control.get(), caption);
+    if (auto* label = qobject_cast<QLabel*>(control.get()); label && size.startsWith("hint")) {
+        label->setMargin(2);
+        label->setIndent(3);
+    }
     if (size == QLatin1String("hint")) {
         control->resize(control->sizeHint());
+    } else if (size == QLatin1String("hint-1")) {
+        control->resize(control->sizeHint() - QSize(1, 0));
     } else if (size.startsWith(QLatin1String("word"))) {
         control->resize(size == QLatin1String("word") ? width : width - 1, 200);
     } else if (kind == Kind::WrappedLabel) {
