@@ -4,19 +4,32 @@
 #include <string>
 #include <vector>
 
+#include "cli/generate.h"
+
 namespace lockmere::cli {
 
-enum class Command { Help, Version, List, Show, Add, Export, Verify };
+enum class Command { Help, Version, List, Search, Show, Add, Import, Export, Verify, Generate };
+
+// The one value show --field prints.
+enum class Field { Name, Url, UserName, Password };
 
 // The command line, as UTF-8 texts.
 struct Arguments {
     Command Which = Command::Help;
     std::optional<std::string> Folder;  // --folder, or verify's DIR
-    std::string Name;                   // show NAME
-    std::string CsvFile;                // export --csv FILE
+    std::string Name;                   // show NAME, search TEXT
+    std::string CsvFile;                // export and import --csv FILE
     bool ShowPassword = false;          // show --password
+    std::optional<Field> OneField;      // show --field
+    bool Json = false;                  // list, search, show --json
     bool Force = false;                 // export --force
     bool Login = false;                 // verify --login
+    std::optional<std::string> Format;  // import --format, a layout's name
+    bool DryRun = false;                // import --dry-run
+    bool SkipRefused = false;           // import --skip-refused
+    bool KeepDuplicates = false;        // import --keep-duplicates
+    bool Generate = false;              // add --generate
+    int Length = kLongestGenerated;     // generate --length
 };
 
 struct ParseResult {

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/answers.h"
+#include "cli/arguments.h"
 
 namespace lockmere::cli {
 
@@ -14,10 +15,14 @@ struct Session {
     Answers& Input;
 };
 
-int RunList(Session& session);
-int RunShow(Session& session, std::string_view name, bool showPassword);
-int RunAdd(Session& session);
+int RunList(Session& session, bool json);
+int RunSearch(Session& session, std::string_view text, bool json);
+int RunShow(Session& session, const Arguments& options);
+int RunAdd(Session& session, bool generate);
+int RunImport(Session& session, const Arguments& options);
 int RunExport(Session& session, const std::filesystem::path& file, bool force);
 int RunVerify(Session& session, bool login);
+// Needs no program folder.
+int RunGenerate(int length);
 
 }  // namespace lockmere::cli

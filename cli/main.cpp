@@ -20,6 +20,8 @@ int Run(const Arguments& args) {
     case Command::Version:
         std::cout << "lockmere-cli " LOCKMERE_VERSION "\n";
         return kDone;
+    case Command::Generate:
+        return RunGenerate(args.Length);
     default:
         break;
     }
@@ -32,11 +34,15 @@ int Run(const Arguments& args) {
     Session session{folder, answers};
     switch (args.Which) {
     case Command::List:
-        return RunList(session);
+        return RunList(session, args.Json);
+    case Command::Search:
+        return RunSearch(session, args.Name, args.Json);
     case Command::Show:
-        return RunShow(session, args.Name, args.ShowPassword);
+        return RunShow(session, args);
     case Command::Add:
-        return RunAdd(session);
+        return RunAdd(session, args.Generate);
+    case Command::Import:
+        return RunImport(session, args);
     case Command::Export:
         return RunExport(session, PathFromText(args.CsvFile), args.Force);
     case Command::Verify:

@@ -31,6 +31,7 @@ int OpenBook(Session& session, OpenedBook& book) {
                                       " could not be deciphered completely: it is damaged, or it "
                                       "is not of the same book as " +
                                       kKeyFileName + ".");
+    book.StoreLength = loaded.Deciphered.Output.size();
     return kDone;
 }
 

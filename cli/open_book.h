@@ -16,7 +16,8 @@ struct OpenedBook {
 
     std::string Key;
     RecordStore Store;
-    Book List;  // the records, as the main window lists them
+    Book List;                    // the records, as the main window lists them
+    std::size_t StoreLength = 0;  // of the deciphered store text, as loaded
 };
 
 // Reads both data files (never creating one), asks for the master password

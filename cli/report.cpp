@@ -7,6 +7,12 @@
 
 namespace lockmere::cli {
 
+namespace {
+
+bool IsControl(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+
+}  // namespace
+
 int Fail(int exitCode, std::string_view message) {
     std::cout.flush();
     std::cerr << message << '\n';
@@ -42,10 +48,16 @@ std::string ShownText(std::string_view ansi) {
     std::string shown;
     for (const char byte : ansi) {
         const char32_t c = CodePointOfAnsi(byte);
-        const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
-        shown += control ? std::string("?") : AnsiToUtf8(std::string_view(&byte, 1));
+        shown += IsControl(c) ? std::string("?") : AnsiToUtf8(std::string_view(&byte, 1));
     }
     return shown;
+}
+
+std::string ShownCharacters(std::u32string_view text) {
+    std::u32string shown(text);
+    for (char32_t& c : shown)
+        if (IsControl(c)) c = U'?';
+    return CodePointsToUtf8(shown);
 }
 
 std::string_view FailureMeaning(int code) {

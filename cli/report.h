@@ -28,6 +28,10 @@ std::string ReadFailureText(std::string_view fileName, const std::filesystem::pa
 // field can neither break its line nor send the terminal commands.
 std::string ShownText(std::string_view ansi);
 
+// Characters from outside the book (a command line, a CSV file) as UTF-8
+// for the terminal, control characters shown as "?" as above.
+std::string ShownCharacters(std::u32string_view text);
+
 // What a failure code means, in a few words.
 std::string_view FailureMeaning(int code);
 

@@ -8,11 +8,10 @@ namespace lockmere {
 
 namespace {
 
-// Simple case folding of the code page's characters, as code points: the
-// toolkit's case-insensitive compare folds the same way, and the list has
-// always been sorted by it.
-char32_t Folded(char byte) {
-    const char32_t c = CodePointOfAnsi(byte);
+// Simple case folding of the code page's characters: the toolkit's
+// case-insensitive compare folds the same way, and the list has always been
+// sorted by it.
+char32_t FoldedCharacter(char32_t c) {
     if ((c >= U'A' && c <= U'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
     switch (c) {
     case 0x00B5:
@@ -30,12 +29,35 @@ char32_t Folded(char byte) {
     }
 }
 
+char32_t Folded(char byte) { return FoldedCharacter(CodePointOfAnsi(byte)); }
+
 bool SortsBefore(std::string_view a, std::string_view b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
                                         [](char x, char y) { return Folded(x) < Folded(y); });
 }
 
 }  // namespace
+
+std::u32string FoldedCase(std::u32string_view text) {
+    std::u32string folded;
+    folded.reserve(text.size());
+    for (const char32_t c : text) folded.push_back(FoldedCharacter(c));
+    return folded;
+}
+
+std::u32string FoldedField(std::string_view ansi) {
+    std::u32string folded;
+    folded.reserve(ansi.size());
+    for (const char byte : ansi) folded.push_back(Folded(byte));
+    return folded;
+}
+
+bool RecordContains(const PasswordRecord& record, std::u32string_view foldedText) {
+    for (const std::string* field :
+         {&record.ApplicationName, &record.ApplicationUrl, &record.UserName})
+        if (FoldedField(*field).find(foldedText) != std::u32string::npos) return true;
+    return false;
+}
 
 Book::Book(RecordStore& store) : store_(store) {}
 

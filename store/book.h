@@ -10,6 +10,14 @@
 
 namespace lockmere {
 
+// Texts compared without regard to case, folded as the list's order folds
+// them: a text's characters, or a field's Windows-1252 bytes.
+std::u32string FoldedCase(std::u32string_view text);
+std::u32string FoldedField(std::string_view ansi);
+// True when the record's Application Name, Application URL or User Name
+// contains the folded text; the password is never searched.
+bool RecordContains(const PasswordRecord& record, std::u32string_view foldedText);
+
 // What a front end hears from the book; it reads the records back through
 // Book::Records(). A replaced record is removed, then inserted at its new
 // place, as the list has always shown it.

@@ -11,6 +11,10 @@ inline constexpr char kStoreSeparator = '\x14';  // 20
 inline constexpr char kRecordStart = '\x7f';     // 127
 inline constexpr char kRecordEnd = '\x80';       // 128
 
+// What a record without an address holds as its Application URL; the
+// viewer takes it, in any case, to mean "no address".
+inline constexpr std::string_view kNoAddress = "N/A";
+
 // A record's four fields in their fixed order.
 struct PasswordRecord {
     std::string ApplicationName;

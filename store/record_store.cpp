@@ -99,12 +99,27 @@ StoreWriteResult RecordStore::Save(std::string_view key, const std::vector<std::
 }
 
 StoreWriteResult RecordStore::Append(std::string_view key, const PasswordRecord& record) {
+    return AppendAll(key, {record});
+}
+
+StoreWriteResult RecordStore::AppendAll(std::string_view key,
+                                        const std::vector<PasswordRecord>& records) {
     const ReadResult file = Read();
     if (!file.Ok()) return {StoreWrite::ReadFailed, file.Code, {}};
     CipherResult deciphered = Decrypt(file.Bytes, key);
     if (!deciphered.Ok()) return {StoreWrite::DecryptFailed, failure::kNone, std::move(deciphered)};
-    deciphered.Output += ComposeStoreEntry(record);
+    for (const PasswordRecord& record : records) deciphered.Output += ComposeStoreEntry(record);
     return WriteStore(Path(), deciphered.Output, key);
+}
+
+std::size_t RecordsThatFit(std::size_t textLength, const std::vector<PasswordRecord>& records) {
+    std::size_t fit = 0;
+    for (const PasswordRecord& record : records) {
+        textLength += ComposeStoreEntry(record).size();
+        if (textLength > kStoreTextLimit) break;
+        ++fit;
+    }
+    return fit;
 }
 
 void RecordStore::Forget() { authoritative_ = false; }

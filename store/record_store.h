@@ -40,6 +40,10 @@ struct StoreWriteResult {
 // the enciphered file; positions of the text beyond its end read as empty.
 std::vector<std::string> ScanStoreText(std::string_view text, std::size_t n);
 
+// How many of the records, taken in order, fit after a plain store text of
+// textLength characters (an enciphered store is as long as its text).
+std::size_t RecordsThatFit(std::size_t textLength, const std::vector<PasswordRecord>& records);
+
 // The record store lkdb1.lkd of one program folder. It remembers whether
 // the list it handed out is the store's complete copy, and refuses to save
 // over the store from any other list.
@@ -58,6 +62,9 @@ public:
     StoreWriteResult Save(std::string_view key, const std::vector<std::string>& lines);
     // Deciphers the store, appends one entry, enciphers the whole, writes it.
     StoreWriteResult Append(std::string_view key, const PasswordRecord& record);
+    // The same for several records, their entries in the given order, in one
+    // write: all of them or, on any failure, none.
+    StoreWriteResult AppendAll(std::string_view key, const std::vector<PasswordRecord>& records);
     // The list is gone (logout, restore): saves are refused until a load.
     void Forget();
 

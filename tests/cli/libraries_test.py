@@ -12,7 +12,7 @@ ALLOWED = [  # patterns for the libraries the executable names itself
     r"ld-linux.*\.so\.\d", r"lib(a|ub)san\.so\.\d+",
     # Windows: the system's DLLs; the C++ runtime is linked in statically.
     r"(?i)kernel32\.dll", r"(?i)msvcrt\.dll", r"(?i)shell32\.dll", r"(?i)api-ms-win-crt-[\w-]+\.dll",
-    r"(?i)ucrtbase\.dll", r"(?i)user32\.dll", r"(?i)advapi32\.dll",
+    r"(?i)ucrtbase\.dll", r"(?i)user32\.dll", r"(?i)advapi32\.dll", r"(?i)bcrypt\.dll",
 ]
 
 

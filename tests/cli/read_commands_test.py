@@ -2,6 +2,7 @@
 
 import csv
 import io
+import json
 import os
 import stat
 import subprocess
@@ -117,17 +118,114 @@ class ListAndShow(unittest.TestCase):
             self.assertNotIn("Password", r.out)
 
     def test_show_refusals(self):
-        cases = [  # name, message
-            ("nobody", 'No record has the Application Name "nobody"'),
-            ("MAIL", 'No record has the Application Name "MAIL"'),
-            ("snow☃", 'The character "☃" has no Windows-1252 code'),
+        cases = [  # name, options, message
+            ("nobody", [], 'ERROR: No record has the Application Name "nobody".\n'),
+            ("MAIL", [], 'ERROR: No record has the Application Name "MAIL".\nDid you mean "mail"?\n'),
+            # Two differ in case alone: the first in the list's order.
+            ("BANK", ["--field", "url"],
+             'ERROR: No record has the Application Name "BANK".\nDid you mean "bank"?\n'),
+            ("œuvres", ["--json"], 'Did you mean "Œuvres"?'),
+            ("snow☃", [], 'The character "☃" has no Windows-1252 code'),
         ]
         with h.Folder(files()) as f:
-            for name, message in cases:
+            for name, extra, message in cases:
                 with self.subTest(name=name):
-                    r = f.run("show", name, input=PASSWORD + "\n")
+                    r = f.run("show", name, *extra, input=PASSWORD + "\n")
                     self.assertEqual((r.code, r.out), (1, ""))
                     self.assertIn(message, r.err)
+            self.assertNotIn("Did you mean", f.run("show", "nobody", input=PASSWORD + "\n").err)
+
+    def test_field_prints_one_value_and_a_line_end(self):
+        cases = [  # name, field, output
+            ("Œuvres", "name", "Œuvres\n"),
+            ("Œuvres", "url", "https://x.example/a,b\n"),
+            ("Œuvres", "username", 'say "hi"\n'),
+            ("Œuvres", "password", "p,w\n"),  # without --password
+            ("Bank", "password", "Šœ–ƒ\n"),
+            ("bank", "password", "line?break\n"),
+        ]
+        with h.Folder(files()) as f:
+            for name, field, out in cases:
+                with self.subTest(name=name, field=field):
+                    self.assertEqual(f.run("show", name, "--field", field, input=PASSWORD + "\n"),
+                                     (0, out, ""))
+
+    def test_field_refuses_a_name_held_twice(self):
+        twice = RECORDS + [("mail", "N/A", "second", "pw-2")]
+        with h.Folder(files(twice)) as f:
+            r = f.run("show", "mail", "--field", "password", input=PASSWORD + "\n")
+            self.assertEqual((r.code, r.out), (1, ""))
+            self.assertIn('2 records have the Application Name "mail"', r.err)
+            self.assertNotIn("pw-", r.err)
+
+
+class Search(unittest.TestCase):
+    def test_name_address_and_user_name_in_any_case_never_the_password(self):
+        cases = [  # text, names found in the list's order
+            ("ANN", ["bank", "Bank", "mail"]),
+            ("œUVRES", ["Œuvres"]),
+            ("žURNAL", ["Žurnal"]),
+            ("EXAMPLE", ["bank", "mail", "Œuvres"]),
+            ("n/a", ["Bank", "Žurnal"]),
+            ('"HI"', ["Œuvres"]),
+            ("pw-1", []),
+            ("Šœ", []),
+            ("snow☃", []),
+        ]
+        with h.Folder(files()) as f:
+            for text, names in cases:
+                with self.subTest(text=text):
+                    r = f.run("search", text, input=PASSWORD + "\n")
+                    self.assertEqual((r.code, r.out.splitlines()), (0 if names else 1, names), r.err)
+                    if not names:
+                        self.assertIn("No record's Application Name, Application URL or User Name",
+                                      r.err)
+
+    def test_a_wrong_password_finds_nothing(self):
+        with h.Folder(files()) as f:
+            r = f.run("search", "ann", input="wrong\n")
+            self.assertEqual((r.code, r.out), (1, ""))
+            self.assertIn("Password Not Matched", r.err)
+
+
+class Json(unittest.TestCase):
+    def fields(self, *records, password=False):
+        keys = ["name", "url", "username"] + (["password"] if password else [])
+        return [dict(zip(keys, record)) for record in records]
+
+    def test_list_search_and_show_parse_back_to_the_fields(self):
+        by_name = {r[0]: r for r in RECORDS}
+        listed = [by_name[n] for n in LIST_ORDER]
+        cases = [  # arguments, records
+            (["list"], self.fields(*listed)),
+            (["search", "ann"], self.fields(by_name["bank"], by_name["Bank"], by_name["mail"])),
+            (["show", "Œuvres"], self.fields(by_name["Œuvres"])),
+            (["show", "bank", "--password"], self.fields(by_name["bank"], password=True)),
+        ]
+        with h.Folder(files()) as f:
+            for args, records in cases:
+                with self.subTest(args=args):
+                    r = f.run(*args, "--json", input=PASSWORD + "\n")
+                    self.assertEqual((r.code, r.err), (0, ""))
+                    self.assertEqual(json.loads(r.out), records)
+                    self.assertTrue(r.out.endswith("]\n"))
+            self.assertEqual(f.run("list", "--json", input=PASSWORD + "\n").out.count("\n"),
+                             len(RECORDS) + 2)  # one object a line
+
+    def test_every_character_comes_back_exactly_and_none_reaches_the_terminal(self):
+        # Byte 0x81, which the code page leaves undefined, is the C1 control of that number.
+        stored = ("red\x1b[31m\x07", "C:\\path\\", b'q"uote\x81', "p\x01wŠ")
+        record = stored[:2] + ('q"uote\x81',) + stored[3:]
+        with h.Folder(files([stored, stored])) as f:
+            r = f.run("show", record[0], "--json", "--password", input=PASSWORD + "\n")
+            self.assertEqual(r.code, 0, r.err)
+            self.assertEqual(json.loads(r.out), self.fields(record, record, password=True))
+            self.assertFalse(any(ord(c) < 0x20 and c != "\n" or 0x7f <= ord(c) <= 0x9f
+                                 for c in r.out), r.out)
+
+    def test_an_empty_book_is_an_empty_array(self):
+        with h.Folder(files([])) as f:
+            self.assertEqual(f.run("list", "--json", input=PASSWORD + "\n"), (0, "[]\n", ""))
 
 
 class Export(unittest.TestCase):

@@ -113,6 +113,22 @@ class Prompts(unittest.TestCase):
             self.assertEqual(book.decode_store(f.read(book.STORE), book.KEY),
                              [("New", "N/A", "ann", "pw-typed")])
 
+    def test_add_generate_asks_no_password(self):
+        with h.Folder(book.files("me", PASSWORD, [])) as f:
+            t = self.terminal(f, "add", "--generate")
+            for prompt, answer in (("Master password: ", PASSWORD), ("Application Name: ", "New"),
+                                   ("Application URL: ", "N/A"), ("User Name: ", "ann")):
+                t.wait_for(prompt)
+                t.type(answer + "\n")
+            code, out, err = t.finish()
+            self.assertEqual((code, err), (0, ""))
+            self.assertEqual(t.shown, b"Master password: \r\nApplication Name: New\r\n"
+                                      b"Application URL: N/A\r\nUser Name: ann\r\n")
+            generated = out.split("\n")[1]
+            self.assertEqual(out, f'Added "New".\n{generated}\n')
+            self.assertEqual(book.decode_store(f.read(book.STORE), book.KEY),
+                             [("New", "N/A", "ann", generated)])
+
     def test_add_holds_the_folders_lock_only_for_the_write(self):
         with h.Folder(book.files("me", PASSWORD, [])) as f:
             before = f.read(book.STORE)

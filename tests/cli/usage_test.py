@@ -16,8 +16,10 @@ class Usage(unittest.TestCase):
                 r = h.run(*args)
                 self.assertEqual((r.code, r.err), (0, ""))
                 self.assertTrue(r.out.startswith("Usage: lockmere-cli"))
-                for word in ("list", "show NAME", "add", "export --csv FILE", "verify [DIR]",
-                             "Exit codes", "64"):
+                for word in ("list", "search TEXT", "show NAME", "--field FIELD", "add", "--generate",
+                             "import --csv FILE", "--format NAME", "--dry-run", "--skip-refused",
+                             "--keep-duplicates", "export --csv FILE", "verify [DIR]", "generate",
+                             "--length N", "--json", "Exit codes", "64"):
                     self.assertIn(word, r.out)
         r = h.run("--version")
         self.assertEqual(r.code, 0)
@@ -38,6 +40,22 @@ class Usage(unittest.TestCase):
             (["list", "--folder", "a", "--folder", "b"], "--folder is given twice"),
             (["verify", "a", "--folder", "b"], "either as DIR or with --folder"),
             (["list", "--password=x"], "option --password takes no value"),
+            (["search"], "search needs exactly one TEXT"),
+            (["show", "a", "--field", "pass"], "--field takes name, url, username or password"),
+            (["show", "a", "--field", "url", "--json"], "--field prints no JSON"),
+            (["show", "a", "--field", "url", "--password"], "either --field or --password"),
+            (["add", "--json"], "--json belongs to the list, search and show commands"),
+            (["list", "--csv", "x"], "--csv belongs to the import and export commands"),
+            (["show", "a", "--generate"], "--generate belongs to the add command"),
+            (["import"], "import needs --csv FILE"),
+            (["import", "--csv", "-"], "import reads a file, not standard input"),
+            (["import", "--csv", "x", "--format", "keepass"],
+             "--format takes keepassxc, bitwarden, chrome, firefox, keepass1 or lockmere"),
+            (["export", "--csv", "x", "--dry-run"], "--dry-run belongs to the import command"),
+            (["generate", "--length", "7"], "--length takes a number from 8 to 15"),
+            (["generate", "--length", "16"], "--length takes a number from 8 to 15"),
+            (["generate", "--length=1x"], "--length takes a number from 8 to 15"),
+            (["generate", "twelve"], 'generate takes no argument "twelve"'),
         ]
         with h.Folder(book.files("me", "secret")) as f:
             before = f.snapshot()

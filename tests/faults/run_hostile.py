@@ -173,7 +173,8 @@ WRITES = {"save": [f"{P}/lkdb1.lkd"], "append": [f"{P}/lkdb1.lkd"], "add": [f"{P
 # The driver's login on the program folder: before the operation, and after
 # it succeeded.
 BOOK = ("alpha", "ok 0 Mail,Bank")
-LOGIN_BEFORE = {"generator": ("alpha", "damaged 0"), "master": ("alpha", "damaged 0")}
+# A first start left before the master account: nobody can log in yet.
+LOGIN_BEFORE = {"generator": ("alpha", "noaccount 0"), "master": ("alpha", "noaccount 0")}
 LOGIN_AFTER = {"save": ("alpha", "ok 0 Shop,Mail"), "append": ("alpha", "ok 0 Mail,Bank,Shop"),
                "add": ("alpha", "ok 0 Mail,Bank,Shop"), "master": ("alpha", "ok 0"),
                "restore": ("bravo", "ok 0 Forum")}

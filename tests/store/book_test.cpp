@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "store/ansi_codec.h"
 #include "store/book.h"
 #include "store/file_access.h"
 #include "tests/support/book_fixture.h"
@@ -231,4 +232,29 @@ TEST_CASE("an observer that stops watching hears nothing more") {
     scene.Pages.Load(Key());
     scene.Pages.Remove(0);
     CHECK(scene.Observer.Events.empty());
+}
+
+TEST_CASE("a search folds case as the list's order does and never looks at the password") {
+    // The record's fields are Windows-1252 bytes (Œ, then a micro sign); the
+    // searched text is characters.
+    const PasswordRecord stored{"\x8Cuvre Mail", "https://MAIL.example.com", "Ann\xB5", "secret"};
+    const struct {
+        std::u32string text;
+        bool found;
+    } rows[] = {
+        {U"mail", true},
+        {U"ŒUVRE", true},
+        {U"œuvre", true},
+        {U"example.COM", true},
+        {U"annµ", true},
+        {U"ANNμ", true},
+        {U"", true},
+        {U"secret", false},
+        {U"mail.example.org", false},
+        {U"mailhttps", false},  // no match across fields
+    };
+    for (const auto& row : rows) {
+        CAPTURE(CodePointsToUtf8(row.text));
+        CHECK(RecordContains(stored, FoldedCase(row.text)) == row.found);
+    }
 }

@@ -397,6 +397,52 @@ TEST_CASE("append refused") {
         }
 }
 
+TEST_CASE("an append of several records writes all of them in one run, or none") {
+    const Records added = {
+        {"Shop", "N/A", "ann", "p1"}, {"Cloud", "c", "bob", "p2"}, {"Forum", "f", "cy", "p3"}};
+    std::vector<lockmere::PasswordRecord> records;
+    for (const fixture::Fields& f : added) records.push_back(RecordOf(f));
+    Folder folder;
+    RecordStore book(folder.Path());
+    const std::string store = fixture::StoreBytes(Sample(), Key());
+    fixture::WriteBytes(book.Path(), store);
+
+    // A character the key cannot shift in the last record: not even the
+    // first two are written.
+    std::vector<lockmere::PasswordRecord> spoilt = records;
+    spoilt.back().Password = "caf\xe9";
+    CHECK_EQ(book.AppendAll(Key(), spoilt).Outcome, StoreWrite::EncryptFailed);
+    CHECK_EQ(Q(fixture::ReadBytes(book.Path())), Q(store));
+
+    CHECK_EQ(book.AppendAll(Key(), records).Outcome, StoreWrite::Written);
+    Records all = Sample();
+    all.insert(all.end(), added.begin(), added.end());
+    CHECK_EQ(Q(fixture::ReadBytes(book.Path())), Q(fixture::StoreBytes(all, Key())));
+}
+
+TEST_CASE("the records that fit in the store, in order") {
+    // Each entry costs its four fields and 5 characters: 5 + 10 here.
+    const lockmere::PasswordRecord ten{"nnnn", "u", "ss", "ppp"};
+    const std::vector<lockmere::PasswordRecord> three(3, ten);
+    const struct {
+        std::size_t textLength;
+        std::size_t fit;
+    } rows[] = {
+        {0, 3},
+        {lockmere::kStoreTextLimit - 45, 3},  // exactly full
+        {lockmere::kStoreTextLimit - 44, 2},
+        {lockmere::kStoreTextLimit - 15, 1},
+        {lockmere::kStoreTextLimit - 14, 0},
+    };
+    for (const auto& row : rows) {
+        CAPTURE(row.textLength);
+        CHECK_EQ(lockmere::RecordsThatFit(row.textLength, three), row.fit);
+    }
+    // A record too long stops the count, though a later one is short.
+    const lockmere::PasswordRecord huge{std::string(lockmere::kStoreTextLimit, 'n'), "u", "s", "p"};
+    CHECK_EQ(lockmere::RecordsThatFit(0, {ten, huge, ten}), 1);
+}
+
 TEST_CASE("append keeps authority") {
     Folder folder;
     RecordStore book(folder.Path());
