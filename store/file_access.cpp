@@ -166,15 +166,7 @@ int ReplaceWholeFile(const fs::path& path, std::string_view bytes) {
 }
 
 int ReplaceDataFile(const fs::path& path, std::string_view bytes) {
-    const fs::path target = FollowLink(path);
-    fs::path temporary;
-    if (const int code = WriteTemporaryBeside(target, bytes, temporary)) return code;
-    if (const std::error_code error = system_file::Rename(temporary, target)) {
-        system_file::Remove(temporary);
-        return FailureCodeFor(error, target);
-    }
-    system_file::SyncFolder(target.parent_path());
-    return failure::kNone;
+    return ReplaceWholeFile(FollowLink(path), bytes);
 }
 
 void RemoveStaleTemporaries(const fs::path& folder) {

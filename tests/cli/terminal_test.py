@@ -129,16 +129,21 @@ class Prompts(unittest.TestCase):
             self.assertEqual(book.decode_store(f.read(book.STORE), book.KEY),
                              [("New", "N/A", "ann", generated)])
 
+    def add_until_the_confirmation(self, f):
+        """An add answered up to the password's confirmation, which it then waits for."""
+        t = self.terminal(f, "add")
+        for prompt, answer in (("Master password: ", PASSWORD), ("Application Name: ", "New"),
+                               ("Application URL: ", "N/A"), ("User Name: ", "ann"),
+                               ("Password: ", "pw")):
+            t.wait_for(prompt)
+            t.type(answer + "\n")
+        t.wait_for("Confirm Password: ")
+        return t
+
     def test_add_holds_the_folders_lock_only_for_the_write(self):
         with h.Folder(book.files("me", PASSWORD, [])) as f:
             before = f.read(book.STORE)
-            t = self.terminal(f, "add")
-            for prompt, answer in (("Master password: ", PASSWORD), ("Application Name: ", "New"),
-                                   ("Application URL: ", "N/A"), ("User Name: ", "ann"),
-                                   ("Password: ", "pw")):
-                t.wait_for(prompt)
-                t.type(answer + "\n")
-            t.wait_for("Confirm Password: ")
+            t = self.add_until_the_confirmation(f)
             # Free while the user types; the windowed program starts meanwhile.
             with open(f.path / "lkdb.lock", "a") as lock:
                 fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
@@ -157,13 +162,7 @@ class Prompts(unittest.TestCase):
         ]
         for what, change in changes:
             with self.subTest(what), h.Folder(book.files("me", PASSWORD, [])) as f:
-                t = self.terminal(f, "add")
-                for prompt, answer in (("Master password: ", PASSWORD), ("Application Name: ", "New"),
-                                       ("Application URL: ", "N/A"), ("User Name: ", "ann"),
-                                       ("Password: ", "pw")):
-                    t.wait_for(prompt)
-                    t.type(answer + "\n")
-                t.wait_for("Confirm Password: ")
+                t = self.add_until_the_confirmation(f)
                 change(f)
                 before = f.snapshot()
                 t.type("pw\n")
