@@ -10,11 +10,7 @@ A test is a plain script, registered in CMakeLists.txt with
     with harness.Session(book.files("me", "secret", [records...])) as s:
         main = s.wait_window(" Lockmere")           # exact caption
         with s.step("log in"):
-            s.key(main, "Tab")
-            s.type(main, "secret")
-            s.key(main, "Return")
-            s.wait_for(lambda: s.geometry(main).height == harness.inside_height(4875),
-                       "the logged-in height")
+            s.log_in(main, "secret")
         assert book.decode_store(s.read(book.STORE), book.KEY) == [...]
 
 Session starts Xvfb (its own display), copies the executable into a fresh
@@ -382,6 +378,15 @@ class Session:
         probe = os.path.join(os.path.dirname(os.path.abspath(__file__)), "accessible_tree.py")
         out = self._x(python, probe, "lockmere", timeout=30)
         return [json.loads(line) for line in out.splitlines() if line.startswith("{")]
+
+    def log_in(self, main, password):
+        """From the user ID box: Tab to the password, type it, Enter, and
+        wait for the window to open to the list."""
+        self.key(main, "Tab")
+        self.type(main, password)
+        self.key(main, "Return")
+        self.wait_for(lambda: self.geometry(main).height == inside_height(4875),
+                      "the logged-in height")
 
     def geometry(self, win):
         """Position on the screen and size of the window's area, in pixels

@@ -67,10 +67,7 @@ with harness.Session(book.files(USER, PASSWORD, [BANK]), accessibility=True) as 
     main = s.wait_window(" Lockmere")
 
     with s.step("log in"):
-        s.key(main, "Tab")
-        s.type(main, PASSWORD)
-        s.key(main, "Return")
-        s.wait_for(lambda: s.geometry(main).height == inside_height(4875), "the logged-in height")
+        s.log_in(main, PASSWORD)
 
     with s.step("a middle-button paste past the limit"):
         s.key(main, "alt+e", "a")

@@ -12,7 +12,7 @@ from harness import inside_height
 
 USER, PASSWORD = "owner", "m4ster-key"
 BANK = ("Bank", "https://bank.example", "jo", "pw1")
-START, SHOWN, COLLAPSED = inside_height(4695), inside_height(4875), inside_height(1900)
+START, COLLAPSED = inside_height(4695), inside_height(1900)
 BY_PID = "GetSessionByPID own pid"
 
 # name, $XDG_SESSION_ID, what the login manager answers, the look-ups
@@ -42,10 +42,7 @@ def lock_until_collapsed(s, services, command, main):
 
 def starts_and_logs_in(s):
     main = s.wait_window(" Lockmere")
-    s.key(main, "Tab")
-    s.type(main, PASSWORD)
-    s.key(main, "Return")
-    s.wait_for(lambda: s.geometry(main).height == SHOWN, "the logged-in height")
+    s.log_in(main, PASSWORD)
     return main
 
 

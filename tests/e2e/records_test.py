@@ -51,10 +51,7 @@ with harness.Session(book.files(USER, PASSWORD, [BANK])) as s:
     main = s.wait_window(" Lockmere")
 
     with s.step("log in"):
-        s.key(main, "Tab")
-        s.type(main, PASSWORD)
-        s.key(main, "Return")
-        s.wait_for(lambda: s.geometry(main).height == inside_height(4875), "the logged-in height")
+        s.log_in(main, PASSWORD)
 
     with s.step("add"):
         s.key(main, "alt+e", "a")
