@@ -11,9 +11,7 @@ namespace lockmere::cli {
 
 int ReadBookFiles(const std::filesystem::path& folder, BookFiles& files) {
     // Until the copy is finished the two files may be of different books.
-    std::error_code error;
-    if (std::filesystem::symlink_status(ComposePath(folder, kPairMarkerFileName), error).type() !=
-        std::filesystem::file_type::not_found)
+    if (PairMarkerStands(folder))
         return Fail(kFileTrouble, "ERROR: A backup or restore into " + PathText(folder) +
                                       " was cut short (" + kPairMarkerFileName +
                                       " is still there). Start Lockmere from that folder, or "

@@ -46,10 +46,7 @@ int ChangedRefusal(const std::filesystem::path& folder, std::string_view key,
                                 std::string(words.While) +
                                 " (it was restored, or a copy into it is unfinished), so " +
                                 std::string(words.Nothing) + ". " + Capitalized(words.Again) + ".";
-    std::error_code error;
-    if (std::filesystem::symlink_status(ComposePath(folder, kPairMarkerFileName), error).type() !=
-        std::filesystem::file_type::not_found)
-        return Fail(kFileTrouble, changed);
+    if (PairMarkerStands(folder)) return Fail(kFileTrouble, changed);
     const ReadResult keyFile =
         ReadExistingFile(ComposePath(folder, kKeyFileName), kKeyFileLargest, Links::Follow);
     if (!keyFile.Ok())

@@ -177,6 +177,12 @@ int RecoverPairMove(const fs::path& folder) {
     return failure::kNone;
 }
 
+bool PairMarkerStands(const fs::path& folder) {
+    std::error_code error;
+    return fs::symlink_status(ComposePath(folder, kPairMarkerFileName), error).type() !=
+           fs::file_type::not_found;
+}
+
 BackupCopyResult CopyDataFiles(const fs::path& programFolder, const fs::path& savedLocation,
                                const fs::path& folderListFolder, bool backingUp) {
     const bool saved = !savedLocation.empty();

@@ -48,4 +48,9 @@ inline constexpr std::size_t kPairMarkerLargest = 4096;
 // fails with kPathFileAccess, and then nothing at all is touched.
 int RecoverPairMove(const std::filesystem::path& folder);
 
+// Whether anything stands at the marker's name in folder (a link too): a
+// pair move there is unfinished, or something is in its way. Until the next
+// recovery the two files there may be of different books.
+bool PairMarkerStands(const std::filesystem::path& folder);
+
 }  // namespace lockmere
