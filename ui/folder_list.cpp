@@ -45,6 +45,8 @@ FolderList::FolderList(QWidget* parent) : QTreeWidget(parent) {
     Refresh();
 }
 
+QString FolderList::Path() const { return QDir::toNativeSeparators(path_); }
+
 int FolderList::SetPath(const QString& folder) {
     const QFileInfo info(folder);
     if (!info.exists() || !info.isDir()) return failure::kPathNotFound;
