@@ -85,10 +85,12 @@ void QtClipboard::SetText(const QString& text) {
     auto* data = new QMimeData;
     data->setText(text);
 #ifdef Q_OS_WIN
-    // Qt offers a format named so as the registered clipboard format NAME.
+    // Qt offers a format of any other name as the clipboard format it
+    // registers under that very name. (Its "application/x-qt-windows-mime;
+    // value=" spelling is understood when reading only: written, the whole
+    // spelling would become the format's name.)
     for (const QString& format : kWindowsHistoryExclusionFormats)
-        data->setData(QStringLiteral("application/x-qt-windows-mime;value=\"%1\"").arg(format),
-                      QByteArray(4, '\0'));
+        data->setData(format, QByteArray(4, '\0'));
 #else
     data->setData(kPasswordManagerHintFormat, QByteArrayLiteral("secret"));
 #endif
