@@ -65,7 +65,8 @@ void FolderList::Refresh() {
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
     QTreeWidgetItem* parent = nullptr;
     for (const QString& folder : AncestorsAndSelf(path_)) {
-        const QString name = QDir(folder).isRoot() ? folder : QFileInfo(folder).fileName();
+        const QString name =
+            QDir(folder).isRoot() ? QDir::toNativeSeparators(folder) : QFileInfo(folder).fileName();
         auto* item = MakeItem(folder, name, open);
         if (parent)
             parent->addChild(item);

@@ -508,7 +508,7 @@ void BackupFormTest::driveLetters() {
     QCOMPARE(form->Dir1->Path(), QStringLiteral("Z:\\"));
     QCOMPARE(form->Label3->text(), QStringLiteral("Z:\\"));
     // The drive's root and its folders: Wine's Z: is the Linux tree.
-    QCOMPARE(form->Dir1->topLevelItem(0)->text(0), QStringLiteral("Z:/"));
+    QCOMPARE(form->Dir1->topLevelItem(0)->text(0), QStringLiteral("Z:\\"));
     QTreeWidgetItem* tmp =
         form->Dir1->findItems("tmp", Qt::MatchExactly | Qt::MatchRecursive).value(0);
     QVERIFY(tmp);
