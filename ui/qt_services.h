@@ -57,13 +57,16 @@ struct QtServices {
 // break the line once.
 QString MessageDisplayText(const QString& text);
 
-// Marks clipboard text as secret, so that clipboard managers keep it out
-// of their history (Linux desktops).
-inline const QString kPasswordManagerHintFormat = QStringLiteral("x-kde-passwordManagerHint");
+#ifdef Q_OS_WIN
 // The registered clipboard formats that keep text out of Windows' clipboard
 // history and cloud clipboard, each offered as a DWORD 0.
 inline const QStringList kWindowsHistoryExclusionFormats{
     QStringLiteral("ExcludeClipboardContentFromMonitorProcessing"),
     QStringLiteral("CanIncludeInClipboardHistory"), QStringLiteral("CanUploadToCloudClipboard")};
+#else
+// Marks clipboard text as secret, so that clipboard managers keep it out
+// of their history.
+inline const QString kPasswordManagerHintFormat = QStringLiteral("x-kde-passwordManagerHint");
+#endif
 
 }  // namespace lockmere
