@@ -1,5 +1,7 @@
-#include <shellapi.h>
+// <windows.h> before the shell's header, which needs its types.
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <string>
 #include <thread>

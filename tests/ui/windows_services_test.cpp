@@ -44,7 +44,7 @@ void BroadcastSuspend(WPARAM event) {
 // The user's own classes, where Windows looks first; and the machine's,
 // where Wine alone looks for an address's handler (it runs as administrator;
 // on Windows the test needs no such right).
-constexpr HKEY kClassRoots[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
+const HKEY kClassRoots[] = {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
 const std::wstring kTestScheme = L"Software\\Classes\\lockmere-test";
 
 void SetKeyText(const std::wstring& key, const std::wstring& name, const std::wstring& text) {
