@@ -15,6 +15,11 @@ inline QString Q(const std::filesystem::path& path) {
     return QString::fromStdString(path.string());
 }
 
+// A folder as the folder list names it: clean, with the system's separators.
+inline QString Shown(const QString& folder) {
+    return QDir::toNativeSeparators(QDir::cleanPath(folder));
+}
+
 struct Scene {
     TestContext Test;
     TempFolder Work;
