@@ -27,6 +27,8 @@ namespace lockmere {
 namespace {
 
 constexpr int kStartWidth = 7440;
+// The window opens a little shorter than the toggle later shows it: the
+// first sight of the window keeps the size it has always had.
 constexpr int kStartHeight = 4695;
 constexpr int kShownHeight = 4875;
 constexpr int kCollapsedHeight = 1900;
@@ -388,6 +390,7 @@ void MainScreen::EditData_Click() {
         AddNewEntry->setEnabled(false);
         EditData->setEnabled(false);
         SaveData->setEnabled(true);
+        // Saved at once, so that the store on disk never lags behind an edit.
         SaveData_Click();
     }
 }
@@ -405,7 +408,10 @@ void MainScreen::DeleteRecord_Click() {
         if (List1->item(index)->isSelected()) {
             context().RecordBook.Remove(static_cast<std::size_t>(index));
             SaveData->setEnabled(true);
+            // Nothing enables it again: after a delete the program ends
+            // through the close box alone, as it always has.
             ExitProgram->setEnabled(false);
+            // From the top again: the removal shifted every line below it.
             index = 0;
         } else {
             ++index;
