@@ -369,9 +369,6 @@ void MainScreen::RecordRemoved(std::size_t index) {
     List1->clearSelection();
 }
 
-// The menus follow the commands that change the book, not the flag.
-void MainScreen::ChangedFlagChanged(bool) {}
-
 void MainScreen::OpenCurrentLine(int offsetTwips) {
     // The collapsed state of the show/hide toggle, without running it.
     SetCollapsed(true);

@@ -88,7 +88,6 @@ private:
     void RecordsReset() override;
     void RecordInserted(std::size_t index) override;
     void RecordRemoved(std::size_t index) override;
-    void ChangedFlagChanged(bool changed) override;
 
     // OK box with the exclamation icon, titled as the window's messages.
     void ShowError(const QString& text);
