@@ -27,18 +27,14 @@ namespace lockmere {
 namespace {
 
 constexpr int kStartWidth = 7440;
+// The window opens a little shorter than the toggle later shows it: the
+// first sight of the window keeps the size it has always had.
 constexpr int kStartHeight = 4695;
 constexpr int kShownHeight = 4875;
 constexpr int kCollapsedHeight = 1900;
 
 const QString kHideCaption = QStringLiteral("Hide Data");
 const QString kDisplayCaption = QStringLiteral("Display Data");
-
-// The main window's multi-line messages break with a carriage return alone.
-QString Lines(std::initializer_list<QString> lines) {
-    QStringList list(lines);
-    return list.join(QChar('\r'));
-}
 
 QString WithoutAmpersand(QString caption) { return caption.remove(QChar('&')); }
 
@@ -159,11 +155,13 @@ void MainScreen::Load() {
 
     KeyFileStart start = ReadKeyFileAtStart(context().ProgramFolder);
     if (start.Code != failure::kNone) {
-        ShowError(
-            Lines({QStringLiteral("ERROR: The key file %1 could not be read (failure code %2).")
-                       .arg(QString::fromLatin1(kKeyFileName))
-                       .arg(start.Code),
-                   QStringLiteral("Nobody can log in until it can be read.")}));
+        ShowExclamation(
+            context().Boxes,
+            MessageLines(
+                {QStringLiteral("ERROR: The key file %1 could not be read (failure code %2).")
+                     .arg(QString::fromLatin1(kKeyFileName))
+                     .arg(start.Code),
+                 QStringLiteral("Nobody can log in until it can be read.")}));
         return;
     }
     switch (start.From) {
@@ -208,9 +206,11 @@ void MainScreen::Command1_Click() {
         const LoadResult loaded = context().RecordBook.Load(state.EncryptionKey);
         ShowDecipherFailure(loaded.Deciphered);
         if (loaded.Code != failure::kNone)
-            ShowError(QStringLiteral("ERROR: The database %1 could not be read (failure code %2).")
-                          .arg(QString::fromLatin1(kStoreFileName))
-                          .arg(loaded.Code));
+            ShowExclamation(
+                context().Boxes,
+                QStringLiteral("ERROR: The database %1 could not be read (failure code %2).")
+                    .arg(QString::fromLatin1(kStoreFileName))
+                    .arg(loaded.Code));
         if (locks_ != locks) return;
         AddNewEntry->setEnabled(true);
         DeleteRecord->setEnabled(true);
@@ -225,21 +225,25 @@ void MainScreen::Command1_Click() {
                              MsgButtons::Ok, MsgIcon::Question);
         break;
     case LoginOutcome::NoMasterAccount:
-        ShowError(
-            QStringLiteral("No master account has been created yet. Close Lockmere and "
-                           "start it again to create one."));
+        ShowExclamation(context().Boxes,
+                        QStringLiteral("No master account has been created yet. Close Lockmere and "
+                                       "start it again to create one."));
         break;
     case LoginOutcome::Damaged:
-        ShowError(Lines({QStringLiteral("ERROR: The key file %1 is damaged: it holds no complete "
-                                        "master account.")
-                             .arg(QString::fromLatin1(kKeyFileName)),
-                         QStringLiteral("Restore the data files from a backup, then start "
-                                        "Lockmere again.")}));
+        ShowExclamation(
+            context().Boxes,
+            MessageLines({QStringLiteral("ERROR: The key file %1 is damaged: it holds no complete "
+                                         "master account.")
+                              .arg(QString::fromLatin1(kKeyFileName)),
+                          QStringLiteral("Restore the data files from a backup, then start "
+                                         "Lockmere again.")}));
         break;
     case LoginOutcome::ReadFailed:
-        ShowError(QStringLiteral("ERROR: The key file %1 could not be read (failure code %2).")
-                      .arg(QString::fromLatin1(kKeyFileName))
-                      .arg(check.Code));
+        ShowExclamation(
+            context().Boxes,
+            QStringLiteral("ERROR: The key file %1 could not be read (failure code %2).")
+                .arg(QString::fromLatin1(kKeyFileName))
+                .arg(check.Code));
         break;
     }
     Command1->setEnabled(true);
@@ -288,10 +292,10 @@ bool MainScreen::LoggedIn() const { return !Command1->isEnabled(); }
 bool MainScreen::QueryClose() {
     if (!context().RecordBook.Changed()) return true;
     const MsgAnswer answer = context().Boxes.Show(
-        Lines({QStringLiteral("WARNING: You have changed the content of the database!"),
-               QStringLiteral("If you exit the program without saving the database all"),
-               QStringLiteral("edits will be lost!"), QString(),
-               QStringLiteral("Do you want to exit the program?")}),
+        MessageLines({QStringLiteral("WARNING: You have changed the content of the database!"),
+                      QStringLiteral("If you exit the program without saving the database all"),
+                      QStringLiteral("edits will be lost!"), QString(),
+                      QStringLiteral("Do you want to exit the program?")}),
         kMessageCenterTitle, MsgButtons::YesNo, MsgIcon::None);
     if (answer != MsgAnswer::Yes) return false;
     context().Windows.UnloadAllExcept(this);
@@ -307,37 +311,45 @@ bool MainScreen::SaveData_Click() {
         // Before the box, which the menu cannot be reached past: a lock while
         // it is up disables the item again.
         AddNewEntry->setEnabled(true);
-        context().Boxes.Show(Lines({QStringLiteral("The database has been saved!"),
-                                    QStringLiteral("It is now OK to add a new entry into"),
-                                    QStringLiteral("the database!")}),
+        context().Boxes.Show(MessageLines({QStringLiteral("The database has been saved!"),
+                                           QStringLiteral("It is now OK to add a new entry into"),
+                                           QStringLiteral("the database!")}),
                              kMessageCenterTitle, MsgButtons::Ok, MsgIcon::Question);
         return true;
     case StoreWrite::NotAuthoritative:
-        ShowError(Lines({notSaved,
-                         QStringLiteral("The list does not hold the whole database: it could not "
-                                        "be read completely at login, or the data files have "
-                                        "been restored since. Log in again to reload it."),
-                         leftAsItWas}));
+        ShowExclamation(
+            context().Boxes,
+            MessageLines({notSaved,
+                          QStringLiteral("The list does not hold the whole database: it could not "
+                                         "be read completely at login, or the data files have "
+                                         "been restored since. Log in again to reload it."),
+                          leftAsItWas}));
         return false;
     case StoreWrite::TooLong:
-        ShowError(Lines({notSaved,
-                         QStringLiteral("It would be longer than 32,766 characters. Delete a "
-                                        "record or shorten some fields, then save again."),
-                         leftAsItWas}));
+        ShowExclamation(
+            context().Boxes,
+            MessageLines({notSaved,
+                          QStringLiteral("It would be longer than 32,766 characters. Delete a "
+                                         "record or shorten some fields, then save again."),
+                          leftAsItWas}));
         return false;
     case StoreWrite::EncryptFailed:
-        ShowError(Lines({notSaved,
-                         QStringLiteral("A record holds a character that cannot be enciphered "
-                                        "at its place. Edit that record and replace the "
-                                        "character, then save again."),
-                         leftAsItWas}));
+        ShowExclamation(
+            context().Boxes,
+            MessageLines({notSaved,
+                          QStringLiteral("A record holds a character that cannot be enciphered "
+                                         "at its place. Edit that record and replace the "
+                                         "character, then save again."),
+                          leftAsItWas}));
         return false;
     default:
-        ShowError(Lines({notSaved,
-                         QStringLiteral("The file %1 could not be written (failure code %2).")
-                             .arg(QString::fromLatin1(kStoreFileName))
-                             .arg(result.Code),
-                         leftAsItWas}));
+        ShowExclamation(
+            context().Boxes,
+            MessageLines({notSaved,
+                          QStringLiteral("The file %1 could not be written (failure code %2).")
+                              .arg(QString::fromLatin1(kStoreFileName))
+                              .arg(result.Code),
+                          leftAsItWas}));
         return false;
     }
 }
@@ -367,9 +379,6 @@ void MainScreen::RecordRemoved(std::size_t index) {
     List1->clearSelection();
 }
 
-// The menus follow the commands that change the book, not the flag.
-void MainScreen::ChangedFlagChanged(bool) {}
-
 void MainScreen::OpenCurrentLine(int offsetTwips) {
     // The collapsed state of the show/hide toggle, without running it.
     SetCollapsed(true);
@@ -388,6 +397,7 @@ void MainScreen::EditData_Click() {
         AddNewEntry->setEnabled(false);
         EditData->setEnabled(false);
         SaveData->setEnabled(true);
+        // Saved at once, so that the store on disk never lags behind an edit.
         SaveData_Click();
     }
 }
@@ -405,7 +415,10 @@ void MainScreen::DeleteRecord_Click() {
         if (List1->item(index)->isSelected()) {
             context().RecordBook.Remove(static_cast<std::size_t>(index));
             SaveData->setEnabled(true);
+            // Nothing enables it again: after a delete the program ends
+            // through the close box alone, as it always has.
             ExitProgram->setEnabled(false);
+            // From the top again: the removal shifted every line below it.
             index = 0;
         } else {
             ++index;
@@ -431,10 +444,6 @@ void MainScreen::AboutLKDB_Click() {
                                         "Published by the Lockmere developers. Free to use and "
                                         "share."),
                          kMessageCenterTitle, MsgButtons::Ok, MsgIcon::None);
-}
-
-void MainScreen::ShowError(const QString& text) {
-    context().Boxes.Show(text, kMessageCenterTitle, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 void MainScreen::ShowDecipherFailure(const CipherResult& result) {

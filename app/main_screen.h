@@ -88,10 +88,7 @@ private:
     void RecordsReset() override;
     void RecordInserted(std::size_t index) override;
     void RecordRemoved(std::size_t index) override;
-    void ChangedFlagChanged(bool changed) override;
 
-    // OK box with the exclamation icon, titled as the window's messages.
-    void ShowError(const QString& text);
     // The cipher's own "LKMR" box after a failed decipher; nothing otherwise.
     void ShowDecipherFailure(const CipherResult& result);
     // Validate stays disabled from a login until the logout.

@@ -74,7 +74,9 @@ RecordForm::RecordForm(Context& context, const QString& caption) : Window(contex
         connect(box, &LimitedLineEdit::TypingRefused, this,
                 [this] { this->context().Speaker.Beep(); });
         connect(box, &LimitedLineEdit::PasteRefused, this, [this, box](int pasted, int wouldHold) {
-            ShowError(PasteRefusedText(box->accessibleName(), box->Limit(), pasted, wouldHold));
+            ShowExclamation(
+                this->context().Boxes,
+                PasteRefusedText(box->accessibleName(), box->Limit(), pasted, wouldHold));
         });
     }
 }
@@ -92,7 +94,7 @@ std::optional<PasswordRecord> RecordForm::CheckedRecord() {
     const EntryCheck check =
         CheckTypedRecord({typed[0], typed[1], typed[2], typed[3], typed[4]}, false);
     if (check.Ok()) return check.Record;
-    ShowError(QString::fromStdString(EntryMessage(check, CharacterName)));
+    ShowExclamation(context().Boxes, QString::fromStdString(EntryMessage(check, CharacterName)));
     if (check.Problem == EntryProblem::Mismatch) {
         Text4->clear();
         Text5->clear();
@@ -106,10 +108,6 @@ void RecordForm::Fill(const PasswordRecord& record) {
     Text3->SetWholeText(FromAnsi(record.UserName));
     Text4->SetWholeText(FromAnsi(record.Password));
     Text5->SetWholeText(FromAnsi(record.Password));
-}
-
-void RecordForm::ShowError(const QString& text) {
-    context().Boxes.Show(text, kMessageCenterTitle, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 }  // namespace lockmere

@@ -50,7 +50,6 @@ protected:
     std::optional<PasswordRecord> CheckedRecord();
     // Fills the boxes from a record; the password goes into both password boxes.
     void Fill(const PasswordRecord& record);
-    void ShowError(const QString& text);
 };
 
 }  // namespace lockmere

@@ -81,9 +81,7 @@ void NewUser::Load() {
 
 void NewUser::Command1_Click() {
     Context& ctx = context();
-    auto refuse = [&ctx](const QString& text) {
-        ctx.Boxes.Show(text, kMessageCenterTitle, MsgButtons::Ok, MsgIcon::Exclamation);
-    };
+    auto refuse = [&ctx](const QString& text) { ShowExclamation(ctx.Boxes, text); };
 
     const QString password = TrimSpaces(Text2->text());
     const QString confirmation = TrimSpaces(Text3->text());

@@ -20,13 +20,14 @@ bool RecordContains(const PasswordRecord& record, std::u32string_view foldedText
 
 // What a front end hears from the book; it reads the records back through
 // Book::Records(). A replaced record is removed, then inserted at its new
-// place, as the list has always shown it.
+// place, as the list has always shown it. An observer overrides only the
+// events it follows.
 class BookObserver {
 public:
-    virtual void RecordsReset() = 0;  // every record may differ: read them all again
-    virtual void RecordInserted(std::size_t index) = 0;
-    virtual void RecordRemoved(std::size_t index) = 0;  // index before the removal
-    virtual void ChangedFlagChanged(bool changed) = 0;
+    virtual void RecordsReset() {}  // every record may differ: read them all again
+    virtual void RecordInserted(std::size_t /*index*/) {}
+    virtual void RecordRemoved(std::size_t /*index*/) {}  // index before the removal
+    virtual void ChangedFlagChanged(bool /*changed*/) {}
 
 protected:
     ~BookObserver() = default;
