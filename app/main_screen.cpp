@@ -439,7 +439,7 @@ void MainScreen::RestoreDB_Click() {
 }
 
 void MainScreen::AboutLKDB_Click() {
-    context().Boxes.Show(QStringLiteral("Lockmere, Version 3.4\n"
+    context().Boxes.Show(QStringLiteral("Lockmere, Version " LOCKMERE_VERSION "\n"
                                         "Build Date: 20220224\n"
                                         "Published by the Lockmere developers. Free to use and "
                                         "share."),

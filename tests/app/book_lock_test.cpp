@@ -57,7 +57,7 @@ Seen SeenOf(MainScreen* m, const TestContext& tc) {
     seen.Lines = m->List1->count();
     seen.ValidateEnabled = m->Command1->isEnabled();
     seen.Menus = Menus(m);
-    seen.ClipboardCalls = tc.ClipboardService.Calls;
+    seen.ClipboardCalls = tc.ClipboardService.Calls();
     return seen;
 }
 
@@ -147,7 +147,7 @@ void BookLockTest::lockClosesWhatShowsRecords() {
     QPointer<BigChar> viewer = tc.Ctx.Windows.Find<BigChar>();
     QVERIFY(viewer && viewer->isVisible());
     QTest::mouseClick(viewer->CT2, Qt::LeftButton);
-    QCOMPARE(tc.ClipboardService.Text, QStringLiteral("mail-pw"));
+    QCOMPARE(tc.ClipboardService.Text(), QStringLiteral("mail-pw"));
     QTest::mouseClick(main->Command2, Qt::LeftButton);  // the list shown again
     QVERIFY(main->List1->isVisible());
 
@@ -172,7 +172,7 @@ void BookLockTest::lockClosesWhatShowsRecords() {
     QVERIFY(formLeftAtOnce);
     QVERIFY(!tc.Ctx.Windows.Find<BigChar>() && !tc.Ctx.Windows.Find<DataEntry>() &&
             !tc.Ctx.Windows.Find<EditRecord>());
-    QVERIFY(!tc.ClipboardService.Set);
+    QVERIFY(!tc.ClipboardService.HoldsText());
     QVERIFY(Locked(main));
     QVERIFY(main->isVisible());
     // Nothing half typed was saved, and nothing asked.
@@ -209,7 +209,7 @@ void BookLockTest::lockAfterRestoreClosesTheViewerAndLeavesTheBackupWindow() {
 
     tc.SessionLock.Lock();
     QVERIFY(!tc.Ctx.Windows.Find<BigChar>());
-    QVERIFY(!tc.ClipboardService.Set);
+    QVERIFY(!tc.ClipboardService.HoldsText());
     QVERIFY(Locked(main));
     // The backup window shows no record: it stays as it was.
     QCOMPARE(tc.Ctx.Windows.Find<BackupForm>(), backup.data());

@@ -2,8 +2,7 @@
 the chain moves on, the master account, the first record, then a login with
 the new password; the data files are checked on disk with book.py."""
 
-import book
-import harness
+from lockmere_testing import book, harness
 import stone
 
 USER, PASSWORD = "owner", "Stone#42"

@@ -4,8 +4,7 @@ each time the login says to start again, and the next start goes on where
 the key file says. A record store already in the folder keeps its record.
 Enter presses the one button of the welcome, master-account and add windows."""
 
-import book
-import harness
+from lockmere_testing import book, harness
 import stone
 
 USER, PASSWORD = "owner", "Stone#42"

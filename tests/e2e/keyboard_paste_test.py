@@ -7,9 +7,8 @@ edit windows."""
 
 import subprocess
 
-import book
-import harness
-from harness import ENTRY_YELLOW, inside_height
+from lockmere_testing import book, harness
+from lockmere_testing.harness import ENTRY_YELLOW, inside_height
 
 USER, PASSWORD = "owner", "m4ster-key"
 BANK = ("Bank", "https://bank.example", "jo", "pw1")

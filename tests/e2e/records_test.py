@@ -3,9 +3,8 @@ window, opened in the viewer by a double-click (the user name, then the
 password on the clipboard), edited and deleted; after each change the store
 on disk is deciphered here and compared."""
 
-import book
-import harness
-from harness import ENTRY_YELLOW, inside_height, px
+from lockmere_testing import book, harness
+from lockmere_testing.harness import ENTRY_YELLOW, inside_height, px
 
 USER, PASSWORD = "owner", "m4ster-key"
 BANK = ("Bank", "https://bank.example", "jo", "pw1")

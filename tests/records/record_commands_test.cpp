@@ -176,7 +176,7 @@ void RecordCommandsTest::openLine() {
     QVERIFY(!viewer->isModal());
     QCOMPARE(viewer->pos(), QPoint(TwipsToPixels(offset), TwipsToPixels(offset)));
     QCOMPARE(viewer->windowTitle(), QStringLiteral("Mail"));
-    QCOMPARE(tc.ClipboardService.Text, QStringLiteral("Mail.user"));
+    QCOMPARE(tc.ClipboardService.Text(), QStringLiteral("Mail.user"));
     QCOMPARE(tc.Boxes.Texts(), QStringList());
 }
 
@@ -193,7 +193,7 @@ void RecordCommandsTest::enterWithoutCurrentLine() {
     QVERIFY(viewer);
     QCOMPARE(viewer->windowTitle(), QStringLiteral(" Lockmere"));
     QCOMPARE(viewer->Text1->text() + viewer->Text2->text() + viewer->Text3->text(), QString());
-    QCOMPARE(tc.ClipboardService.Calls, (QStringList{"clear", "set "}));
+    QCOMPARE(tc.ClipboardService.Calls(), (QStringList{"clear", "set "}));
 }
 
 void RecordCommandsTest::oneViewer() {
@@ -213,7 +213,7 @@ void RecordCommandsTest::oneViewer() {
     QCOMPARE(first->windowTitle(), QStringLiteral("Bank"));
     QCOMPARE(first->Text2->text(), QStringLiteral("typed in the viewer"));
     QCOMPARE(first->pos(), QPoint(TwipsToPixels(700), TwipsToPixels(700)));
-    QCOMPARE(tc.ClipboardService.Calls, (QStringList{"clear", "set Bank.user"}));
+    QCOMPARE(tc.ClipboardService.Calls(), (QStringList{"clear", "set Bank.user"}));
 
     // Closed, it takes up the line it is opened with.
     first->close();
@@ -221,7 +221,7 @@ void RecordCommandsTest::oneViewer() {
     BigChar* second = tc.Ctx.Windows.Find<BigChar>();
     QVERIFY(second && second != first);
     QCOMPARE(second->windowTitle(), QStringLiteral("Mail"));
-    QCOMPARE(tc.ClipboardService.Text, QStringLiteral("Mail.user"));
+    QCOMPARE(tc.ClipboardService.Text(), QStringLiteral("Mail.user"));
 }
 
 void RecordCommandsTest::add() {

@@ -78,6 +78,11 @@ TestContext::~TestContext() {
     // Unloaded windows wait for the event loop to delete them; the open
     // ones go with the registry.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ClipboardService.CheckAccounted();
+    Shell.CheckAccounted();
+    // The program's end takes its text off the clipboard; no step sees that.
+    Ctx.ClipboardService.Expire();
+    ClipboardService.ForgetCalls();
 }
 
 void TestContext::PollModal(std::function<bool()> ready, std::function<void()> act, int timeoutMs,

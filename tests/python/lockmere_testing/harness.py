@@ -5,7 +5,7 @@ A test is a plain script, registered in CMakeLists.txt with
 `python3 <script> <path of lockmere>` in the build's tests/e2e folder
 (`ctest --test-dir build -L e2e --output-on-failure`).
 
-    import book, harness
+    from lockmere_testing import book, harness
 
     with harness.Session(book.files("me", "secret", [records...])) as s:
         main = s.wait_window(" Lockmere")           # exact caption
