@@ -256,7 +256,9 @@ class Session:
             ["openbox", "--sm-disable"], env=self.env, stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL, preexec_fn=die_with_parent))
         self.wait_for(lambda: "window id" in self._x(
-            "xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False), "the window manager")
+            "xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False), "the window manager",
+            # openbox reads its whole configuration first: slow on a busy machine
+            timeout=3 * TIMEOUT)
 
     def start(self):
         """Starts the program from its folder, as a user would."""
