@@ -51,23 +51,19 @@ MainScreen::MainScreen(Context& context) : Window(context) {
         menu->setAccessibleName(WithoutAmpersand(caption));
         return menu;
     };
-    auto addItem = [](QMenu* menu, const QString& caption, bool enabled) {
-        QAction* item = menu->addAction(caption);
-        item->setEnabled(enabled);
-        return item;
-    };
     FileMenu0 = addMenu(QStringLiteral("&File"));
-    BackupDB = addItem(FileMenu0, QStringLiteral("&Backup Database"), true);
-    RestoreDB = addItem(FileMenu0, QStringLiteral("&Restore Databases"), true);
-    LogoutApp = addItem(FileMenu0, QStringLiteral("&Logout"), true);
-    SaveData = addItem(FileMenu0, QStringLiteral("&Save Database"), false);
-    ExitProgram = addItem(FileMenu0, QStringLiteral("&Exit"), true);
+    BackupDB = FileMenu0->addAction(QStringLiteral("&Backup Database"));
+    RestoreDB = FileMenu0->addAction(QStringLiteral("&Restore Databases"));
+    LogoutApp = FileMenu0->addAction(QStringLiteral("&Logout"));
+    SaveData = FileMenu0->addAction(QStringLiteral("&Save Database"));
+    ExitProgram = FileMenu0->addAction(QStringLiteral("&Exit"));
     EditMenu0 = addMenu(QStringLiteral("&Edit"));
-    AddNewEntry = addItem(EditMenu0, QStringLiteral("&Add New Password Entry"), false);
-    DeleteRecord = addItem(EditMenu0, QStringLiteral("&Delete Selected Record"), false);
-    EditData = addItem(EditMenu0, QStringLiteral("&Edit Selected Record"), false);
+    AddNewEntry = EditMenu0->addAction(QStringLiteral("&Add New Password Entry"));
+    DeleteRecord = EditMenu0->addAction(QStringLiteral("&Delete Selected Record"));
+    EditData = EditMenu0->addAction(QStringLiteral("&Edit Selected Record"));
     HelpMenu0 = addMenu(QStringLiteral("&Help"));
-    AboutLKDB = addItem(HelpMenu0, QStringLiteral("&About..."), true);
+    AboutLKDB = HelpMenu0->addAction(QStringLiteral("&About..."));
+    UpdateMenus();
 
     auto label = [this](const QString& caption, int left, int top, int width, int height) {
         auto* created = Place(new QLabel(caption), left, top, width, height, caption);
@@ -212,10 +208,9 @@ void MainScreen::Command1_Click() {
                     .arg(QString::fromLatin1(kStoreFileName))
                     .arg(loaded.Code));
         if (locks_ != locks) return;
-        AddNewEntry->setEnabled(true);
-        DeleteRecord->setEnabled(true);
-        EditData->setEnabled(true);
-        LogoutApp->setEnabled(true);
+        loggedOut_ = false;
+        recordCommands_ = true;
+        UpdateMenus();
         state.DataHidden = true;
         Command2_Click();
         return;
@@ -270,13 +265,22 @@ void MainScreen::LogoutApp_Click() {
     Text2->clear();
     Command2_Click();
     Command1->setEnabled(true);
-    LogoutApp->setEnabled(false);
+    loggedOut_ = true;
     // Locked until the next login: nothing may be added, changed or saved
     // over the store from the emptied list.
-    SaveData->setEnabled(false);
-    AddNewEntry->setEnabled(false);
-    DeleteRecord->setEnabled(false);
-    EditData->setEnabled(false);
+    recordCommands_ = false;
+    savedSinceEdit_ = false;
+    changeMade_ = false;
+    UpdateMenus();
+}
+
+void MainScreen::UpdateMenus() {
+    LogoutApp->setEnabled(!loggedOut_);
+    SaveData->setEnabled(changeMade_);
+    ExitProgram->setEnabled(!deleted_);
+    AddNewEntry->setEnabled(recordCommands_ || savedSinceEdit_);
+    DeleteRecord->setEnabled(recordCommands_);
+    EditData->setEnabled(recordCommands_);
 }
 
 void MainScreen::Lock() {
@@ -310,7 +314,8 @@ bool MainScreen::SaveData_Click() {
     case StoreWrite::Written:
         // Before the box, which the menu cannot be reached past: a lock while
         // it is up disables the item again.
-        AddNewEntry->setEnabled(true);
+        savedSinceEdit_ = true;
+        UpdateMenus();
         context().Boxes.Show(MessageLines({QStringLiteral("The database has been saved!"),
                                            QStringLiteral("It is now OK to add a new entry into"),
                                            QStringLiteral("the database!")}),
@@ -393,10 +398,10 @@ void MainScreen::EditData_Click() {
         if (item == nullptr || !item->isSelected()) continue;
         List1->setCurrentRow(index);
         if (!EditRecordCommand(context(), static_cast<std::size_t>(index))) return;
-        DeleteRecord->setEnabled(false);
-        AddNewEntry->setEnabled(false);
-        EditData->setEnabled(false);
-        SaveData->setEnabled(true);
+        recordCommands_ = false;
+        savedSinceEdit_ = false;
+        changeMade_ = true;
+        UpdateMenus();
         // Saved at once, so that the store on disk never lags behind an edit.
         SaveData_Click();
     }
@@ -414,10 +419,11 @@ void MainScreen::DeleteRecord_Click() {
     while (index < List1->count()) {
         if (List1->item(index)->isSelected()) {
             context().RecordBook.Remove(static_cast<std::size_t>(index));
-            SaveData->setEnabled(true);
-            // Nothing enables it again: after a delete the program ends
+            changeMade_ = true;
+            // Nothing enables Exit again: after a delete the program ends
             // through the close box alone, as it always has.
-            ExitProgram->setEnabled(false);
+            deleted_ = true;
+            UpdateMenus();
             // From the top again: the removal shifted every line below it.
             index = 0;
         } else {

@@ -93,10 +93,24 @@ private:
     void ShowDecipherFailure(const CipherResult& result);
     // Validate stays disabled from a login until the logout.
     bool LoggedIn() const;
+    // Every menu item's state, from the history below.
+    void UpdateMenus();
 
     // Counts the locks: a command that resumes after a box sees whether
     // the book locked meanwhile, and then leaves it so.
     unsigned locks_ = 0;
+
+    // What the menus follow. Logout is offered from the start until a
+    // logout, and again from the next login.
+    bool loggedOut_ = false;
+    // Add, Delete and Edit: from a login until a saved edit or the logout.
+    bool recordCommands_ = false;
+    // A save written after the last edit gives Add back, until the logout.
+    bool savedSinceEdit_ = false;
+    // Save: from a delete or an edit until the logout; a save leaves it.
+    bool changeMade_ = false;
+    // Exit: gone for good after a delete.
+    bool deleted_ = false;
 };
 
 }  // namespace lockmere

@@ -17,6 +17,7 @@
 #include <optional>
 
 #include "app/main_screen.h"
+#include "records/edit_record.h"
 #include "store/file_access.h"
 #include "store/record_line.h"
 #include "tests/support/book_fixture.h"
@@ -609,7 +610,7 @@ void MainScreenTest::save_data() {
     QTest::newRow("line added") << 0;
     QTest::newRow("line removed") << 1;
     QTest::newRow("every line removed") << 2;
-    QTest::newRow("nothing changed") << 3;
+    QTest::newRow("nothing changed since the edit") << 3;
 }
 
 void MainScreenTest::save() {
@@ -617,6 +618,23 @@ void MainScreenTest::save() {
     WriteBook();
     Start();
     LogIn(QString::fromStdString(kPassword));
+    // An applied edit whose own save the full disk refused: Add disabled,
+    // Save enabled.
+    {
+        const testing::DiskFull full;
+        screen->List1->setCurrentRow(0);
+        t->WhenModal<EditRecord>([](EditRecord* w) {
+            w->Text3->setText(QStringLiteral("edited"));
+            QTest::mouseClick(w->Command1, Qt::LeftButton);
+        });
+        t->Boxes.Queue(MsgAnswer::Ok);
+        screen->EditData->trigger();
+    }
+    QCOMPARE(t->Boxes.Boxes().size(), std::size_t(1));
+    QVERIFY(t->Boxes.Texts().first().startsWith(kNotSaved));
+    QVERIFY(!screen->AddNewEntry->isEnabled());
+    QVERIFY(screen->SaveData->isEnabled());
+    t->Boxes.Clear();
     switch (change) {
     case 0:
         t->Ctx.RecordBook.Add(Key(), SplitRecordLine("echo\thttps://e.example\teve\te-pw"));
@@ -630,8 +648,6 @@ void MainScreenTest::save() {
     default:
         break;
     }
-    screen->SaveData->setEnabled(true);
-    screen->AddNewEntry->setEnabled(false);  // as an applied edit leaves it
     t->Boxes.Queue(MsgAnswer::Ok);
 
     screen->SaveData->trigger();
