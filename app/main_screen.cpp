@@ -1,14 +1,15 @@
 #include "app/main_screen.h"
 
 #include <QAction>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <utility>
 
+#include "app/book_model.h"
 #include "backup/backup_commands.h"
 #include "records/record_commands.h"
 #include "setup/first_run.h"
@@ -81,6 +82,7 @@ MainScreen::MainScreen(Context& context) : Window(context) {
     Command2 = Place(new QPushButton(kHideCaption), 5775, 30, 1200, 375, kHideCaption);
     Label4 = label(QStringLiteral("Account Name or Service"), 210, 1170, 2115, 240);
     List1 = Place(new ListBox, 150, 1470, 6855, 2220, Label4->text());
+    List1->setModel(new BookModel(context.RecordBook, List1));
 
     for (QLineEdit* box : {static_cast<QLineEdit*>(Text1), static_cast<QLineEdit*>(Text2)}) {
         StyleEntryBox(box);
@@ -123,7 +125,12 @@ MainScreen::MainScreen(Context& context) : Window(context) {
 
     connect(Command1, &QPushButton::clicked, this, &MainScreen::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &MainScreen::Command2_Click);
-    connect(List1, &QListWidget::itemDoubleClicked, this, [this] { OpenCurrentLine(0); });
+    connect(List1, &QListView::doubleClicked, this, [this] { OpenCurrentLine(0); });
+    // The list would hand the removed line's selection on to its neighbour,
+    // and a command that goes on looking for the chosen line would then edit
+    // or delete a record the user never chose.
+    connect(List1->model(), &QAbstractItemModel::rowsRemoved, List1->selectionModel(),
+            &QItemSelectionModel::clear);
     connect(BackupDB, &QAction::triggered, this, &MainScreen::BackupDB_Click);
     connect(RestoreDB, &QAction::triggered, this, &MainScreen::RestoreDB_Click);
     connect(LogoutApp, &QAction::triggered, this, &MainScreen::LogoutApp_Click);
@@ -134,14 +141,13 @@ MainScreen::MainScreen(Context& context) : Window(context) {
     connect(EditData, &QAction::triggered, this, &MainScreen::EditData_Click);
     connect(AboutLKDB, &QAction::triggered, this, &MainScreen::AboutLKDB_Click);
 
-    context.RecordBook.Watch(this);
     context.Windows.SetMain(this);
     connect(&context.SessionLock, &LockSignals::Locked, this, &MainScreen::Lock);
     // The platform's services are reached once a window is on the screen.
     AfterFirstPaint(this, [&context] { context.SessionLock.Start(); });
 }
 
-MainScreen::~MainScreen() { context().RecordBook.Unwatch(this); }
+MainScreen::~MainScreen() = default;
 
 void MainScreen::Load() {
     SetSizeTwips(kStartWidth, kStartHeight);
@@ -365,70 +371,47 @@ std::string MainScreen::ListLine(int index) const {
     return book.Line(static_cast<std::size_t>(index));
 }
 
-void MainScreen::RecordsReset() {
-    List1->clear();
-    const Book& book = context().RecordBook;
-    for (std::size_t i = 0; i < book.Records().size(); ++i) List1->addItem(FromAnsi(book.Line(i)));
-}
-
-void MainScreen::RecordInserted(std::size_t index) {
-    List1->insertItem(static_cast<int>(index), FromAnsi(context().RecordBook.Line(index)));
-}
-
-void MainScreen::RecordRemoved(std::size_t index) {
-    delete List1->takeItem(static_cast<int>(index));
-    // The list would hand the removed line's selection on to its neighbour,
-    // and a command that goes on looking for selected lines would then edit
-    // or delete a record the user never chose.
-    List1->setCurrentRow(-1);
-    List1->clearSelection();
+std::optional<std::size_t> MainScreen::ChosenLine() const {
+    const QModelIndexList chosen = List1->selectionModel()->selectedRows();
+    if (chosen.isEmpty()) return std::nullopt;
+    return static_cast<std::size_t>(chosen.first().row());
 }
 
 void MainScreen::OpenCurrentLine(int offsetTwips) {
     // The collapsed state of the show/hide toggle, without running it.
     SetCollapsed(true);
-    OpenRecordViewer(context(), ListLine(List1->currentRow()), offsetTwips);
+    OpenRecordViewer(context(), ListLine(List1->currentIndex().row()), offsetTwips);
 }
 
 void MainScreen::AddNewEntry_Click() { AddRecordCommand(context()); }
 
 void MainScreen::EditData_Click() {
-    for (int index = 0; index < List1->count(); ++index) {
-        QListWidgetItem* item = List1->item(index);
-        if (item == nullptr || !item->isSelected()) continue;
-        List1->setCurrentRow(index);
-        if (!EditRecordCommand(context(), static_cast<std::size_t>(index))) return;
-        recordCommands_ = false;
-        savedSinceEdit_ = false;
-        changeMade_ = true;
-        UpdateMenus();
-        // Saved at once, so that the store on disk never lags behind an edit.
-        SaveData_Click();
-    }
+    const std::optional<std::size_t> chosen = ChosenLine();
+    if (!chosen) return;
+    List1->setCurrentIndex(List1->model()->index(static_cast<int>(*chosen), 0));
+    if (!EditRecordCommand(context(), *chosen)) return;
+    recordCommands_ = false;
+    savedSinceEdit_ = false;
+    changeMade_ = true;
+    UpdateMenus();
+    // Saved at once, so that the store on disk never lags behind an edit.
+    SaveData_Click();
 }
 
 void MainScreen::DeleteRecord_Click() {
-    bool anySelected = false;
-    for (int index = 0; index < List1->count(); ++index)
-        anySelected = anySelected || List1->item(index)->isSelected();
     const unsigned locks = locks_;
-    if (anySelected && !ConfirmDelete(context())) return;
+    if (ChosenLine() && !ConfirmDelete(context())) return;
     if (locks_ != locks) return;  // the book locked while the question was up
 
-    int index = 0;
-    while (index < List1->count()) {
-        if (List1->item(index)->isSelected()) {
-            context().RecordBook.Remove(static_cast<std::size_t>(index));
-            changeMade_ = true;
-            // Nothing enables Exit again: after a delete the program ends
-            // through the close box alone, as it always has.
-            deleted_ = true;
-            UpdateMenus();
-            // From the top again: the removal shifted every line below it.
-            index = 0;
-        } else {
-            ++index;
-        }
+    // The chosen line is sought again from the top after each removal,
+    // which shifted every line below it.
+    while (const std::optional<std::size_t> chosen = ChosenLine()) {
+        context().RecordBook.Remove(*chosen);
+        changeMade_ = true;
+        // Nothing enables Exit again: after a delete the program ends
+        // through the close box alone, as it always has.
+        deleted_ = true;
+        UpdateMenus();
     }
     // Runs also when nothing was selected; the save refuses a book that is
     // not the store's complete copy.
