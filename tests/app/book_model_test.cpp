@@ -17,8 +17,7 @@ PasswordRecord RecordOf(const fixture::Fields& f) { return {f[0], f[1], f[2], f[
 
 QStringList Rows(const BookModel& model) {
     QStringList rows;
-    for (int row = 0; row < model.rowCount(); ++row)
-        rows << model.index(row, 0).data().toString();
+    for (int row = 0; row < model.rowCount(); ++row) rows << model.index(row, 0).data().toString();
     return rows;
 }
 
@@ -34,14 +33,13 @@ private slots:
 // rows the model then reports; a change told only afterwards fails it.
 void BookModelTest::followsTheBook() {
     testing::TempFolder folder;
-    fixture::WriteBytes(folder.File(kStoreFileName),
-                        fixture::StoreBytes({{"Mail", "m", "ann", "1"}, {"bank", "b", "bo", "2"}},
-                                            Key()));
+    fixture::WriteBytes(
+        folder.File(kStoreFileName),
+        fixture::StoreBytes({{"Mail", "m", "ann", "1"}, {"bank", "b", "bo", "2"}}, Key()));
     RecordStore store(folder.Path());
     Book book(store);
     BookModel model(book, nullptr);
-    QAbstractItemModelTester tester(&model,
-                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
     QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
@@ -51,11 +49,11 @@ void BookModelTest::followsTheBook() {
     QCOMPARE(resets.size(), 1);
 
     // Single changes move single rows: no reset.
-    QCOMPARE(book.Add(Key(), RecordOf({"\x8a" "ki", "s", "sa", "3"})).Outcome,
-             StoreWrite::Written);
+    QCOMPARE(book.Add(Key(), RecordOf({"\x8aki", "s", "sa", "3"})).Outcome, StoreWrite::Written);
     book.Replace(0, RecordOf({"Zoo", "z", "zed", "4"}));
     book.Remove(0);
-    QCOMPARE(Rows(model), (QStringList{"Zoo\tz\tzed\t4", QString::fromUtf8("\xc5\xa0ki\ts\tsa\t3")}));
+    QCOMPARE(Rows(model),
+             (QStringList{"Zoo\tz\tzed\t4", QString::fromUtf8("\xc5\xa0ki\ts\tsa\t3")}));
     QCOMPARE(resets.size(), 1);
     QCOMPARE(inserted.size(), 2);
     QCOMPARE(removed.size(), 2);
