@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "app/book_model.h"
+#include "app/main_messages.h"
 #include "backup/backup_commands.h"
 #include "records/record_commands.h"
 #include "setup/first_run.h"
@@ -157,13 +158,9 @@ void MainScreen::Load() {
 
     KeyFileStart start = ReadKeyFileAtStart(context().ProgramFolder);
     if (start.Code != failure::kNone) {
-        ShowExclamation(
-            context().Boxes,
-            MessageLines(
-                {QStringLiteral("ERROR: The key file %1 could not be read (failure code %2).")
-                     .arg(QString::fromLatin1(kKeyFileName))
-                     .arg(start.Code),
-                 QStringLiteral("Nobody can log in until it can be read.")}));
+        ShowExclamation(context().Boxes,
+                        MessageLines({KeyFileUnreadableText(start.Code),
+                                      QStringLiteral("Nobody can log in until it can be read.")}));
         return;
     }
     switch (start.From) {
@@ -208,11 +205,7 @@ void MainScreen::Command1_Click() {
         const LoadResult loaded = context().RecordBook.Load(state.EncryptionKey);
         ShowDecipherFailure(loaded.Deciphered);
         if (loaded.Code != failure::kNone)
-            ShowExclamation(
-                context().Boxes,
-                QStringLiteral("ERROR: The database %1 could not be read (failure code %2).")
-                    .arg(QString::fromLatin1(kStoreFileName))
-                    .arg(loaded.Code));
+            ShowExclamation(context().Boxes, StoreUnreadableText(loaded.Code));
         if (locks_ != locks) return;
         loggedOut_ = false;
         recordCommands_ = true;
@@ -222,29 +215,11 @@ void MainScreen::Command1_Click() {
         return;
     }
     case LoginOutcome::NoMatch:
-        context().Boxes.Show(QStringLiteral("ERROR: Password Not Matched!"), kMessageCenterTitle,
-                             MsgButtons::Ok, MsgIcon::Question);
+        context().Boxes.Show(LoginOutcomeText(check), kMessageCenterTitle, MsgButtons::Ok,
+                             MsgIcon::Question);
         break;
-    case LoginOutcome::NoMasterAccount:
-        ShowExclamation(context().Boxes,
-                        QStringLiteral("No master account has been created yet. Close Lockmere and "
-                                       "start it again to create one."));
-        break;
-    case LoginOutcome::Damaged:
-        ShowExclamation(
-            context().Boxes,
-            MessageLines({QStringLiteral("ERROR: The key file %1 is damaged: it holds no complete "
-                                         "master account.")
-                              .arg(QString::fromLatin1(kKeyFileName)),
-                          QStringLiteral("Restore the data files from a backup, then start "
-                                         "Lockmere again.")}));
-        break;
-    case LoginOutcome::ReadFailed:
-        ShowExclamation(
-            context().Boxes,
-            QStringLiteral("ERROR: The key file %1 could not be read (failure code %2).")
-                .arg(QString::fromLatin1(kKeyFileName))
-                .arg(check.Code));
+    default:
+        ShowExclamation(context().Boxes, LoginOutcomeText(check));
         break;
     }
     Command1->setEnabled(true);
@@ -314,55 +289,17 @@ bool MainScreen::QueryClose() {
 
 bool MainScreen::SaveData_Click() {
     const StoreWriteResult result = context().RecordBook.Save(context().State.EncryptionKey);
-    const QString notSaved = QStringLiteral("ERROR: The database has not been saved!");
-    const QString leftAsItWas = QStringLiteral("The database on disk has been left as it was.");
-    switch (result.Outcome) {
-    case StoreWrite::Written:
-        // Before the box, which the menu cannot be reached past: a lock while
-        // it is up disables the item again.
-        savedSinceEdit_ = true;
-        UpdateMenus();
-        context().Boxes.Show(MessageLines({QStringLiteral("The database has been saved!"),
-                                           QStringLiteral("It is now OK to add a new entry into"),
-                                           QStringLiteral("the database!")}),
-                             kMessageCenterTitle, MsgButtons::Ok, MsgIcon::Question);
-        return true;
-    case StoreWrite::NotAuthoritative:
-        ShowExclamation(
-            context().Boxes,
-            MessageLines({notSaved,
-                          QStringLiteral("The list does not hold the whole database: it could not "
-                                         "be read completely at login, or the data files have "
-                                         "been restored since. Log in again to reload it."),
-                          leftAsItWas}));
-        return false;
-    case StoreWrite::TooLong:
-        ShowExclamation(
-            context().Boxes,
-            MessageLines({notSaved,
-                          QStringLiteral("It would be longer than 32,766 characters. Delete a "
-                                         "record or shorten some fields, then save again."),
-                          leftAsItWas}));
-        return false;
-    case StoreWrite::EncryptFailed:
-        ShowExclamation(
-            context().Boxes,
-            MessageLines({notSaved,
-                          QStringLiteral("A record holds a character that cannot be enciphered "
-                                         "at its place. Edit that record and replace the "
-                                         "character, then save again."),
-                          leftAsItWas}));
-        return false;
-    default:
-        ShowExclamation(
-            context().Boxes,
-            MessageLines({notSaved,
-                          QStringLiteral("The file %1 could not be written (failure code %2).")
-                              .arg(QString::fromLatin1(kStoreFileName))
-                              .arg(result.Code),
-                          leftAsItWas}));
+    if (result.Outcome != StoreWrite::Written) {
+        ShowExclamation(context().Boxes, SaveOutcomeText(result));
         return false;
     }
+    // Before the box, which the menu cannot be reached past: a lock while
+    // it is up disables the item again.
+    savedSinceEdit_ = true;
+    UpdateMenus();
+    context().Boxes.Show(SaveOutcomeText(result), kMessageCenterTitle, MsgButtons::Ok,
+                         MsgIcon::Question);
+    return true;
 }
 
 std::string MainScreen::ListLine(int index) const {
