@@ -1,14 +1,16 @@
 #include "app/main_screen.h"
 
 #include <QAction>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <utility>
 
+#include "app/book_model.h"
+#include "app/main_messages.h"
 #include "backup/backup_commands.h"
 #include "records/record_commands.h"
 #include "setup/first_run.h"
@@ -51,23 +53,19 @@ MainScreen::MainScreen(Context& context) : Window(context) {
         menu->setAccessibleName(WithoutAmpersand(caption));
         return menu;
     };
-    auto addItem = [](QMenu* menu, const QString& caption, bool enabled) {
-        QAction* item = menu->addAction(caption);
-        item->setEnabled(enabled);
-        return item;
-    };
     FileMenu0 = addMenu(QStringLiteral("&File"));
-    BackupDB = addItem(FileMenu0, QStringLiteral("&Backup Database"), true);
-    RestoreDB = addItem(FileMenu0, QStringLiteral("&Restore Databases"), true);
-    LogoutApp = addItem(FileMenu0, QStringLiteral("&Logout"), true);
-    SaveData = addItem(FileMenu0, QStringLiteral("&Save Database"), false);
-    ExitProgram = addItem(FileMenu0, QStringLiteral("&Exit"), true);
+    BackupDB = FileMenu0->addAction(QStringLiteral("&Backup Database"));
+    RestoreDB = FileMenu0->addAction(QStringLiteral("&Restore Databases"));
+    LogoutApp = FileMenu0->addAction(QStringLiteral("&Logout"));
+    SaveData = FileMenu0->addAction(QStringLiteral("&Save Database"));
+    ExitProgram = FileMenu0->addAction(QStringLiteral("&Exit"));
     EditMenu0 = addMenu(QStringLiteral("&Edit"));
-    AddNewEntry = addItem(EditMenu0, QStringLiteral("&Add New Password Entry"), false);
-    DeleteRecord = addItem(EditMenu0, QStringLiteral("&Delete Selected Record"), false);
-    EditData = addItem(EditMenu0, QStringLiteral("&Edit Selected Record"), false);
+    AddNewEntry = EditMenu0->addAction(QStringLiteral("&Add New Password Entry"));
+    DeleteRecord = EditMenu0->addAction(QStringLiteral("&Delete Selected Record"));
+    EditData = EditMenu0->addAction(QStringLiteral("&Edit Selected Record"));
     HelpMenu0 = addMenu(QStringLiteral("&Help"));
-    AboutLKDB = addItem(HelpMenu0, QStringLiteral("&About..."), true);
+    AboutLKDB = HelpMenu0->addAction(QStringLiteral("&About..."));
+    UpdateMenus();
 
     auto label = [this](const QString& caption, int left, int top, int width, int height) {
         auto* created = Place(new QLabel(caption), left, top, width, height, caption);
@@ -85,6 +83,7 @@ MainScreen::MainScreen(Context& context) : Window(context) {
     Command2 = Place(new QPushButton(kHideCaption), 5775, 30, 1200, 375, kHideCaption);
     Label4 = label(QStringLiteral("Account Name or Service"), 210, 1170, 2115, 240);
     List1 = Place(new ListBox, 150, 1470, 6855, 2220, Label4->text());
+    List1->setModel(new BookModel(context.RecordBook, List1));
 
     for (QLineEdit* box : {static_cast<QLineEdit*>(Text1), static_cast<QLineEdit*>(Text2)}) {
         StyleEntryBox(box);
@@ -127,7 +126,12 @@ MainScreen::MainScreen(Context& context) : Window(context) {
 
     connect(Command1, &QPushButton::clicked, this, &MainScreen::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &MainScreen::Command2_Click);
-    connect(List1, &QListWidget::itemDoubleClicked, this, [this] { OpenCurrentLine(0); });
+    connect(List1, &QListView::doubleClicked, this, [this] { OpenCurrentLine(0); });
+    // The list would hand the removed line's selection on to its neighbour,
+    // and a command that goes on looking for the chosen line would then edit
+    // or delete a record the user never chose.
+    connect(List1->model(), &QAbstractItemModel::rowsRemoved, List1->selectionModel(),
+            &QItemSelectionModel::clear);
     connect(BackupDB, &QAction::triggered, this, &MainScreen::BackupDB_Click);
     connect(RestoreDB, &QAction::triggered, this, &MainScreen::RestoreDB_Click);
     connect(LogoutApp, &QAction::triggered, this, &MainScreen::LogoutApp_Click);
@@ -138,14 +142,13 @@ MainScreen::MainScreen(Context& context) : Window(context) {
     connect(EditData, &QAction::triggered, this, &MainScreen::EditData_Click);
     connect(AboutLKDB, &QAction::triggered, this, &MainScreen::AboutLKDB_Click);
 
-    context.RecordBook.Watch(this);
     context.Windows.SetMain(this);
     connect(&context.SessionLock, &LockSignals::Locked, this, &MainScreen::Lock);
     // The platform's services are reached once a window is on the screen.
     AfterFirstPaint(this, [&context] { context.SessionLock.Start(); });
 }
 
-MainScreen::~MainScreen() { context().RecordBook.Unwatch(this); }
+MainScreen::~MainScreen() = default;
 
 void MainScreen::Load() {
     SetSizeTwips(kStartWidth, kStartHeight);
@@ -155,13 +158,9 @@ void MainScreen::Load() {
 
     KeyFileStart start = ReadKeyFileAtStart(context().ProgramFolder);
     if (start.Code != failure::kNone) {
-        ShowExclamation(
-            context().Boxes,
-            MessageLines(
-                {QStringLiteral("ERROR: The key file %1 could not be read (failure code %2).")
-                     .arg(QString::fromLatin1(kKeyFileName))
-                     .arg(start.Code),
-                 QStringLiteral("Nobody can log in until it can be read.")}));
+        ShowExclamation(context().Boxes,
+                        MessageLines({KeyFileUnreadableText(start.Code),
+                                      QStringLiteral("Nobody can log in until it can be read.")}));
         return;
     }
     switch (start.From) {
@@ -206,44 +205,21 @@ void MainScreen::Command1_Click() {
         const LoadResult loaded = context().RecordBook.Load(state.EncryptionKey);
         ShowDecipherFailure(loaded.Deciphered);
         if (loaded.Code != failure::kNone)
-            ShowExclamation(
-                context().Boxes,
-                QStringLiteral("ERROR: The database %1 could not be read (failure code %2).")
-                    .arg(QString::fromLatin1(kStoreFileName))
-                    .arg(loaded.Code));
+            ShowExclamation(context().Boxes, StoreUnreadableText(loaded.Code));
         if (locks_ != locks) return;
-        AddNewEntry->setEnabled(true);
-        DeleteRecord->setEnabled(true);
-        EditData->setEnabled(true);
-        LogoutApp->setEnabled(true);
+        loggedOut_ = false;
+        recordCommands_ = true;
+        UpdateMenus();
         state.DataHidden = true;
         Command2_Click();
         return;
     }
     case LoginOutcome::NoMatch:
-        context().Boxes.Show(QStringLiteral("ERROR: Password Not Matched!"), kMessageCenterTitle,
-                             MsgButtons::Ok, MsgIcon::Question);
+        context().Boxes.Show(LoginOutcomeText(check), kMessageCenterTitle, MsgButtons::Ok,
+                             MsgIcon::Question);
         break;
-    case LoginOutcome::NoMasterAccount:
-        ShowExclamation(context().Boxes,
-                        QStringLiteral("No master account has been created yet. Close Lockmere and "
-                                       "start it again to create one."));
-        break;
-    case LoginOutcome::Damaged:
-        ShowExclamation(
-            context().Boxes,
-            MessageLines({QStringLiteral("ERROR: The key file %1 is damaged: it holds no complete "
-                                         "master account.")
-                              .arg(QString::fromLatin1(kKeyFileName)),
-                          QStringLiteral("Restore the data files from a backup, then start "
-                                         "Lockmere again.")}));
-        break;
-    case LoginOutcome::ReadFailed:
-        ShowExclamation(
-            context().Boxes,
-            QStringLiteral("ERROR: The key file %1 could not be read (failure code %2).")
-                .arg(QString::fromLatin1(kKeyFileName))
-                .arg(check.Code));
+    default:
+        ShowExclamation(context().Boxes, LoginOutcomeText(check));
         break;
     }
     Command1->setEnabled(true);
@@ -270,13 +246,22 @@ void MainScreen::LogoutApp_Click() {
     Text2->clear();
     Command2_Click();
     Command1->setEnabled(true);
-    LogoutApp->setEnabled(false);
+    loggedOut_ = true;
     // Locked until the next login: nothing may be added, changed or saved
     // over the store from the emptied list.
-    SaveData->setEnabled(false);
-    AddNewEntry->setEnabled(false);
-    DeleteRecord->setEnabled(false);
-    EditData->setEnabled(false);
+    recordCommands_ = false;
+    savedSinceEdit_ = false;
+    changeMade_ = false;
+    UpdateMenus();
+}
+
+void MainScreen::UpdateMenus() {
+    LogoutApp->setEnabled(!loggedOut_);
+    SaveData->setEnabled(changeMade_);
+    ExitProgram->setEnabled(!deleted_);
+    AddNewEntry->setEnabled(recordCommands_ || savedSinceEdit_);
+    DeleteRecord->setEnabled(recordCommands_);
+    EditData->setEnabled(recordCommands_);
 }
 
 void MainScreen::Lock() {
@@ -304,54 +289,17 @@ bool MainScreen::QueryClose() {
 
 bool MainScreen::SaveData_Click() {
     const StoreWriteResult result = context().RecordBook.Save(context().State.EncryptionKey);
-    const QString notSaved = QStringLiteral("ERROR: The database has not been saved!");
-    const QString leftAsItWas = QStringLiteral("The database on disk has been left as it was.");
-    switch (result.Outcome) {
-    case StoreWrite::Written:
-        // Before the box, which the menu cannot be reached past: a lock while
-        // it is up disables the item again.
-        AddNewEntry->setEnabled(true);
-        context().Boxes.Show(MessageLines({QStringLiteral("The database has been saved!"),
-                                           QStringLiteral("It is now OK to add a new entry into"),
-                                           QStringLiteral("the database!")}),
-                             kMessageCenterTitle, MsgButtons::Ok, MsgIcon::Question);
-        return true;
-    case StoreWrite::NotAuthoritative:
-        ShowExclamation(
-            context().Boxes,
-            MessageLines({notSaved,
-                          QStringLiteral("The list does not hold the whole database: it could not "
-                                         "be read completely at login, or the data files have "
-                                         "been restored since. Log in again to reload it."),
-                          leftAsItWas}));
-        return false;
-    case StoreWrite::TooLong:
-        ShowExclamation(
-            context().Boxes,
-            MessageLines({notSaved,
-                          QStringLiteral("It would be longer than 32,766 characters. Delete a "
-                                         "record or shorten some fields, then save again."),
-                          leftAsItWas}));
-        return false;
-    case StoreWrite::EncryptFailed:
-        ShowExclamation(
-            context().Boxes,
-            MessageLines({notSaved,
-                          QStringLiteral("A record holds a character that cannot be enciphered "
-                                         "at its place. Edit that record and replace the "
-                                         "character, then save again."),
-                          leftAsItWas}));
-        return false;
-    default:
-        ShowExclamation(
-            context().Boxes,
-            MessageLines({notSaved,
-                          QStringLiteral("The file %1 could not be written (failure code %2).")
-                              .arg(QString::fromLatin1(kStoreFileName))
-                              .arg(result.Code),
-                          leftAsItWas}));
+    if (result.Outcome != StoreWrite::Written) {
+        ShowExclamation(context().Boxes, SaveOutcomeText(result));
         return false;
     }
+    // Before the box, which the menu cannot be reached past: a lock while
+    // it is up disables the item again.
+    savedSinceEdit_ = true;
+    UpdateMenus();
+    context().Boxes.Show(SaveOutcomeText(result), kMessageCenterTitle, MsgButtons::Ok,
+                         MsgIcon::Question);
+    return true;
 }
 
 std::string MainScreen::ListLine(int index) const {
@@ -360,69 +308,47 @@ std::string MainScreen::ListLine(int index) const {
     return book.Line(static_cast<std::size_t>(index));
 }
 
-void MainScreen::RecordsReset() {
-    List1->clear();
-    const Book& book = context().RecordBook;
-    for (std::size_t i = 0; i < book.Records().size(); ++i) List1->addItem(FromAnsi(book.Line(i)));
-}
-
-void MainScreen::RecordInserted(std::size_t index) {
-    List1->insertItem(static_cast<int>(index), FromAnsi(context().RecordBook.Line(index)));
-}
-
-void MainScreen::RecordRemoved(std::size_t index) {
-    delete List1->takeItem(static_cast<int>(index));
-    // The list would hand the removed line's selection on to its neighbour,
-    // and a command that goes on looking for selected lines would then edit
-    // or delete a record the user never chose.
-    List1->setCurrentRow(-1);
-    List1->clearSelection();
+std::optional<std::size_t> MainScreen::ChosenLine() const {
+    const QModelIndexList chosen = List1->selectionModel()->selectedRows();
+    if (chosen.isEmpty()) return std::nullopt;
+    return static_cast<std::size_t>(chosen.first().row());
 }
 
 void MainScreen::OpenCurrentLine(int offsetTwips) {
     // The collapsed state of the show/hide toggle, without running it.
     SetCollapsed(true);
-    OpenRecordViewer(context(), ListLine(List1->currentRow()), offsetTwips);
+    OpenRecordViewer(context(), ListLine(List1->currentIndex().row()), offsetTwips);
 }
 
 void MainScreen::AddNewEntry_Click() { AddRecordCommand(context()); }
 
 void MainScreen::EditData_Click() {
-    for (int index = 0; index < List1->count(); ++index) {
-        QListWidgetItem* item = List1->item(index);
-        if (item == nullptr || !item->isSelected()) continue;
-        List1->setCurrentRow(index);
-        if (!EditRecordCommand(context(), static_cast<std::size_t>(index))) return;
-        DeleteRecord->setEnabled(false);
-        AddNewEntry->setEnabled(false);
-        EditData->setEnabled(false);
-        SaveData->setEnabled(true);
-        // Saved at once, so that the store on disk never lags behind an edit.
-        SaveData_Click();
-    }
+    const std::optional<std::size_t> chosen = ChosenLine();
+    if (!chosen) return;
+    List1->setCurrentIndex(List1->model()->index(static_cast<int>(*chosen), 0));
+    if (!EditRecordCommand(context(), *chosen)) return;
+    recordCommands_ = false;
+    savedSinceEdit_ = false;
+    changeMade_ = true;
+    UpdateMenus();
+    // Saved at once, so that the store on disk never lags behind an edit.
+    SaveData_Click();
 }
 
 void MainScreen::DeleteRecord_Click() {
-    bool anySelected = false;
-    for (int index = 0; index < List1->count(); ++index)
-        anySelected = anySelected || List1->item(index)->isSelected();
     const unsigned locks = locks_;
-    if (anySelected && !ConfirmDelete(context())) return;
+    if (ChosenLine() && !ConfirmDelete(context())) return;
     if (locks_ != locks) return;  // the book locked while the question was up
 
-    int index = 0;
-    while (index < List1->count()) {
-        if (List1->item(index)->isSelected()) {
-            context().RecordBook.Remove(static_cast<std::size_t>(index));
-            SaveData->setEnabled(true);
-            // Nothing enables it again: after a delete the program ends
-            // through the close box alone, as it always has.
-            ExitProgram->setEnabled(false);
-            // From the top again: the removal shifted every line below it.
-            index = 0;
-        } else {
-            ++index;
-        }
+    // The chosen line is sought again from the top after each removal,
+    // which shifted every line below it.
+    while (const std::optional<std::size_t> chosen = ChosenLine()) {
+        context().RecordBook.Remove(*chosen);
+        changeMade_ = true;
+        // Nothing enables Exit again: after a delete the program ends
+        // through the close box alone, as it always has.
+        deleted_ = true;
+        UpdateMenus();
     }
     // Runs also when nothing was selected; the save refuses a book that is
     // not the store's complete copy.
