@@ -48,41 +48,49 @@ MainScreen::MainScreen(Context& context) : Window(context) {
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
 
-    auto addMenu = [this](const QString& caption) {
+    auto addMenu = [this](const char* name, const QString& caption) {
         QMenu* menu = MenuBar()->addMenu(caption);
+        menu->setObjectName(QLatin1String(name));
         menu->setAccessibleName(WithoutAmpersand(caption));
         return menu;
     };
-    FileMenu0 = addMenu(QStringLiteral("&File"));
-    BackupDB = FileMenu0->addAction(QStringLiteral("&Backup Database"));
-    RestoreDB = FileMenu0->addAction(QStringLiteral("&Restore Databases"));
-    LogoutApp = FileMenu0->addAction(QStringLiteral("&Logout"));
-    SaveData = FileMenu0->addAction(QStringLiteral("&Save Database"));
-    ExitProgram = FileMenu0->addAction(QStringLiteral("&Exit"));
-    EditMenu0 = addMenu(QStringLiteral("&Edit"));
-    AddNewEntry = EditMenu0->addAction(QStringLiteral("&Add New Password Entry"));
-    DeleteRecord = EditMenu0->addAction(QStringLiteral("&Delete Selected Record"));
-    EditData = EditMenu0->addAction(QStringLiteral("&Edit Selected Record"));
-    HelpMenu0 = addMenu(QStringLiteral("&Help"));
-    AboutLKDB = HelpMenu0->addAction(QStringLiteral("&About..."));
+    auto addItem = [](QMenu* menu, const char* name, const QString& caption) {
+        QAction* item = menu->addAction(caption);
+        item->setObjectName(QLatin1String(name));
+        return item;
+    };
+    FileMenu0 = addMenu("FileMenu0", QStringLiteral("&File"));
+    BackupDB = addItem(FileMenu0, "BackupDB", QStringLiteral("&Backup Database"));
+    RestoreDB = addItem(FileMenu0, "RestoreDB", QStringLiteral("&Restore Databases"));
+    LogoutApp = addItem(FileMenu0, "LogoutApp", QStringLiteral("&Logout"));
+    SaveData = addItem(FileMenu0, "SaveData", QStringLiteral("&Save Database"));
+    ExitProgram = addItem(FileMenu0, "ExitProgram", QStringLiteral("&Exit"));
+    EditMenu0 = addMenu("EditMenu0", QStringLiteral("&Edit"));
+    AddNewEntry = addItem(EditMenu0, "AddNewEntry", QStringLiteral("&Add New Password Entry"));
+    DeleteRecord = addItem(EditMenu0, "DeleteRecord", QStringLiteral("&Delete Selected Record"));
+    EditData = addItem(EditMenu0, "EditData", QStringLiteral("&Edit Selected Record"));
+    HelpMenu0 = addMenu("HelpMenu0", QStringLiteral("&Help"));
+    AboutLKDB = addItem(HelpMenu0, "AboutLKDB", QStringLiteral("&About..."));
     UpdateMenus();
 
-    auto label = [this](const QString& caption, int left, int top, int width, int height) {
-        auto* created = Place(new QLabel(caption), left, top, width, height, caption);
+    auto label = [this](const char* name, const QString& caption, int left, int top, int width,
+                        int height) {
+        auto* created = Place(name, new QLabel(caption), left, top, width, height, caption);
         created->setFont(SansSerif());
         return created;
     };
-    Label1 = label(QStringLiteral("Enter Your User ID And Master Password. Then click Validate."),
+    Label1 = label("Label1",
+                   QStringLiteral("Enter Your User ID And Master Password. Then click Validate."),
                    105, 105, 5655, 255);
-    Label3 = label(QStringLiteral("User ID"), 120, 540, 810, 255);
-    Text1 = Place(new FilteredLineEdit, 915, 480, 2115, 375, Label3->text());
-    Label2 = label(QStringLiteral("Password"), 3285, 540, 975, 255);
-    Text2 = Place(new FilteredLineEdit, 4335, 480, 1395, 375, Label2->text());
-    Command1 = Place(new QPushButton(QStringLiteral("Validate")), 6120, 510, 855, 375,
+    Label3 = label("Label3", QStringLiteral("User ID"), 120, 540, 810, 255);
+    Text1 = Place("Text1", new FilteredLineEdit, 915, 480, 2115, 375, Label3->text());
+    Label2 = label("Label2", QStringLiteral("Password"), 3285, 540, 975, 255);
+    Text2 = Place("Text2", new FilteredLineEdit, 4335, 480, 1395, 375, Label2->text());
+    Command1 = Place("Command1", new QPushButton(QStringLiteral("Validate")), 6120, 510, 855, 375,
                      QStringLiteral("Validate"));
-    Command2 = Place(new QPushButton(kHideCaption), 5775, 30, 1200, 375, kHideCaption);
-    Label4 = label(QStringLiteral("Account Name or Service"), 210, 1170, 2115, 240);
-    List1 = Place(new ListBox, 150, 1470, 6855, 2220, Label4->text());
+    Command2 = Place("Command2", new QPushButton(kHideCaption), 5775, 30, 1200, 375, kHideCaption);
+    Label4 = label("Label4", QStringLiteral("Account Name or Service"), 210, 1170, 2115, 240);
+    List1 = Place("List1", new ListBox, 150, 1470, 6855, 2220, Label4->text());
     List1->setModel(new BookModel(context.RecordBook, List1));
 
     for (QLineEdit* box : {static_cast<QLineEdit*>(Text1), static_cast<QLineEdit*>(Text2)}) {
@@ -96,28 +104,6 @@ MainScreen::MainScreen(Context& context) : Window(context) {
     // in the list opens the current line.
     SetDefaultButton(Command1);
     List1->installEventFilter(this);
-
-    NameControls({{Label1, "Label1"},
-                  {Label2, "Label2"},
-                  {Label3, "Label3"},
-                  {Label4, "Label4"},
-                  {Text1, "Text1"},
-                  {Text2, "Text2"},
-                  {Command1, "Command1"},
-                  {Command2, "Command2"},
-                  {List1, "List1"},
-                  {FileMenu0, "FileMenu0"},
-                  {EditMenu0, "EditMenu0"},
-                  {HelpMenu0, "HelpMenu0"},
-                  {BackupDB, "BackupDB"},
-                  {RestoreDB, "RestoreDB"},
-                  {LogoutApp, "LogoutApp"},
-                  {SaveData, "SaveData"},
-                  {ExitProgram, "ExitProgram"},
-                  {AddNewEntry, "AddNewEntry"},
-                  {DeleteRecord, "DeleteRecord"},
-                  {EditData, "EditData"},
-                  {AboutLKDB, "AboutLKDB"}});
 
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, Command1);

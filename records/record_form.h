@@ -11,9 +11,6 @@ class QPushButton;
 
 namespace lockmere {
 
-// Removes leading and trailing space characters (code 32 only).
-QString TrimSpaces(const QString& text);
-
 // The five-box layout shared by the add and the edit window, with the
 // checks both run when "Save Password Data" is pressed. Enter presses it
 // too; Escape closes the window as its close box does. A box beeps at a
