@@ -27,10 +27,7 @@ with harness.Session() as s:
         entry = s.wait_window("Password Data Entry Form")
 
     with s.step("first record"):
-        for i, field in enumerate(RECORD + (RECORD[3],)):
-            if i:
-                s.key(entry, "Tab")
-            s.type(entry, field)
+        s.type_fields(entry, RECORD + (RECORD[3],))
         s.key(entry, "Tab", "Return")
         main = s.wait_window(" Lockmere")
 

@@ -64,10 +64,7 @@ with harness.Session(window_manager=True, accessibility=True) as s:
         entry = s.wait_window("Password Data Entry Form")
 
     with s.step("first record, saved with Enter"):
-        for i, field in enumerate(RECORD + (RECORD[3],)):
-            if i:
-                s.key(entry, "Tab")
-            s.type(entry, field)
+        s.type_fields(entry, RECORD + (RECORD[3],))
         s.key(entry, "Return")
         main = s.wait_window(" Lockmere")
 

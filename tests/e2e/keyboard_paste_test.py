@@ -56,10 +56,7 @@ def first_line(s, main):
 
 def type_record(s, win, record):
     s.click(win, *NAME_BOX)
-    for i, text in enumerate(record + (record[3],)):
-        if i:
-            s.key(win, "Tab")
-        s.type(win, text)
+    s.type_fields(win, record + (record[3],))
 
 
 with harness.Session(book.files(USER, PASSWORD, [BANK]), accessibility=True) as s:

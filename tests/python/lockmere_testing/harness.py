@@ -381,6 +381,14 @@ class Session:
         out = self._x(python, probe, "lockmere", timeout=30)
         return [json.loads(line) for line in out.splitlines() if line.startswith("{")]
 
+    def type_fields(self, win, texts):
+        """Types each text into the next box, from the focused one on, with
+        Tab between them."""
+        for i, text in enumerate(texts):
+            if i:
+                self.key(win, "Tab")
+            self.type(win, text)
+
     def log_in(self, main, password):
         """From the user ID box: Tab to the password, type it, Enter, and
         wait for the window to open to the list."""
