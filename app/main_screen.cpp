@@ -1,14 +1,16 @@
 #include "app/main_screen.h"
 
 #include <QAction>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <utility>
 
+#include "app/book_model.h"
+#include "app/main_messages.h"
 #include "backup/backup_commands.h"
 #include "records/record_commands.h"
 #include "setup/first_run.h"
@@ -27,18 +29,14 @@ namespace lockmere {
 namespace {
 
 constexpr int kStartWidth = 7440;
+// The window opens a little shorter than the toggle later shows it: the
+// first sight of the window keeps the size it has always had.
 constexpr int kStartHeight = 4695;
 constexpr int kShownHeight = 4875;
 constexpr int kCollapsedHeight = 1900;
 
 const QString kHideCaption = QStringLiteral("Hide Data");
 const QString kDisplayCaption = QStringLiteral("Display Data");
-
-// The main window's multi-line messages break with a carriage return alone.
-QString Lines(std::initializer_list<QString> lines) {
-    QStringList list(lines);
-    return list.join(QChar('\r'));
-}
 
 QString WithoutAmpersand(QString caption) { return caption.remove(QChar('&')); }
 
@@ -50,45 +48,50 @@ MainScreen::MainScreen(Context& context) : Window(context) {
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
 
-    auto addMenu = [this](const QString& caption) {
+    auto addMenu = [this](const char* name, const QString& caption) {
         QMenu* menu = MenuBar()->addMenu(caption);
+        menu->setObjectName(QLatin1String(name));
         menu->setAccessibleName(WithoutAmpersand(caption));
         return menu;
     };
-    auto addItem = [](QMenu* menu, const QString& caption, bool enabled) {
+    auto addItem = [](QMenu* menu, const char* name, const QString& caption) {
         QAction* item = menu->addAction(caption);
-        item->setEnabled(enabled);
+        item->setObjectName(QLatin1String(name));
         return item;
     };
-    FileMenu0 = addMenu(QStringLiteral("&File"));
-    BackupDB = addItem(FileMenu0, QStringLiteral("&Backup Database"), true);
-    RestoreDB = addItem(FileMenu0, QStringLiteral("&Restore Databases"), true);
-    LogoutApp = addItem(FileMenu0, QStringLiteral("&Logout"), true);
-    SaveData = addItem(FileMenu0, QStringLiteral("&Save Database"), false);
-    ExitProgram = addItem(FileMenu0, QStringLiteral("&Exit"), true);
-    EditMenu0 = addMenu(QStringLiteral("&Edit"));
-    AddNewEntry = addItem(EditMenu0, QStringLiteral("&Add New Password Entry"), false);
-    DeleteRecord = addItem(EditMenu0, QStringLiteral("&Delete Selected Record"), false);
-    EditData = addItem(EditMenu0, QStringLiteral("&Edit Selected Record"), false);
-    HelpMenu0 = addMenu(QStringLiteral("&Help"));
-    AboutLKDB = addItem(HelpMenu0, QStringLiteral("&About..."), true);
+    FileMenu0 = addMenu("FileMenu0", QStringLiteral("&File"));
+    BackupDB = addItem(FileMenu0, "BackupDB", QStringLiteral("&Backup Database"));
+    RestoreDB = addItem(FileMenu0, "RestoreDB", QStringLiteral("&Restore Databases"));
+    LogoutApp = addItem(FileMenu0, "LogoutApp", QStringLiteral("&Logout"));
+    SaveData = addItem(FileMenu0, "SaveData", QStringLiteral("&Save Database"));
+    ExitProgram = addItem(FileMenu0, "ExitProgram", QStringLiteral("&Exit"));
+    EditMenu0 = addMenu("EditMenu0", QStringLiteral("&Edit"));
+    AddNewEntry = addItem(EditMenu0, "AddNewEntry", QStringLiteral("&Add New Password Entry"));
+    DeleteRecord = addItem(EditMenu0, "DeleteRecord", QStringLiteral("&Delete Selected Record"));
+    EditData = addItem(EditMenu0, "EditData", QStringLiteral("&Edit Selected Record"));
+    HelpMenu0 = addMenu("HelpMenu0", QStringLiteral("&Help"));
+    AboutLKDB = addItem(HelpMenu0, "AboutLKDB", QStringLiteral("&About..."));
+    UpdateMenus();
 
-    auto label = [this](const QString& caption, int left, int top, int width, int height) {
-        auto* created = Place(new QLabel(caption), left, top, width, height, caption);
+    auto label = [this](const char* name, const QString& caption, int left, int top, int width,
+                        int height) {
+        auto* created = Place(name, new QLabel(caption), left, top, width, height, caption);
         created->setFont(SansSerif());
         return created;
     };
-    Label1 = label(QStringLiteral("Enter Your User ID And Master Password. Then click Validate."),
+    Label1 = label("Label1",
+                   QStringLiteral("Enter Your User ID And Master Password. Then click Validate."),
                    105, 105, 5655, 255);
-    Label3 = label(QStringLiteral("User ID"), 120, 540, 810, 255);
-    Text1 = Place(new FilteredLineEdit, 915, 480, 2115, 375, Label3->text());
-    Label2 = label(QStringLiteral("Password"), 3285, 540, 975, 255);
-    Text2 = Place(new FilteredLineEdit, 4335, 480, 1395, 375, Label2->text());
-    Command1 = Place(new QPushButton(QStringLiteral("Validate")), 6120, 510, 855, 375,
+    Label3 = label("Label3", QStringLiteral("User ID"), 120, 540, 810, 255);
+    Text1 = Place("Text1", new FilteredLineEdit, 915, 480, 2115, 375, Label3->text());
+    Label2 = label("Label2", QStringLiteral("Password"), 3285, 540, 975, 255);
+    Text2 = Place("Text2", new FilteredLineEdit, 4335, 480, 1395, 375, Label2->text());
+    Command1 = Place("Command1", new QPushButton(QStringLiteral("Validate")), 6120, 510, 855, 375,
                      QStringLiteral("Validate"));
-    Command2 = Place(new QPushButton(kHideCaption), 5775, 30, 1200, 375, kHideCaption);
-    Label4 = label(QStringLiteral("Account Name or Service"), 210, 1170, 2115, 240);
-    List1 = Place(new ListBox, 150, 1470, 6855, 2220, Label4->text());
+    Command2 = Place("Command2", new QPushButton(kHideCaption), 5775, 30, 1200, 375, kHideCaption);
+    Label4 = label("Label4", QStringLiteral("Account Name or Service"), 210, 1170, 2115, 240);
+    List1 = Place("List1", new ListBox, 150, 1470, 6855, 2220, Label4->text());
+    List1->setModel(new BookModel(context.RecordBook, List1));
 
     for (QLineEdit* box : {static_cast<QLineEdit*>(Text1), static_cast<QLineEdit*>(Text2)}) {
         StyleEntryBox(box);
@@ -102,28 +105,6 @@ MainScreen::MainScreen(Context& context) : Window(context) {
     SetDefaultButton(Command1);
     List1->installEventFilter(this);
 
-    NameControls({{Label1, "Label1"},
-                  {Label2, "Label2"},
-                  {Label3, "Label3"},
-                  {Label4, "Label4"},
-                  {Text1, "Text1"},
-                  {Text2, "Text2"},
-                  {Command1, "Command1"},
-                  {Command2, "Command2"},
-                  {List1, "List1"},
-                  {FileMenu0, "FileMenu0"},
-                  {EditMenu0, "EditMenu0"},
-                  {HelpMenu0, "HelpMenu0"},
-                  {BackupDB, "BackupDB"},
-                  {RestoreDB, "RestoreDB"},
-                  {LogoutApp, "LogoutApp"},
-                  {SaveData, "SaveData"},
-                  {ExitProgram, "ExitProgram"},
-                  {AddNewEntry, "AddNewEntry"},
-                  {DeleteRecord, "DeleteRecord"},
-                  {EditData, "EditData"},
-                  {AboutLKDB, "AboutLKDB"}});
-
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, Command1);
     setTabOrder(Command1, List1);
@@ -131,7 +112,12 @@ MainScreen::MainScreen(Context& context) : Window(context) {
 
     connect(Command1, &QPushButton::clicked, this, &MainScreen::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &MainScreen::Command2_Click);
-    connect(List1, &QListWidget::itemDoubleClicked, this, [this] { OpenCurrentLine(0); });
+    connect(List1, &QListView::doubleClicked, this, [this] { OpenCurrentLine(0); });
+    // The list would hand the removed line's selection on to its neighbour,
+    // and a command that goes on looking for the chosen line would then edit
+    // or delete a record the user never chose.
+    connect(List1->model(), &QAbstractItemModel::rowsRemoved, List1->selectionModel(),
+            &QItemSelectionModel::clear);
     connect(BackupDB, &QAction::triggered, this, &MainScreen::BackupDB_Click);
     connect(RestoreDB, &QAction::triggered, this, &MainScreen::RestoreDB_Click);
     connect(LogoutApp, &QAction::triggered, this, &MainScreen::LogoutApp_Click);
@@ -142,14 +128,13 @@ MainScreen::MainScreen(Context& context) : Window(context) {
     connect(EditData, &QAction::triggered, this, &MainScreen::EditData_Click);
     connect(AboutLKDB, &QAction::triggered, this, &MainScreen::AboutLKDB_Click);
 
-    context.RecordBook.Watch(this);
     context.Windows.SetMain(this);
     connect(&context.SessionLock, &LockSignals::Locked, this, &MainScreen::Lock);
     // The platform's services are reached once a window is on the screen.
     AfterFirstPaint(this, [&context] { context.SessionLock.Start(); });
 }
 
-MainScreen::~MainScreen() { context().RecordBook.Unwatch(this); }
+MainScreen::~MainScreen() = default;
 
 void MainScreen::Load() {
     SetSizeTwips(kStartWidth, kStartHeight);
@@ -159,11 +144,9 @@ void MainScreen::Load() {
 
     KeyFileStart start = ReadKeyFileAtStart(context().ProgramFolder);
     if (start.Code != failure::kNone) {
-        ShowError(
-            Lines({QStringLiteral("ERROR: The key file %1 could not be read (failure code %2).")
-                       .arg(QString::fromLatin1(kKeyFileName))
-                       .arg(start.Code),
-                   QStringLiteral("Nobody can log in until it can be read.")}));
+        ShowExclamation(context().Boxes,
+                        MessageLines({KeyFileUnreadableText(start.Code),
+                                      QStringLiteral("Nobody can log in until it can be read.")}));
         return;
     }
     switch (start.From) {
@@ -208,38 +191,21 @@ void MainScreen::Command1_Click() {
         const LoadResult loaded = context().RecordBook.Load(state.EncryptionKey);
         ShowDecipherFailure(loaded.Deciphered);
         if (loaded.Code != failure::kNone)
-            ShowError(QStringLiteral("ERROR: The database %1 could not be read (failure code %2).")
-                          .arg(QString::fromLatin1(kStoreFileName))
-                          .arg(loaded.Code));
+            ShowExclamation(context().Boxes, StoreUnreadableText(loaded.Code));
         if (locks_ != locks) return;
-        AddNewEntry->setEnabled(true);
-        DeleteRecord->setEnabled(true);
-        EditData->setEnabled(true);
-        LogoutApp->setEnabled(true);
+        loggedOut_ = false;
+        recordCommands_ = true;
+        UpdateMenus();
         state.DataHidden = true;
         Command2_Click();
         return;
     }
     case LoginOutcome::NoMatch:
-        context().Boxes.Show(QStringLiteral("ERROR: Password Not Matched!"), kMessageCenterTitle,
-                             MsgButtons::Ok, MsgIcon::Question);
+        context().Boxes.Show(LoginOutcomeText(check), kMessageCenterTitle, MsgButtons::Ok,
+                             MsgIcon::Question);
         break;
-    case LoginOutcome::NoMasterAccount:
-        ShowError(
-            QStringLiteral("No master account has been created yet. Close Lockmere and "
-                           "start it again to create one."));
-        break;
-    case LoginOutcome::Damaged:
-        ShowError(Lines({QStringLiteral("ERROR: The key file %1 is damaged: it holds no complete "
-                                        "master account.")
-                             .arg(QString::fromLatin1(kKeyFileName)),
-                         QStringLiteral("Restore the data files from a backup, then start "
-                                        "Lockmere again.")}));
-        break;
-    case LoginOutcome::ReadFailed:
-        ShowError(QStringLiteral("ERROR: The key file %1 could not be read (failure code %2).")
-                      .arg(QString::fromLatin1(kKeyFileName))
-                      .arg(check.Code));
+    default:
+        ShowExclamation(context().Boxes, LoginOutcomeText(check));
         break;
     }
     Command1->setEnabled(true);
@@ -266,13 +232,22 @@ void MainScreen::LogoutApp_Click() {
     Text2->clear();
     Command2_Click();
     Command1->setEnabled(true);
-    LogoutApp->setEnabled(false);
+    loggedOut_ = true;
     // Locked until the next login: nothing may be added, changed or saved
     // over the store from the emptied list.
-    SaveData->setEnabled(false);
-    AddNewEntry->setEnabled(false);
-    DeleteRecord->setEnabled(false);
-    EditData->setEnabled(false);
+    recordCommands_ = false;
+    savedSinceEdit_ = false;
+    changeMade_ = false;
+    UpdateMenus();
+}
+
+void MainScreen::UpdateMenus() {
+    LogoutApp->setEnabled(!loggedOut_);
+    SaveData->setEnabled(changeMade_);
+    ExitProgram->setEnabled(!deleted_);
+    AddNewEntry->setEnabled(recordCommands_ || savedSinceEdit_);
+    DeleteRecord->setEnabled(recordCommands_);
+    EditData->setEnabled(recordCommands_);
 }
 
 void MainScreen::Lock() {
@@ -288,10 +263,10 @@ bool MainScreen::LoggedIn() const { return !Command1->isEnabled(); }
 bool MainScreen::QueryClose() {
     if (!context().RecordBook.Changed()) return true;
     const MsgAnswer answer = context().Boxes.Show(
-        Lines({QStringLiteral("WARNING: You have changed the content of the database!"),
-               QStringLiteral("If you exit the program without saving the database all"),
-               QStringLiteral("edits will be lost!"), QString(),
-               QStringLiteral("Do you want to exit the program?")}),
+        MessageLines({QStringLiteral("WARNING: You have changed the content of the database!"),
+                      QStringLiteral("If you exit the program without saving the database all"),
+                      QStringLiteral("edits will be lost!"), QString(),
+                      QStringLiteral("Do you want to exit the program?")}),
         kMessageCenterTitle, MsgButtons::YesNo, MsgIcon::None);
     if (answer != MsgAnswer::Yes) return false;
     context().Windows.UnloadAllExcept(this);
@@ -300,46 +275,17 @@ bool MainScreen::QueryClose() {
 
 bool MainScreen::SaveData_Click() {
     const StoreWriteResult result = context().RecordBook.Save(context().State.EncryptionKey);
-    const QString notSaved = QStringLiteral("ERROR: The database has not been saved!");
-    const QString leftAsItWas = QStringLiteral("The database on disk has been left as it was.");
-    switch (result.Outcome) {
-    case StoreWrite::Written:
-        // Before the box, which the menu cannot be reached past: a lock while
-        // it is up disables the item again.
-        AddNewEntry->setEnabled(true);
-        context().Boxes.Show(Lines({QStringLiteral("The database has been saved!"),
-                                    QStringLiteral("It is now OK to add a new entry into"),
-                                    QStringLiteral("the database!")}),
-                             kMessageCenterTitle, MsgButtons::Ok, MsgIcon::Question);
-        return true;
-    case StoreWrite::NotAuthoritative:
-        ShowError(Lines({notSaved,
-                         QStringLiteral("The list does not hold the whole database: it could not "
-                                        "be read completely at login, or the data files have "
-                                        "been restored since. Log in again to reload it."),
-                         leftAsItWas}));
-        return false;
-    case StoreWrite::TooLong:
-        ShowError(Lines({notSaved,
-                         QStringLiteral("It would be longer than 32,766 characters. Delete a "
-                                        "record or shorten some fields, then save again."),
-                         leftAsItWas}));
-        return false;
-    case StoreWrite::EncryptFailed:
-        ShowError(Lines({notSaved,
-                         QStringLiteral("A record holds a character that cannot be enciphered "
-                                        "at its place. Edit that record and replace the "
-                                        "character, then save again."),
-                         leftAsItWas}));
-        return false;
-    default:
-        ShowError(Lines({notSaved,
-                         QStringLiteral("The file %1 could not be written (failure code %2).")
-                             .arg(QString::fromLatin1(kStoreFileName))
-                             .arg(result.Code),
-                         leftAsItWas}));
+    if (result.Outcome != StoreWrite::Written) {
+        ShowExclamation(context().Boxes, SaveOutcomeText(result));
         return false;
     }
+    // Before the box, which the menu cannot be reached past: a lock while
+    // it is up disables the item again.
+    savedSinceEdit_ = true;
+    UpdateMenus();
+    context().Boxes.Show(SaveOutcomeText(result), kMessageCenterTitle, MsgButtons::Ok,
+                         MsgIcon::Question);
+    return true;
 }
 
 std::string MainScreen::ListLine(int index) const {
@@ -348,68 +294,47 @@ std::string MainScreen::ListLine(int index) const {
     return book.Line(static_cast<std::size_t>(index));
 }
 
-void MainScreen::RecordsReset() {
-    List1->clear();
-    const Book& book = context().RecordBook;
-    for (std::size_t i = 0; i < book.Records().size(); ++i) List1->addItem(FromAnsi(book.Line(i)));
+std::optional<std::size_t> MainScreen::ChosenLine() const {
+    const QModelIndexList chosen = List1->selectionModel()->selectedRows();
+    if (chosen.isEmpty()) return std::nullopt;
+    return static_cast<std::size_t>(chosen.first().row());
 }
-
-void MainScreen::RecordInserted(std::size_t index) {
-    List1->insertItem(static_cast<int>(index), FromAnsi(context().RecordBook.Line(index)));
-}
-
-void MainScreen::RecordRemoved(std::size_t index) {
-    delete List1->takeItem(static_cast<int>(index));
-    // The list would hand the removed line's selection on to its neighbour,
-    // and a command that goes on looking for selected lines would then edit
-    // or delete a record the user never chose.
-    List1->setCurrentRow(-1);
-    List1->clearSelection();
-}
-
-// The menus follow the commands that change the book, not the flag.
-void MainScreen::ChangedFlagChanged(bool) {}
 
 void MainScreen::OpenCurrentLine(int offsetTwips) {
     // The collapsed state of the show/hide toggle, without running it.
     SetCollapsed(true);
-    OpenRecordViewer(context(), ListLine(List1->currentRow()), offsetTwips);
+    OpenRecordViewer(context(), ListLine(List1->currentIndex().row()), offsetTwips);
 }
 
 void MainScreen::AddNewEntry_Click() { AddRecordCommand(context()); }
 
 void MainScreen::EditData_Click() {
-    for (int index = 0; index < List1->count(); ++index) {
-        QListWidgetItem* item = List1->item(index);
-        if (item == nullptr || !item->isSelected()) continue;
-        List1->setCurrentRow(index);
-        if (!EditRecordCommand(context(), static_cast<std::size_t>(index))) return;
-        DeleteRecord->setEnabled(false);
-        AddNewEntry->setEnabled(false);
-        EditData->setEnabled(false);
-        SaveData->setEnabled(true);
-        SaveData_Click();
-    }
+    const std::optional<std::size_t> chosen = ChosenLine();
+    if (!chosen) return;
+    List1->setCurrentIndex(List1->model()->index(static_cast<int>(*chosen), 0));
+    if (!EditRecordCommand(context(), *chosen)) return;
+    recordCommands_ = false;
+    savedSinceEdit_ = false;
+    changeMade_ = true;
+    UpdateMenus();
+    // Saved at once, so that the store on disk never lags behind an edit.
+    SaveData_Click();
 }
 
 void MainScreen::DeleteRecord_Click() {
-    bool anySelected = false;
-    for (int index = 0; index < List1->count(); ++index)
-        anySelected = anySelected || List1->item(index)->isSelected();
     const unsigned locks = locks_;
-    if (anySelected && !ConfirmDelete(context())) return;
+    if (ChosenLine() && !ConfirmDelete(context())) return;
     if (locks_ != locks) return;  // the book locked while the question was up
 
-    int index = 0;
-    while (index < List1->count()) {
-        if (List1->item(index)->isSelected()) {
-            context().RecordBook.Remove(static_cast<std::size_t>(index));
-            SaveData->setEnabled(true);
-            ExitProgram->setEnabled(false);
-            index = 0;
-        } else {
-            ++index;
-        }
+    // The chosen line is sought again from the top after each removal,
+    // which shifted every line below it.
+    while (const std::optional<std::size_t> chosen = ChosenLine()) {
+        context().RecordBook.Remove(*chosen);
+        changeMade_ = true;
+        // Nothing enables Exit again: after a delete the program ends
+        // through the close box alone, as it always has.
+        deleted_ = true;
+        UpdateMenus();
     }
     // Runs also when nothing was selected; the save refuses a book that is
     // not the store's complete copy.
@@ -426,15 +351,11 @@ void MainScreen::RestoreDB_Click() {
 }
 
 void MainScreen::AboutLKDB_Click() {
-    context().Boxes.Show(QStringLiteral("Lockmere, Version 3.4\n"
+    context().Boxes.Show(QStringLiteral("Lockmere, Version " LOCKMERE_VERSION "\n"
                                         "Build Date: 20220224\n"
                                         "Published by the Lockmere developers. Free to use and "
                                         "share."),
                          kMessageCenterTitle, MsgButtons::Ok, MsgIcon::None);
-}
-
-void MainScreen::ShowError(const QString& text) {
-    context().Boxes.Show(text, kMessageCenterTitle, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 void MainScreen::ShowDecipherFailure(const CipherResult& result) {

@@ -1,8 +1,9 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 
-#include "store/book.h"
 #include "ui/controls.h"
 #include "ui/window.h"
 
@@ -22,7 +23,7 @@ struct CipherResult;
 // Controls: Label1 the login prompt, Label3/Text1 the user ID, Label2/Text2
 // the password, Command1 "Validate", Command2 the show/hide toggle, Label4
 // the list's heading, List1 the records (a view of the book).
-class MainScreen : public Window, private BookObserver {
+class MainScreen : public Window {
     Q_OBJECT
 public:
     explicit MainScreen(Context& context);
@@ -85,21 +86,31 @@ private:
     // Double-click (offset 0) or Enter (offset 700) on a line: the viewer.
     void OpenCurrentLine(int offsetTwips);
 
-    void RecordsReset() override;
-    void RecordInserted(std::size_t index) override;
-    void RecordRemoved(std::size_t index) override;
-    void ChangedFlagChanged(bool changed) override;
+    // The line the user chose, if any; the list selects one at most.
+    std::optional<std::size_t> ChosenLine() const;
 
-    // OK box with the exclamation icon, titled as the window's messages.
-    void ShowError(const QString& text);
     // The cipher's own "LKMR" box after a failed decipher; nothing otherwise.
     void ShowDecipherFailure(const CipherResult& result);
     // Validate stays disabled from a login until the logout.
     bool LoggedIn() const;
+    // Every menu item's state, from the history below.
+    void UpdateMenus();
 
     // Counts the locks: a command that resumes after a box sees whether
     // the book locked meanwhile, and then leaves it so.
     unsigned locks_ = 0;
+
+    // What the menus follow. Logout is offered from the start until a
+    // logout, and again from the next login.
+    bool loggedOut_ = false;
+    // Add, Delete and Edit: from a login until a saved edit or the logout.
+    bool recordCommands_ = false;
+    // A save written after the last edit gives Add back, until the logout.
+    bool savedSinceEdit_ = false;
+    // Save: from a delete or an edit until the logout; a save leaves it.
+    bool changeMade_ = false;
+    // Exit: gone for good after a delete.
+    bool deleted_ = false;
 };
 
 }  // namespace lockmere

@@ -21,8 +21,7 @@ bool FolderIsOurs(const FolderLock& lock, const std::filesystem::path& folder,
         TidyProgramFolder(folder);
         return true;
     case FolderLock::Outcome::Busy:
-        boxes.Show(QStringLiteral("Lockmere is already running from this folder."),
-                   kMessageCenterTitle, MsgButtons::Ok, MsgIcon::Exclamation);
+        ShowExclamation(boxes, QStringLiteral("Lockmere is already running from this folder."));
         return false;
     case FolderLock::Outcome::NotAFile:
     case FolderLock::Outcome::Failed:

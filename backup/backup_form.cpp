@@ -62,29 +62,22 @@ BackupForm::BackupForm(Context& context) : Window(context) {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
 
-    Label1 = Place(BoldLabel(this), 195, 300, 3675, 330);
-    Dir1 = Place(new FolderList(this), 330, 1215, 5910, 1890, QStringLiteral("Folders"));
-    Command1 = Place(BoldButton(QString(), this), 3945, 4200, 2370, 345);
-    Drive1 = Place(new DriveList(context.DriveVolumes, this), 330, 810, 2970, 315,
+    Label1 = Place("Label1", BoldLabel(this), 195, 300, 3675, 330);
+    Dir1 = Place("Dir1", new FolderList(this), 330, 1215, 5910, 1890, QStringLiteral("Folders"));
+    Command1 = Place("Command1", BoldButton(QString(), this), 3945, 4200, 2370, 345);
+    Drive1 = Place("Drive1", new DriveList(context.DriveVolumes, this), 330, 810, 2970, 315,
                    QStringLiteral("Drives"));
-    Label2 = Place(BoldLabel(this), 3450, 3225, 2790, 315);
-    Label3 = Place(new QLabel(this), 330, 3525, 5910, 450);
+    Label2 = Place("Label2", BoldLabel(this), 3450, 3225, 2790, 315);
+    Label3 = Place("Label3", new QLabel(this), 330, 3525, 5910, 450);
     Label3->setFont(SansSerif());
     Label3->setTextFormat(Qt::PlainText);  // a folder may be named "<b>"
     Label3->setWordWrap(true);
-    SaveBackupLocation = Place(BoldButton(QStringLiteral("Save Backup Location"), this), 330, 4200,
-                               2970, 345, QStringLiteral("Save Backup Location"));
-    Check3 = Place(new QCheckBox(QStringLiteral("Enable Local Folder Creation"), this), 3345, 645,
-                   2955, 705, QStringLiteral("Enable Local Folder Creation"));
+    SaveBackupLocation =
+        Place("SaveBackupLocation", BoldButton(QStringLiteral("Save Backup Location"), this), 330,
+              4200, 2970, 345, QStringLiteral("Save Backup Location"));
+    Check3 = Place("Check3", new QCheckBox(QStringLiteral("Enable Local Folder Creation"), this),
+                   3345, 645, 2955, 705, QStringLiteral("Enable Local Folder Creation"));
     Check3->setFont(SansSerif());
-    NameControls({{Label1, "Label1"},
-                  {Dir1, "Dir1"},
-                  {Command1, "Command1"},
-                  {Drive1, "Drive1"},
-                  {Label2, "Label2"},
-                  {Label3, "Label3"},
-                  {SaveBackupLocation, "SaveBackupLocation"},
-                  {Check3, "Check3"}});
 
     setTabOrder(Dir1, Command1);
     setTabOrder(Command1, Drive1);

@@ -22,13 +22,14 @@ LocalFolderForm::LocalFolderForm(Context& context) : Window(context) {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
 
-    Label1 = Place(new QLabel(QStringLiteral("Enter Folder Name"), this), 240, 165, 2370, 255);
-    Text1 = Place(new QLineEdit(this), 195, 420, 3465, 480, QStringLiteral("Enter Folder Name"));
+    Label1 =
+        Place("Label1", new QLabel(QStringLiteral("Enter Folder Name"), this), 240, 165, 2370, 255);
+    Text1 = Place("Text1", new QLineEdit(this), 195, 420, 3465, 480,
+                  QStringLiteral("Enter Folder Name"));
     StyleEntryBox(Text1);
-    Command1 = Place(new QPushButton(QStringLiteral("OK"), this), 3900, 465, 630, 375,
+    Command1 = Place("Command1", new QPushButton(QStringLiteral("OK"), this), 3900, 465, 630, 375,
                      QStringLiteral("OK"));
     Command1->setFont(SansSerif(9.75, true));
-    NameControls({{Label1, "Label1"}, {Text1, "Text1"}, {Command1, "Command1"}});
     setTabOrder(Text1, Command1);
 
     connect(Command1, &QPushButton::clicked, this, &LocalFolderForm::Command1_Click);

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Start-up time and peak memory of Lockmere against its yardstick.
 
-    bench/startup.py [--runs 21] [--build build-bench] [--instructions 3]
+    scripts/python bench/startup.py [--runs 21] [--build build-bench] [--instructions 3]
 
 Builds the program and the yardsticks in a Release build folder of their own
 (or takes them from --lockmere, --yardstick and --empty), then starts each
@@ -26,14 +26,12 @@ import select
 import shutil
 import statistics
 import subprocess
-import sys
 import tempfile
 import time
 
+from lockmere_testing import book, harness
+
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
-import book     # noqa: E402
-import harness  # noqa: E402
 
 CAPTION = b" Lockmere"
 ENDPOINTS = ("mapped", "painted")

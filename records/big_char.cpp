@@ -5,12 +5,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "records/record_form.h"
 #include "store/record_line.h"
 #include "ui/ansi_text.h"
 #include "ui/caption.h"
 #include "ui/context.h"
 #include "ui/controls.h"
+#include "ui/trim_spaces.h"
 
 namespace lockmere {
 
@@ -46,29 +46,21 @@ BigChar::BigChar(Context& context) : Window(context) {
     SetClientSizeTwips(11280, 1650);
     SetClosesOnLock(true);
 
-    Label3 = Place(ViewerLabel(QStringLiteral("Application URL")), 210, 300, 2385, 255);
-    Text3 = Place(ViewerBox(Courier(9.75, true)), 2520, 255, 7260, 375,
+    Label3 = Place("Label3", ViewerLabel(QStringLiteral("Application URL")), 210, 300, 2385, 255);
+    Text3 = Place("Text3", ViewerBox(Courier(9.75, true)), 2520, 255, 7260, 375,
                   QStringLiteral("Application URL"));
-    LaunchB = Place(ViewerButton(QStringLiteral("Launch Browser"), true), 9890, 480, 1185, 630);
-    Label1 = Place(ViewerLabel(QStringLiteral("User Name")), 195, 720, 1860, 255);
-    CT1 = Place(ViewerButton(QStringLiteral("Copy"), false), 2220, 735, 690, 270,
+    LaunchB = Place("LaunchB", ViewerButton(QStringLiteral("Launch Browser"), true), 9890, 480,
+                    1185, 630);
+    Label1 = Place("Label1", ViewerLabel(QStringLiteral("User Name")), 195, 720, 1860, 255);
+    CT1 = Place("CT1", ViewerButton(QStringLiteral("Copy"), false), 2220, 735, 690, 270,
                 QStringLiteral("Copy User Name"));
-    Label2 = Place(ViewerLabel(QStringLiteral("Password")), 5340, 720, 1800, 315);
-    CT2 = Place(ViewerButton(QStringLiteral("Copy"), false), 6590, 735, 690, 270,
+    Label2 = Place("Label2", ViewerLabel(QStringLiteral("Password")), 5340, 720, 1800, 315);
+    CT2 = Place("CT2", ViewerButton(QStringLiteral("Copy"), false), 6590, 735, 690, 270,
                 QStringLiteral("Copy Password"));
-    CT3 = Place(ViewerButton(QStringLiteral("Copy and Minimize"), false), 7380, 735, 2310, 270);
-    Text1 = Place(ViewerBox(font()), 120, 1050, 4500, 375, QStringLiteral("User Name"));
-    Text2 = Place(ViewerBox(font()), 5310, 1050, 4440, 375, QStringLiteral("Password"));
-    NameControls({{Label1, "Label1"},
-                  {Label2, "Label2"},
-                  {Label3, "Label3"},
-                  {Text1, "Text1"},
-                  {Text2, "Text2"},
-                  {Text3, "Text3"},
-                  {CT1, "CT1"},
-                  {CT2, "CT2"},
-                  {CT3, "CT3"},
-                  {LaunchB, "LaunchB"}});
+    CT3 = Place("CT3", ViewerButton(QStringLiteral("Copy and Minimize"), false), 7380, 735, 2310,
+                270);
+    Text1 = Place("Text1", ViewerBox(font()), 120, 1050, 4500, 375, QStringLiteral("User Name"));
+    Text2 = Place("Text2", ViewerBox(font()), 5310, 1050, 4440, 375, QStringLiteral("Password"));
 
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, CT1);

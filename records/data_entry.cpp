@@ -31,7 +31,7 @@ void DataEntry::ReportFailure(const StoreWriteResult& result) {
     QStringList lines;
     for (const std::string& line : AppendFailureLines(result))
         lines << QString::fromStdString(line);
-    ShowError(lines.join(QLatin1Char('\r')));
+    ShowExclamation(context().Boxes, MessageLines(lines));
 }
 
 }  // namespace lockmere

@@ -27,39 +27,21 @@ LimitedLineEdit* PasswordBox() {
 
 }  // namespace
 
-QString TrimSpaces(const QString& text) {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text[first] == QLatin1Char(' ')) ++first;
-    while (last > first && text[last - 1] == QLatin1Char(' ')) --last;
-    return text.mid(first, last - first);
-}
-
 RecordForm::RecordForm(Context& context, const QString& caption) : Window(context) {
     setWindowTitle(caption);
-    Label1 = Place(new QLabel(QStringLiteral("Application Name")), 135, 300, 1305, 255);
-    Text1 = Place(EntryBox(50), 1470, 240, 4095, 375, QStringLiteral("Application Name"));
-    Label5 = Place(new QLabel(QStringLiteral("Application URL")), 135, 720, 1305, 255);
-    Text2 = Place(EntryBox(500), 1470, 690, 8295, 375, QStringLiteral("Application URL"));
-    Label2 = Place(new QLabel(QStringLiteral("User Name")), 120, 1245, 1275, 255);
-    Text3 = Place(EntryBox(40), 1470, 1155, 4095, 375, QStringLiteral("User Name"));
-    Label3 = Place(new QLabel(QStringLiteral("Password")), 135, 1665, 1290, 255);
-    Text4 = Place(PasswordBox(), 1470, 1620, 2415, 375, QStringLiteral("Password"));
-    Label4 = Place(new QLabel(QStringLiteral("Confirm Password")), 135, 2145, 1335, 255);
-    Text5 = Place(PasswordBox(), 1470, 2085, 2415, 375, QStringLiteral("Confirm Password"));
-    Command1 = Place(new QPushButton(QStringLiteral("Save Password Data")), 7965, 2130, 1830, 495);
-
-    NameControls({{Label1, "Label1"},
-                  {Label2, "Label2"},
-                  {Label3, "Label3"},
-                  {Label4, "Label4"},
-                  {Label5, "Label5"},
-                  {Text1, "Text1"},
-                  {Text2, "Text2"},
-                  {Text3, "Text3"},
-                  {Text4, "Text4"},
-                  {Text5, "Text5"},
-                  {Command1, "Command1"}});
+    Label1 = Place("Label1", new QLabel(QStringLiteral("Application Name")), 135, 300, 1305, 255);
+    Text1 = Place("Text1", EntryBox(50), 1470, 240, 4095, 375, QStringLiteral("Application Name"));
+    Label5 = Place("Label5", new QLabel(QStringLiteral("Application URL")), 135, 720, 1305, 255);
+    Text2 = Place("Text2", EntryBox(500), 1470, 690, 8295, 375, QStringLiteral("Application URL"));
+    Label2 = Place("Label2", new QLabel(QStringLiteral("User Name")), 120, 1245, 1275, 255);
+    Text3 = Place("Text3", EntryBox(40), 1470, 1155, 4095, 375, QStringLiteral("User Name"));
+    Label3 = Place("Label3", new QLabel(QStringLiteral("Password")), 135, 1665, 1290, 255);
+    Text4 = Place("Text4", PasswordBox(), 1470, 1620, 2415, 375, QStringLiteral("Password"));
+    Label4 = Place("Label4", new QLabel(QStringLiteral("Confirm Password")), 135, 2145, 1335, 255);
+    Text5 =
+        Place("Text5", PasswordBox(), 1470, 2085, 2415, 375, QStringLiteral("Confirm Password"));
+    Command1 = Place("Command1", new QPushButton(QStringLiteral("Save Password Data")), 7965, 2130,
+                     1830, 495);
 
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, Text3);
@@ -74,7 +56,9 @@ RecordForm::RecordForm(Context& context, const QString& caption) : Window(contex
         connect(box, &LimitedLineEdit::TypingRefused, this,
                 [this] { this->context().Speaker.Beep(); });
         connect(box, &LimitedLineEdit::PasteRefused, this, [this, box](int pasted, int wouldHold) {
-            ShowError(PasteRefusedText(box->accessibleName(), box->Limit(), pasted, wouldHold));
+            ShowExclamation(
+                this->context().Boxes,
+                PasteRefusedText(box->accessibleName(), box->Limit(), pasted, wouldHold));
         });
     }
 }
@@ -92,7 +76,7 @@ std::optional<PasswordRecord> RecordForm::CheckedRecord() {
     const EntryCheck check =
         CheckTypedRecord({typed[0], typed[1], typed[2], typed[3], typed[4]}, false);
     if (check.Ok()) return check.Record;
-    ShowError(QString::fromStdString(EntryMessage(check, CharacterName)));
+    ShowExclamation(context().Boxes, QString::fromStdString(EntryMessage(check, CharacterName)));
     if (check.Problem == EntryProblem::Mismatch) {
         Text4->clear();
         Text5->clear();
@@ -106,10 +90,6 @@ void RecordForm::Fill(const PasswordRecord& record) {
     Text3->SetWholeText(FromAnsi(record.UserName));
     Text4->SetWholeText(FromAnsi(record.Password));
     Text5->SetWholeText(FromAnsi(record.Password));
-}
-
-void RecordForm::ShowError(const QString& text) {
-    context().Boxes.Show(text, kMessageCenterTitle, MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
 }  // namespace lockmere

@@ -11,9 +11,6 @@ class QPushButton;
 
 namespace lockmere {
 
-// Removes leading and trailing space characters (code 32 only).
-QString TrimSpaces(const QString& text);
-
 // The five-box layout shared by the add and the edit window, with the
 // checks both run when "Save Password Data" is pressed. Enter presses it
 // too; Escape closes the window as its close box does. A box beeps at a
@@ -50,7 +47,6 @@ protected:
     std::optional<PasswordRecord> CheckedRecord();
     // Fills the boxes from a record; the password goes into both password boxes.
     void Fill(const PasswordRecord& record);
-    void ShowError(const QString& text);
 };
 
 }  // namespace lockmere

@@ -1,14 +1,12 @@
 """Drives the real program under Xvfb with a made-up book and saves the
-windows the README shows. Usage: screenshots.py <lockmere> <folder>"""
+windows the README shows. Usage: scripts/python scripts/screenshots.py <lockmere> <folder>"""
 
 import os
 import subprocess
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "e2e"))
-import book  # noqa: E402
-import harness  # noqa: E402
-from harness import ENTRY_YELLOW, inside_height  # noqa: E402
+from lockmere_testing import book, harness
+from lockmere_testing.harness import ENTRY_YELLOW, inside_height
 
 PASSWORD = "correct horse"
 RECORDS = [

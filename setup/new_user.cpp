@@ -5,11 +5,11 @@
 #include <QPushButton>
 
 #include "records/data_entry.h"
-#include "records/record_form.h"
 #include "store/key_file.h"
 #include "ui/ansi_text.h"
 #include "ui/context.h"
 #include "ui/controls.h"
+#include "ui/trim_spaces.h"
 
 namespace lockmere {
 
@@ -28,7 +28,8 @@ NewUser::NewUser(Context& context) : Window(context) {
     setWindowTitle(QStringLiteral(" New User Creation"));
     SetWhiteBackground(this);
 
-    Label5 = Place(WhiteLabel(QStringLiteral("Please enter a master user name and password that "
+    Label5 = Place("Label5",
+                   WhiteLabel(QStringLiteral("Please enter a master user name and password that "
                                              "you will never forget.  This will be the "
                                              "information that you will use to log into the "
                                              "password database."),
@@ -37,31 +38,23 @@ NewUser::NewUser(Context& context) : Window(context) {
     Label5->setWordWrap(true);
     Label5->setFont(SansSerif(9.75, false));
 
-    Label1 = Place(WhiteLabel(QStringLiteral("User Name"), this), 2940, 420, 855, 255);
-    Text1 = Place(new QLineEdit(this), 3945, 360, 1590, 375, Label1->text());
-    Label2 = Place(WhiteLabel(QStringLiteral("Password"), this), 3045, 1020, 780, 255);
-    Text2 = Place(new QLineEdit(this), 3945, 960, 1590, 375, Label2->text());
-    Label3 = Place(WhiteLabel(QStringLiteral("Comfirm Password"), this), 2445, 1620, 1365, 255);
-    Text3 = Place(new QLineEdit(this), 3930, 1560, 1590, 375, Label3->text());
-    Label4 = Place(WhiteLabel(QStringLiteral("NOTE: User names and passwords are limited to 8 "
+    Label1 = Place("Label1", WhiteLabel(QStringLiteral("User Name"), this), 2940, 420, 855, 255);
+    Text1 = Place("Text1", new QLineEdit(this), 3945, 360, 1590, 375, Label1->text());
+    Label2 = Place("Label2", WhiteLabel(QStringLiteral("Password"), this), 3045, 1020, 780, 255);
+    Text2 = Place("Text2", new QLineEdit(this), 3945, 960, 1590, 375, Label2->text());
+    Label3 = Place("Label3", WhiteLabel(QStringLiteral("Comfirm Password"), this), 2445, 1620, 1365,
+                   255);
+    Text3 = Place("Text3", new QLineEdit(this), 3930, 1560, 1590, 375, Label3->text());
+    Label4 = Place("Label4",
+                   WhiteLabel(QStringLiteral("NOTE: User names and passwords are limited to 8 "
                                              "characters."),
                               this),
                    90, 2250, 2565, 480);
     Label4->setWordWrap(true);
     // The labels without a font of their own take the window's: 8.25 points.
     for (QLabel* label : {Label1, Label2, Label3, Label4}) label->setFont(SansSerif(8.25, false));
-    Command1 = Place(new QPushButton(QStringLiteral("Save Master Password"), this), 3510, 2265,
-                     2310, 375, QStringLiteral("Save Master Password"));
-
-    NameControls({{Label5, "Label5"},
-                  {Label1, "Label1"},
-                  {Text1, "Text1"},
-                  {Label2, "Label2"},
-                  {Text2, "Text2"},
-                  {Label3, "Label3"},
-                  {Text3, "Text3"},
-                  {Label4, "Label4"},
-                  {Command1, "Command1"}});
+    Command1 = Place("Command1", new QPushButton(QStringLiteral("Save Master Password"), this),
+                     3510, 2265, 2310, 375, QStringLiteral("Save Master Password"));
 
     for (QLineEdit* box : {Text1, Text2, Text3}) StyleEntryBox(box);
     SetPasswordEcho(Text2);
@@ -81,9 +74,7 @@ void NewUser::Load() {
 
 void NewUser::Command1_Click() {
     Context& ctx = context();
-    auto refuse = [&ctx](const QString& text) {
-        ctx.Boxes.Show(text, kMessageCenterTitle, MsgButtons::Ok, MsgIcon::Exclamation);
-    };
+    auto refuse = [&ctx](const QString& text) { ShowExclamation(ctx.Boxes, text); };
 
     const QString password = TrimSpaces(Text2->text());
     const QString confirmation = TrimSpaces(Text3->text());

@@ -47,16 +47,15 @@ void CrLfTextBox::SetText(const QString& text) {
 newlkmr::newlkmr(Context& context) : Window(context) {
     setWindowTitle(QStringLiteral(" Welcome to Lockmere"));
 
-    Text1 = Place(new CrLfTextBox(this), 165, 225, 7080, 3645, QStringLiteral("Welcome"));
+    Text1 = Place("Text1", new CrLfTextBox(this), 165, 225, 7080, 3645, QStringLiteral("Welcome"));
     Text1->setFont(SansSerif(9.75, true));
     // The program never reads the text back, so the user may read and
     // select it but not change it.
     Text1->setReadOnly(true);
     Text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
-    Command1 = Place(new QPushButton(QStringLiteral("Next"), this), 6030, 4050, 1185, 375,
-                     QStringLiteral("Next"));
-    NameControls({{Text1, "Text1"}, {Command1, "Command1"}});
+    Command1 = Place("Command1", new QPushButton(QStringLiteral("Next"), this), 6030, 4050, 1185,
+                     375, QStringLiteral("Next"));
     setTabOrder(Text1, Command1);
     SetDefaultButton(Command1);
     connect(Command1, &QPushButton::clicked, this, &newlkmr::Command1_Click);

@@ -48,12 +48,14 @@ StrongPWForm::StrongPWForm(Context& context) : Window(context) {
     SetWhiteBackground(this);
 
     Label1 = Place(
+        "Label1",
         new QLabel(
             QStringLiteral("Move the mouse over the image below as if you were scratching the "
                            "stone.  You will see the encryption string build in the window below."),
             this),
         210, 195, 3990, 1035);
     Label2 = Place(
+        "Label2",
         new QLabel(QStringLiteral("After 256 bits have been randomly selected the application will "
                                   "automatically advance to the user creation screen."),
                    this),
@@ -65,8 +67,8 @@ StrongPWForm::StrongPWForm(Context& context) : Window(context) {
         SetWhiteBackground(label);
     }
 
-    StringDisplay =
-        Place(new QPlainTextEdit(this), 195, 2205, 3885, 735, QStringLiteral("Encryption string"));
+    StringDisplay = Place("StringDisplay", new QPlainTextEdit(this), 195, 2205, 3885, 735,
+                          QStringLiteral("Encryption string"));
     StringDisplay->setFont(SansSerif(9.75, true));
     StringDisplay->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     StringDisplay->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -74,13 +76,9 @@ StrongPWForm::StrongPWForm(Context& context) : Window(context) {
     // Only the generator writes it; typing there would change nothing.
     StringDisplay->setReadOnly(true);
 
-    Image1 = Place(new PictureBox(this), 945, 3060, 2370, 1635, QStringLiteral("Stone"));
+    Image1 = Place("Image1", new PictureBox(this), 945, 3060, 2370, 1635, QStringLiteral("Stone"));
     Image1->setPixmap(QPixmap::fromImage(GraniteTexture()));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    NameControls({{Label1, "Label1"},
-                  {Label2, "Label2"},
-                  {StringDisplay, "StringDisplay"},
-                  {Image1, "Image1"}});
 
     // Only the horizontal position counts.
     connect(Image1, &PictureBox::MouseMoved, this, [this](float x, float) { Image1_MouseMove(x); });

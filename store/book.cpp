@@ -74,41 +74,50 @@ void Book::Tell(Event event) {
 
 LoadResult Book::Load(std::string_view key) {
     LoadResult loaded = store_.Load(key);
+    Tell([](BookObserver& o) { o.RecordsAboutToReset(); });
     records_.clear();
     lines_.clear();
     open_ = true;
-    for (const std::string& line : loaded.Lines) Insert(SplitRecordLine(line), line);
+    for (const std::string& line : loaded.Lines) Put(PlaceOf(line), SplitRecordLine(line), line);
     Tell([](BookObserver& o) { o.RecordsReset(); });
     return loaded;
 }
 
-std::size_t Book::Insert(const PasswordRecord& record, std::string line) {
+std::size_t Book::PlaceOf(const std::string& line) const {
     // After every line it does not sort before, so equal lines keep the
     // order they came in.
     const auto at = std::upper_bound(lines_.begin(), lines_.end(), line, SortsBefore);
-    const auto index = at - lines_.begin();
-    lines_.insert(at, std::move(line));
-    records_.insert(records_.begin() + index, record);
-    return static_cast<std::size_t>(index);
+    return static_cast<std::size_t>(at - lines_.begin());
+}
+
+void Book::Put(std::size_t index, const PasswordRecord& record, std::string line) {
+    const auto offset = static_cast<std::ptrdiff_t>(index);
+    lines_.insert(lines_.begin() + offset, std::move(line));
+    records_.insert(records_.begin() + offset, record);
+}
+
+std::size_t Book::Insert(const PasswordRecord& record) {
+    std::string line = ComposeRecordLine(record);
+    const std::size_t index = PlaceOf(line);
+    Tell([index](BookObserver& o) { o.RecordAboutToBeInserted(index); });
+    Put(index, record, std::move(line));
+    Tell([index](BookObserver& o) { o.RecordInserted(index); });
+    return index;
 }
 
 StoreWriteResult Book::Add(std::string_view key, const PasswordRecord& record) {
     StoreWriteResult result = store_.Append(key, record);
-    if (result.Outcome == StoreWrite::Written && open_) {
-        const std::size_t index = Insert(record, ComposeRecordLine(record));
-        Tell([index](BookObserver& o) { o.RecordInserted(index); });
-    }
+    if (result.Outcome == StoreWrite::Written && open_) Insert(record);
     return result;
 }
 
 std::size_t Book::Replace(std::size_t index, const PasswordRecord& record) {
     Remove(index);
-    const std::size_t at = Insert(record, ComposeRecordLine(record));
-    Tell([at](BookObserver& o) { o.RecordInserted(at); });
-    return at;
+    return Insert(record);
 }
 
 void Book::Remove(std::size_t index) {
+    Tell([index](BookObserver& o) { o.RecordAboutToBeRemoved(index); });
     records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(index));
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(index));
     Tell([index](BookObserver& o) { o.RecordRemoved(index); });
@@ -127,6 +136,7 @@ StoreWriteResult Book::Save(std::string_view key) {
 void Book::Forget() { store_.Forget(); }
 
 void Book::Close() {
+    Tell([](BookObserver& o) { o.RecordsAboutToReset(); });
     records_.clear();
     lines_.clear();
     open_ = false;

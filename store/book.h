@@ -20,13 +20,18 @@ bool RecordContains(const PasswordRecord& record, std::u32string_view foldedText
 
 // What a front end hears from the book; it reads the records back through
 // Book::Records(). A replaced record is removed, then inserted at its new
-// place, as the list has always shown it.
+// place, as the list has always shown it. Each change is announced while
+// the records are still as they were, and told once it is made. An
+// observer overrides only the events it follows.
 class BookObserver {
 public:
-    virtual void RecordsReset() = 0;  // every record may differ: read them all again
-    virtual void RecordInserted(std::size_t index) = 0;
-    virtual void RecordRemoved(std::size_t index) = 0;  // index before the removal
-    virtual void ChangedFlagChanged(bool changed) = 0;
+    virtual void RecordsAboutToReset() {}
+    virtual void RecordsReset() {}  // every record may differ: read them all again
+    virtual void RecordAboutToBeInserted(std::size_t /*index*/) {}
+    virtual void RecordInserted(std::size_t /*index*/) {}
+    virtual void RecordAboutToBeRemoved(std::size_t /*index*/) {}
+    virtual void RecordRemoved(std::size_t /*index*/) {}  // index before the removal
+    virtual void ChangedFlagChanged(bool /*changed*/) {}
 
 protected:
     ~BookObserver() = default;
@@ -74,8 +79,12 @@ public:
     bool Complete() const { return store_.Authoritative(); }
 
 private:
-    // At the line's place; gives the index.
-    std::size_t Insert(const PasswordRecord& record, std::string line);
+    // The index the line goes at.
+    std::size_t PlaceOf(const std::string& line) const;
+    // Untold: a load tells once for all its records.
+    void Put(std::size_t index, const PasswordRecord& record, std::string line);
+    // At its place, announced and told; gives the index.
+    std::size_t Insert(const PasswordRecord& record);
     void SetChanged(bool changed);
     template <typename Event>
     void Tell(Event event);

@@ -223,16 +223,6 @@ int WriteLineFile(const fs::path& path, std::string_view line) {
 
 int RemoveFile(const fs::path& path) { return FailureCodeFor(system_file::Remove(path), path); }
 
-int CopyFileOver(const fs::path& source, const fs::path& destination) {
-    std::error_code error;
-    if (fs::equivalent(source, destination, error)) return failure::kPathFileAccess;
-    // Not a copy of the program's own: no size is known to bound it.
-    const ReadResult original =
-        ReadFile(source, false, Links::Follow, std::string().max_size() - 1);
-    if (!original.Ok()) return original.Code;
-    return ReplaceWholeFile(destination, original.Bytes);
-}
-
 int SetAttributesNormal(const fs::path& path) { return Hidden(path, false); }
 
 int SetAttributesHidden(const fs::path& path) { return Hidden(path, true); }

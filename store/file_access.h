@@ -112,10 +112,6 @@ int WriteLineFile(const std::filesystem::path& path, std::string_view line);
 
 int RemoveFile(const std::filesystem::path& path);
 
-// Copies source over destination. A destination that is the source file
-// itself (by any path) fails with kPathFileAccess and both stay untouched.
-int CopyFileOver(const std::filesystem::path& source, const std::filesystem::path& destination);
-
 // Attributes. There is no hidden attribute on Linux: data files are kept
 // owner-only, and "normal" never widens that. On Windows these set the
 // hidden attribute alone, or no attribute.

@@ -103,14 +103,14 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
 
 void ListBox::focusInEvent(QFocusEvent* event) {
     const bool hadCurrent = currentIndex().isValid();
-    QListWidget::focusInEvent(event);
+    QListView::focusInEvent(event);
     if (!hadCurrent && currentIndex().isValid())
         selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
 }
 
 QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index,
                                                               const QEvent* event) const {
-    const QItemSelectionModel::SelectionFlags command = QListWidget::selectionCommand(index, event);
+    const QItemSelectionModel::SelectionFlags command = QListView::selectionCommand(index, event);
     // A single-selection list answers Ctrl on its selected line with a deselect.
     if (command.testFlag(QItemSelectionModel::Deselect)) return QItemSelectionModel::NoUpdate;
     return command;

@@ -3,7 +3,7 @@
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 
 class QTextEdit;
 
@@ -43,10 +43,10 @@ private:
 // not make its first line current, as the item views do by default, and
 // the current line is the selected one: Ctrl+click or Ctrl+Space cannot
 // unselect it, so Enter and double-click open the line the commands see.
-class ListBox : public QListWidget {
+class ListBox : public QListView {
     Q_OBJECT
 public:
-    explicit ListBox(QWidget* parent = nullptr) : QListWidget(parent) {}
+    explicit ListBox(QWidget* parent = nullptr) : QListView(parent) {}
 
 protected:
     void focusInEvent(QFocusEvent* event) override;

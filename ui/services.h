@@ -21,6 +21,14 @@ public:
                            MsgIcon icon) = 0;
 };
 
+// A message's lines break with a carriage return alone.
+inline QString MessageLines(const QStringList& lines) { return lines.join(QChar('\r')); }
+
+// The program's warning: an OK box with the exclamation icon.
+inline void ShowExclamation(MessageBoxes& boxes, const QString& text) {
+    boxes.Show(text, kMessageCenterTitle, MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
 // Plain-text clipboard. Every text set carries the hint that asks clipboard
 // managers not to keep it in their history.
 class Clipboard {

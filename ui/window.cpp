@@ -180,10 +180,6 @@ void Window::FitCaptions() {
         FitCaption(control);
 }
 
-void Window::NameControls(std::initializer_list<std::pair<QObject*, const char*>> controls) {
-    for (const auto& [control, name] : controls) control->setObjectName(QLatin1String(name));
-}
-
 void Window::SetDefaultButton(QPushButton* button) {
     button->setDefault(true);
     new DefaultButtonKey(button, this);

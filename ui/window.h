@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QWidget>
-#include <initializer_list>
-#include <utility>
 
 class QMenuBar;
 class QPushButton;
@@ -76,6 +74,14 @@ public:
         PlaceWidget(control, left, top, width, height, accessibleName);
         return control;
     }
+    // The same, naming the control as the window's member is named, so that
+    // tests and accessibility tools can find it.
+    template <class T>
+    T* Place(const char* objectName, T* control, int left, int top, int width, int height,
+             const QString& accessibleName = {}) {
+        control->setObjectName(QLatin1String(objectName));
+        return Place(control, left, top, width, height, accessibleName);
+    }
 
     // Fits each label, button and check box caption into its box: buttons
     // and check boxes wrap theirs at blanks, and a caption still cut gets a
@@ -105,10 +111,6 @@ protected:
     virtual bool QueryClose() { return true; }
 
     Context& context() const { return context_; }
-
-    // Gives each control (or menu item) its name as object name, so that
-    // tests and accessibility tools can find it.
-    static void NameControls(std::initializer_list<std::pair<QObject*, const char*>> controls);
 
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

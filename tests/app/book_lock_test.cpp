@@ -3,7 +3,6 @@
 // command resuming after it undoes it.
 #include <QAction>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -16,6 +15,7 @@
 #include "records/edit_record.h"
 #include "tests/backup/backup_scene.h"
 #include "tests/support/book_fixture.h"
+#include "tests/support/list_rows.h"
 #include "tests/support/test_context.h"
 #include "ui/controls.h"
 
@@ -54,10 +54,10 @@ Seen SeenOf(MainScreen* m, const TestContext& tc) {
     seen.Height = m->height();
     seen.Toggle = m->Command2->text();
     seen.ListShown = m->List1->isVisible();
-    seen.Lines = m->List1->count();
+    seen.Lines = RowCount(m->List1);
     seen.ValidateEnabled = m->Command1->isEnabled();
     seen.Menus = Menus(m);
-    seen.ClipboardCalls = tc.ClipboardService.Calls;
+    seen.ClipboardCalls = tc.ClipboardService.Calls();
     return seen;
 }
 
@@ -65,13 +65,13 @@ Seen SeenOf(MainScreen* m, const TestContext& tc) {
 bool Locked(MainScreen* m) {
     const bool locked = m->height() == TwipsToPixels(1900) - kFrameHeightPixels &&
                         m->Command2->text() == QStringLiteral("Display Data") &&
-                        !m->List1->isVisible() && m->List1->count() == 0 &&
+                        !m->List1->isVisible() && RowCount(m->List1) == 0 &&
                         m->Command1->isEnabled() &&
                         Menus(m) == QStringLiteral("Logout- Save- Add- Delete- Edit-");
     if (!locked)
         qWarning("not locked: height %d, %s, list %s with %d lines, Validate %s, %s", m->height(),
                  qPrintable(m->Command2->text()), m->List1->isVisible() ? "shown" : "hidden",
-                 m->List1->count(), m->Command1->isEnabled() ? "enabled" : "disabled",
+                 RowCount(m->List1), m->Command1->isEnabled() ? "enabled" : "disabled",
                  qPrintable(Menus(m)));
     return locked;
 }
@@ -91,16 +91,9 @@ MainScreen* LogIn(TestContext& tc) {
     MainScreen* main = ShowMain(tc);
     main->Text2->setText(QStringLiteral("master"));
     QTest::mouseClick(main->Command1, Qt::LeftButton);
-    if (main->List1->count() != 2) QTest::qFail("login did not list the store", __FILE__, __LINE__);
+    if (RowCount(main->List1) != 2)
+        QTest::qFail("login did not list the store", __FILE__, __LINE__);
     return main;
-}
-
-// As a user does it: the first click makes the line current.
-void DoubleClick(QListWidget* list, int row) {
-    const QPoint at = list->visualItemRect(list->item(row)).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at);
 }
 
 enum class Command { LoginUndeciphered, LoginUnread, Restore, Delete, Save };
@@ -147,7 +140,7 @@ void BookLockTest::lockClosesWhatShowsRecords() {
     QPointer<BigChar> viewer = tc.Ctx.Windows.Find<BigChar>();
     QVERIFY(viewer && viewer->isVisible());
     QTest::mouseClick(viewer->CT2, Qt::LeftButton);
-    QCOMPARE(tc.ClipboardService.Text, QStringLiteral("mail-pw"));
+    QCOMPARE(tc.ClipboardService.Text(), QStringLiteral("mail-pw"));
     QTest::mouseClick(main->Command2, Qt::LeftButton);  // the list shown again
     QVERIFY(main->List1->isVisible());
 
@@ -161,7 +154,7 @@ void BookLockTest::lockClosesWhatShowsRecords() {
         formLeftAtOnce = form && form->IsUnloaded() && !form->isVisible();
     };
     if (editing) {
-        main->List1->setCurrentRow(0);
+        SetCurrentRow(main->List1, 0);
         tc.WhenModal<EditRecord>(typeThenLock);
         main->EditData->trigger();
     } else {
@@ -172,7 +165,7 @@ void BookLockTest::lockClosesWhatShowsRecords() {
     QVERIFY(formLeftAtOnce);
     QVERIFY(!tc.Ctx.Windows.Find<BigChar>() && !tc.Ctx.Windows.Find<DataEntry>() &&
             !tc.Ctx.Windows.Find<EditRecord>());
-    QVERIFY(!tc.ClipboardService.Set);
+    QVERIFY(!tc.ClipboardService.HoldsText());
     QVERIFY(Locked(main));
     QVERIFY(main->isVisible());
     // Nothing half typed was saved, and nothing asked.
@@ -188,7 +181,7 @@ void BookLockTest::lockClosesWhatShowsRecords() {
     // The master password opens the book again.
     main->Text2->setText(QStringLiteral("master"));
     QTest::mouseClick(main->Command1, Qt::LeftButton);
-    QCOMPARE(main->List1->count(), 2);
+    QCOMPARE(RowCount(main->List1), 2);
 }
 
 void BookLockTest::lockAfterRestoreClosesTheViewerAndLeavesTheBackupWindow() {
@@ -209,7 +202,7 @@ void BookLockTest::lockAfterRestoreClosesTheViewerAndLeavesTheBackupWindow() {
 
     tc.SessionLock.Lock();
     QVERIFY(!tc.Ctx.Windows.Find<BigChar>());
-    QVERIFY(!tc.ClipboardService.Set);
+    QVERIFY(!tc.ClipboardService.HoldsText());
     QVERIFY(Locked(main));
     // The backup window shows no record: it stays as it was.
     QCOMPARE(tc.Ctx.Windows.Find<BackupForm>(), backup.data());
@@ -276,7 +269,7 @@ void BookLockTest::commandResumedAfterALockLeavesItLocked() {
         main->RestoreDB->trigger();
         break;
     case Command::Delete:
-        main->List1->setCurrentRow(0);
+        SetCurrentRow(main->List1, 0);
         main->DeleteRecord->trigger();
         break;
     case Command::Save:

@@ -50,6 +50,7 @@ private slots:
         tc.Ctx.State.SelectedRecord = "Bank\thttps://bank.example\tjo\tpw";
         auto* viewer = tc.Ctx.Windows.Open<BigChar>(tc.Ctx);
         viewer->ShowModeless();
+        QCOMPARE(tc.ClipboardService.Calls(), (QStringList{"clear", "set jo"}));
         for (QWidget* w : {static_cast<QWidget*>(main), static_cast<QWidget*>(viewer)}) {
             QVERIFY(w->isVisible());
             // Just after the first window's first paint.

@@ -3,7 +3,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -17,11 +16,13 @@
 #include <optional>
 
 #include "app/main_screen.h"
+#include "records/edit_record.h"
 #include "store/file_access.h"
 #include "store/record_line.h"
 #include "tests/support/blocked_write.h"
 #include "tests/support/book_fixture.h"
 #include "tests/support/caption_checks.h"
+#include "tests/support/list_rows.h"
 #include "tests/support/owner_only.h"
 #include "tests/support/test_context.h"
 #include "ui/ansi_text.h"
@@ -182,8 +183,8 @@ private:
     std::vector<std::string> ListLines() const {
         std::vector<std::string> lines;
         // What the list shows, as bytes.
-        for (int i = 0; i < screen->List1->count(); ++i)
-            lines.push_back(ToAnsi(screen->List1->item(i)->text()).value_or("(not Windows-1252)"));
+        for (int i = 0; i < RowCount(screen->List1); ++i)
+            lines.push_back(ToAnsi(RowText(screen->List1, i)).value_or("(not Windows-1252)"));
         return lines;
     }
 
@@ -273,7 +274,7 @@ void MainScreenTest::windowAtStart() {
     QVERIFY(!(screen->windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(screen->windowFlags() & Qt::WindowMinimizeButtonHint);
     QVERIFY(screen->windowFlags() & Qt::WindowCloseButtonHint);
-    QCOMPARE(screen->List1->count(), 0);
+    QCOMPARE(RowCount(screen->List1), 0);
     QVERIFY(screen->Command1->isEnabled());
     QVERIFY(!t->Ctx.State.DataHidden);
     // Tests and accessibility tools find each control by its name.
@@ -388,7 +389,7 @@ void MainScreenTest::login() {
                                      }));
     } else {
         QVERIFY(OneBoxShown(t->Boxes, kNotMatched, kTitle, MsgButtons::Ok, MsgIcon::Question));
-        QCOMPARE(screen->List1->count(), 0);
+        QCOMPARE(RowCount(screen->List1), 0);
         QVERIFY(screen->Command1->isEnabled());
         QCOMPARE(screen->Text2->text(), QString());
         QCOMPARE(screen->height(), TwipsToPixels(4695) - kFrameHeightPixels);
@@ -418,12 +419,12 @@ void MainScreenTest::enterLogsInOnlyWhileValidateIsEnabled() {
     screen->Text2->setFocus();
     QTest::keyClicks(screen->Text2, QString::fromStdString(kPassword));
     QTest::keyClick(screen->Text2, Qt::Key_Enter, Qt::KeypadModifier);
-    QCOMPARE(screen->List1->count(), 5);
+    QCOMPARE(RowCount(screen->List1), 5);
     QVERIFY(!screen->Command1->isEnabled());
 
     // Logged in: Enter in a login box no longer logs in again.
     QTest::keyClick(screen->Text2, Qt::Key_Return);
-    QCOMPARE(screen->List1->count(), 5);
+    QCOMPARE(RowCount(screen->List1), 5);
     QCOMPARE(t->Boxes.Boxes().size(), std::size_t(0));
 
     // Enter on a focused button presses it, the default button disabled or not.
@@ -432,7 +433,7 @@ void MainScreenTest::enterLogsInOnlyWhileValidateIsEnabled() {
     QCOMPARE(screen->Command2->text(), QStringLiteral("Display Data"));
     QTest::keyClick(screen->Command2, Qt::Key_Enter, Qt::KeypadModifier);
     QCOMPARE(screen->Command2->text(), QStringLiteral("Hide Data"));
-    QCOMPARE(screen->List1->count(), 5);
+    QCOMPARE(RowCount(screen->List1), 5);
 }
 
 void MainScreenTest::listOrderAndBytes() {
@@ -441,7 +442,7 @@ void MainScreenTest::listOrderAndBytes() {
     LogIn(QString::fromStdString(kPassword));
     QCOMPARE(ListLines(), SortedLines());
     // The byte 0x8A shows as the character it stands for.
-    QCOMPARE(screen->List1->item(4)->text().left(7), QString::fromUtf8("\xc5\xa0ibenik"));
+    QCOMPARE(RowText(screen->List1, 4).left(7), QString::fromUtf8("\xc5\xa0ibenik"));
 
     // Each added record shows at its place in the list.
     for (const char* line :
@@ -455,7 +456,7 @@ void MainScreenTest::listOrderAndBytes() {
     expected.insert(expected.begin() + 7, "ZULU\t\t\t");  // before the letter above 127
     QCOMPARE(ListLines(), expected);
     QCOMPARE(screen->ListLine(-1), std::string());
-    QCOMPARE(screen->ListLine(screen->List1->count()), std::string());
+    QCOMPARE(screen->ListLine(RowCount(screen->List1)), std::string());
 }
 
 void MainScreenTest::toggle_data() {
@@ -469,7 +470,7 @@ void MainScreenTest::toggle() {
     WriteBook();
     Start();
     if (loggedIn) LogIn(QString::fromStdString(kPassword));
-    const int lines = screen->List1->count();
+    const int lines = RowCount(screen->List1);
     const int firstHeight = loggedIn ? 4875 : 4695;
     QCOMPARE(screen->height(), TwipsToPixels(firstHeight) - kFrameHeightPixels);
 
@@ -491,7 +492,7 @@ void MainScreenTest::toggle() {
         QVERIFY2(CutCaptions(screen).isEmpty(), qPrintable(CutCaptions(screen).join('\n')));
         QCOMPARE(t->Ctx.State.DataHidden, step.hidden);
         QCOMPARE(screen->Command1->isEnabled(), !loggedIn);
-        QCOMPARE(screen->List1->count(), lines);
+        QCOMPARE(RowCount(screen->List1), lines);
     }
 }
 
@@ -524,7 +525,7 @@ void MainScreenTest::logout() {
     screen->Text2->setText(QStringLiteral("typed"));
 
     screen->LogoutApp->trigger();
-    QCOMPARE(screen->List1->count(), 0);
+    QCOMPARE(RowCount(screen->List1), 0);
     QCOMPARE(screen->Text2->text(), QString());
     QCOMPARE(screen->Text1->text(), QStringLiteral("someone"));
     QCOMPARE(screen->height(), TwipsToPixels(height) - kFrameHeightPixels);
@@ -599,7 +600,7 @@ void MainScreenTest::close() {
     }
     QVERIFY(screen && screen->isVisible());
     QVERIFY(companion && companion->isVisible());
-    QCOMPARE(screen->List1->count(), 4);
+    QCOMPARE(RowCount(screen->List1), 4);
     QVERIFY(!screen->Command1->isEnabled());
     QVERIFY(t->Ctx.RecordBook.Changed());
     QCOMPARE(screen->height(), TwipsToPixels(4875) - kFrameHeightPixels);
@@ -610,7 +611,7 @@ void MainScreenTest::save_data() {
     QTest::newRow("line added") << 0;
     QTest::newRow("line removed") << 1;
     QTest::newRow("every line removed") << 2;
-    QTest::newRow("nothing changed") << 3;
+    QTest::newRow("nothing changed since the edit") << 3;
 }
 
 void MainScreenTest::save() {
@@ -618,6 +619,23 @@ void MainScreenTest::save() {
     WriteBook();
     Start();
     LogIn(QString::fromStdString(kPassword));
+    // An applied edit whose own save the system refused: Add disabled,
+    // Save enabled.
+    {
+        const test::BlockedWrite blocked(t->File("lkdb1.lkd"));
+        SetCurrentRow(screen->List1, 0);
+        t->WhenModal<EditRecord>([](EditRecord* w) {
+            w->Text3->setText(QStringLiteral("edited"));
+            QTest::mouseClick(w->Command1, Qt::LeftButton);
+        });
+        t->Boxes.Queue(MsgAnswer::Ok);
+        screen->EditData->trigger();
+    }
+    QCOMPARE(t->Boxes.Boxes().size(), std::size_t(1));
+    QVERIFY(t->Boxes.Texts().first().startsWith(kNotSaved));
+    QVERIFY(!screen->AddNewEntry->isEnabled());
+    QVERIFY(screen->SaveData->isEnabled());
+    t->Boxes.Clear();
     switch (change) {
     case 0:
         t->Ctx.RecordBook.Add(Key(), SplitRecordLine("echo\thttps://e.example\teve\te-pw"));
@@ -631,8 +649,6 @@ void MainScreenTest::save() {
     default:
         break;
     }
-    screen->SaveData->setEnabled(true);
-    screen->AddNewEntry->setEnabled(false);  // as an applied edit leaves it
     t->Boxes.Queue(MsgAnswer::Ok);
 
     screen->SaveData->trigger();
@@ -778,7 +794,7 @@ void MainScreenTest::damagedKeyFile() {
     QVERIFY(screen->Command1->isEnabled());
     QCOMPARE(screen->Text2->text(), QString());
     QCOMPARE(screen->Text1->text(), QStringLiteral("master"));
-    QCOMPARE(screen->List1->count(), 0);
+    QCOMPARE(RowCount(screen->List1), 0);
     QVERIFY(!screen->AddNewEntry->isEnabled());
     QCOMPARE(fixture::ReadBytes(t->File("lkdb0.lkd")), keyFile.toStdString());
 }
@@ -804,7 +820,7 @@ void MainScreenTest::credentialsDecipherFailure() {
     QCOMPARE(cipherBox.Icon, MsgIcon::None);
     QCOMPARE(t->Boxes.Boxes()[1].Text, kNotMatched);
     QVERIFY(screen->Command1->isEnabled());
-    QCOMPARE(screen->List1->count(), 0);
+    QCOMPARE(RowCount(screen->List1), 0);
 }
 
 void MainScreenTest::unreadableKeyFile() {
@@ -824,7 +840,7 @@ void MainScreenTest::unreadableKeyFile() {
     LogIn(QString::fromStdString(kPassword));
     QCOMPARE(t->Boxes.Texts(), QStringList{unreadable});
     QVERIFY(screen->Command1->isEnabled());
-    QCOMPARE(screen->List1->count(), 0);
+    QCOMPARE(RowCount(screen->List1), 0);
 }
 
 void MainScreenTest::about() {
@@ -864,25 +880,25 @@ void MainScreenTest::currentLineStaysChosen() {
     Start();
     LogIn(QString::fromStdString(kPassword));
     ListBox* list = screen->List1;
-    const QPoint second = list->visualItemRect(list->item(1)).center();
+    const QPoint second = RowCentre(list, 1);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, second);
-    QVERIFY(list->item(1)->isSelected());
+    QVERIFY(RowSelected(list, 1));
 
     // What Enter and double-click open is what Edit and Delete see chosen.
     if (how == QLatin1String("click"))
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, second);
     else
         QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
-    QCOMPARE(list->currentRow(), 1);
-    QVERIFY(list->item(1)->isSelected());
-    QCOMPARE(list->selectedItems().size(), 1);
+    QCOMPARE(CurrentRow(list), 1);
+    QVERIFY(RowSelected(list, 1));
+    QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
 
     t->Boxes.Queue(MsgAnswer::No);
     screen->DeleteRecord->trigger();
     QCOMPARE(t->Boxes.Texts().size(), 1);
     QVERIFY(t->Boxes.Texts().first().startsWith(
         QStringLiteral("WARNING: You have selected a record for deletion!")));
-    QCOMPARE(screen->List1->count(), 5);
+    QCOMPARE(RowCount(screen->List1), 5);
 }
 
 QTEST_MAIN(MainScreenTest)

@@ -1,5 +1,4 @@
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
@@ -9,6 +8,7 @@
 #include "store/record_line.h"
 #include "tests/backup/backup_books.h"
 #include "tests/backup/backup_scene.h"
+#include "tests/support/list_rows.h"
 #include "ui/controls.h"
 #include "ui/folder_list.h"
 
@@ -38,7 +38,7 @@ bool LogIn(MainScreen* main, const char* password) {
 
 QStringList ListNames(MainScreen* main) {
     QStringList names;
-    for (int i = 0; i < main->List1->count(); ++i)
+    for (int i = 0; i < RowCount(main->List1); ++i)
         names << QString::fromStdString(SplitRecordLine(main->ListLine(i)).ApplicationName);
     return names;
 }
@@ -106,7 +106,7 @@ void BackupCommandsTest::restoreAsksFirst() {
     QCOMPARE(form != nullptr, yes);
     QCOMPARE(scene.Test.Ctx.State.BackupMode, !yes);
     // Yes logs the main window out; No leaves it as it was.
-    QCOMPARE(main->List1->count(), yes ? 0 : 2);
+    QCOMPARE(RowCount(main->List1), yes ? 0 : 2);
     QCOMPARE(main->Command1->isEnabled(), yes);
     if (yes) {
         QVERIFY(form->isVisible());
@@ -129,7 +129,7 @@ void BackupCommandsTest::backupAsksNothing() {
     QVERIFY(scene.Test.Ctx.State.BackupMode);
     QCOMPARE(form->Command1->text(), QStringLiteral("Backup Databases"));
     QCOMPARE(scene.Test.Boxes.Boxes().size(), 0u);
-    QCOMPARE(main->List1->count(), 2);
+    QCOMPARE(RowCount(main->List1), 2);
     QVERIFY(!main->Command1->isEnabled());
 }
 

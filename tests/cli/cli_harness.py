@@ -10,7 +10,7 @@ tests that need a terminal are skipped.
         r = f.run("list", input="secret\\n")
         assert r.code == 0 and r.out == "Mail\\n"
 
-`book` (tests/e2e/book.py) builds the data files byte by byte from their
+`book` (lockmere_testing.book) builds the data files byte by byte from their
 layout, with a cipher of its own.
 """
 
@@ -24,8 +24,7 @@ import unittest
 from collections import namedtuple
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "e2e"))
-import book  # noqa: E402
+from lockmere_testing import book
 
 EXE = None  # set by main()
 RUNNER = shlex.split(os.environ.get("LOCKMERE_CLI_RUNNER", ""))

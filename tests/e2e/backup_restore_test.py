@@ -1,9 +1,8 @@
 """Backup and restore with the real program: a book backed up into a folder,
 changed, then restored from that folder shows the backed-up list again."""
 
-import book
-import harness
-from harness import ENTRY_YELLOW, inside_height, px
+from lockmere_testing import book, harness
+from lockmere_testing.harness import ENTRY_YELLOW, inside_height, px
 
 PASSWORD = "s3cret pass"
 BACKED_UP = [("Mail", "https://mail.example.org", "me", "m41l"),

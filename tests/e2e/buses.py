@@ -22,7 +22,7 @@ import sys
 import tempfile
 import time
 
-import harness
+from lockmere_testing import harness
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 

@@ -2,8 +2,7 @@
 the chain moves on, the master account, the first record, then a login with
 the new password; the data files are checked on disk with book.py."""
 
-import book
-import harness
+from lockmere_testing import book, harness
 import stone
 
 USER, PASSWORD = "owner", "Stone#42"
@@ -28,10 +27,7 @@ with harness.Session() as s:
         entry = s.wait_window("Password Data Entry Form")
 
     with s.step("first record"):
-        for i, field in enumerate(RECORD + (RECORD[3],)):
-            if i:
-                s.key(entry, "Tab")
-            s.type(entry, field)
+        s.type_fields(entry, RECORD + (RECORD[3],))
         s.key(entry, "Tab", "Return")
         main = s.wait_window(" Lockmere")
 

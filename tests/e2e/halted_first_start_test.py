@@ -4,8 +4,7 @@ each time the login says to start again, and the next start goes on where
 the key file says. A record store already in the folder keeps its record.
 Enter presses the one button of the welcome, master-account and add windows."""
 
-import book
-import harness
+from lockmere_testing import book, harness
 import stone
 
 USER, PASSWORD = "owner", "Stone#42"
@@ -65,10 +64,7 @@ with harness.Session(window_manager=True, accessibility=True) as s:
         entry = s.wait_window("Password Data Entry Form")
 
     with s.step("first record, saved with Enter"):
-        for i, field in enumerate(RECORD + (RECORD[3],)):
-            if i:
-                s.key(entry, "Tab")
-            s.type(entry, field)
+        s.type_fields(entry, RECORD + (RECORD[3],))
         s.key(entry, "Return")
         main = s.wait_window(" Lockmere")
 

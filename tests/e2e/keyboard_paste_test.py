@@ -7,9 +7,8 @@ edit windows."""
 
 import subprocess
 
-import book
-import harness
-from harness import ENTRY_YELLOW, inside_height
+from lockmere_testing import book, harness
+from lockmere_testing.harness import ENTRY_YELLOW, inside_height
 
 USER, PASSWORD = "owner", "m4ster-key"
 BANK = ("Bank", "https://bank.example", "jo", "pw1")
@@ -57,10 +56,7 @@ def first_line(s, main):
 
 def type_record(s, win, record):
     s.click(win, *NAME_BOX)
-    for i, text in enumerate(record + (record[3],)):
-        if i:
-            s.key(win, "Tab")
-        s.type(win, text)
+    s.type_fields(win, record + (record[3],))
 
 
 with harness.Session(book.files(USER, PASSWORD, [BANK]), accessibility=True) as s:

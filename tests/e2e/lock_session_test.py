@@ -5,10 +5,9 @@ answer, or with no bus at all, starts and works as always, silently."""
 
 import time
 
-import book
 import buses
-import harness
-from harness import inside_height
+from lockmere_testing import book, harness
+from lockmere_testing.harness import inside_height
 
 USER, PASSWORD = "owner", "m4ster-key"
 BANK = ("Bank", "https://bank.example", "jo", "pw1")

@@ -11,10 +11,9 @@ the sleep and taken again on waking."""
 
 import time
 
-import book
 import buses
-import harness
-from harness import ENTRY_YELLOW, inside_height, px
+from lockmere_testing import book, harness
+from lockmere_testing.harness import ENTRY_YELLOW, inside_height, px
 
 USER, PASSWORD = "owner", "m4ster-key"
 BANK = ("Bank", "https://bank.example", "jo", "pw1")

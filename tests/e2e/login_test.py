@@ -1,9 +1,8 @@
 """Logging in to a set-up book with the real program: a wrong password is
 refused with a message, the right one opens the record list."""
 
-import book
-import harness
-from harness import ENTRY_YELLOW, SCREEN, inside_height, inside_width, px
+from lockmere_testing import book, harness
+from lockmere_testing.harness import ENTRY_YELLOW, SCREEN, inside_height, inside_width, px
 
 USER, PASSWORD = "owner", "Tr0ub4dor&3"
 RECORDS = [

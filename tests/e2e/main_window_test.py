@@ -9,9 +9,8 @@ import os
 import subprocess
 import time
 
-import book
-import harness
-from harness import ENTRY_YELLOW, FRAME, px
+from lockmere_testing import book, harness
+from lockmere_testing.harness import ENTRY_YELLOW, FRAME, px
 
 USER, PASSWORD = "owner", "m4ster-key"
 RECORD = ("Bank", "https://bank.example", "jo", "pw-of-jo")

@@ -3,9 +3,8 @@ window, opened in the viewer by a double-click (the user name, then the
 password on the clipboard), edited and deleted; after each change the store
 on disk is deciphered here and compared."""
 
-import book
-import harness
-from harness import ENTRY_YELLOW, inside_height, px
+from lockmere_testing import book, harness
+from lockmere_testing.harness import ENTRY_YELLOW, inside_height, px
 
 USER, PASSWORD = "owner", "m4ster-key"
 BANK = ("Bank", "https://bank.example", "jo", "pw1")
@@ -56,10 +55,8 @@ with harness.Session(book.files(USER, PASSWORD, [BANK])) as s:
     with s.step("add"):
         s.key(main, "alt+e", "a")
         entry = s.wait_window("Password Data Entry Form")
-        for i, text in enumerate(ADDED + (ADDED[3],)):
-            if i:
-                s.key(entry, "Tab")
-            s.type(entry, " " + text + " ")  # the spaces are trimmed
+        # the spaces are trimmed
+        s.type_fields(entry, [" " + text + " " for text in ADDED + (ADDED[3],)])
         s.key(entry, "Tab", "space")  # "Save Password Data"
         s.wait_gone("Password Data Entry Form")
         assert stored(s) == [BANK, ADDED], stored(s)

@@ -4,8 +4,7 @@ writing anything, while the first copy runs on."""
 import os
 import subprocess
 
-import book
-import harness
+from lockmere_testing import book, harness
 
 USER, PASSWORD = "owner", "s3cond-start"
 RECORDS = [("Mail", "https://mail.example.org", "me", "m41l")]

@@ -1,6 +1,6 @@
 """The generator's stone, scratched as a user would."""
 
-import harness
+from lockmere_testing import harness
 
 GENERATOR = " Create 256 Bit Encryption String"
 # Image1's place in the generator, twips.

@@ -5,8 +5,7 @@ start, the welcome window at a first start."""
 import re
 import time
 
-import book
-import harness
+from lockmere_testing import book, harness
 
 SIZES = [16, 32, 48, 64, 128, 256]
 

@@ -15,9 +15,7 @@ import tarfile
 import tempfile
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "e2e"))
-import book  # noqa: E402
-import harness  # noqa: E402
+from lockmere_testing import book, harness
 
 APP_ID = "org.lockmere.Lockmere"
 EXPECTED = {"lockmere", "lockmere-cli", "menu-entry", "README.md", "LICENSE",

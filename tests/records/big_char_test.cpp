@@ -24,6 +24,7 @@ BigChar* OpenViewer(TestContext& tc, const QByteArray& line) {
     tc.Ctx.State.SelectedRecord = line.toStdString();
     BigChar* w = tc.Ctx.Windows.Open<BigChar>(tc.Ctx);
     w->ShowModeless();
+    (void)tc.ClipboardService.Calls();  // the load copies the user name; load() checks that
     return w;
 }
 
@@ -110,6 +111,7 @@ void BigCharTest::window() {
     QCOMPARE(w->font().pointSizeF(), 12.0);
     QVERIFY(w->font().bold());
     w->ShowModeless();
+    (void)tc.ClipboardService.Calls();  // the load's copy, as in OpenViewer
     // The viewer's size is its inside.
     QCOMPARE(w->size(), QSize(TwipsToPixels(11280), TwipsToPixels(1650)));
     QVERIFY2(CutCaptions(w).isEmpty(), qPrintable(CutCaptions(w).join('\n')));
@@ -181,8 +183,8 @@ void BigCharTest::load() {
     QCOMPARE((QStringList{w->Text3->text(), w->Text1->text(), w->Text2->text()}), boxes);
     QCOMPARE(w->LaunchB->isEnabled(), launch);
     // The user name replaces whatever the clipboard held, even when empty.
-    QCOMPARE(tc.ClipboardService.Calls, (QStringList{"clear", "set " + boxes[1]}));
-    QVERIFY(tc.Shell.Opened.isEmpty());
+    QCOMPARE(tc.ClipboardService.Calls(), (QStringList{"clear", "set " + boxes[1]}));
+    QVERIFY(tc.Shell.Opened().isEmpty());
     QCOMPARE(tc.Boxes.Texts(), QStringList());
 }
 
@@ -224,10 +226,10 @@ void BigCharTest::copyButtons() {
     w->Text2->setText("edited password");
     QPushButton* pressed = button == "CT1" ? w->CT1 : w->CT2;
     QWidget* box = button == "CT1" ? w->Text1 : w->Text2;
-    tc.ClipboardService.Calls.clear();
+    tc.ClipboardService.ForgetCalls();
     QTest::mouseClick(pressed, Qt::LeftButton);
 
-    QCOMPARE(tc.ClipboardService.Calls, (QStringList{"clear", "set " + copied}));
+    QCOMPARE(tc.ClipboardService.Calls(), (QStringList{"clear", "set " + copied}));
     QCOMPARE(QApplication::focusWidget(), box);
     QVERIFY(w->isVisible());
 }
@@ -240,10 +242,10 @@ void BigCharTest::copyAndMinimize() {
     main->ShowModeless();
     BigChar* w = OpenViewer(tc, kRecord);
     w->Text2->setText("typed over");
-    tc.ClipboardService.Calls.clear();
+    tc.ClipboardService.ForgetCalls();
     QTest::mouseClick(w->CT3, Qt::LeftButton);
 
-    QCOMPARE(tc.ClipboardService.Calls, (QStringList{"clear", "set typed over"}));
+    QCOMPARE(tc.ClipboardService.Calls(), (QStringList{"clear", "set typed over"}));
     QVERIFY(w->IsUnloaded());
     QVERIFY(!w->isVisible());
     QVERIFY(main->isMinimized());
@@ -254,10 +256,10 @@ void BigCharTest::launchOncePerOpening() {
     TestContext tc;
     BigChar* w = OpenViewer(tc, "Shop\t  https://shop.example/a b  \tkim\tpw");
     QTest::mouseClick(w->LaunchB, Qt::LeftButton);
-    QCOMPARE(tc.Shell.Opened, QStringList{"https://shop.example/a b"});
+    QCOMPARE(tc.Shell.Opened(), QStringList{"https://shop.example/a b"});
     QVERIFY(!w->LaunchB->isEnabled());
     QTest::mouseClick(w->LaunchB, Qt::LeftButton);
-    QCOMPARE(tc.Shell.Opened.size(), 1);
+    QCOMPARE(tc.Shell.Opened().size(), 1);
 
     // A new opening offers it again, with what the box holds at the click.
     w->close();
@@ -266,21 +268,21 @@ void BigCharTest::launchOncePerOpening() {
     QVERIFY(w->LaunchB->isEnabled());
     w->Text3->setText(" http://edited.example ");
     QTest::mouseClick(w->LaunchB, Qt::LeftButton);
-    QCOMPARE(tc.Shell.Opened, (QStringList{"https://shop.example/a b", "http://edited.example"}));
-    QVERIFY(tc.ClipboardService.Calls.size() == 4);  // only the two loads
+    QCOMPARE(tc.Shell.Opened(), (QStringList{"https://shop.example/a b", "http://edited.example"}));
+    QVERIFY(tc.ClipboardService.Calls().size() == 4);  // only the two loads
 }
 
 void BigCharTest::escapeClosesAsTheCloseBoxDoes() {
     TestContext tc;
     BigChar* w = OpenViewer(tc, kRecord);
     QVERIFY(QTest::qWaitForWindowActive(w));
-    tc.ClipboardService.Calls.clear();
+    tc.ClipboardService.ForgetCalls();
     QTest::keyClick(w->Text2, Qt::Key_Escape);
 
     QVERIFY(w->IsUnloaded());
     QVERIFY(!tc.Ctx.Windows.Find<BigChar>());
-    QCOMPARE(tc.ClipboardService.Calls, QStringList());
-    QVERIFY(tc.Shell.Opened.isEmpty());
+    QCOMPARE(tc.ClipboardService.Calls(), QStringList());
+    QVERIFY(tc.Shell.Opened().isEmpty());
 }
 
 QTEST_MAIN(BigCharTest)

@@ -3,7 +3,6 @@
 // the menus, the messages and the bytes on disk after each.
 #include <QAction>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -14,6 +13,7 @@
 #include "records/edit_record.h"
 #include "tests/support/blocked_write.h"
 #include "tests/support/book_fixture.h"
+#include "tests/support/list_rows.h"
 #include "tests/support/test_context.h"
 #include "ui/controls.h"
 
@@ -54,7 +54,7 @@ QStringList Lines(const QStringList& names) {
 
 QStringList ListTexts(MainScreen* main) {
     QStringList texts;
-    for (int i = 0; i < main->List1->count(); ++i) texts.append(main->List1->item(i)->text());
+    for (int i = 0; i < RowCount(main->List1); ++i) texts.append(RowText(main->List1, i));
     return texts;
 }
 
@@ -90,18 +90,10 @@ MainScreen* LogIn(TestContext& tc, const QStringList& names) {
 
 // Deletes the first line: Yes to the question, OK to the box the save shows.
 void DeleteFirstLine(TestContext& tc, MainScreen* main) {
-    main->List1->setCurrentRow(0);
+    SetCurrentRow(main->List1, 0);
     tc.Boxes.Queue(MsgAnswer::Yes);
     tc.Boxes.Queue(MsgAnswer::Ok);
     main->DeleteRecord->trigger();
-}
-
-// As a user does it: the first click makes the line current.
-void DoubleClick(QListWidget* list, int row) {
-    const QPoint at = list->visualItemRect(list->item(row)).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at);
 }
 
 // Runs a command that must open no modal window; gives whether one opened.
@@ -153,7 +145,7 @@ void RecordCommandsTest::openLine() {
     TestContext tc;
     MainScreen* main = LogIn(tc, QStringList{"Bank", "Mail", "Shop"});
     QCOMPARE(main->height(), TwipsToPixels(4875) - kFrameHeightPixels);
-    main->List1->setCurrentRow(1);
+    SetCurrentRow(main->List1, 1);
     if (enter)
         QTest::keyClick(main->List1, Qt::Key_Return);
     else
@@ -168,7 +160,7 @@ void RecordCommandsTest::openLine() {
     QCOMPARE(main->Command2->text(), QStringLiteral("Display Data"));
     // Still logged in.
     QVERIFY(!main->Command1->isEnabled());
-    QCOMPARE(main->List1->count(), 3);
+    QCOMPARE(RowCount(main->List1), 3);
     QCOMPARE(Menus(main), kLoggedIn);
 
     BigChar* viewer = tc.Ctx.Windows.Find<BigChar>();
@@ -176,7 +168,7 @@ void RecordCommandsTest::openLine() {
     QVERIFY(!viewer->isModal());
     QCOMPARE(viewer->pos(), QPoint(TwipsToPixels(offset), TwipsToPixels(offset)));
     QCOMPARE(viewer->windowTitle(), QStringLiteral("Mail"));
-    QCOMPARE(tc.ClipboardService.Text, QStringLiteral("Mail.user"));
+    QCOMPARE(tc.ClipboardService.Text(), QStringLiteral("Mail.user"));
     QCOMPARE(tc.Boxes.Texts(), QStringList());
 }
 
@@ -185,7 +177,7 @@ void RecordCommandsTest::enterWithoutCurrentLine() {
     MainScreen* main = LogIn(tc, QStringList{"Bank"});
     // Reaching the list by the keyboard chooses no line.
     main->List1->setFocus(Qt::TabFocusReason);
-    QCOMPARE(main->List1->currentRow(), -1);
+    QCOMPARE(CurrentRow(main->List1), -1);
     QTest::keyClick(main->List1, Qt::Key_Return);
 
     QVERIFY(tc.Ctx.State.SelectedRecord.empty());
@@ -193,13 +185,13 @@ void RecordCommandsTest::enterWithoutCurrentLine() {
     QVERIFY(viewer);
     QCOMPARE(viewer->windowTitle(), QStringLiteral(" Lockmere"));
     QCOMPARE(viewer->Text1->text() + viewer->Text2->text() + viewer->Text3->text(), QString());
-    QCOMPARE(tc.ClipboardService.Calls, (QStringList{"clear", "set "}));
+    QCOMPARE(tc.ClipboardService.Calls(), (QStringList{"clear", "set "}));
 }
 
 void RecordCommandsTest::oneViewer() {
     TestContext tc;
     MainScreen* main = LogIn(tc, QStringList{"Bank", "Mail"});
-    main->List1->setCurrentRow(0);
+    SetCurrentRow(main->List1, 0);
     QTest::keyClick(main->List1, Qt::Key_Return);
     BigChar* first = tc.Ctx.Windows.Find<BigChar>();
     QVERIFY(first);
@@ -213,7 +205,7 @@ void RecordCommandsTest::oneViewer() {
     QCOMPARE(first->windowTitle(), QStringLiteral("Bank"));
     QCOMPARE(first->Text2->text(), QStringLiteral("typed in the viewer"));
     QCOMPARE(first->pos(), QPoint(TwipsToPixels(700), TwipsToPixels(700)));
-    QCOMPARE(tc.ClipboardService.Calls, (QStringList{"clear", "set Bank.user"}));
+    QCOMPARE(tc.ClipboardService.Calls(), (QStringList{"clear", "set Bank.user"}));
 
     // Closed, it takes up the line it is opened with.
     first->close();
@@ -221,7 +213,7 @@ void RecordCommandsTest::oneViewer() {
     BigChar* second = tc.Ctx.Windows.Find<BigChar>();
     QVERIFY(second && second != first);
     QCOMPARE(second->windowTitle(), QStringLiteral("Mail"));
-    QCOMPARE(tc.ClipboardService.Text, QStringLiteral("Mail.user"));
+    QCOMPARE(tc.ClipboardService.Text(), QStringLiteral("Mail.user"));
 }
 
 void RecordCommandsTest::add() {
@@ -288,7 +280,7 @@ void RecordCommandsTest::failedAddLeavesList() {
 void RecordCommandsTest::edit() {
     TestContext tc;
     MainScreen* main = LogIn(tc, QStringList{"Bank", "Mail", "Shop"});
-    main->List1->setCurrentRow(1);
+    SetCurrentRow(main->List1, 1);
     tc.Boxes.Queue(MsgAnswer::Ok);
     QString caption;
     QStringList loaded;
@@ -336,7 +328,7 @@ void RecordCommandsTest::editClosedChangesNothing() {
     TestContext tc;
     MainScreen* main = LogIn(tc, QStringList{"Bank", "Mail"});
     const std::string before = StoreBytesOnDisk(tc);
-    main->List1->setCurrentRow(0);
+    SetCurrentRow(main->List1, 0);
     tc.WhenModal<EditRecord>([](EditRecord* w) {
         w->Text1->setText("Changed");
         w->close();
@@ -367,7 +359,7 @@ void RecordCommandsTest::editAfterIncompleteLoad() {
     MainScreen* main = LogIn(tc, damaged);
     QCOMPARE(ListTexts(main), Lines({"Bank", "Mail"}));
     tc.Boxes.Clear();
-    main->List1->setCurrentRow(0);
+    SetCurrentRow(main->List1, 0);
     tc.WhenModal<EditRecord>([](EditRecord* w) {
         w->Text3->setText("someone else");
         QTest::mouseClick(w->Command1, Qt::LeftButton);
@@ -414,7 +406,7 @@ void RecordCommandsTest::remove() {
     MainScreen* main = LogIn(tc, fixture::StoreBytes(Records(stored), kKey));
     const std::string before = StoreBytesOnDisk(tc);
     main->List1->clearSelection();
-    if (selected >= 0) main->List1->setCurrentRow(selected);
+    if (selected >= 0) SetCurrentRow(main->List1, selected);
     if (selected >= 0) tc.Boxes.Queue(yes ? MsgAnswer::Yes : MsgAnswer::No);
     // The save's box, when one follows the question.
     if (messages.size() > (selected >= 0 ? 1 : 0)) tc.Boxes.Queue(MsgAnswer::Ok);
@@ -460,7 +452,7 @@ void RecordCommandsTest::unsavedDeleteStillWarnsAfterOtherWindows() {
 
     tc.WhenModal<DataEntry>([](DataEntry* w) { w->close(); });
     main->AddNewEntry->trigger();
-    main->List1->setCurrentRow(0);
+    SetCurrentRow(main->List1, 0);
     tc.WhenModal<EditRecord>([](EditRecord* w) { w->close(); });
     main->EditData->trigger();
 

@@ -4,7 +4,6 @@
 #endif
 
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -18,6 +17,7 @@
 #include "store/key_file.h"
 #include "tests/setup/pixel_code.h"
 #include "tests/support/book_fixture.h"
+#include "tests/support/list_rows.h"
 #include "tests/support/recording_services.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_context.h"
@@ -181,7 +181,7 @@ void FirstRunTest::wholeChainEndsInAWorkingLogin() {
                           QStringLiteral("master account"), QStringLiteral("first record")}));
     QVERIFY(f.main && f.main->isVisible());
     QVERIFY(f.t.Boxes.Boxes().empty());
-    QCOMPARE(f.main->List1->count(), 0);
+    QCOMPARE(RowCount(f.main->List1), 0);
 
     // On disk, read with a decoder of its own.
     const std::string collected = SweptCollection();
@@ -195,8 +195,8 @@ void FirstRunTest::wholeChainEndsInAWorkingLogin() {
     QTest::keyClicks(f.main->Text2, "Stone#42");
     QTest::mouseClick(f.main->Command1, Qt::LeftButton);
     QVERIFY(f.t.Boxes.Boxes().empty());
-    QCOMPARE(f.main->List1->count(), 1);
-    QCOMPARE(f.main->List1->item(0)->text(),
+    QCOMPARE(RowCount(f.main->List1), 1);
+    QCOMPARE(RowText(f.main->List1, 0),
              QStringLiteral("Mail\thttps://mail.example.org\tme@example.org\tp4ss"));
 }
 
@@ -292,7 +292,7 @@ void FirstRunTest::generatorOnlyKeyFileResumesAtTheMasterAccount() {
     QTest::keyClicks(f.main->Text2, "Stone#42");
     QTest::mouseClick(f.main->Command1, Qt::LeftButton);
     QVERIFY(f.t.Boxes.Boxes().empty());
-    QCOMPARE(f.main->List1->count(), int(after.size()));
+    QCOMPARE(RowCount(f.main->List1), int(after.size()));
 }
 
 void FirstRunTest::lockDuringTheChainLeavesItsWindows_data() {
@@ -323,7 +323,7 @@ void FirstRunTest::lockDuringTheChainLeavesItsWindows() {
 
     QTest::keyClicks(f.main->Text2, "Stone#42");
     QTest::mouseClick(f.main->Command1, Qt::LeftButton);
-    QCOMPARE(f.main->List1->count(), 1);
+    QCOMPARE(RowCount(f.main->List1), 1);
 }
 
 void FirstRunTest::dataFilesHiddenAfterEveryStep() {

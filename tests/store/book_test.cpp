@@ -75,6 +75,47 @@ TEST_CASE("a load orders the records with case folded, ties in the order they ca
     CHECK(scene.Observer.Events == std::vector<std::string>{"reset"});
 }
 
+TEST_CASE("each change is announced while the records are still as they were") {
+    // What an announcing observer sees: the event and how many records the
+    // book holds while it is told.
+    struct Announced : BookObserver {
+        const Book* Pages = nullptr;
+        std::vector<std::string> Events;
+        void Note(const std::string& event) {
+            Events.push_back(event + " of " + std::to_string(Pages->Records().size()));
+        }
+        void RecordsAboutToReset() override { Note("about to reset"); }
+        void RecordsReset() override { Note("reset"); }
+        void RecordAboutToBeInserted(std::size_t i) override {
+            Note("about to insert " + std::to_string(i));
+        }
+        void RecordInserted(std::size_t i) override { Note("insert " + std::to_string(i)); }
+        void RecordAboutToBeRemoved(std::size_t i) override {
+            Note("about to remove " + std::to_string(i));
+        }
+        void RecordRemoved(std::size_t i) override { Note("remove " + std::to_string(i)); }
+    };
+    Scene scene(Sample());
+    Announced heard;
+    heard.Pages = &scene.Pages;
+    scene.Pages.Watch(&heard);
+
+    scene.Pages.Load(Key());
+    scene.Pages.Add(Key(), RecordOf({"Cloud", "", "", ""}));
+    scene.Pages.Replace(0, RecordOf({"Zoo", "", "", ""}));
+    scene.Pages.Remove(1);
+    scene.Pages.Close();
+
+    CHECK(heard.Events ==
+          std::vector<std::string>{"about to reset of 0", "reset of 5",        // load
+                                   "about to insert 2 of 5", "insert 2 of 6",  // add
+                                   "about to remove 0 of 6", "remove 0 of 5",  // replace
+                                   "about to insert 4 of 5", "insert 4 of 6",  //
+                                   "about to remove 1 of 6", "remove 1 of 5",  // delete
+                                   "about to reset of 5", "reset of 0"});      // logout
+    scene.Pages.Unwatch(&heard);
+}
+
 TEST_CASE("an add appends one entry at the store's end and joins the book in order") {
     Scene scene(Sample());
     scene.Pages.Load(Key());

@@ -17,8 +17,6 @@ namespace fs = std::filesystem;
 namespace failure = lockmere::failure;
 using lockmere::fixture::ReadBytes;
 using lockmere::fixture::WriteBytes;
-using lockmere::test::CheckCopyOntoItselfRefused;
-using lockmere::test::EveryByte;
 using lockmere::test::Folder;
 using lockmere::test::Mode;
 using lockmere::test::Q;
@@ -135,37 +133,6 @@ TEST_CASE("file exists through a link") {
             fs::create_symlink(folder.Path() / target, path);
 
             CHECK_EQ(lockmere::FileExists(path), exists);
-        }
-}
-
-TEST_CASE("copy onto itself through a link") {
-    const struct {
-        const char* label;
-        std::string way;
-    } rows[] = {
-        {"a link to the file", "symlink"},
-        {"a link to the folder", "folder-link"},
-        {"a second name of the file", "hardlink"},
-    };
-    for (const auto& row : rows)
-        SUBCASE(row.label) {
-            const auto& [label, way] = row;
-            Folder folder;
-            fs::create_directory(folder.Path() / "dir");
-            const fs::path source = folder.Path() / "dir" / "lkdb1.lkd";
-            const std::string bytes = EveryByte();
-            WriteBytes(source, bytes);
-            fs::path destination;
-            if (way == "symlink")
-                fs::create_symlink(source, destination = folder.Path() / "link.lkd");
-            if (way == "folder-link") {
-                fs::create_directory_symlink(folder.Path() / "dir", folder.Path() / "alias");
-                destination = folder.Path() / "alias" / "lkdb1.lkd";
-            }
-            if (way == "hardlink")
-                fs::create_hard_link(source, destination = folder.Path() / "second.lkd");
-
-            CheckCopyOntoItselfRefused(source, destination, bytes);
         }
 }
 

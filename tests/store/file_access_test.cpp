@@ -14,7 +14,6 @@ namespace failure = lockmere::failure;
 using lockmere::fixture::ReadBytes;
 using lockmere::fixture::WriteBytes;
 using lockmere::test::BlockedWrite;
-using lockmere::test::CheckCopyOntoItselfRefused;
 using lockmere::test::EveryByte;
 using lockmere::test::Folder;
 using lockmere::test::OwnerOnly;
@@ -213,68 +212,6 @@ TEST_CASE("delete file") {
 
             CHECK_EQ(lockmere::RemoveFile(path), code);
             CHECK_EQ(fs::exists(path), kind == "folder");
-        }
-}
-
-TEST_CASE("copy") {
-    const struct {
-        const char* label;
-        std::string kind;
-        int code;
-    } rows[] = {
-        {"to a new file", "new", failure::kNone},
-        {"over a longer file", "longer", failure::kNone},
-        {"missing source", "no-source", failure::kFileNotFound},
-        {"missing destination folder", "no-folder", failure::kPathNotFound},
-        {"a folder in the destination's place", "folder", failure::kPathFileAccess},
-    };
-    for (const auto& row : rows)
-        SUBCASE(row.label) {
-            const auto& [label, kind, code] = row;
-            Folder folder;
-            const fs::path source = folder.Path() / "lkdb1.lkd";
-            fs::path destination = folder.Path() / "backup" / "lkdb1.lkd";
-            fs::create_directory(folder.Path() / "backup");
-            const std::string bytes = EveryByte();
-            const std::string old = bytes + bytes + "old";
-            if (kind != "no-source") WriteBytes(source, bytes);
-            if (kind == "longer" || kind == "no-source") WriteBytes(destination, old);
-            if (kind == "folder") fs::create_directory(destination);
-            if (kind == "no-folder") destination = folder.Path() / "gone" / "lkdb1.lkd";
-
-            CHECK_EQ(lockmere::CopyFileOver(source, destination), code);
-            CHECK(!TemporaryFileLeft(destination));
-            if (code == failure::kNone) {
-                CHECK_EQ(Q(ReadBytes(destination)), Q(bytes));
-                CHECK(OwnerOnly(destination));
-            }
-            if (kind == "no-source") CHECK_EQ(Q(ReadBytes(destination)), Q(old));
-            if (kind == "folder") CHECK(fs::is_directory(destination));
-        }
-}
-
-TEST_CASE("copy onto itself") {
-    const struct {
-        const char* label;
-        std::string way;
-    } rows[] = {
-        {"same path", "same"},
-        {"through dir/../dir", "dotdot"},
-        {"through ./", "dot"},
-    };
-    for (const auto& row : rows)
-        SUBCASE(row.label) {
-            const auto& [label, way] = row;
-            Folder folder;
-            fs::create_directory(folder.Path() / "dir");
-            const fs::path source = folder.Path() / "dir" / "lkdb1.lkd";
-            const std::string bytes = EveryByte();
-            WriteBytes(source, bytes);
-            fs::path destination = source;
-            if (way == "dotdot") destination = folder.Path() / "dir" / ".." / "dir" / "lkdb1.lkd";
-            if (way == "dot") destination = folder.Path() / "dir" / "." / "lkdb1.lkd";
-
-            CheckCopyOntoItselfRefused(source, destination, bytes);
         }
 }
 

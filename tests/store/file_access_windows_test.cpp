@@ -25,7 +25,6 @@ namespace failure = lockmere::failure;
 namespace fixture = lockmere::fixture;
 using lockmere::fixture::ReadBytes;
 using lockmere::fixture::WriteBytes;
-using lockmere::test::CheckCopyOntoItselfRefused;
 using lockmere::test::EveryByte;
 using lockmere::test::Folder;
 using lockmere::test::Q;
@@ -202,20 +201,6 @@ TEST_CASE("data files in the program folder are hidden after every write") {
         }
 }
 
-TEST_CASE("a copy in a backup folder is not hidden") {
-    Folder folder;
-    const fs::path source = folder.Path() / "lkdb1.lkd";
-    const fs::path destination = folder.Path() / "backup.lkd";
-    fixture::WriteBytes(source, EveryByte());
-    REQUIRE_EQ(lockmere::SetAttributesHidden(source), failure::kNone);
-
-    CHECK_EQ(lockmere::CopyFileOver(source, destination), failure::kNone);
-    CHECK_EQ(Q(fixture::ReadBytes(destination)), Q(EveryByte()));
-    CHECK_EQ(Attributes(destination), DWORD{0});
-    CHECK_EQ(Attributes(source), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
-    SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_NORMAL);
-}
-
 TEST_CASE("failure codes from Windows errors") {
     const struct {
         const char* label;
@@ -276,35 +261,6 @@ TEST_CASE("failures met on disk") {
     }
 }
 
-TEST_CASE("copy onto itself by another spelling") {
-    const struct {
-        const char* label;
-        std::string way;
-    } rows[] = {
-        {"letter case", "case"},
-        {"forward slashes", "slashes"},
-        {"through dir\\..\\dir", "dotdot"},
-        {"all of them", "mixed"},
-    };
-    for (const auto& row : rows)
-        SUBCASE(row.label) {
-            const auto& [label, way] = row;
-            Folder folder;
-            fs::create_directory(folder.Path() / "Dir");
-            const fs::path source = folder.Path() / "Dir" / "lkdb1.lkd";
-            fixture::WriteBytes(source, EveryByte());
-            std::wstring other = source.native();
-            if (way == "case" || way == "mixed") CharUpperW(other.data());
-            if (way == "slashes" || way == "mixed")
-                for (wchar_t& c : other) c = c == L'\\' ? L'/' : c;
-            const std::size_t name = other.size() - std::wstring_view(L"lkdb1.lkd").size();
-            if (way == "dotdot" || way == "mixed")
-                other.insert(name, way == "mixed" ? L"../DIR/" : L"..\\Dir\\");
-
-            CheckCopyOntoItselfRefused(source, fs::path(other), EveryByte());
-        }
-}
-
 TEST_CASE("names beyond ASCII reach the file system intact") {
     const struct {
         const char* label;
@@ -337,11 +293,6 @@ TEST_CASE("names beyond ASCII reach the file system intact") {
             CHECK_EQ(lockmere::SetAttributesHidden(file), failure::kNone);
             CHECK_EQ(Attributes(file), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
             CHECK_EQ(lockmere::SetAttributesNormal(file), failure::kNone);
-            fs::path copyName = name;
-            copyName += L".lkd";
-            const fs::path copy = lockmere::ComposePath(folder.Path(), copyName);
-            CHECK_EQ(lockmere::CopyFileOver(file, copy), failure::kNone);
-            CHECK(lockmere::FileExists(copy));
             CHECK_EQ(lockmere::RemoveFile(file), failure::kNone);
             CHECK(!fs::exists(file));
             CHECK_EQ(lockmere::WriteLineFile(file, "D:\\Backup"), failure::kNone);

@@ -39,15 +39,4 @@ inline bool TemporaryFileLeft(const std::filesystem::path& path) {
     return lockmere::testing::TemporaryLeftBeside(path);
 }
 
-// A copy whose two ends are one file fails both ways and leaves it whole.
-inline void CheckCopyOntoItselfRefused(const std::filesystem::path& source,
-                                       const std::filesystem::path& destination,
-                                       const std::string& bytes) {
-    CHECK_EQ(CopyFileOver(source, destination), failure::kPathFileAccess);
-    CHECK_EQ(CopyFileOver(destination, source), failure::kPathFileAccess);
-    CHECK_EQ(Q(fixture::ReadBytes(source)), Q(bytes));
-    CHECK(!TemporaryFileLeft(source));
-    CHECK(!TemporaryFileLeft(destination));
-}
-
 }  // namespace lockmere::test

@@ -1,3 +1,7 @@
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <doctest/doctest.h>
 
 #include <atomic>
@@ -100,6 +104,15 @@ TEST_CASE("a copy onto the same file never damages it") {
         {"saved", CopyOutcome::Failed, failure::kPathFileAccess},
         {"link", CopyOutcome::Failed, failure::kPathFileAccess},
         {"dotdot", CopyOutcome::Failed, failure::kPathFileAccess},
+        {"dot", CopyOutcome::Failed, failure::kPathFileAccess},
+        {"saved dotdot", CopyOutcome::Failed, failure::kPathFileAccess},
+        {"saved dot", CopyOutcome::Failed, failure::kPathFileAccess},
+#ifdef _WIN32
+        // Windows names ignore letter case and take either slash.
+        {"letter case", CopyOutcome::Failed, failure::kPathFileAccess},
+        {"forward slashes", CopyOutcome::Failed, failure::kPathFileAccess},
+        {"all of them", CopyOutcome::Failed, failure::kPathFileAccess},
+#endif
     };
     for (bool backingUp : {true, false}) {
         for (const Case& c : cases) {
@@ -117,6 +130,17 @@ TEST_CASE("a copy onto the same file never damages it") {
             if (how == "list") list = program;
             if (how == "link") list = lockmere::test::SecondName(program, outer.Path() / "link");
             if (how == "dotdot") list = program / ".." / "program";
+            if (how == "dot") list = program / ".";
+            if (how == "saved dotdot") saved = program / ".." / "program";
+            if (how == "saved dot") saved = program / ".";
+#ifdef _WIN32
+            std::wstring other = program.native();
+            if (how == "letter case" || how == "all of them") CharUpperW(other.data());
+            if (how == "forward slashes" || how == "all of them")
+                for (wchar_t& c : other) c = c == L'\\' ? L'/' : c;
+            if (how == "all of them") other += L"/../PROGRAM";
+            if (other != program.native()) saved = fs::path(other);
+#endif
 
             const auto result = CopyDataFiles(program, saved, list, backingUp);
 
@@ -128,6 +152,50 @@ TEST_CASE("a copy onto the same file never damages it") {
         }
     }
 }
+
+#ifdef _WIN32
+TEST_CASE("the copies in a backup folder are not hidden") {
+    TempFolder program, location;
+    Write(program.Path(), kA);
+    const auto result = CopyDataFiles(program.Path(), location.Path(), {}, true);
+
+    REQUIRE(result.Outcome == CopyOutcome::Copied);
+    CHECK(Read(location.Path()) == kA);
+    for (const char* name : {kKeyFileName, kStoreFileName}) {
+        const DWORD copy = GetFileAttributesW((location.Path() / name).c_str());
+        CHECK((copy & FILE_ATTRIBUTE_HIDDEN) == 0);
+        const DWORD kept = GetFileAttributesW((program.Path() / name).c_str());
+        CHECK((kept & FILE_ATTRIBUTE_HIDDEN) != 0);
+        SetFileAttributesW((program.Path() / name).c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+#endif
+
+#ifndef _WIN32
+TEST_CASE("data files in the location that are the program's own by a second name stay whole") {
+    for (bool backingUp : {true, false}) {
+        for (const std::string way : {"symlink", "hardlink"}) {
+            CAPTURE(backingUp);
+            CAPTURE(way);
+            TempFolder program, location;
+            Write(program.Path(), kA);
+            for (const char* name : {kKeyFileName, kStoreFileName}) {
+                if (way == "symlink")
+                    fs::create_symlink(program.Path() / name, location.Path() / name);
+                if (way == "hardlink")
+                    fs::create_hard_link(program.Path() / name, location.Path() / name);
+            }
+
+            const auto result = CopyDataFiles(program.Path(), location.Path(), {}, backingUp);
+
+            CAPTURE(static_cast<int>(result.Outcome));
+            CHECK(Read(program.Path()) == kA);
+            CHECK(NoLeftovers(program.Path()));
+            CHECK(NoLeftovers(location.Path()));
+        }
+    }
+}
+#endif
 
 TEST_CASE("a failed copy leaves both old files as they were") {
     // The program folder holds book A where present; the location book B.

@@ -87,16 +87,43 @@ bool OneBoxShown(const RecordingMessageBoxes& boxes, const QString& text, const 
     return !QTest::currentTestFailed();
 }
 
+const QStringList& RecordedCalls::Read() const {
+    accounted_ = calls_.size();
+    return calls_;
+}
+
+void RecordedCalls::Forget() {
+    calls_.clear();
+    accounted_ = 0;
+}
+
+void RecordedCalls::CheckAccounted() {
+    if (accounted_ < calls_.size())
+        Fail(QStringLiteral("a call to the %1 no step expected: \"%2\"")
+                 .arg(QLatin1String(service_), calls_[accounted_]));
+    accounted_ = calls_.size();
+}
+
 void RecordingClipboard::Clear() {
-    Calls.append(QStringLiteral("clear"));
-    Text.clear();
-    Set = false;
+    calls_.Append(QStringLiteral("clear"));
+    text_.clear();
+    set_ = false;
 }
 
 void RecordingClipboard::SetText(const QString& text) {
-    Calls.append(QStringLiteral("set ") + text);
-    Text = text;
-    Set = true;
+    calls_.Append(QStringLiteral("set ") + text);
+    text_ = text;
+    set_ = true;
+}
+
+const QString& RecordingClipboard::Text() const {
+    calls_.Read();
+    return text_;
+}
+
+bool RecordingClipboard::HoldsText() const {
+    calls_.Read();
+    return set_;
 }
 
 }  // namespace lockmere::testing

@@ -68,22 +68,58 @@ private:
 bool OneBoxShown(const RecordingMessageBoxes& boxes, const QString& text, const QString& title,
                  MsgButtons buttons, MsgIcon icon);
 
+// The calls to a service, recorded; reading them accounts for every call so
+// far. A call the test never read fails it when the recorder goes, as a box
+// nobody expected does.
+class RecordedCalls {
+public:
+    explicit RecordedCalls(const char* service) : service_(service) {}
+    RecordedCalls(const RecordedCalls&) = delete;
+    RecordedCalls& operator=(const RecordedCalls&) = delete;
+    ~RecordedCalls() { CheckAccounted(); }
+
+    void Append(const QString& call) { calls_.append(call); }
+    const QStringList& Read() const;
+    // Forgets the calls so far, as read.
+    void Forget();
+    void CheckAccounted();
+
+private:
+    const char* service_;
+    QStringList calls_;
+    mutable qsizetype accounted_ = 0;  // calls_[0, accounted_) were read
+};
+
 class RecordingClipboard : public Clipboard {
 public:
     void Clear() override;
     void SetText(const QString& text) override;
-    bool Holds(const QString& text) override { return Set && Text == text; }
+    bool Holds(const QString& text) override { return set_ && text_ == text; }
 
-    QStringList Calls;  // "clear" and "set <text>", in order
-    QString Text;       // what the clipboard holds now
-    bool Set = false;   // whether it holds a text at all
+    // "clear" and "set <text>", in order.
+    const QStringList& Calls() const { return calls_.Read(); }
+    // What the clipboard holds now, and whether it holds a text at all.
+    const QString& Text() const;
+    bool HoldsText() const;
+    void ForgetCalls() { calls_.Forget(); }
+    void CheckAccounted() { calls_.CheckAccounted(); }
+
+private:
+    RecordedCalls calls_{"clipboard"};
+    QString text_;
+    bool set_ = false;
 };
 
 class RecordingShell : public ShellOpen {
 public:
-    void Open(const QString& address) override { Opened.append(address); }
+    void Open(const QString& address) override { opened_.Append(address); }
 
-    QStringList Opened;
+    // The addresses opened, in order.
+    const QStringList& Opened() const { return opened_.Read(); }
+    void CheckAccounted() { opened_.CheckAccounted(); }
+
+private:
+    RecordedCalls opened_{"shell"};
 };
 
 class RecordingBeeper : public Beeper {

@@ -32,8 +32,10 @@ void Poll(QObject* owner, std::function<bool()> ready, std::function<void()> act
     // A fresh timer for every try: a timer whose slot is still running (the
     // act may open a nested modal window) would not fire again.
     QTimer::singleShot(5, owner, [=] {
+        // Keys reach only the active window: its shortcuts (Escape, the
+        // default button) wait for the activation, which trails the show.
         QWidget* modal = QApplication::activeModalWidget();
-        if (ready() && modal->isVisible()) {
+        if (ready() && modal->isVisible() && modal->isActiveWindow()) {
             --*waiting;
             act();
             if (QTest::currentTestFailed()) DismissModalWindows();
@@ -78,6 +80,11 @@ TestContext::~TestContext() {
     // Unloaded windows wait for the event loop to delete them; the open
     // ones go with the registry.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ClipboardService.CheckAccounted();
+    Shell.CheckAccounted();
+    // The program's end takes its text off the clipboard; no step sees that.
+    Ctx.ClipboardService.Expire();
+    ClipboardService.ForgetCalls();
 }
 
 void TestContext::PollModal(std::function<bool()> ready, std::function<void()> act, int timeoutMs,

@@ -20,7 +20,8 @@ namespace lockmere::testing {
 class TestContext {
 public:
     TestContext();
-    // Deletes the windows the test left behind, unloaded or open.
+    // Deletes the windows the test left behind, unloaded or open, and fails
+    // the test on a clipboard or shell call it never read.
     ~TestContext();
 
     std::filesystem::path File(std::string_view name) const { return Folder.File(name); }

@@ -25,11 +25,11 @@ void ExpiringClipboardTest::emptiedWhenTheTimeIsUp() {
     ExpiringClipboard clipboard(system, 100ms);
     clipboard.Clear();
     clipboard.SetText(QStringLiteral("hunter2"));
-    QCOMPARE(system.Text, QStringLiteral("hunter2"));
+    QCOMPARE(system.Text(), QStringLiteral("hunter2"));
     QTest::qWait(30);
-    QVERIFY(system.Set);
-    QTRY_VERIFY_WITH_TIMEOUT(!system.Set, 2000);
-    QCOMPARE(system.Calls, QStringList({"clear", "set hunter2", "clear"}));
+    QVERIFY(system.HoldsText());
+    QTRY_VERIFY_WITH_TIMEOUT(!system.HoldsText(), 2000);
+    QCOMPARE(system.Calls(), QStringList({"clear", "set hunter2", "clear"}));
 }
 
 void ExpiringClipboardTest::leavesWhatTheUserCopiedSince() {
@@ -38,8 +38,8 @@ void ExpiringClipboardTest::leavesWhatTheUserCopiedSince() {
     clipboard.SetText(QStringLiteral("hunter2"));
     system.SetText(QStringLiteral("my own note"));  // copied in another program
     QTest::qWait(150);
-    QCOMPARE(system.Text, QStringLiteral("my own note"));
-    QCOMPARE(system.Calls, QStringList({"set hunter2", "set my own note"}));
+    QCOMPARE(system.Text(), QStringLiteral("my own note"));
+    QCOMPARE(system.Calls(), QStringList({"set hunter2", "set my own note"}));
 }
 
 void ExpiringClipboardTest::aLaterTextGetsItsOwnTime() {
@@ -49,8 +49,8 @@ void ExpiringClipboardTest::aLaterTextGetsItsOwnTime() {
     QTest::qWait(200);
     clipboard.SetText(QStringLiteral("hunter2"));
     QTest::qWait(200);  // past the first text's time, not the second's
-    QCOMPARE(system.Text, QStringLiteral("hunter2"));
-    QTRY_VERIFY_WITH_TIMEOUT(!system.Set, 2000);
+    QCOMPARE(system.Text(), QStringLiteral("hunter2"));
+    QTRY_VERIFY_WITH_TIMEOUT(!system.HoldsText(), 2000);
 }
 
 void ExpiringClipboardTest::emptiedWhenTheProgramEndsOrTheBookLocks_data() {
@@ -73,8 +73,8 @@ void ExpiringClipboardTest::emptiedWhenTheProgramEndsOrTheBookLocks() {
         clipboard->Expire();
     else
         clipboard.reset();
-    QCOMPARE(system.Set, userCopied);
-    QCOMPARE(system.Calls.last(),
+    QCOMPARE(system.HoldsText(), userCopied);
+    QCOMPARE(system.Calls().last(),
              userCopied ? QStringLiteral("set my own note") : QStringLiteral("clear"));
     if (!locked) return;
 
@@ -83,8 +83,8 @@ void ExpiringClipboardTest::emptiedWhenTheProgramEndsOrTheBookLocks() {
     system.SetText(QStringLiteral("copied after the lock"));
     clipboard->Expire();
     clipboard.reset();
-    QCOMPARE(system.Text, QStringLiteral("copied after the lock"));
-    QVERIFY(system.Set);
+    QCOMPARE(system.Text(), QStringLiteral("copied after the lock"));
+    QVERIFY(system.HoldsText());
 }
 
 QTEST_MAIN(ExpiringClipboardTest)

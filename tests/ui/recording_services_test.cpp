@@ -15,7 +15,16 @@ public:
     using Window::Window;
 };
 
-enum class Slip { UnreadBox, UnusedAnswer, AnswerDroppedByClear, BoxAfterTheLastLook };
+enum class Slip {
+    UnreadBox,
+    UnusedAnswer,
+    AnswerDroppedByClear,
+    BoxAfterTheLastLook,
+    UnreadClipboardCall,
+    ClipboardCallAfterTheLastLook,
+    UnreadShellOpen,
+    UnreadCallInAContext,
+};
 
 }  // namespace
 
@@ -73,8 +82,8 @@ void RecordingServicesTest::contextLivesInItsOwnFolder() {
 
         t.ClipboardService.Clear();
         t.ClipboardService.SetText(QStringLiteral("bob"));
-        QCOMPARE(t.ClipboardService.Calls, QStringList({"clear", "set bob"}));
-        QCOMPARE(t.ClipboardService.Text, QStringLiteral("bob"));
+        QCOMPARE(t.ClipboardService.Calls(), QStringList({"clear", "set bob"}));
+        QCOMPARE(t.ClipboardService.Text(), QStringLiteral("bob"));
     }
     QVERIFY(!std::filesystem::exists(folder));
 }
@@ -85,6 +94,10 @@ void RecordingServicesTest::slipsInTheScriptFailTheTest_data() {
     QTest::newRow("answer no box took") << Slip::UnusedAnswer;
     QTest::newRow("answer dropped by Clear") << Slip::AnswerDroppedByClear;
     QTest::newRow("box after the last look") << Slip::BoxAfterTheLastLook;
+    QTest::newRow("clipboard call nobody read") << Slip::UnreadClipboardCall;
+    QTest::newRow("clipboard call after the last look") << Slip::ClipboardCallAfterTheLastLook;
+    QTest::newRow("address opened that nobody read") << Slip::UnreadShellOpen;
+    QTest::newRow("clipboard call no step of a context read") << Slip::UnreadCallInAContext;
 }
 
 void RecordingServicesTest::slipsInTheScriptFailTheTest() {
@@ -93,6 +106,8 @@ void RecordingServicesTest::slipsInTheScriptFailTheTest() {
     // unexpectedly, which fails too.
     QEXPECT_FAIL("", "the recorder reports the slip", Continue);
     RecordingMessageBoxes boxes;
+    RecordingClipboard clipboard;
+    RecordingShell shell;
     switch (slip) {
     case Slip::UnreadBox:
         boxes.Show("Saved", "LKMR", MsgButtons::Ok, MsgIcon::None);
@@ -109,8 +124,26 @@ void RecordingServicesTest::slipsInTheScriptFailTheTest() {
         (void)boxes.Texts();
         boxes.Show("second", "LKMR", MsgButtons::Ok, MsgIcon::None);
         break;
+    case Slip::UnreadClipboardCall:
+        clipboard.SetText(QStringLiteral("hunter2"));
+        break;
+    case Slip::ClipboardCallAfterTheLastLook:
+        clipboard.SetText(QStringLiteral("hunter2"));
+        (void)clipboard.HoldsText();
+        clipboard.Clear();
+        break;
+    case Slip::UnreadShellOpen:
+        shell.Open(QStringLiteral("https://mail.example"));
+        break;
+    case Slip::UnreadCallInAContext: {
+        TestContext t;
+        t.Ctx.ClipboardService.SetText(QStringLiteral("hunter2"));
+        break;
+    }
     }
     boxes.CheckAccounted();
+    clipboard.CheckAccounted();
+    shell.CheckAccounted();
 }
 
 void RecordingServicesTest::unexpectedModalWindowIsClosedAndFails() {

@@ -5,7 +5,7 @@ A test is a plain script, registered in CMakeLists.txt with
 `python3 <script> <path of lockmere>` in the build's tests/e2e folder
 (`ctest --test-dir build -L e2e --output-on-failure`).
 
-    import book, harness
+    from lockmere_testing import book, harness
 
     with harness.Session(book.files("me", "secret", [records...])) as s:
         main = s.wait_window(" Lockmere")           # exact caption
@@ -256,7 +256,9 @@ class Session:
             ["openbox", "--sm-disable"], env=self.env, stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL, preexec_fn=die_with_parent))
         self.wait_for(lambda: "window id" in self._x(
-            "xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False), "the window manager")
+            "xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False), "the window manager",
+            # openbox reads its whole configuration first: slow on a busy machine
+            timeout=3 * TIMEOUT)
 
     def start(self):
         """Starts the program from its folder, as a user would."""
@@ -378,6 +380,14 @@ class Session:
         probe = os.path.join(os.path.dirname(os.path.abspath(__file__)), "accessible_tree.py")
         out = self._x(python, probe, "lockmere", timeout=30)
         return [json.loads(line) for line in out.splitlines() if line.startswith("{")]
+
+    def type_fields(self, win, texts):
+        """Types each text into the next box, from the focused one on, with
+        Tab between them."""
+        for i, text in enumerate(texts):
+            if i:
+                self.key(win, "Tab")
+            self.type(win, text)
 
     def log_in(self, main, password):
         """From the user ID box: Tab to the password, type it, Enter, and
