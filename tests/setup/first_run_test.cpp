@@ -339,7 +339,7 @@ void FirstRunTest::dataFilesHiddenAfterEveryStep() {
 
     QTest::keyClicks(f.main->Text2, "Stone#42");
     QTest::mouseClick(f.main->Command1, Qt::LeftButton);
-    QCOMPARE(f.main->List1->count(), 1);
+    QCOMPARE(RowCount(f.main->List1), 1);
     f.t.Boxes.Queue(MsgAnswer::Ok);
     QVERIFY(f.main->SaveData_Click());
     seen << "saved: " + Attributes(program);
