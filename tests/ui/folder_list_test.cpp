@@ -79,7 +79,7 @@ void FolderListTest::showsAncestorsAndSubFolders() {
     QCOMPARE(list.SetPath(Q(tree.B)), failure::kNone);
     QCOMPARE(changed.count(), 1);
 
-    QStringList expected{QStringLiteral("0 /")};
+    QStringList expected{QStringLiteral("0 ") + Shown(Q(tree.B.root_path()))};
     int depth = 1;
     for (const auto& part : tree.B.relative_path())
         expected << QStringLiteral("%1 %2").arg(depth++).arg(Q(part));

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <memory>
 #include <set>
+#include <string_view>
 
 #include "tests/support/temp_folder.h"
 #include "ui/drive_list.h"
@@ -26,7 +27,12 @@ std::set<HWND> ThreadWindows() {
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND window, LPARAM found) {
-            reinterpret_cast<std::set<HWND>*>(found)->insert(window);
+            // The system's input-method window comes with a thread's first
+            // window; it is not the program's.
+            wchar_t kind[8] = {};
+            GetClassNameW(window, kind, 8);
+            if (std::wstring_view(kind) != L"IME")
+                reinterpret_cast<std::set<HWND>*>(found)->insert(window);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&windows));
