@@ -95,8 +95,19 @@ class WineSession(harness.Session):
 
     def type(self, win, text):
         # Slower than on Linux: Wine under load drops keys typed faster.
+        # A key pressed next (Return) may overtake characters Wine has not
+        # drawn yet: the window must show the last of them first.
         self.focus(win)
         self._x("xdotool", "type", "--delay", "40", "--", text)
+        self.steady_pixels(win)
+
+    def steady_pixels(self, win):
+        """Waits until two captures a fifth of a second apart agree."""
+        def steady():
+            before = self.capture(win).data
+            time.sleep(0.2)
+            return self.capture(win).data == before
+        self.wait_for(steady, "the window to be drawn")
 
     def steady_geometry(self, win):
         """The geometry once it holds for half a second: a shown window
@@ -108,6 +119,11 @@ class WineSession(harness.Session):
         return self.wait_for(steady, "a steady window")
 
     # -- what Wine keeps --------------------------------------------------------
+
+    def write(self, name, data):
+        """A data file as the program leaves one: hidden."""
+        super().write(name, data)
+        os.setxattr(self.path(name), "user.DOSATTRIB", b"0x%x" % HIDDEN)
 
     def attributes(self, name):
         """The DOS attributes Wine keeps for a file of the program folder, in
@@ -132,7 +148,10 @@ class WineSession(harness.Session):
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                        timeout=harness.TIMEOUT, check=True)
         self.key(win, "ctrl+c")
-        copied = self.wait_for(lambda: (self.clipboard() or "").startswith("---"),
-                               "the message box's text on the clipboard")
+
+        def box_copied():
+            text = self.clipboard() or ""
+            return text if text.startswith("---") else None
+        copied = self.wait_for(box_copied, "the message box's text on the clipboard")
         return [line.rstrip("\r") for line in copied.splitlines()
                 if line.strip() and not line.startswith("---")]
