@@ -33,8 +33,11 @@ def first_line(s, main):
     return (box.left + box.right) // 2, box.top + 8
 
 
-def answer(s, title, lines, keys="Return"):
-    """Checks the text of the message box, then answers it."""
+def answer(s, title, lines, keys="space"):
+    """Checks the text of the message box, then answers it. Space, not
+    Return: the box takes Return as it goes down, its release is lost with
+    its X window, and Wine then takes the next Return for a held key's
+    repeat, which the default buttons ignore."""
     box = s.wait_window(title)
     shown = s.box_text(box)
     assert shown[0] == title and shown[1:1 + len(lines)] == lines, shown
