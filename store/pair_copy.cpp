@@ -165,9 +165,13 @@ int RecoverPairMove(const fs::path& folder) {
     if (present) {
         const auto moves = text ? MovesOf(folder, *text) : std::nullopt;
         for (const Move& move : moves.value_or(std::vector<Move>{})) {
-            // An earlier recovery may have moved it already.
+            // An earlier recovery may have moved it already. A move that
+            // fails keeps the marker and its temporaries for the next try:
+            // without them half the pair would be gone.
             const fs::path from = ComposePath(folder, move.Temporary);
-            if (system_file::IsOwnRegularFile(from)) Rename(from, ComposePath(folder, move.Name));
+            if (!system_file::IsOwnRegularFile(from)) continue;
+            const fs::path to = ComposePath(folder, move.Name);
+            if (const std::error_code error = Rename(from, to)) return FailureCodeFor(error, to);
         }
         // Anything else is not followed, only taken away; where the user
         // may not take it away, nothing here is touched.

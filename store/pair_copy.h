@@ -45,7 +45,9 @@ inline constexpr std::size_t kPairMarkerLargest = 4096;
 // at most kPairMarkerLargest bytes, naming only temporaries of the data
 // files in the folder that are the user's regular files (or already moved).
 // Any other marker moves nothing and is removed; one that cannot be removed
-// fails with kPathFileAccess, and then nothing at all is touched.
+// fails with kPathFileAccess, and then nothing at all is touched. A move that
+// fails gives its failure code and leaves the marker and every temporary for
+// the next recovery.
 int RecoverPairMove(const std::filesystem::path& folder);
 
 // Whether anything stands at the marker's name in folder (a link too): a
