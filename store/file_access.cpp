@@ -156,7 +156,8 @@ int WriteTemporaryBeside(const fs::path& path, std::string_view bytes, fs::path&
 
 int ReplaceWholeFile(const fs::path& path, std::string_view bytes) {
     fs::path temporary;
-    if (const int code = WriteTemporaryBeside(path, bytes, temporary)) return code;
+    if (const int code = WriteTemporaryBeside(path, bytes, temporary); code != failure::kNone)
+        return code;
     if (const std::error_code error = system_file::Rename(temporary, path)) {
         system_file::Remove(temporary);
         return FailureCodeFor(error, path);

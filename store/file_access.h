@@ -6,25 +6,12 @@
 #include <string_view>
 #include <system_error>
 
+#include "store/failure_code.h"
 #include "store/system_file.h"
 
 namespace lockmere {
 
 using system_file::Links;
-
-// Numeric failure codes shown to the user; 0 is success. The numbers are
-// stable: users read them in message boxes.
-namespace failure {
-inline constexpr int kNone = 0;
-inline constexpr int kBadFileName = 52;
-inline constexpr int kFileNotFound = 53;
-inline constexpr int kDeviceIo = 57;
-inline constexpr int kDiskFull = 61;
-inline constexpr int kBadPosition = 63;  // a byte position below 1
-inline constexpr int kDeviceUnavailable = 68;
-inline constexpr int kPathFileAccess = 75;  // access refused, already exists, same file
-inline constexpr int kPathNotFound = 76;
-}  // namespace failure
 
 inline constexpr const char* kKeyFileName = "lkdb0.lkd";
 inline constexpr const char* kStoreFileName = "lkdb1.lkd";

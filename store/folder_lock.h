@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "store/failure_code.h"
 #include "store/system_file.h"
 
 namespace lockmere {
@@ -28,7 +29,7 @@ public:
 private:
     system_file::FileLock lock_;
     Outcome outcome_ = Outcome::Failed;
-    int code_ = 0;
+    int code_ = failure::kNone;
 };
 
 // What the start does under the lock: a pair move a crash cut short is

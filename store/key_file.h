@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "store/cipher.h"
+#include "store/failure_code.h"
 
 namespace lockmere {
 
@@ -39,7 +40,7 @@ enum class StartFrom {
 // The start-up read. A missing key file is created empty; the key is
 // bytes 7-38 of whatever the file holds.
 struct KeyFileStart {
-    int Code = 0;  // failure code of the read
+    int Code = failure::kNone;  // failure code of the read
     StartFrom From = StartFrom::Login;
     std::string KeyFileBuffer;
     std::string EncryptionKey;
@@ -65,7 +66,7 @@ enum class CredentialsWrite {
 };
 struct CredentialsWriteResult {
     CredentialsWrite Outcome = CredentialsWrite::Written;
-    int Code = 0;  // failure code when WriteFailed
+    int Code = failure::kNone;  // failure code when WriteFailed
 };
 // userName and password are already trimmed.
 CredentialsWriteResult WriteCredentials(const std::filesystem::path& programFolder,
@@ -83,7 +84,7 @@ enum class LoginOutcome {
 };
 struct LoginCheck {
     LoginOutcome Outcome = LoginOutcome::NoMatch;
-    int Code = 0;             // failure code when ReadFailed
+    int Code = failure::kNone;  // failure code when ReadFailed
     CipherResult Deciphered;  // the credentials block's decipher; a window shows its failure first
 };
 // The login every front end makes: typed is the password as it was typed

@@ -105,7 +105,7 @@ BackupCopyResult ReadPair(const fs::path& folder, Links links, Pair& pair) {
         const fs::path path = ComposePath(folder, name);
         ReadResult file = ReadExistingFile(path, largest, links);
         if (!file.Ok()) return Failed(file.Code);
-        if (file.Bytes.size() > largest) return {CopyOutcome::Damaged, 0, path};
+        if (file.Bytes.size() > largest) return {CopyOutcome::Damaged, failure::kNone, path};
         *bytes = std::move(file.Bytes);
     }
     return {};
@@ -195,7 +195,7 @@ BackupCopyResult CopyDataFiles(const fs::path& programFolder, const fs::path& sa
     // caught below, before any file is touched.
     if (!saved && ComposePath(programFolder, kKeyFileName).native() ==
                       ComposePath(location, kKeyFileName).native()) {
-        return {CopyOutcome::SameFolder, 0, {}};
+        return {CopyOutcome::SameFolder, failure::kNone, {}};
     }
     // Another copy may work on the same location at once (two machines, one
     // shared folder): one at a time. A location where no lock file can be
@@ -206,7 +206,9 @@ BackupCopyResult CopyDataFiles(const fs::path& programFolder, const fs::path& sa
         locationLock.Result() == FolderLock::Outcome::NotAFile)
         return Failed(failure::kPathFileAccess);
     for (const char* name : {kKeyFileName, kStoreFileName}) {
-        if (int code = SetAttributesNormal(ComposePath(programFolder, name))) return Failed(code);
+        if (const int code = SetAttributesNormal(ComposePath(programFolder, name));
+            code != failure::kNone)
+            return Failed(code);
     }
     const fs::path& from = backingUp ? programFolder : location;
     const fs::path& to = backingUp ? location : programFolder;
@@ -224,12 +226,13 @@ BackupCopyResult CopyDataFiles(const fs::path& programFolder, const fs::path& sa
         read.Outcome != CopyOutcome::Copied)
         return read;
     // A move an earlier crash cut short in the destination goes first.
-    if (int code = RecoverPairMove(to)) return Failed(code);
+    if (const int code = RecoverPairMove(to); code != failure::kNone) return Failed(code);
     const fs::path key = ComposePath(to, kKeyFileName);
     const ReadResult oldKey = ReadExistingFile(key, kKeyFileLargest, toLinks);
     if (!oldKey.Ok() && oldKey.Code != failure::kFileNotFound) return Failed(oldKey.Code);
-    if (oldKey.Bytes.size() > kKeyFileLargest) return {CopyOutcome::Damaged, 0, key};
-    if (int code = MovePairInto(to, pair, oldKey)) return Failed(code);
+    if (oldKey.Bytes.size() > kKeyFileLargest) return {CopyOutcome::Damaged, failure::kNone, key};
+    if (const int code = MovePairInto(to, pair, oldKey); code != failure::kNone)
+        return Failed(code);
     // The bytes are in place: an attribute that does not follow is no
     // failure of the copy.
     for (const char* name : {kKeyFileName, kStoreFileName})

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "store/failure_code.h"
+
 namespace lockmere {
 
 enum class CopyOutcome {
@@ -13,7 +15,7 @@ enum class CopyOutcome {
 
 struct BackupCopyResult {
     CopyOutcome Outcome = CopyOutcome::Copied;
-    int Code = 0;
+    int Code = failure::kNone;
     std::filesystem::path DamagedFile;
 };
 

@@ -15,10 +15,10 @@ namespace lockmere {
 inline constexpr std::size_t kStoreTextLimit = kCipherTextLimit - 1;
 
 struct LoadResult {
-    int Code = 0;                    // failure code of the read
+    int Code = failure::kNone;       // failure code of the read
     std::vector<std::string> Lines;  // in file order
     CipherResult Deciphered;         // failed decipher: a window shows its box
-    bool Complete() const { return Code == 0 && Deciphered.Ok(); }
+    bool Complete() const { return Code == failure::kNone && Deciphered.Ok(); }
 };
 
 enum class StoreWrite {
@@ -32,8 +32,8 @@ enum class StoreWrite {
 };
 struct StoreWriteResult {
     StoreWrite Outcome = StoreWrite::Written;
-    int Code = 0;             // failure code of ReadFailed / WriteFailed
-    CipherResult Deciphered;  // the append's decipher, when it failed
+    int Code = failure::kNone;  // failure code of ReadFailed / WriteFailed
+    CipherResult Deciphered;    // the append's decipher, when it failed
 };
 
 // The scan of a deciphered store text into list lines. n is the length of
