@@ -23,8 +23,8 @@ public:
 
     explicit FolderLock(const std::filesystem::path& folder);
 
-    Outcome Result() const { return outcome_; }
-    int Code() const { return code_; }
+    [[nodiscard]] Outcome Result() const { return outcome_; }
+    [[nodiscard]] int Code() const { return code_; }
 
 private:
     system_file::FileLock lock_;

@@ -5,6 +5,6 @@ namespace lockmere {
 // Keeps the master password and the records out of crash dumps: on POSIX
 // systems no core file and a process that is not dumpable, on Windows no
 // crash report. Returns false when a step failed.
-bool HardenProcess();
+[[nodiscard]] bool HardenProcess();
 
 }  // namespace lockmere

@@ -42,8 +42,9 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-std::error_code Rename(const fs::path& from, const fs::path& to) {
-    return system_file::Rename(from, to);
+// The failure code of renaming from over to.
+[[nodiscard]] int Rename(const fs::path& from, const fs::path& to) {
+    return FailureCodeFor(system_file::Rename(from, to), to);
 }
 
 // One rename a marker asks for: a temporary over its data file.
@@ -78,7 +79,7 @@ std::optional<std::vector<Move>> MovesOf(const fs::path& folder, const std::stri
 // The marker's text when it can be one of this program's: a regular file
 // of the user's, not reached through a link, and short. present tells
 // whether anything stands at its name.
-std::optional<std::string> ReadOwnMarker(const fs::path& marker, bool& present) {
+[[nodiscard]] std::optional<std::string> ReadOwnMarker(const fs::path& marker, bool& present) {
     system_file::Handle file;
     const std::error_code error = file.OpenForRead(marker, false, Links::Refuse);
     const int code = FailureCodeFor(error, marker);
@@ -95,11 +96,11 @@ struct Pair {
     std::string Store;
 };
 
-BackupCopyResult Failed(int code) { return {CopyOutcome::Failed, code, {}}; }
+[[nodiscard]] BackupCopyResult Failed(int code) { return {CopyOutcome::Failed, code, {}}; }
 
 // Reads both files whole; a file longer than the program writes it is
 // damaged and is not copied.
-BackupCopyResult ReadPair(const fs::path& folder, Links links, Pair& pair) {
+[[nodiscard]] BackupCopyResult ReadPair(const fs::path& folder, Links links, Pair& pair) {
     for (auto [name, bytes, largest] : {std::tuple{kKeyFileName, &pair.Key, kKeyFileLargest},
                                         {kStoreFileName, &pair.Store, kStoreTextLimit}}) {
         const fs::path path = ComposePath(folder, name);
@@ -115,19 +116,20 @@ BackupCopyResult ReadPair(const fs::path& folder, Links links, Pair& pair) {
 // place, and puts the old one back (or none, when there was none). The
 // forward marker stands meanwhile, so that a crash finishes the move
 // instead; a step that fails leaves it standing with its temporaries.
-bool PutOldKeyBack(const fs::path& folder, const ReadResult& oldKey, const fs::path& newKey) {
+[[nodiscard]] bool PutOldKeyBack(const fs::path& folder, const ReadResult& oldKey,
+                                 const fs::path& newKey) {
     const fs::path key = ComposePath(folder, kKeyFileName);
     fs::path saved;
     if (oldKey.Ok() && WriteTemporaryBeside(key, oldKey.Bytes, saved) != failure::kNone)
         return false;
-    if (Rename(key, newKey)) return false;
-    return !oldKey.Ok() || !Rename(saved, key);
+    if (Rename(key, newKey) != failure::kNone) return false;
+    return !oldKey.Ok() || Rename(saved, key) == failure::kNone;
 }
 
 // Moves the source pair into folder: both new files are whole on disk as
 // temporaries before the first is put in place. oldKey is the key file the
 // folder held (kFileNotFound when none), for putting back.
-int MovePairInto(const fs::path& folder, const Pair& pair, const ReadResult& oldKey) {
+[[nodiscard]] int MovePairInto(const fs::path& folder, const Pair& pair, const ReadResult& oldKey) {
     const fs::path key = ComposePath(folder, kKeyFileName);
     const fs::path store = ComposePath(folder, kStoreFileName);
     const fs::path marker = ComposePath(folder, kPairMarkerFileName);
@@ -136,23 +138,24 @@ int MovePairInto(const fs::path& folder, const Pair& pair, const ReadResult& old
     if (code == failure::kNone) code = WriteTemporaryBeside(store, pair.Store, newStore);
     if (code == failure::kNone) code = ReplaceWholeFile(marker, MarkerText(newKey, newStore));
     if (code == failure::kNone) {
-        if (const std::error_code error = Rename(newKey, key)) {
-            code = FailureCodeFor(error, key);
-            system_file::Remove(marker);
-        } else if (const std::error_code second = Rename(newStore, store)) {
-            code = FailureCodeFor(second, store);
+        // The old pair stands again: a marker that will not go names only
+        // the temporaries removed below, and moves nothing.
+        if (code = Rename(newKey, key); code != failure::kNone) {
+            static_cast<void>(system_file::Remove(marker));
+        } else if (code = Rename(newStore, store); code != failure::kNone) {
             if (!PutOldKeyBack(folder, oldKey, newKey)) return code;
-            system_file::Remove(marker);
+            static_cast<void>(system_file::Remove(marker));
         } else {
             // Both new files are in place: a marker left here only asks the
             // next recovery to finish what is finished.
-            system_file::Remove(marker);
+            static_cast<void>(system_file::Remove(marker));
             system_file::SyncFolder(folder);
             return failure::kNone;
         }
     }
+    // The failure is told; a temporary that stays goes at the next tidy-up.
     for (const fs::path* temporary : {&newKey, &newStore})
-        if (!temporary->empty()) system_file::Remove(*temporary);
+        if (!temporary->empty()) static_cast<void>(system_file::Remove(*temporary));
     return code;
 }
 
@@ -170,8 +173,9 @@ int RecoverPairMove(const fs::path& folder) {
             // without them half the pair would be gone.
             const fs::path from = ComposePath(folder, move.Temporary);
             if (!system_file::IsOwnRegularFile(from)) continue;
-            const fs::path to = ComposePath(folder, move.Name);
-            if (const std::error_code error = Rename(from, to)) return FailureCodeFor(error, to);
+            if (const int code = Rename(from, ComposePath(folder, move.Name));
+                code != failure::kNone)
+                return code;
         }
         // Anything else is not followed, only taken away; where the user
         // may not take it away, nothing here is touched.
@@ -236,7 +240,7 @@ BackupCopyResult CopyDataFiles(const fs::path& programFolder, const fs::path& sa
     // The bytes are in place: an attribute that does not follow is no
     // failure of the copy.
     for (const char* name : {kKeyFileName, kStoreFileName})
-        SetAttributesHidden(ComposePath(programFolder, name));
+        static_cast<void>(SetAttributesHidden(ComposePath(programFolder, name)));
     return {};
 }
 

@@ -637,7 +637,9 @@ void MainScreenTest::save() {
     t->Boxes.Clear();
     switch (change) {
     case 0:
-        t->Ctx.RecordBook.Add(Key(), SplitRecordLine("echo\thttps://e.example\teve\te-pw"));
+        QCOMPARE(t->Ctx.RecordBook.Add(Key(), SplitRecordLine("echo\thttps://e.example\teve\te-pw"))
+                     .Outcome,
+                 StoreWrite::Written);
         break;
     case 1:
         t->Ctx.RecordBook.Remove(1);

@@ -150,7 +150,7 @@ void DataEntryTest::load() {
     TestContext tc;
     // Edits not yet saved stay marked while the window opens.
     PrepareStore(tc, "two");
-    tc.Ctx.RecordBook.Load(kKey);
+    QVERIFY(tc.Ctx.RecordBook.Load(kKey).Complete());
     tc.Ctx.RecordBook.Remove(0);
     DataEntry* w = tc.Ctx.Windows.Open<DataEntry>(tc.Ctx);
     w->ShowModeless();
@@ -207,7 +207,7 @@ void DataEntryTest::saveAppends() {
     TestContext tc;
     tc.Ctx.State.EncryptionKey = kKey;
     std::vector<fixture::Fields> expected = PrepareStore(tc, store);
-    tc.Ctx.RecordBook.Load(kKey);
+    QVERIFY(tc.Ctx.RecordBook.Load(kKey).Complete());
     fixture::Fields added;
     for (int i = 0; i < 4; ++i) added[static_cast<std::size_t>(i)] = stored[i].toStdString();
     expected.push_back(added);
@@ -283,7 +283,7 @@ void DataEntryTest::refusals() {
     TestContext tc;
     tc.Ctx.State.EncryptionKey = kKey;
     PrepareStore(tc, "two");
-    tc.Ctx.RecordBook.Load(kKey);
+    QVERIFY(tc.Ctx.RecordBook.Load(kKey).Complete());
     const std::string before = fixture::ReadBytes(tc.File("lkdb1.lkd"));
     DataEntry* w = tc.Ctx.Windows.Open<DataEntry>(tc.Ctx);
     w->ShowModeless();
@@ -343,7 +343,8 @@ void DataEntryTest::storeFailures() {
     }
     const bool isFile = fs::is_regular_file(path);
     const std::string before = isFile ? fixture::ReadBytes(path) : std::string();
-    tc.Ctx.RecordBook.Load(kKey);
+    // Some of these stores cannot load whole: the window finds the book as it is.
+    static_cast<void>(tc.Ctx.RecordBook.Load(kKey));
     tc.Boxes.Clear();
     const std::size_t held = tc.Ctx.RecordBook.Records().size();
 
@@ -372,7 +373,7 @@ void DataEntryTest::closeSavesNothing() {
     TestContext tc;
     tc.Ctx.State.EncryptionKey = kKey;
     PrepareStore(tc, "two");
-    tc.Ctx.RecordBook.Load(kKey);
+    QVERIFY(tc.Ctx.RecordBook.Load(kKey).Complete());
     const std::string before = fixture::ReadBytes(tc.File("lkdb1.lkd"));
     tc.WhenModal<DataEntry>([](DataEntry* w) {
         Type(w, {"A", "B", "C", "D", "D"});

@@ -295,7 +295,7 @@ TEST_CASE("a move a crash cut short is finished or undone, never left mixed") {
             fixture::WriteBytes(folder.File(kPairMarkerFileName), text);
         }
 
-        RecoverPairMove(folder.Path());
+        CHECK_EQ(RecoverPairMove(folder.Path()), failure::kNone);
 
         CHECK(Read(folder.Path()) == c.after);
         CHECK(NoLeftovers(folder.Path()));
