@@ -20,11 +20,10 @@ using namespace lockmere::testing;
 namespace {
 
 // A program folder as the generator leaves it: its 51 bytes in the key
-// file, the key in the shared state.
+// file, the key in the context.
 struct AfterGenerator {
     AfterGenerator() {
         fixture::WriteBytes(t.File("lkdb0.lkd"), collected);
-        t.Ctx.State.CollectedString = collected;
         t.Ctx.State.EncryptionKey = fixture::KeyOf(collected);
         w = t.Ctx.Windows.Open<NewUser>(t.Ctx);
         w->ShowModeless();
