@@ -153,11 +153,11 @@ void MainScreen::Load() {
         FirstRun(context());
         return;
     case StartFrom::MasterAccount:
-        context().State.EncryptionKey = std::move(start.EncryptionKey);
+        context().EncryptionKey = std::move(start.EncryptionKey);
         FirstRunFromMasterAccount(context());
         return;
     case StartFrom::Login:
-        context().State.EncryptionKey = std::move(start.EncryptionKey);
+        context().EncryptionKey = std::move(start.EncryptionKey);
         return;
     }
 }
@@ -175,7 +175,7 @@ bool MainScreen::eventFilter(QObject* watched, QEvent* event) {
 
 void MainScreen::Command1_Click() {
     Command1->setEnabled(false);
-    const std::string& key = context().State.EncryptionKey;
+    const std::string& key = context().EncryptionKey;
 
     const unsigned locks = locks_;
 
@@ -272,7 +272,7 @@ bool MainScreen::QueryClose() {
 }
 
 bool MainScreen::SaveData_Click() {
-    const StoreWriteResult result = context().RecordBook.Save(context().State.EncryptionKey);
+    const StoreWriteResult result = context().RecordBook.Save(context().EncryptionKey);
     if (result.Outcome != StoreWrite::Written) {
         ShowExclamation(context().Boxes, SaveOutcomeText(result));
         return false;

@@ -15,7 +15,7 @@ namespace {
 void TakeRestoredKeyFile(Context& context) {
     const KeyFileStart start = ReadKeyFileAtStart(context.ProgramFolder);
     if (start.Code == failure::kNone && start.From != StartFrom::Welcome) {
-        context.State.EncryptionKey = start.EncryptionKey;
+        context.EncryptionKey = start.EncryptionKey;
     }
     context.RecordBook.Forget();
 }

@@ -117,7 +117,7 @@ void StrongPWForm::Finish() {
         Unload();
         return;
     }
-    ctx.State.EncryptionKey = KeyFromCollected(collected_);
+    ctx.EncryptionKey = KeyFromCollected(collected_);
     Unload();
     // This window may be gone once the chain returns: touch nothing of it.
     ctx.Windows.Open<NewUser>(ctx)->ShowModal();

@@ -279,7 +279,7 @@ void MainScreenTest::windowAtStart() {
     // Tests and accessibility tools find each control by its name.
     QCOMPARE(screen->findChild<QPushButton*>(QStringLiteral("Command1")), screen->Command1);
     QCOMPARE(screen->findChild<QAction*>(QStringLiteral("AddNewEntry")), screen->AddNewEntry);
-    QCOMPARE(t->Ctx.State.EncryptionKey, Key());
+    QCOMPARE(t->Ctx.EncryptionKey, Key());
     QCOMPARE(t->Boxes.Boxes().size(), std::size_t(0));
     QVERIFY2(CutCaptions(screen).isEmpty(), qPrintable(CutCaptions(screen).join('\n')));
 }
@@ -542,7 +542,7 @@ void MainScreenTest::logout() {
                                      "&Help/&About...=on",
                                  }));
     QCOMPARE(t->Ctx.RecordBook.Changed(), loggedIn);
-    QCOMPARE(t->Ctx.State.EncryptionKey, Key());
+    QCOMPARE(t->Ctx.EncryptionKey, Key());
     QCOMPARE(StoreOnDisk(), storeBefore);
     QCOMPARE(t->Boxes.Boxes().size(), std::size_t(0));
 

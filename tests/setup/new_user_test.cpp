@@ -24,7 +24,7 @@ namespace {
 struct AfterGenerator {
     AfterGenerator() {
         fixture::WriteBytes(t.File("lkdb0.lkd"), collected);
-        t.Ctx.State.EncryptionKey = fixture::KeyOf(collected);
+        t.Ctx.EncryptionKey = fixture::KeyOf(collected);
         w = t.Ctx.Windows.Open<NewUser>(t.Ctx);
         w->ShowModeless();
     }

@@ -221,7 +221,7 @@ void StrongPWFormTest::finishesOnTheNextMovement() {
     QCOMPARE(w->StringDisplay->toPlainText(), FromAnsi(expected));
     // Complete, but nothing written until the next movement.
     QCOMPARE(fixture::ReadBytes(t.File("lkdb0.lkd")), before.toStdString());
-    QVERIFY(t.Ctx.State.EncryptionKey.empty());
+    QVERIFY(t.Ctx.EncryptionKey.empty());
     QVERIFY(!w->IsUnloaded());
 
     swept = true;
@@ -233,7 +233,7 @@ void StrongPWFormTest::finishesOnTheNextMovement() {
     if (!before.isEmpty()) file += before.mid(51).toStdString();
     QCOMPARE(keyFileWhenShown, file);
     QCOMPARE(fixture::ReadBytes(t.File("lkdb0.lkd")), file);
-    QCOMPARE(t.Ctx.State.EncryptionKey, fixture::KeyOf(expected));
+    QCOMPARE(t.Ctx.EncryptionKey, fixture::KeyOf(expected));
     QVERIFY(!w || w->IsUnloaded());
     QVERIFY(t.Boxes.Boxes().empty());
 }
@@ -247,7 +247,7 @@ void StrongPWFormTest::closeBoxAbandons() {
 
     QVERIFY(!w || w->IsUnloaded());
     QVERIFY(!std::filesystem::exists(t.File("lkdb0.lkd")));
-    QVERIFY(t.Ctx.State.EncryptionKey.empty());
+    QVERIFY(t.Ctx.EncryptionKey.empty());
     QVERIFY(t.Ctx.Windows.Find<NewUser>() == nullptr);
 }
 
@@ -270,7 +270,7 @@ void StrongPWFormTest::failedWriteStopsTheSetup() {
     // The setup ends: no master account window, no key.
     QVERIFY(!w || w->IsUnloaded());
     QVERIFY(t.Ctx.Windows.Find<NewUser>() == nullptr);
-    QVERIFY(t.Ctx.State.EncryptionKey.empty());
+    QVERIFY(t.Ctx.EncryptionKey.empty());
     QVERIFY(std::filesystem::is_directory(t.File("lkdb0.lkd")));
 }
 
