@@ -62,8 +62,7 @@ void NewUserTest::layout() {
     QCOMPARE(w->windowTitle(), QStringLiteral(" New User Creation"));
     QCOMPARE(w->WidthTwips(), 6105);
     QCOMPARE(w->HeightTwips(), 3300);
-    QVERIFY(std::abs(w->LeftTwips() - (ScreenWidthTwips() - 6105) / 2) <= 7);
-    QVERIFY(std::abs(w->TopTwips() - (ScreenHeightTwips() - 3300) / 2) <= 7);
+    QVERIFY(CentredOnScreen(w, 6105, 3300));
     QCOMPARE(w->palette().color(w->backgroundRole()), QColor(Qt::white));
 
     const struct {

@@ -98,8 +98,7 @@ void NewlkmrTest::layout() {
     QCOMPARE(w->WidthTwips(), 7680);
     QCOMPARE(w->HeightTwips(), 5190);
     // Centred to the nearest pixel.
-    QVERIFY(std::abs(w->LeftTwips() - (ScreenWidthTwips() - 7680) / 2) <= 7);
-    QVERIFY(std::abs(w->TopTwips() - (ScreenHeightTwips() - 5190) / 2) <= 7);
+    QVERIFY(CentredOnScreen(w, 7680, 5190));
 
     QVERIFY(PlacedAt(w->Text1, {165, 225, 7080, 3645}));
     QCOMPARE(w->Text1->font().family(), QStringLiteral("MS Sans Serif"));

@@ -109,8 +109,7 @@ void StrongPWFormTest::layout() {
     QCOMPARE(w->WidthTwips(), 4365);
     QCOMPARE(w->HeightTwips(), 5460);
     // Centred to the nearest pixel.
-    QVERIFY(std::abs(w->LeftTwips() - (ScreenWidthTwips() - 4365) / 2) <= 7);
-    QVERIFY(std::abs(w->TopTwips() - (ScreenHeightTwips() - 5460) / 2) <= 7);
+    QVERIFY(CentredOnScreen(w, 4365, 5460));
     QCOMPARE(w->palette().color(w->backgroundRole()), QColor(Qt::white));
 
     QCOMPARE(w->Label1->text(),
