@@ -6,7 +6,6 @@
 
 #include "store/backup_location.h"
 #include "store/file_access.h"
-#include "store/key_file.h"
 #include "store/pair_copy.h"
 #include "ui/ansi_text.h"
 #include "ui/context.h"

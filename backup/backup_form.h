@@ -60,6 +60,7 @@ private:
     // The failure box of the lists and the copy; 68 first resets the drive.
     void ReportFailure(int code);
 
+    // The direction ApplyMode set last.
     bool backingUp_ = true;
     // The saved location's first line, in Windows-1252; the copy uses it
     // instead of the folder list until another folder is chosen.

@@ -180,6 +180,7 @@ void LocalFolderFormTest::createsFolder() {
     // Creating a folder chooses nothing: the location stays as it was.
     QCOMPARE(backup->Dir1->Path(), Q(start));
     QCOMPARE(backup->Label3->text(), shown);
+    // The copy still goes to the saved location.
     BookA().WriteTo(scene.Program());
     scene.Test.Boxes.Queue(MsgAnswer::Ok);
     QTest::mouseClick(backup->Command1, Qt::LeftButton);
