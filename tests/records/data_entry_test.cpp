@@ -205,7 +205,7 @@ void DataEntryTest::saveAppends() {
     QFETCH(QStringList, typed);
     QFETCH(QByteArrayList, stored);
     TestContext tc;
-    tc.Ctx.State.EncryptionKey = kKey;
+    tc.Ctx.EncryptionKey = kKey;
     std::vector<fixture::Fields> expected = PrepareStore(tc, store);
     QVERIFY(tc.Ctx.RecordBook.Load(kKey).Complete());
     fixture::Fields added;
@@ -281,7 +281,7 @@ void DataEntryTest::refusals() {
     QFETCH(QString, message);
     QFETCH(bool, passwordsEmptied);
     TestContext tc;
-    tc.Ctx.State.EncryptionKey = kKey;
+    tc.Ctx.EncryptionKey = kKey;
     PrepareStore(tc, "two");
     QVERIFY(tc.Ctx.RecordBook.Load(kKey).Complete());
     const std::string before = fixture::ReadBytes(tc.File("lkdb1.lkd"));
@@ -331,7 +331,7 @@ void DataEntryTest::storeFailures() {
     QFETCH(QString, store);
     QFETCH(QStringList, messages);
     TestContext tc;
-    tc.Ctx.State.EncryptionKey = kKey;
+    tc.Ctx.EncryptionKey = kKey;
     const fs::path path = tc.File("lkdb1.lkd");
     if (store == "damaged") fixture::WriteBytes(path, "\x01\x02\x03");
     if (store == "room for 8") PrepareStore(tc, store);
@@ -371,7 +371,7 @@ void DataEntryTest::storeFailures() {
 
 void DataEntryTest::closeSavesNothing() {
     TestContext tc;
-    tc.Ctx.State.EncryptionKey = kKey;
+    tc.Ctx.EncryptionKey = kKey;
     PrepareStore(tc, "two");
     QVERIFY(tc.Ctx.RecordBook.Load(kKey).Complete());
     const std::string before = fixture::ReadBytes(tc.File("lkdb1.lkd"));
