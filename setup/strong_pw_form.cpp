@@ -107,7 +107,7 @@ void StrongPWForm::Image1_MouseMove(float x) {
 void StrongPWForm::Finish() {
     Context& ctx = context();
     const int code = WriteCollectedString(ctx.ProgramFolder, collected_);
-    if (code != 0) {
+    if (code != failure::kNone) {
         // The key file is still empty: the next start begins the setup again.
         ctx.Boxes.Show(QStringLiteral("ERROR: The encryption string could not be saved "
                                       "in the key file (error %1).\r\rThe setup has stopped. "
