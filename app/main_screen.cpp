@@ -140,7 +140,6 @@ void MainScreen::Load() {
     SetSizeTwips(kStartWidth, kStartHeight);
     CentreOnScreen();
     Text1->setFocus();
-    AppState& state = context().State;
 
     KeyFileStart start = ReadKeyFileAtStart(context().ProgramFolder);
     if (start.Code != failure::kNone) {
@@ -154,11 +153,11 @@ void MainScreen::Load() {
         FirstRun(context());
         return;
     case StartFrom::MasterAccount:
-        state.EncryptionKey = std::move(start.EncryptionKey);
+        context().EncryptionKey = std::move(start.EncryptionKey);
         FirstRunFromMasterAccount(context());
         return;
     case StartFrom::Login:
-        state.EncryptionKey = std::move(start.EncryptionKey);
+        context().EncryptionKey = std::move(start.EncryptionKey);
         return;
     }
 }
@@ -176,19 +175,18 @@ bool MainScreen::eventFilter(QObject* watched, QEvent* event) {
 
 void MainScreen::Command1_Click() {
     Command1->setEnabled(false);
-    AppState& state = context().State;
+    const std::string& key = context().EncryptionKey;
 
     const unsigned locks = locks_;
 
-    const LoginCheck check =
-        CheckLogin(context().ProgramFolder, state.EncryptionKey, Text2->text().toStdString());
+    const LoginCheck check = CheckLogin(context().ProgramFolder, key, Text2->text().toStdString());
     ShowDecipherFailure(check.Deciphered);
     // A lock while a box was up has ended this login.
     if (locks_ != locks) return;
 
     switch (check.Outcome) {
     case LoginOutcome::Match: {
-        const LoadResult loaded = context().RecordBook.Load(state.EncryptionKey);
+        const LoadResult loaded = context().RecordBook.Load(key);
         ShowDecipherFailure(loaded.Deciphered);
         if (loaded.Code != failure::kNone)
             ShowExclamation(context().Boxes, StoreUnreadableText(loaded.Code));
@@ -196,7 +194,7 @@ void MainScreen::Command1_Click() {
         loggedOut_ = false;
         recordCommands_ = true;
         UpdateMenus();
-        state.DataHidden = true;
+        dataHidden_ = true;
         Command2_Click();
         return;
     }
@@ -212,7 +210,7 @@ void MainScreen::Command1_Click() {
     Text2->clear();
 }
 
-void MainScreen::Command2_Click() { SetCollapsed(!context().State.DataHidden); }
+void MainScreen::Command2_Click() { SetCollapsed(!dataHidden_); }
 
 void MainScreen::SetCollapsed(bool collapsed) {
     // Hidden, not just out of view: neither drawn nor offered to
@@ -220,7 +218,7 @@ void MainScreen::SetCollapsed(bool collapsed) {
     Label4->setVisible(!collapsed);
     List1->setVisible(!collapsed);
     SetHeightTwips(collapsed ? kCollapsedHeight : kShownHeight);
-    context().State.DataHidden = collapsed;
+    dataHidden_ = collapsed;
     const QString caption = collapsed ? kDisplayCaption : kHideCaption;
     Command2->setText(caption);
     Command2->setAccessibleName(caption);
@@ -274,7 +272,7 @@ bool MainScreen::QueryClose() {
 }
 
 bool MainScreen::SaveData_Click() {
-    const StoreWriteResult result = context().RecordBook.Save(context().State.EncryptionKey);
+    const StoreWriteResult result = context().RecordBook.Save(context().EncryptionKey);
     if (result.Outcome != StoreWrite::Written) {
         ShowExclamation(context().Boxes, SaveOutcomeText(result));
         return false;

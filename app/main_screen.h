@@ -96,6 +96,9 @@ private:
     // Every menu item's state, from the history below.
     void UpdateMenus();
 
+    // The show/hide toggle's state: the list area collapsed.
+    bool dataHidden_ = false;
+
     // Counts the locks: a command that resumes after a box sees whether
     // the book locked meanwhile, and then leaves it so.
     unsigned locks_ = 0;

@@ -1,26 +1,42 @@
 #include "backup/backup_commands.h"
 
 #include "backup/backup_form.h"
+#include "store/file_access.h"
+#include "store/key_file.h"
 #include "ui/context.h"
 
 namespace lockmere {
 
 namespace {
 
-// Shows the one backup window in the mode just set. A window that is already
-// open takes the new mode's captions too, so its button does what it says.
-void ShowBackupForm(Context& context) {
-    BackupForm* form = context.Windows.Open<BackupForm>(context);
-    form->ApplyMode();
+// Whether it went through or not, a restore may have changed the key file:
+// the session goes on with the encryption string it holds now, and no list
+// of the book on screen may be saved over the store.
+void TakeRestoredKeyFile(Context& context) {
+    const KeyFileStart start = ReadKeyFileAtStart(context.ProgramFolder);
+    if (start.Code == failure::kNone && start.From != StartFrom::Welcome) {
+        context.EncryptionKey = start.EncryptionKey;
+    }
+    context.RecordBook.Forget();
+}
+
+// Shows the one backup window in the given direction. A window that is
+// already open takes the new mode's captions too, so its button does what
+// it says.
+void ShowBackupForm(Context& context, bool backup) {
+    BackupForm* form = context.Windows.Find<BackupForm>();
+    if (!form) {
+        form = context.Windows.Open<BackupForm>(context);
+        QObject::connect(form, &BackupForm::RestoreTried, form,
+                         [&context] { TakeRestoredKeyFile(context); });
+    }
+    form->ApplyMode(backup);
     form->ShowModeless();
 }
 
 }  // namespace
 
-void BackupCommand(Context& context) {
-    context.State.BackupMode = true;
-    ShowBackupForm(context);
-}
+void BackupCommand(Context& context) { ShowBackupForm(context, true); }
 
 bool RestoreCommand(Context& context) {
     const QString warning = QStringLiteral(
@@ -31,8 +47,7 @@ bool RestoreCommand(Context& context) {
         MsgAnswer::Yes) {
         return false;
     }
-    context.State.BackupMode = false;
-    ShowBackupForm(context);
+    ShowBackupForm(context, false);
     return true;
 }
 

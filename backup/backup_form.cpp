@@ -6,7 +6,6 @@
 
 #include "store/backup_location.h"
 #include "store/file_access.h"
-#include "store/key_file.h"
 #include "store/pair_copy.h"
 #include "ui/ansi_text.h"
 #include "ui/context.h"
@@ -95,21 +94,20 @@ BackupForm::BackupForm(Context& context) : Window(context) {
 void BackupForm::Load() {
     SetSizeTwips(6825, 5340);
     CentreOnScreen();
-    AppState& state = context().State;
     const ReadResult saved = ReadBackupLocation(context().ProgramFolder);
     // A location file that cannot be read counts as absent.
     if (saved.Ok()) {
         Label3->setText(FromAnsi(saved.Bytes));
-        state.BackupPath = saved.Bytes;
+        savedLocation_ = saved.Bytes;
     } else {
         Label3->setText(Dir1->Path());
-        state.BackupPath.clear();
+        savedLocation_.clear();
     }
-    ApplyMode();
+    ApplyMode(backingUp_);
 }
 
-void BackupForm::ApplyMode() {
-    const bool backup = context().State.BackupMode;
+void BackupForm::ApplyMode(bool backup) {
+    backingUp_ = backup;
     Label1->setText(backup ? QStringLiteral("Please Select Backup Location")
                            : QStringLiteral("Please Select Restore Location"));
     Label2->setText(backup ? QStringLiteral("Selected Backup Location")
@@ -131,7 +129,7 @@ void BackupForm::Drive1_Change() {
 void BackupForm::Dir1_Change() {
     Label3->setText(Dir1->Path());
     FitCaptions();
-    context().State.BackupPath.clear();
+    savedLocation_.clear();
 }
 
 void BackupForm::SaveBackupLocation_Click() {
@@ -159,24 +157,14 @@ void BackupForm::SaveBackupLocation_Click() {
 }
 
 void BackupForm::Command1_Click() {
-    AppState& state = context().State;
-    const bool backup = state.BackupMode;
-    const auto result = CopyDataFiles(context().ProgramFolder, ToPath(FromAnsi(state.BackupPath)),
+    const bool backup = backingUp_;
+    const auto result = CopyDataFiles(context().ProgramFolder, ToPath(FromAnsi(savedLocation_)),
                                       ToPath(Dir1->Path()), backup);
     if (result.Outcome == CopyOutcome::SameFolder) {
         context().Boxes.Show(kSameFolder, kBackupMessageTitle, MsgButtons::Ok, MsgIcon::Critical);
         return;
     }
-    if (!backup) {
-        // Whether it went through or not, a restore may have changed the key
-        // file: use the encryption string it holds now, and let no list of
-        // the book on screen be saved over the store.
-        const KeyFileStart start = ReadKeyFileAtStart(context().ProgramFolder);
-        if (start.Code == failure::kNone && start.From != StartFrom::Welcome) {
-            state.EncryptionKey = start.EncryptionKey;
-        }
-        context().RecordBook.Forget();
-    }
+    if (!backup) emit RestoreTried();
     if (result.Outcome == CopyOutcome::Failed) {
         ReportFailure(result.Code);
         return;

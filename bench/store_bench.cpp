@@ -99,7 +99,7 @@ void LoadFromDisk(benchmark::State& state) {
     TempFolder folder;
     const std::string key = Key();
     RecordStore book(folder.Path());
-    book.Load(key);
+    if (!book.Load(key).Complete()) throw std::runtime_error("load failed");
     const std::vector<std::string> lines = FullList();
     if (book.Save(key, lines).Outcome != StoreWrite::Written)
         throw std::runtime_error("save failed");
@@ -117,7 +117,7 @@ void SaveToDisk(benchmark::State& state) {
     TempFolder folder;
     const std::string key = Key();
     RecordStore book(folder.Path());
-    book.Load(key);
+    if (!book.Load(key).Complete()) throw std::runtime_error("load failed");
     const std::vector<std::string> lines = FullList();
     for (auto _ : state) {
         if (book.Save(key, lines).Outcome != StoreWrite::Written)

@@ -38,7 +38,7 @@ struct ParseResult {
 };
 
 // args excludes the program's name.
-ParseResult ParseArguments(const std::vector<std::string>& args);
+[[nodiscard]] ParseResult ParseArguments(const std::vector<std::string>& args);
 
 std::string HelpText();
 

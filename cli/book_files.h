@@ -14,6 +14,6 @@ struct BookFiles {
 // Reads both files; a missing one is reported, never created, and so is a
 // key file without a master account yet. Returns kDone, or the exit code
 // after the reason was written to standard error.
-int ReadBookFiles(const std::filesystem::path& folder, BookFiles& files);
+[[nodiscard]] int ReadBookFiles(const std::filesystem::path& folder, BookFiles& files);
 
 }  // namespace lockmere::cli

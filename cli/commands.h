@@ -15,14 +15,14 @@ struct Session {
     Answers& Input;
 };
 
-int RunList(Session& session, bool json);
-int RunSearch(Session& session, std::string_view text, bool json);
-int RunShow(Session& session, const Arguments& options);
-int RunAdd(Session& session, bool generate);
-int RunImport(Session& session, const Arguments& options);
-int RunExport(Session& session, const std::filesystem::path& file, bool force);
-int RunVerify(Session& session, bool login);
+[[nodiscard]] int RunList(Session& session, bool json);
+[[nodiscard]] int RunSearch(Session& session, std::string_view text, bool json);
+[[nodiscard]] int RunShow(Session& session, const Arguments& options);
+[[nodiscard]] int RunAdd(Session& session, bool generate);
+[[nodiscard]] int RunImport(Session& session, const Arguments& options);
+[[nodiscard]] int RunExport(Session& session, const std::filesystem::path& file, bool force);
+[[nodiscard]] int RunVerify(Session& session, bool login);
 // Needs no program folder.
-int RunGenerate(int length);
+[[nodiscard]] int RunGenerate(int length);
 
 }  // namespace lockmere::cli

@@ -14,6 +14,6 @@ inline constexpr int kLongestGenerated = 15;
 // characters other than the blank, with at least one lower-case letter,
 // one upper-case letter, one digit and one other character. Every such
 // password is equally likely. Nothing when the system's random source fails.
-std::optional<std::string> GeneratePassword(int length);
+[[nodiscard]] std::optional<std::string> GeneratePassword(int length);
 
 }  // namespace lockmere::cli

@@ -86,8 +86,8 @@ std::string ReadFailure(const std::string& file, int code) {
 
 // Reads and judges every row; the book is not needed for that. Returns
 // kDone, or the exit code after the reason was written to standard error.
-int ReadFile(const std::filesystem::path& path, const std::optional<std::string>& format,
-             ReadImport& read) {
+[[nodiscard]] int ReadFile(const std::filesystem::path& path,
+                           const std::optional<std::string>& format, ReadImport& read) {
     const std::string file = PathText(path);
     const ReadResult bytes = ReadExistingFile(path, kLargestImport, Links::Follow);
     if (!bytes.Ok()) return Fail(kFileTrouble, ReadFailure(file, bytes.Code));

@@ -25,7 +25,7 @@ struct RowCheck {
 // no-address placeholder, each field within its box's limit, none blank,
 // no line break (the windows could neither show nor edit it), only
 // characters a stored field may hold.
-RowCheck CheckImportedRow(const std::array<std::u32string, 4>& fields);
+[[nodiscard]] RowCheck CheckImportedRow(const std::array<std::u32string, 4>& fields);
 
 // The refusal of a row whose fields do not line up with the header's.
 RowRefusal FieldCountRefusal(std::size_t fields, std::size_t headerFields);

@@ -41,7 +41,7 @@ const std::string& FieldOf(const PasswordRecord& record, Field field) {
 
 // The message for a name no record has exactly, and the record's name that
 // differs from it in case alone, if one does.
-int NoRecordNamed(const OpenedBook& book, const std::string& wanted) {
+[[nodiscard]] int NoRecordNamed(const OpenedBook& book, const std::string& wanted) {
     std::string message =
         "ERROR: No record has the Application Name \"" + ShownText(wanted) + "\".";
     const std::u32string folded = FoldedField(wanted);

@@ -21,7 +21,7 @@ std::string Capitalized(std::string_view text) {
 
 // The windowed program holds the folder's lock while it runs; an append
 // takes it too, so that the two never write the store at once.
-int LockRefusal(const FolderLock& lock, const AppendWords& words) {
+[[nodiscard]] int LockRefusal(const FolderLock& lock, const AppendWords& words) {
     switch (lock.Result()) {
     case FolderLock::Outcome::Taken:
         return kDone;
@@ -40,8 +40,8 @@ int LockRefusal(const FolderLock& lock, const AppendWords& words) {
                                   std::string(words.Nothing) + ".");
 }
 
-int ChangedRefusal(const std::filesystem::path& folder, std::string_view key,
-                   const AppendWords& words) {
+[[nodiscard]] int ChangedRefusal(const std::filesystem::path& folder, std::string_view key,
+                                 const AppendWords& words) {
     const std::string changed = "ERROR: The book in " + PathText(folder) + " changed " +
                                 std::string(words.While) +
                                 " (it was restored, or a copy into it is unfinished), so " +

@@ -21,19 +21,19 @@ struct AppendWords {
 // lock while it runs. A folder without a lock file has no program running,
 // and gets none from this check. Returns kDone, or the exit code after the
 // reason was written to standard error.
-int RefuseWhileInUse(const std::filesystem::path& folder, const AppendWords& words);
+[[nodiscard]] int RefuseWhileInUse(const std::filesystem::path& folder, const AppendWords& words);
 
 // Under the folder's lock, and only while the book is still the one opened
 // with the password (a restore meanwhile brings another key, a copy cut
 // short a marker): the records appended at the store's end in one write.
 // Returns kDone with the write's result, or the exit code after the reason
 // was written to standard error.
-int AppendLocked(const std::filesystem::path& folder, OpenedBook& book,
-                 const std::vector<PasswordRecord>& records, const AppendWords& words,
-                 StoreWriteResult& result);
+[[nodiscard]] int AppendLocked(const std::filesystem::path& folder, OpenedBook& book,
+                               const std::vector<PasswordRecord>& records, const AppendWords& words,
+                               StoreWriteResult& result);
 
 // The exit code of a write that failed: the store's limits refuse, the
 // disk fails.
-int AppendFailureCode(const StoreWriteResult& result);
+[[nodiscard]] int AppendFailureCode(const StoreWriteResult& result);
 
 }  // namespace lockmere::cli

@@ -12,7 +12,7 @@ using namespace lockmere::cli;
 
 namespace {
 
-int Run(const Arguments& args) {
+[[nodiscard]] int Run(const Arguments& args) {
     switch (args.Which) {
     case Command::Help:
         std::cout << HelpText();

@@ -24,6 +24,6 @@ struct OpenedBook {
 // and judges it as the main window's login does, then loads every record;
 // a store that does not decipher completely is refused. Returns kDone, or
 // the exit code after the reason was written to standard error.
-int OpenBook(Session& session, OpenedBook& book);
+[[nodiscard]] int OpenBook(Session& session, OpenedBook& book);
 
 }  // namespace lockmere::cli

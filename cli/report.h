@@ -9,7 +9,7 @@ namespace lockmere::cli {
 
 // Writes the message and a line end to standard error; gives back the exit
 // code, so that a command can end with `return Fail(kRefused, "...")`.
-int Fail(int exitCode, std::string_view message);
+[[nodiscard]] int Fail(int exitCode, std::string_view message);
 
 // "1 record", "2 records".
 std::string CountOf(std::size_t n, std::string_view thing);

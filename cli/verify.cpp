@@ -23,7 +23,7 @@ struct KeyFileCheck {
     std::string Key;
 };
 
-KeyFileCheck CheckKeyFile(std::string_view bytes) {
+[[nodiscard]] KeyFileCheck CheckKeyFile(std::string_view bytes) {
     KeyFileCheck check;
     if (bytes.size() > kKeyFileLargest) {
         check.Problem = "is damaged: it holds more than any key file (" +
@@ -72,7 +72,7 @@ struct StoreCheck {
     std::size_t Records = 0;
 };
 
-StoreCheck CheckStore(std::string_view bytes, std::string_view key) {
+[[nodiscard]] StoreCheck CheckStore(std::string_view bytes, std::string_view key) {
     StoreCheck check;
     // Read no further than one byte past the most it may hold.
     if (bytes.size() > kStoreTextLimit) {

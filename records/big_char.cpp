@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <utility>
 
 #include "store/record_line.h"
 #include "ui/ansi_text.h"
@@ -40,7 +41,8 @@ QPushButton* ViewerButton(const QString& caption, bool bold) {
 
 }  // namespace
 
-BigChar::BigChar(Context& context) : Window(context) {
+BigChar::BigChar(Context& context, std::string line, ViewerPlacement offset)
+    : Window(context), line_(std::move(line)), offset_(offset) {
     setWindowTitle(QStringLiteral(" Lockmere"));
     setFont(Courier(12, true));
     SetClientSizeTwips(11280, 1650);
@@ -77,11 +79,10 @@ BigChar::BigChar(Context& context) : Window(context) {
 }
 
 void BigChar::Load() {
-    const AppState& state = context().State;
-    MoveTwips(state.ViewerOffset.Horizontal, state.ViewerOffset.Vertical);
+    MoveTwips(offset_.Horizontal, offset_.Vertical);
 
-    const PasswordRecord record = SplitRecordLine(state.SelectedRecord);
-    if (state.SelectedRecord.find(kFieldTab) != std::string::npos)
+    const PasswordRecord record = SplitRecordLine(line_);
+    if (line_.find(kFieldTab) != std::string::npos)
         SetCaption(this, FromAnsi(record.ApplicationName));
     Text3->setText(FromAnsi(record.ApplicationUrl));
     Text1->setText(FromAnsi(record.UserName));

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 #include "ui/window.h"
 
 class QLabel;
@@ -7,6 +10,11 @@ class QLineEdit;
 class QPushButton;
 
 namespace lockmere {
+
+struct ViewerPlacement {
+    std::int16_t Vertical = 0;    // twips from the screen's top
+    std::int16_t Horizontal = 0;  // twips from the screen's left
+};
 
 // The viewer: one record in large characters, its user name or password
 // to the clipboard, its address to the desktop's "open". Escape closes it.
@@ -18,7 +26,9 @@ namespace lockmere {
 class BigChar : public Window {
     Q_OBJECT
 public:
-    explicit BigChar(Context& context);
+    // The record line in Windows-1252, as the book holds it, shown at
+    // `offset` from the screen's top left corner.
+    BigChar(Context& context, std::string line, ViewerPlacement offset);
 
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
@@ -43,6 +53,9 @@ private:
     void LaunchB_Click();
     // Puts the box's text on the clipboard and moves the focus there.
     void CopyFrom(QLineEdit* box);
+
+    const std::string line_;
+    const ViewerPlacement offset_;
 };
 
 }  // namespace lockmere

@@ -16,7 +16,7 @@ void DataEntry::Command1_Click() {
     if (!record) return;
 
     // Only a record that is on disk joins the book.
-    StoreWriteResult result = context().RecordBook.Add(context().State.EncryptionKey, *record);
+    StoreWriteResult result = context().RecordBook.Add(context().EncryptionKey, *record);
     if (result.Outcome != StoreWrite::Written) {
         ReportFailure(result);
         return;

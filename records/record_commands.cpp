@@ -8,12 +8,9 @@
 namespace lockmere {
 
 void OpenRecordViewer(Context& context, const std::string& line, int offsetTwips) {
-    AppState& state = context.State;
-    state.ViewerOffset.Vertical = static_cast<std::int16_t>(offsetTwips);
-    state.ViewerOffset.Horizontal = static_cast<std::int16_t>(offsetTwips);
-    state.SelectedRecord = line;
+    const auto offset = static_cast<std::int16_t>(offsetTwips);
     // An open viewer only comes forward and keeps its record.
-    context.Windows.Open<BigChar>(context)->ShowModeless();
+    context.Windows.Open<BigChar>(context, line, ViewerPlacement{offset, offset})->ShowModeless();
 }
 
 void AddRecordCommand(Context& context) {

@@ -8,7 +8,7 @@ struct Context;
 // through the master account to the first record; returns when it is over.
 void FirstRun(Context& context);
 // The same chain from the master account on, for a first start that was
-// left there; the key is already in the context's state.
+// left there; the key is already in the context.
 void FirstRunFromMasterAccount(Context& context);
 
 }  // namespace lockmere

@@ -94,7 +94,7 @@ void NewUser::Command1_Click() {
     if (!pass.Bytes) return refuse(pass.Message);
 
     const CredentialsWriteResult written =
-        WriteCredentials(ctx.ProgramFolder, ctx.State.EncryptionKey, *user.Bytes, *pass.Bytes);
+        WriteCredentials(ctx.ProgramFolder, ctx.EncryptionKey, *user.Bytes, *pass.Bytes);
     switch (written.Outcome) {
     case CredentialsWrite::Written:
         break;

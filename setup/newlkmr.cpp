@@ -37,7 +37,6 @@ std::string WelcomeText() {
 CrLfTextBox::CrLfTextBox(QWidget* parent) : QPlainTextEdit(parent) { setTabChangesFocus(true); }
 
 void CrLfTextBox::SetText(const QString& text) {
-    text_ = text;
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.remove(QLatin1Char('\r'));

@@ -12,17 +12,12 @@ namespace lockmere {
 // The welcome text, composed piece by piece. Its lone CRs stay in the text.
 std::string WelcomeText();
 
-// A multi-line box that keeps its text exactly as set but breaks lines only
-// at CR LF; a lone CR is not drawn.
+// A multi-line box that breaks lines only at CR LF; a lone CR is not drawn.
 class CrLfTextBox : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit CrLfTextBox(QWidget* parent = nullptr);
     void SetText(const QString& text);
-    const QString& Text() const { return text_; }
-
-private:
-    QString text_;
 };
 
 // The first window of a first start: explains the setup; "Next" (or Enter)

@@ -92,24 +92,22 @@ void StrongPWForm::Load() {
 void StrongPWForm::Image1_MouseMove(float x) {
     // Movements queued behind the finishing step reach an unloaded window.
     if (IsUnloaded()) return;
-    std::string& collected = context().State.CollectedString;
-    if (collected.size() > 50) {
+    if (collected_.size() > 50) {
         Finish();
         return;
     }
     const std::optional<unsigned char> code = CodeForPosition(x);
     if (!code) return;
     const char c = static_cast<char>(*code);
-    if (collected.find(c) != std::string::npos) return;
-    collected.push_back(c);
-    StringDisplay->setPlainText(FromAnsi(collected));
+    if (collected_.find(c) != std::string::npos) return;
+    collected_.push_back(c);
+    StringDisplay->setPlainText(FromAnsi(collected_));
 }
 
 void StrongPWForm::Finish() {
     Context& ctx = context();
-    const std::string& collected = ctx.State.CollectedString;
-    const int code = WriteCollectedString(ctx.ProgramFolder, collected);
-    if (code != 0) {
+    const int code = WriteCollectedString(ctx.ProgramFolder, collected_);
+    if (code != failure::kNone) {
         // The key file is still empty: the next start begins the setup again.
         ctx.Boxes.Show(QStringLiteral("ERROR: The encryption string could not be saved "
                                       "in the key file (error %1).\r\rThe setup has stopped. "
@@ -119,7 +117,7 @@ void StrongPWForm::Finish() {
         Unload();
         return;
     }
-    ctx.State.EncryptionKey = KeyFromCollected(collected);
+    ctx.EncryptionKey = KeyFromCollected(collected_);
     Unload();
     // This window may be gone once the chain returns: touch nothing of it.
     ctx.Windows.Open<NewUser>(ctx)->ShowModal();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "ui/window.h"
 
@@ -37,6 +38,9 @@ protected:
 
 private:
     void Finish();
+
+    // In Windows-1252, each character once, in the order met.
+    std::string collected_;
 };
 
 }  // namespace lockmere

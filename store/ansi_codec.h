@@ -26,8 +26,8 @@ struct AnsiText {
 };
 // Each accepted character gives one byte, so Bytes.size() is also the
 // number of characters before the refused one.
-AnsiText CodePointsToAnsi(std::u32string_view text);
-AnsiText Utf8ToAnsi(std::string_view utf8);
+[[nodiscard]] AnsiText CodePointsToAnsi(std::u32string_view text);
+[[nodiscard]] AnsiText Utf8ToAnsi(std::string_view utf8);
 
 // Between UTF-8 and characters, for text that is checked before it is
 // converted (a typed record). Malformed UTF-8 gives nullopt.

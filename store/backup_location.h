@@ -12,9 +12,10 @@ inline constexpr std::size_t kBackupLocationLargest = 64 * 1024;
 
 // The location remembered in BackupLocation.inf in the program folder: its
 // first line. A missing file reads as kFileNotFound and is not created.
-ReadResult ReadBackupLocation(const std::filesystem::path& programFolder);
+[[nodiscard]] ReadResult ReadBackupLocation(const std::filesystem::path& programFolder);
 
 // Remembers location (8-bit text) as the file's one line, replaced safely.
-int WriteBackupLocation(const std::filesystem::path& programFolder, std::string_view location);
+[[nodiscard]] int WriteBackupLocation(const std::filesystem::path& programFolder,
+                                      std::string_view location);
 
 }  // namespace lockmere

@@ -54,17 +54,17 @@ public:
 
     // Replaces the records with the store's; saves are allowed only when it
     // was read and deciphered whole.
-    LoadResult Load(std::string_view key);
+    [[nodiscard]] LoadResult Load(std::string_view key);
     // Appends the record at the store's end on disk; it joins the book only
     // once written, and only while the book is open (loaded, not closed
     // since): a closed book's records are read by the next load.
-    StoreWriteResult Add(std::string_view key, const PasswordRecord& record);
+    [[nodiscard]] StoreWriteResult Add(std::string_view key, const PasswordRecord& record);
     // Both mark the book changed; index < Records().size(). Replace gives
     // the record's new index.
     std::size_t Replace(std::size_t index, const PasswordRecord& record);
     void Remove(std::size_t index);
     // Writes every record, in book order, as the store's whole content.
-    StoreWriteResult Save(std::string_view key);
+    [[nodiscard]] StoreWriteResult Save(std::string_view key);
     // The store was replaced under the book (restore): the records stay to
     // be seen, but may no longer be saved over it.
     void Forget();

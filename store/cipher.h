@@ -29,8 +29,8 @@ struct CipherResult {
 
 // Per-position shift by the key's characters; the key position starts at 1
 // for every run and cycles every 32 characters. No wrap-around.
-CipherResult Encrypt(std::string_view input, std::string_view key);
-CipherResult Decrypt(std::string_view input, std::string_view key);
+[[nodiscard]] CipherResult Encrypt(std::string_view input, std::string_view key);
+[[nodiscard]] CipherResult Decrypt(std::string_view input, std::string_view key);
 
 // The text of the box a window shows after a failed Decrypt: the last
 // value in decimal, "-" for negative values, a leading space otherwise.

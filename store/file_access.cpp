@@ -21,7 +21,8 @@ bool ParentFolderExists(const fs::path& path) {
     return fs::is_directory(parent.empty() ? fs::path(".") : parent, error);
 }
 
-ReadResult ReadFile(const fs::path& path, bool create, Links links, std::size_t largest) {
+[[nodiscard]] ReadResult ReadFile(const fs::path& path, bool create, Links links,
+                                  std::size_t largest) {
     ReadResult result;
     system_file::Handle file;
     std::error_code error = file.OpenForRead(path, create, links);
@@ -43,14 +44,14 @@ fs::path FollowLink(const fs::path& path) {
 }
 
 // Writes the bytes to a file just created, flushes them to disk, closes it.
-std::error_code FillNewFile(system_file::Handle& file, std::string_view bytes) {
+[[nodiscard]] std::error_code FillNewFile(system_file::Handle& file, std::string_view bytes) {
     std::error_code error = file.WriteAll(bytes);
     if (!error) error = file.Sync();
     if (const std::error_code closed = file.Close(); !error) error = closed;
     return error;
 }
 
-int Hidden(const fs::path& path, bool hidden) {
+[[nodiscard]] int Hidden(const fs::path& path, bool hidden) {
     return FailureCodeFor(system_file::SetHidden(path, hidden), path);
 }
 
@@ -147,7 +148,9 @@ int WriteTemporaryBeside(const fs::path& path, std::string_view bytes, fs::path&
     }
     error = FillNewFile(file, bytes);
     if (error) {
-        system_file::Remove(temporary);
+        // The write's failure is the one to tell; a temporary that will not
+        // go harms no file, and a data file's goes at the next start.
+        static_cast<void>(system_file::Remove(temporary));
         temporary.clear();
         return FailureCodeFor(error, path);
     }
@@ -156,9 +159,11 @@ int WriteTemporaryBeside(const fs::path& path, std::string_view bytes, fs::path&
 
 int ReplaceWholeFile(const fs::path& path, std::string_view bytes) {
     fs::path temporary;
-    if (const int code = WriteTemporaryBeside(path, bytes, temporary)) return code;
+    if (const int code = WriteTemporaryBeside(path, bytes, temporary); code != failure::kNone)
+        return code;
     if (const std::error_code error = system_file::Rename(temporary, path)) {
-        system_file::Remove(temporary);
+        // As above: the rename's failure is the one to tell.
+        static_cast<void>(system_file::Remove(temporary));
         return FailureCodeFor(error, path);
     }
     system_file::SyncFolder(path.parent_path());
@@ -178,8 +183,9 @@ void RemoveStaleTemporaries(const fs::path& folder) {
         const std::string_view name(reinterpret_cast<const char*>(utf8.data()), utf8.size());
         for (const char* file :
              {kKeyFileName, kStoreFileName, kBackupLocationFileName, kPairMarkerFileName}) {
+            // A tidy-up: a temporary that will not go is tried again next time.
             if (IsTemporaryOf(file, name) && system_file::IsOwnRegularFile(entry->path()))
-                system_file::Remove(entry->path());
+                static_cast<void>(system_file::Remove(entry->path()));
         }
     }
 }
@@ -211,7 +217,8 @@ int CreateNewFile(const fs::path& path, std::string_view bytes) {
     std::error_code error = file.CreateNew(path);
     if (error) return FailureCodeFor(error, path);
     error = FillNewFile(file, bytes);
-    if (error) system_file::Remove(path);
+    // The fill's failure is the one to tell, whether or not the file goes.
+    if (error) static_cast<void>(system_file::Remove(path));
     return FailureCodeFor(error, path);
 }
 

@@ -6,25 +6,12 @@
 #include <string_view>
 #include <system_error>
 
+#include "store/failure_code.h"
 #include "store/system_file.h"
 
 namespace lockmere {
 
 using system_file::Links;
-
-// Numeric failure codes shown to the user; 0 is success. The numbers are
-// stable: users read them in message boxes.
-namespace failure {
-inline constexpr int kNone = 0;
-inline constexpr int kBadFileName = 52;
-inline constexpr int kFileNotFound = 53;
-inline constexpr int kDeviceIo = 57;
-inline constexpr int kDiskFull = 61;
-inline constexpr int kBadPosition = 63;  // a byte position below 1
-inline constexpr int kDeviceUnavailable = 68;
-inline constexpr int kPathFileAccess = 75;  // access refused, already exists, same file
-inline constexpr int kPathNotFound = 76;
-}  // namespace failure
 
 inline constexpr const char* kKeyFileName = "lkdb0.lkd";
 inline constexpr const char* kStoreFileName = "lkdb1.lkd";
@@ -32,7 +19,7 @@ inline constexpr const char* kBackupLocationFileName = "BackupLocation.inf";
 
 // The failure code of a system error met while working on path. A missing
 // file is told apart from a missing folder on its way.
-int FailureCodeFor(std::error_code error, const std::filesystem::path& path);
+[[nodiscard]] int FailureCodeFor(std::error_code error, const std::filesystem::path& path);
 
 // Folder + separator + name, without normalisation. The name is a path so
 // that a typed name reaches the system as typed (wide text on Windows).
@@ -53,18 +40,18 @@ struct ReadResult {
 // user made. A missing file is created empty (owner-only, on Windows hidden,
 // never at a link's target) and reads as length 0; an existing file is never
 // shortened.
-ReadResult ReadWholeFile(const std::filesystem::path& path, std::size_t largest);
+[[nodiscard]] ReadResult ReadWholeFile(const std::filesystem::path& path, std::size_t largest);
 
 // Replaces the whole file safely: the bytes go to a temporary file of this
 // write's own in the same folder, are flushed to disk and renamed over the
 // name. On any failure the old file stays exactly as it was and no
 // temporary of this write is left. The new file is owner-only. A link at
 // the name is replaced, never written through.
-int ReplaceWholeFile(const std::filesystem::path& path, std::string_view bytes);
+[[nodiscard]] int ReplaceWholeFile(const std::filesystem::path& path, std::string_view bytes);
 
 // The same for a data file of the program folder: a link there is the
 // user's (the file kept on another disk), and the write goes to its target.
-int ReplaceDataFile(const std::filesystem::path& path, std::string_view bytes);
+[[nodiscard]] int ReplaceDataFile(const std::filesystem::path& path, std::string_view bytes);
 
 // A write's temporary for file name F is named "F.<16 hex digits>.tmp",
 // created exclusively beside F ("F.tmp" is an earlier version's). entry is
@@ -76,8 +63,8 @@ bool IsTemporaryOf(std::string_view fileName, std::string_view entry);
 // Writes bytes to a new owner-only temporary beside path, under a name of
 // its own, and flushes it to disk. On failure nothing is left and
 // temporary is empty.
-int WriteTemporaryBeside(const std::filesystem::path& path, std::string_view bytes,
-                         std::filesystem::path& temporary);
+[[nodiscard]] int WriteTemporaryBeside(const std::filesystem::path& path, std::string_view bytes,
+                                       std::filesystem::path& temporary);
 
 // Removes the temporaries of the data files that crashed writes left in
 // folder: regular files of the user by those names, nothing else. Only for
@@ -89,35 +76,36 @@ void RemoveStaleTemporaries(const std::filesystem::path& folder);
 // every other byte; done as read, patch and ReplaceDataFile. Position 0
 // fails with kBadPosition; a file longer than largest is not rewritten
 // (kPathFileAccess), since it could not be kept whole.
-int WriteAt(const std::filesystem::path& path, std::size_t position, std::string_view bytes,
-            std::size_t largest);
+[[nodiscard]] int WriteAt(const std::filesystem::path& path, std::size_t position,
+                          std::string_view bytes, std::size_t largest);
 
 // Reads the whole file as raw bytes; a missing file is not created
 // (kFileNotFound). A link at the name is followed only with Links::Follow.
-ReadResult ReadExistingFile(const std::filesystem::path& path, std::size_t largest, Links links);
+[[nodiscard]] ReadResult ReadExistingFile(const std::filesystem::path& path, std::size_t largest,
+                                          Links links);
 
 // The first line without its line end (CR LF, LF or CR) of a file no longer
 // than largest (else kPathFileAccess); a file without any line gives the
 // empty string. A missing file is not created (kFileNotFound); a link at the
 // name is not followed.
-ReadResult ReadFirstLine(const std::filesystem::path& path, std::size_t largest);
+[[nodiscard]] ReadResult ReadFirstLine(const std::filesystem::path& path, std::size_t largest);
 
 // Creates a new owner-only file holding bytes, flushed to disk. Fails with
 // kPathFileAccess when anything stands at path already; on any failure
 // nothing of the new file is left.
-int CreateNewFile(const std::filesystem::path& path, std::string_view bytes);
+[[nodiscard]] int CreateNewFile(const std::filesystem::path& path, std::string_view bytes);
 
 // Creates or replaces a text file holding one line followed by CR LF.
-int WriteLineFile(const std::filesystem::path& path, std::string_view line);
+[[nodiscard]] int WriteLineFile(const std::filesystem::path& path, std::string_view line);
 
-int RemoveFile(const std::filesystem::path& path);
+[[nodiscard]] int RemoveFile(const std::filesystem::path& path);
 
 // Attributes. There is no hidden attribute on Linux: data files are kept
 // owner-only, and "normal" never widens that. On Windows these set the
 // hidden attribute alone, or no attribute.
-int SetAttributesNormal(const std::filesystem::path& path);
-int SetAttributesHidden(const std::filesystem::path& path);
+[[nodiscard]] int SetAttributesNormal(const std::filesystem::path& path);
+[[nodiscard]] int SetAttributesHidden(const std::filesystem::path& path);
 
-int CreateFolder(const std::filesystem::path& path);
+[[nodiscard]] int CreateFolder(const std::filesystem::path& path);
 
 }  // namespace lockmere

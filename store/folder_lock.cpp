@@ -18,6 +18,10 @@ FolderLock::FolderLock(const std::filesystem::path& folder) {
         code_ = FailureCodeFor(error, path);
 }
 
-void TidyProgramFolder(const std::filesystem::path& folder) { RecoverPairMove(folder); }
+void TidyProgramFolder(const std::filesystem::path& folder) {
+    // What cannot be finished now stays for the next start, and a copy into
+    // the folder meanwhile fails with the code.
+    static_cast<void>(RecoverPairMove(folder));
+}
 
 }  // namespace lockmere

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "store/failure_code.h"
 #include "store/system_file.h"
 
 namespace lockmere {
@@ -22,13 +23,13 @@ public:
 
     explicit FolderLock(const std::filesystem::path& folder);
 
-    Outcome Result() const { return outcome_; }
-    int Code() const { return code_; }
+    [[nodiscard]] Outcome Result() const { return outcome_; }
+    [[nodiscard]] int Code() const { return code_; }
 
 private:
     system_file::FileLock lock_;
     Outcome outcome_ = Outcome::Failed;
-    int code_ = 0;
+    int code_ = failure::kNone;
 };
 
 // What the start does under the lock: a pair move a crash cut short is

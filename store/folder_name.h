@@ -9,7 +9,8 @@ namespace lockmere {
 // 76 (path not found) for a name holding "\" or "/", 52 (bad file name)
 // for one holding : * ? " < > | or a control character, a reserved device
 // name (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with or without an
-// extension, in any case) or a name ending in a dot; 0 for a usable name.
-int FolderNameFailure(std::string_view name);
+// extension, in any case) or a name ending in a dot; failure::kNone for a
+// usable name.
+[[nodiscard]] int FolderNameFailure(std::string_view name);
 
 }  // namespace lockmere

@@ -6,6 +6,6 @@ namespace lockmere {
 // systems no core file and a process that is not dumpable, on Windows no
 // crash report; and on Windows, libraries loaded later come from the system
 // folder alone. Returns false when a step failed.
-bool HardenProcess();
+[[nodiscard]] bool HardenProcess();
 
 }  // namespace lockmere

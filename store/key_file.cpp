@@ -63,7 +63,7 @@ int WriteCollectedString(const std::filesystem::path& programFolder, std::string
         return code;
     // The bytes are in place: a hidden attribute that does not follow is no
     // failure of the write.
-    SetAttributesHidden(path);
+    static_cast<void>(SetAttributesHidden(path));
     return failure::kNone;
 }
 
@@ -83,8 +83,9 @@ CredentialsWriteResult WriteCredentials(const std::filesystem::path& programFold
     const std::filesystem::path path = KeyFilePath(programFolder);
     const int code = WriteAt(path, kLengthBytePosition, bytes, kKeyFileLargest);
     if (code != failure::kNone) return {CredentialsWrite::WriteFailed, code};
-    // The write put a new file in place of the hidden one: hide it again.
-    SetAttributesHidden(path);
+    // The write put a new file in place of the hidden one: hide it again,
+    // as a courtesy that cannot undo the written credentials.
+    static_cast<void>(SetAttributesHidden(path));
     return {CredentialsWrite::Written, failure::kNone};
 }
 

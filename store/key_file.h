@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "store/cipher.h"
+#include "store/failure_code.h"
 
 namespace lockmere {
 
@@ -39,14 +40,14 @@ enum class StartFrom {
 // The start-up read. A missing key file is created empty; the key is
 // bytes 7-38 of whatever the file holds.
 struct KeyFileStart {
-    int Code = 0;  // failure code of the read
+    int Code = failure::kNone;  // failure code of the read
     StartFrom From = StartFrom::Login;
     std::string KeyFileBuffer;
     std::string EncryptionKey;
 };
-KeyFileStart ReadKeyFileAtStart(const std::filesystem::path& programFolder);
+[[nodiscard]] KeyFileStart ReadKeyFileAtStart(const std::filesystem::path& programFolder);
 // The same judgement on bytes already read.
-KeyFileStart KeyFileStartFrom(std::string bytes);
+[[nodiscard]] KeyFileStart KeyFileStartFrom(std::string bytes);
 
 // The key a completed 51-character collection gives: characters 7-38.
 std::string KeyFromCollected(std::string_view collected);
@@ -54,7 +55,8 @@ std::string KeyFromCollected(std::string_view collected);
 // The generator's write: the 51 characters at bytes 1-51, never shortening
 // a longer file. Succeeds once the bytes are in place, whatever the hidden
 // attribute that follows does.
-int WriteCollectedString(const std::filesystem::path& programFolder, std::string_view collected);
+[[nodiscard]] int WriteCollectedString(const std::filesystem::path& programFolder,
+                                       std::string_view collected);
 
 // The master account's write: length byte at 44, enciphered block from 45.
 enum class CredentialsWrite {
@@ -65,12 +67,13 @@ enum class CredentialsWrite {
 };
 struct CredentialsWriteResult {
     CredentialsWrite Outcome = CredentialsWrite::Written;
-    int Code = 0;  // failure code when WriteFailed
+    int Code = failure::kNone;  // failure code when WriteFailed
 };
 // userName and password are already trimmed.
-CredentialsWriteResult WriteCredentials(const std::filesystem::path& programFolder,
-                                        std::string_view key, std::string_view userName,
-                                        std::string_view password);
+[[nodiscard]] CredentialsWriteResult WriteCredentials(const std::filesystem::path& programFolder,
+                                                      std::string_view key,
+                                                      std::string_view userName,
+                                                      std::string_view password);
 
 // The login's read and judgement.
 enum class LoginOutcome {
@@ -83,19 +86,20 @@ enum class LoginOutcome {
 };
 struct LoginCheck {
     LoginOutcome Outcome = LoginOutcome::NoMatch;
-    int Code = 0;             // failure code when ReadFailed
+    int Code = failure::kNone;  // failure code when ReadFailed
     CipherResult Deciphered;  // the credentials block's decipher; a window shows its failure first
 };
 // The login every front end makes: typed is the password as it was typed
 // (UTF-8). Spaces around it are trimmed; a character without a
 // Windows-1252 code is in no stored password, so such a text never matches.
-LoginCheck CheckLogin(const std::filesystem::path& programFolder, std::string_view key,
-                      std::string_view typed);
+[[nodiscard]] LoginCheck CheckLogin(const std::filesystem::path& programFolder,
+                                    std::string_view key, std::string_view typed);
 // The same on the key file's bytes already read.
-LoginCheck JudgeTypedLogin(std::string_view keyFile, std::string_view key, std::string_view typed);
+[[nodiscard]] LoginCheck JudgeTypedLogin(std::string_view keyFile, std::string_view key,
+                                         std::string_view typed);
 // The judgement on Windows-1252 bytes already trimmed.
-LoginCheck JudgeLogin(std::string_view keyFile, std::string_view key,
-                      std::string_view typedPassword);
+[[nodiscard]] LoginCheck JudgeLogin(std::string_view keyFile, std::string_view key,
+                                    std::string_view typedPassword);
 
 // The stored password of a deciphered block of length byte L: the last
 // L - (b + 2) characters, b the 1-based position of the first "#|^" or 0.
@@ -104,6 +108,6 @@ struct StoredPassword {
     bool Valid = false;
     std::string Password;
 };
-StoredPassword ExtractStoredPassword(std::string_view deciphered, int lengthByte);
+[[nodiscard]] StoredPassword ExtractStoredPassword(std::string_view deciphered, int lengthByte);
 
 }  // namespace lockmere

@@ -42,8 +42,9 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-std::error_code Rename(const fs::path& from, const fs::path& to) {
-    return system_file::Rename(from, to);
+// The failure code of renaming from over to.
+[[nodiscard]] int Rename(const fs::path& from, const fs::path& to) {
+    return FailureCodeFor(system_file::Rename(from, to), to);
 }
 
 // One rename a marker asks for: a temporary over its data file.
@@ -78,7 +79,7 @@ std::optional<std::vector<Move>> MovesOf(const fs::path& folder, const std::stri
 // The marker's text when it can be one of this program's: a regular file
 // of the user's, not reached through a link, and short. present tells
 // whether anything stands at its name.
-std::optional<std::string> ReadOwnMarker(const fs::path& marker, bool& present) {
+[[nodiscard]] std::optional<std::string> ReadOwnMarker(const fs::path& marker, bool& present) {
     system_file::Handle file;
     const std::error_code error = file.OpenForRead(marker, false, Links::Refuse);
     const int code = FailureCodeFor(error, marker);
@@ -95,17 +96,17 @@ struct Pair {
     std::string Store;
 };
 
-BackupCopyResult Failed(int code) { return {CopyOutcome::Failed, code, {}}; }
+[[nodiscard]] BackupCopyResult Failed(int code) { return {CopyOutcome::Failed, code, {}}; }
 
 // Reads both files whole; a file longer than the program writes it is
 // damaged and is not copied.
-BackupCopyResult ReadPair(const fs::path& folder, Links links, Pair& pair) {
+[[nodiscard]] BackupCopyResult ReadPair(const fs::path& folder, Links links, Pair& pair) {
     for (auto [name, bytes, largest] : {std::tuple{kKeyFileName, &pair.Key, kKeyFileLargest},
                                         {kStoreFileName, &pair.Store, kStoreTextLimit}}) {
         const fs::path path = ComposePath(folder, name);
         ReadResult file = ReadExistingFile(path, largest, links);
         if (!file.Ok()) return Failed(file.Code);
-        if (file.Bytes.size() > largest) return {CopyOutcome::Damaged, 0, path};
+        if (file.Bytes.size() > largest) return {CopyOutcome::Damaged, failure::kNone, path};
         *bytes = std::move(file.Bytes);
     }
     return {};
@@ -115,19 +116,20 @@ BackupCopyResult ReadPair(const fs::path& folder, Links links, Pair& pair) {
 // place, and puts the old one back (or none, when there was none). The
 // forward marker stands meanwhile, so that a crash finishes the move
 // instead; a step that fails leaves it standing with its temporaries.
-bool PutOldKeyBack(const fs::path& folder, const ReadResult& oldKey, const fs::path& newKey) {
+[[nodiscard]] bool PutOldKeyBack(const fs::path& folder, const ReadResult& oldKey,
+                                 const fs::path& newKey) {
     const fs::path key = ComposePath(folder, kKeyFileName);
     fs::path saved;
     if (oldKey.Ok() && WriteTemporaryBeside(key, oldKey.Bytes, saved) != failure::kNone)
         return false;
-    if (Rename(key, newKey)) return false;
-    return !oldKey.Ok() || !Rename(saved, key);
+    if (Rename(key, newKey) != failure::kNone) return false;
+    return !oldKey.Ok() || Rename(saved, key) == failure::kNone;
 }
 
 // Moves the source pair into folder: both new files are whole on disk as
 // temporaries before the first is put in place. oldKey is the key file the
 // folder held (kFileNotFound when none), for putting back.
-int MovePairInto(const fs::path& folder, const Pair& pair, const ReadResult& oldKey) {
+[[nodiscard]] int MovePairInto(const fs::path& folder, const Pair& pair, const ReadResult& oldKey) {
     const fs::path key = ComposePath(folder, kKeyFileName);
     const fs::path store = ComposePath(folder, kStoreFileName);
     const fs::path marker = ComposePath(folder, kPairMarkerFileName);
@@ -136,23 +138,24 @@ int MovePairInto(const fs::path& folder, const Pair& pair, const ReadResult& old
     if (code == failure::kNone) code = WriteTemporaryBeside(store, pair.Store, newStore);
     if (code == failure::kNone) code = ReplaceWholeFile(marker, MarkerText(newKey, newStore));
     if (code == failure::kNone) {
-        if (const std::error_code error = Rename(newKey, key)) {
-            code = FailureCodeFor(error, key);
-            system_file::Remove(marker);
-        } else if (const std::error_code second = Rename(newStore, store)) {
-            code = FailureCodeFor(second, store);
+        // The old pair stands again: a marker that will not go names only
+        // the temporaries removed below, and moves nothing.
+        if (code = Rename(newKey, key); code != failure::kNone) {
+            static_cast<void>(system_file::Remove(marker));
+        } else if (code = Rename(newStore, store); code != failure::kNone) {
             if (!PutOldKeyBack(folder, oldKey, newKey)) return code;
-            system_file::Remove(marker);
+            static_cast<void>(system_file::Remove(marker));
         } else {
             // Both new files are in place: a marker left here only asks the
             // next recovery to finish what is finished.
-            system_file::Remove(marker);
+            static_cast<void>(system_file::Remove(marker));
             system_file::SyncFolder(folder);
             return failure::kNone;
         }
     }
+    // The failure is told; a temporary that stays goes at the next tidy-up.
     for (const fs::path* temporary : {&newKey, &newStore})
-        if (!temporary->empty()) system_file::Remove(*temporary);
+        if (!temporary->empty()) static_cast<void>(system_file::Remove(*temporary));
     return code;
 }
 
@@ -165,9 +168,14 @@ int RecoverPairMove(const fs::path& folder) {
     if (present) {
         const auto moves = text ? MovesOf(folder, *text) : std::nullopt;
         for (const Move& move : moves.value_or(std::vector<Move>{})) {
-            // An earlier recovery may have moved it already.
+            // An earlier recovery may have moved it already. A move that
+            // fails keeps the marker and its temporaries for the next try:
+            // without them half the pair would be gone.
             const fs::path from = ComposePath(folder, move.Temporary);
-            if (system_file::IsOwnRegularFile(from)) Rename(from, ComposePath(folder, move.Name));
+            if (!system_file::IsOwnRegularFile(from)) continue;
+            if (const int code = Rename(from, ComposePath(folder, move.Name));
+                code != failure::kNone)
+                return code;
         }
         // Anything else is not followed, only taken away; where the user
         // may not take it away, nothing here is touched.
@@ -191,7 +199,7 @@ BackupCopyResult CopyDataFiles(const fs::path& programFolder, const fs::path& sa
     // caught below, before any file is touched.
     if (!saved && ComposePath(programFolder, kKeyFileName).native() ==
                       ComposePath(location, kKeyFileName).native()) {
-        return {CopyOutcome::SameFolder, 0, {}};
+        return {CopyOutcome::SameFolder, failure::kNone, {}};
     }
     // Another copy may work on the same location at once (two machines, one
     // shared folder): one at a time. A location where no lock file can be
@@ -202,7 +210,9 @@ BackupCopyResult CopyDataFiles(const fs::path& programFolder, const fs::path& sa
         locationLock.Result() == FolderLock::Outcome::NotAFile)
         return Failed(failure::kPathFileAccess);
     for (const char* name : {kKeyFileName, kStoreFileName}) {
-        if (int code = SetAttributesNormal(ComposePath(programFolder, name))) return Failed(code);
+        if (const int code = SetAttributesNormal(ComposePath(programFolder, name));
+            code != failure::kNone)
+            return Failed(code);
     }
     const fs::path& from = backingUp ? programFolder : location;
     const fs::path& to = backingUp ? location : programFolder;
@@ -220,16 +230,17 @@ BackupCopyResult CopyDataFiles(const fs::path& programFolder, const fs::path& sa
         read.Outcome != CopyOutcome::Copied)
         return read;
     // A move an earlier crash cut short in the destination goes first.
-    if (int code = RecoverPairMove(to)) return Failed(code);
+    if (const int code = RecoverPairMove(to); code != failure::kNone) return Failed(code);
     const fs::path key = ComposePath(to, kKeyFileName);
     const ReadResult oldKey = ReadExistingFile(key, kKeyFileLargest, toLinks);
     if (!oldKey.Ok() && oldKey.Code != failure::kFileNotFound) return Failed(oldKey.Code);
-    if (oldKey.Bytes.size() > kKeyFileLargest) return {CopyOutcome::Damaged, 0, key};
-    if (int code = MovePairInto(to, pair, oldKey)) return Failed(code);
+    if (oldKey.Bytes.size() > kKeyFileLargest) return {CopyOutcome::Damaged, failure::kNone, key};
+    if (const int code = MovePairInto(to, pair, oldKey); code != failure::kNone)
+        return Failed(code);
     // The bytes are in place: an attribute that does not follow is no
     // failure of the copy.
     for (const char* name : {kKeyFileName, kStoreFileName})
-        SetAttributesHidden(ComposePath(programFolder, name));
+        static_cast<void>(SetAttributesHidden(ComposePath(programFolder, name)));
     return {};
 }
 

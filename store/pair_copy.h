@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "store/failure_code.h"
+
 namespace lockmere {
 
 enum class CopyOutcome {
@@ -13,7 +15,7 @@ enum class CopyOutcome {
 
 struct BackupCopyResult {
     CopyOutcome Outcome = CopyOutcome::Copied;
-    int Code = 0;
+    int Code = failure::kNone;
     std::filesystem::path DamagedFile;
 };
 
@@ -30,9 +32,10 @@ struct BackupCopyResult {
 // hidden after; a file missing there fails before anything is replaced.
 // In the location nothing is read or written through a link, and a key file
 // there that is not a regular file is not replaced (kPathFileAccess).
-BackupCopyResult CopyDataFiles(const std::filesystem::path& programFolder,
-                               const std::filesystem::path& savedLocation,
-                               const std::filesystem::path& folderListFolder, bool backingUp);
+[[nodiscard]] BackupCopyResult CopyDataFiles(const std::filesystem::path& programFolder,
+                                             const std::filesystem::path& savedLocation,
+                                             const std::filesystem::path& folderListFolder,
+                                             bool backingUp);
 
 // The pair move's marker: once it stands in a folder, both new files are
 // whole there and the move goes forward; without it, half a move is undone.
@@ -45,8 +48,10 @@ inline constexpr std::size_t kPairMarkerLargest = 4096;
 // at most kPairMarkerLargest bytes, naming only temporaries of the data
 // files in the folder that are the user's regular files (or already moved).
 // Any other marker moves nothing and is removed; one that cannot be removed
-// fails with kPathFileAccess, and then nothing at all is touched.
-int RecoverPairMove(const std::filesystem::path& folder);
+// fails with kPathFileAccess, and then nothing at all is touched. A move that
+// fails gives its failure code and leaves the marker and every temporary for
+// the next recovery.
+[[nodiscard]] int RecoverPairMove(const std::filesystem::path& folder);
 
 // Whether anything stands at the marker's name in folder (a link too): a
 // pair move there is unfinished, or something is in its way. Until the next

@@ -47,7 +47,8 @@ struct EntryCheck {
 // the edit window also opens longer stored fields whole). Then blanks after
 // trimming spaces, the two passwords (exact), and the characters of each
 // field (StorableField).
-EntryCheck CheckTypedRecord(const std::array<std::u32string_view, kEntryBoxes>& boxes, bool limits);
+[[nodiscard]] EntryCheck CheckTypedRecord(const std::array<std::u32string_view, kEntryBoxes>& boxes,
+                                          bool limits);
 
 // A typed field as the bytes a store holds: only characters with a
 // Windows-1252 code that a stored field may hold (FindForbiddenCharacter).
@@ -56,7 +57,7 @@ struct StorableText {
     std::optional<std::string> Bytes;
     char32_t Refused = 0;
 };
-StorableText StorableField(std::u32string_view text);
+[[nodiscard]] StorableText StorableField(std::u32string_view text);
 
 // "The character "é"", "The tab character", "Character 160": how a message
 // names a character; characters that show nothing are named by number.

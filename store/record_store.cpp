@@ -77,15 +77,15 @@ LoadResult RecordStore::Load(std::string_view key) {
 namespace {
 
 // Enciphers the plain store text and writes it in place of the store.
-StoreWriteResult WriteStore(const std::filesystem::path& path, std::string_view plain,
-                            std::string_view key) {
+[[nodiscard]] StoreWriteResult WriteStore(const std::filesystem::path& path, std::string_view plain,
+                                          std::string_view key) {
     if (plain.size() > kStoreTextLimit) return {StoreWrite::TooLong, failure::kNone, {}};
     const CipherResult enciphered = Encrypt(plain, key);
     if (!enciphered.Ok()) return {StoreWrite::EncryptFailed, failure::kNone, {}};
     if (const int code = ReplaceDataFile(path, enciphered.Output); code != failure::kNone)
         return {StoreWrite::WriteFailed, code, {}};
     // The records are safely on disk by now; the attribute only hides them.
-    SetAttributesHidden(path);
+    static_cast<void>(SetAttributesHidden(path));
     return {};
 }
 

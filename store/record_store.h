@@ -15,10 +15,10 @@ namespace lockmere {
 inline constexpr std::size_t kStoreTextLimit = kCipherTextLimit - 1;
 
 struct LoadResult {
-    int Code = 0;                    // failure code of the read
+    int Code = failure::kNone;       // failure code of the read
     std::vector<std::string> Lines;  // in file order
     CipherResult Deciphered;         // failed decipher: a window shows its box
-    bool Complete() const { return Code == 0 && Deciphered.Ok(); }
+    bool Complete() const { return Code == failure::kNone && Deciphered.Ok(); }
 };
 
 enum class StoreWrite {
@@ -32,8 +32,8 @@ enum class StoreWrite {
 };
 struct StoreWriteResult {
     StoreWrite Outcome = StoreWrite::Written;
-    int Code = 0;             // failure code of ReadFailed / WriteFailed
-    CipherResult Deciphered;  // the append's decipher, when it failed
+    int Code = failure::kNone;  // failure code of ReadFailed / WriteFailed
+    CipherResult Deciphered;    // the append's decipher, when it failed
 };
 
 // The scan of a deciphered store text into list lines. n is the length of
@@ -57,14 +57,16 @@ public:
     explicit RecordStore(std::filesystem::path programFolder,
                          Missing missing = Missing::CreateEmpty);
 
-    LoadResult Load(std::string_view key);
+    [[nodiscard]] LoadResult Load(std::string_view key);
     // Writes the lines as one enciphered run, in the given order.
-    StoreWriteResult Save(std::string_view key, const std::vector<std::string>& lines);
+    [[nodiscard]] StoreWriteResult Save(std::string_view key,
+                                        const std::vector<std::string>& lines);
     // Deciphers the store, appends one entry, enciphers the whole, writes it.
-    StoreWriteResult Append(std::string_view key, const PasswordRecord& record);
+    [[nodiscard]] StoreWriteResult Append(std::string_view key, const PasswordRecord& record);
     // The same for several records, their entries in the given order, in one
     // write: all of them or, on any failure, none.
-    StoreWriteResult AppendAll(std::string_view key, const std::vector<PasswordRecord>& records);
+    [[nodiscard]] StoreWriteResult AppendAll(std::string_view key,
+                                             const std::vector<PasswordRecord>& records);
     // The list is gone (logout, restore): saves are refused until a load.
     void Forget();
 
@@ -72,7 +74,7 @@ public:
     std::filesystem::path Path() const;
 
 private:
-    ReadResult Read() const;
+    [[nodiscard]] ReadResult Read() const;
 
     std::filesystem::path folder_;
     Missing missing_;

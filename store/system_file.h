@@ -31,21 +31,22 @@ public:
     // created empty when create is set, never through a link: owner-only,
     // and on Windows hidden, as a data file is kept.
     // Never shortens the file.
-    std::error_code OpenForRead(const std::filesystem::path& path, bool create, Links links);
+    [[nodiscard]] std::error_code OpenForRead(const std::filesystem::path& path, bool create,
+                                              Links links);
     // Creates a new owner-only file for writing; fails when anything
     // already stands at path.
-    std::error_code CreateNew(const std::filesystem::path& path);
+    [[nodiscard]] std::error_code CreateNew(const std::filesystem::path& path);
 
     // Reads to the end, but never more than largest + 1 bytes: a file
     // longer than it may be shows as such without filling the memory.
-    std::error_code ReadAll(std::string& bytes, std::size_t largest);
+    [[nodiscard]] std::error_code ReadAll(std::string& bytes, std::size_t largest);
     // Whether the open file belongs to the user running the program (always
     // so on Windows, where owners are not compared).
     bool OwnedByUser() const;
-    std::error_code WriteAll(std::string_view bytes);
+    [[nodiscard]] std::error_code WriteAll(std::string_view bytes);
     // Flushes the file's bytes to the disk.
-    std::error_code Sync();
-    std::error_code Close();
+    [[nodiscard]] std::error_code Sync();
+    [[nodiscard]] std::error_code Close();
 
 private:
     std::intptr_t native_ = -1;  // a file descriptor or a Windows handle
@@ -64,7 +65,7 @@ public:
     // waiting. IsLockBusy tells a lock held elsewhere from other failures; a
     // link or anything but a regular file at path fails with
     // NotARegularFile().
-    std::error_code TryLock(const std::filesystem::path& path);
+    [[nodiscard]] std::error_code TryLock(const std::filesystem::path& path);
 
 private:
     std::intptr_t native_ = -1;
@@ -92,17 +93,18 @@ inline bool IsNotARegularFile(std::error_code error) {
 // running the program.
 bool IsOwnRegularFile(const std::filesystem::path& path);
 
-std::error_code Remove(const std::filesystem::path& path);
+[[nodiscard]] std::error_code Remove(const std::filesystem::path& path);
 
 // Renames from over to, replacing the file there in one step.
-std::error_code Rename(const std::filesystem::path& from, const std::filesystem::path& to);
+[[nodiscard]] std::error_code Rename(const std::filesystem::path& from,
+                                     const std::filesystem::path& to);
 
 // Makes the rename of an entry in folder durable, where the system needs it.
 void SyncFolder(const std::filesystem::path& folder);
 
 // Linux keeps data files owner-only and never widens that; Windows sets the
 // hidden attribute alone, or no attribute.
-std::error_code SetHidden(const std::filesystem::path& path, bool hidden);
+[[nodiscard]] std::error_code SetHidden(const std::filesystem::path& path, bool hidden);
 
 // What an error of this system means to the user, where the portable
 // conditions of std::errc cannot tell (drive not ready, quota, and on
@@ -115,6 +117,6 @@ enum class ErrorKind {
     kDeviceUnavailable,
     kDeviceIo
 };
-std::optional<ErrorKind> KindOf(std::error_code error);
+[[nodiscard]] std::optional<ErrorKind> KindOf(std::error_code error);
 
 }  // namespace lockmere::system_file

@@ -20,7 +20,7 @@ int Fd(std::intptr_t native) { return static_cast<int>(native); }
 constexpr std::size_t kChunk = 1 << 20;
 
 // Keeps fd only when it is a regular file; closes it otherwise.
-std::error_code CheckRegular(std::intptr_t& native) {
+[[nodiscard]] std::error_code CheckRegular(std::intptr_t& native) {
     struct stat status {};
     std::error_code error;
     if (::fstat(Fd(native), &status) != 0)

@@ -27,7 +27,7 @@ constexpr DWORD kChunk = 1 << 20;
 // for a moment without sharing it: a call refused that way is tried again a
 // little later. (Access denied is also what a file being replaced gives.)
 template <typename Call>
-std::error_code Retrying(Call call) {
+[[nodiscard]] std::error_code Retrying(Call call) {
     for (int attempt = 0;; ++attempt) {
         if (call()) return {};
         const DWORD error = GetLastError();
@@ -45,7 +45,7 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 // another device, a folder, and a link opened as itself are closed and
 // refused before anything could wait on them or read them. A followed link
 // is the system's: what it reached is checked.
-std::error_code CheckRegular(std::intptr_t& native, Links links) {
+[[nodiscard]] std::error_code CheckRegular(std::intptr_t& native, Links links) {
     const HANDLE file = Native(native);
     const DWORD refused = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE |
                           (links == Links::Refuse ? FILE_ATTRIBUTE_REPARSE_POINT : 0);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
-#include "store/app_state.h"
 #include "store/book.h"
 #include "store/record_store.h"
 #include "ui/expiring_clipboard.h"
@@ -12,7 +12,7 @@
 
 namespace lockmere {
 
-// What every window is handed instead of globals: the shared state, the
+// What every window is handed instead of globals: the session's key, the
 // program folder, the record store with the book over it and the platform
 // services. Tests build their own with a temporary folder and recording
 // services. What the program puts on the clipboard is taken away again
@@ -30,7 +30,9 @@ struct Context {
           Speaker(speaker),
           SessionLock(sessionLock) {}
 
-    AppState State;
+    // The session's key: from the key file at the start or from the first
+    // start's generator; a restore takes it anew from the restored key file.
+    std::string EncryptionKey;
     const std::filesystem::path ProgramFolder;
     RecordStore Store;
     Book RecordBook;

@@ -160,8 +160,6 @@ void Window::CentreOnScreen(int topShiftTwips) {
 
 int Window::WidthTwips() const { return PixelsToTwips(width() + FrameSize().width()); }
 int Window::HeightTwips() const { return PixelsToTwips(height() + FrameSize().height()); }
-int Window::LeftTwips() const { return PixelsToTwips(x()); }
-int Window::TopTwips() const { return PixelsToTwips(y()); }
 
 QMenuBar* Window::MenuBar() {
     if (!menuBar_) {

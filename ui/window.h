@@ -62,8 +62,6 @@ public:
     // Outer size.
     int WidthTwips() const;
     int HeightTwips() const;
-    int LeftTwips() const;
-    int TopTwips() const;
 
     // Places a child control at twips relative to the client area (below a
     // menu bar, when the window has one), shows it with the window and gives

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <typeindex>
+#include <utility>
 
 namespace lockmere {
 
@@ -11,8 +12,9 @@ class Window;
 struct Context;
 
 // At most one window of each kind. Open<W>() gives the open window, or
-// creates it (not yet loaded or shown) when there is none. A window that
-// has been unloaded no longer counts as open.
+// creates it (not yet loaded or shown) when there is none; what a window
+// is opened with reaches only a new one. A window that has been unloaded
+// no longer counts as open.
 class WindowRegistry {
 public:
     WindowRegistry() = default;
@@ -26,10 +28,10 @@ public:
         return static_cast<W*>(Lookup(std::type_index(typeid(W))));
     }
 
-    template <class W>
-    W* Open(Context& context) {
+    template <class W, class... Args>
+    W* Open(Context& context, Args&&... args) {
         if (W* open = Find<W>()) return open;
-        W* created = new W(context);
+        W* created = new W(context, std::forward<Args>(args)...);
         windows_[std::type_index(typeid(W))] = created;
         return created;
     }

@@ -44,7 +44,7 @@ void BookModelTest::followsTheBook() {
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
     QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
 
-    book.Load(Key());
+    QVERIFY(book.Load(Key()).Complete());
     QCOMPARE(Rows(model), (QStringList{"bank\tb\tbo\t2", "Mail\tm\tann\t1"}));
     QCOMPARE(resets.size(), 1);
 

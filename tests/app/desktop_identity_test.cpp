@@ -47,8 +47,8 @@ private slots:
                             fixture::StoreBytes({}, fixture::KeyOf(collected)));
         auto* main = tc.Ctx.Windows.Open<MainScreen>(tc.Ctx);
         main->ShowModeless();
-        tc.Ctx.State.SelectedRecord = "Bank\thttps://bank.example\tjo\tpw";
-        auto* viewer = tc.Ctx.Windows.Open<BigChar>(tc.Ctx);
+        auto* viewer = tc.Ctx.Windows.Open<BigChar>(tc.Ctx, "Bank\thttps://bank.example\tjo\tpw",
+                                                    ViewerPlacement{});
         viewer->ShowModeless();
         QCOMPARE(tc.ClipboardService.Calls(), (QStringList{"clear", "set jo"}));
         for (QWidget* w : {static_cast<QWidget*>(main), static_cast<QWidget*>(viewer)}) {

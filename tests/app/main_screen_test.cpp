@@ -276,11 +276,11 @@ void MainScreenTest::windowAtStart() {
     QVERIFY(screen->windowFlags() & Qt::WindowCloseButtonHint);
     QCOMPARE(RowCount(screen->List1), 0);
     QVERIFY(screen->Command1->isEnabled());
-    QVERIFY(!t->Ctx.State.DataHidden);
+    QVERIFY(!screen->List1->isHidden());
     // Tests and accessibility tools find each control by its name.
     QCOMPARE(screen->findChild<QPushButton*>(QStringLiteral("Command1")), screen->Command1);
     QCOMPARE(screen->findChild<QAction*>(QStringLiteral("AddNewEntry")), screen->AddNewEntry);
-    QCOMPARE(t->Ctx.State.EncryptionKey, Key());
+    QCOMPARE(t->Ctx.EncryptionKey, Key());
     QCOMPARE(t->Boxes.Boxes().size(), std::size_t(0));
     QVERIFY2(CutCaptions(screen).isEmpty(), qPrintable(CutCaptions(screen).join('\n')));
 }
@@ -375,7 +375,7 @@ void MainScreenTest::login() {
         QCOMPARE(screen->height(), TwipsToPixels(4875) - kFrameHeightPixels);
         QCOMPARE(screen->width(), TwipsToPixels(7440) - kFrameWidthPixels);
         QCOMPARE(screen->Command2->text(), QStringLiteral("Hide Data"));
-        QVERIFY(!t->Ctx.State.DataHidden);
+        QVERIFY(!screen->List1->isHidden());
         QCOMPARE(MenuStates(screen), QStringList({
                                          "&File/&Backup Database=on",
                                          "&File/&Restore Databases=on",
@@ -490,7 +490,7 @@ void MainScreenTest::toggle() {
         QCOMPARE(screen->Label4->isVisible(), !step.hidden);
         QCOMPARE(screen->List1->isVisible(), !step.hidden);
         QVERIFY2(CutCaptions(screen).isEmpty(), qPrintable(CutCaptions(screen).join('\n')));
-        QCOMPARE(t->Ctx.State.DataHidden, step.hidden);
+        QCOMPARE(screen->List1->isHidden(), step.hidden);
         QCOMPARE(screen->Command1->isEnabled(), !loggedIn);
         QCOMPARE(RowCount(screen->List1), lines);
     }
@@ -543,7 +543,7 @@ void MainScreenTest::logout() {
                                      "&Help/&About...=on",
                                  }));
     QCOMPARE(t->Ctx.RecordBook.Changed(), loggedIn);
-    QCOMPARE(t->Ctx.State.EncryptionKey, Key());
+    QCOMPARE(t->Ctx.EncryptionKey, Key());
     QCOMPARE(StoreOnDisk(), storeBefore);
     QCOMPARE(t->Boxes.Boxes().size(), std::size_t(0));
 
@@ -638,7 +638,9 @@ void MainScreenTest::save() {
     t->Boxes.Clear();
     switch (change) {
     case 0:
-        t->Ctx.RecordBook.Add(Key(), SplitRecordLine("echo\thttps://e.example\teve\te-pw"));
+        QCOMPARE(t->Ctx.RecordBook.Add(Key(), SplitRecordLine("echo\thttps://e.example\teve\te-pw"))
+                     .Outcome,
+                 StoreWrite::Written);
         break;
     case 1:
         t->Ctx.RecordBook.Remove(1);

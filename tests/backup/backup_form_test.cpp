@@ -28,13 +28,6 @@ Q_DECLARE_METATYPE(lockmere::MsgIcon)
 
 namespace {
 
-BackupForm* Open(Scene& scene, bool backup) {
-    scene.Test.Ctx.State.BackupMode = backup;
-    BackupForm* form = scene.Test.Ctx.Windows.Open<BackupForm>(scene.Test.Ctx);
-    form->ShowModeless();
-    return form;
-}
-
 void WriteLocationFile(const Scene& scene, const std::string& bytes) {
     fixture::WriteBytes(scene.Program() / kBackupLocationFileName, bytes);
 }
@@ -58,8 +51,7 @@ bool Empty(const fs::path& folder) { return fs::is_empty(folder); }
 QStringList ChooseDriveNotReady(Scene& scene, BackupForm* form, const QString& drive) {
     QStringList atMessage;
     scene.Test.Boxes.OnShow = [&](const RecordedBox&) {
-        atMessage = {form->Drive1->Drive(), form->Dir1->Path(), form->Label3->text(),
-                     QString::fromStdString(scene.Test.Ctx.State.BackupPath)};
+        atMessage = {form->Drive1->Drive(), form->Dir1->Path(), form->Label3->text()};
     };
     scene.Test.Boxes.Queue(MsgAnswer::Ok);
     form->Drive1->setCurrentIndex(form->Drive1->findText(drive));
@@ -118,7 +110,7 @@ void BackupFormTest::layout() {
     QFETCH(bool, backup);
     QFETCH(QStringList, captions);
     Scene scene;
-    BackupForm* form = Open(scene, backup);
+    BackupForm* form = OpenBackupForm(scene, backup);
     QVERIFY(QTest::qWaitForWindowActive(form));
 
     QCOMPARE(form->windowTitle(), QStringLiteral(" Backup Database"));
@@ -187,40 +179,69 @@ void BackupFormTest::layout() {
 
 void BackupFormTest::savedLocationAtLoad_data() {
     QTest::addColumn<bool>("backup");
-    QTest::addColumn<QByteArray>("file");  // "-" for no file
+    QTest::addColumn<QByteArray>("file");  // "-" for no file; "<w>" stands for the working folder
     QTest::addColumn<QString>("shown");    // "<work>" for the folder list's folder
+    QTest::addColumn<QString>("used");     // the copy's folder under the working folder, "" for it
 
-    QTest::newRow("no file") << true << QByteArray("-") << "<work>";
-    QTest::newRow("one line") << true << QByteArray("/mnt/safe\r\n") << "/mnt/safe";
-    QTest::newRow("several lines") << true << QByteArray("/first\r\n/second\r\n") << "/first";
-    QTest::newRow("line without line end") << true << QByteArray("/bare") << "/bare";
-    QTest::newRow("empty first line") << true << QByteArray("\r\n/second\r\n") << "";
-    QTest::newRow("no line at all") << true << QByteArray("") << "";
-    QTest::newRow("restore mode loads it too")
-        << false << QByteArray("/mnt/safe\r\n") << "/mnt/safe";
+    QTest::newRow("no file") << true << QByteArray("-") << "<work>"
+                             << "";
+    QTest::newRow("one line") << true << QByteArray("<w>/safe\r\n") << "<w>/safe"
+                              << "safe";
+    QTest::newRow("several lines")
+        << true << QByteArray("<w>/first\r\n<w>/second\r\n") << "<w>/first"
+        << "first";
+    QTest::newRow("line without line end") << true << QByteArray("<w>/bare") << "<w>/bare"
+                                           << "bare";
+    QTest::newRow("empty first line") << true << QByteArray("\r\n<w>/second\r\n") << ""
+                                      << "";
+    QTest::newRow("no line at all") << true << QByteArray("") << ""
+                                    << "";
+    QTest::newRow("restore mode loads it too") << false << QByteArray("<w>/safe\r\n") << "<w>/safe"
+                                               << "safe";
     QTest::newRow("Windows-1252 characters")
-        << true << QByteArray("/caf\xe9 \x80\r\n") << QString::fromUtf8("/café €");
+        << true << QByteArray("<w>/caf\xe9 \x80\r\n") << QString::fromUtf8("<w>/café €")
+        << QString::fromUtf8("café €");
     QTest::newRow("longer than a location file can be: none saved")
-        << true << QByteArray("/mnt/safe\r\n").append(64 * 1024, 'x') << "<work>";
+        << true << QByteArray("<w>/safe\r\n").append(64 * 1024, 'x') << "<work>"
+        << "";
 }
 
 void BackupFormTest::savedLocationAtLoad() {
     QFETCH(bool, backup);
     QFETCH(QByteArray, file);
     QFETCH(QString, shown);
+    QFETCH(QString, used);
     Scene scene;
+    const QString work = Shown(Q(scene.Work.Path()));
+    file.replace("<w>", work.toUtf8());
+    shown = shown == "<work>" ? work : shown.replace("<w>", work);
     if (file != "-") WriteLocationFile(scene, file.toStdString());
-    const bool none = shown == "<work>";
-    if (none) shown = Shown(Q(scene.Work.Path()));
+    const QStringList folders{"safe", "first", "second", "bare", QString::fromUtf8("café €")};
+    for (const QString& folder : folders) scene.MakeFolder(folder.toStdString());
 
-    BackupForm* form = Open(scene, backup);
+    BackupForm* form = OpenBackupForm(scene, backup);
 
     QCOMPARE(form->Label3->text(), shown);
-    const QByteArray firstLine = none ? QByteArray() : file.split('\r').first();
-    QCOMPARE(scene.Test.Ctx.State.BackupPath, firstLine.toStdString());
-    QCOMPARE(form->Dir1->Path(), Shown(Q(scene.Work.Path())));
+    QCOMPARE(form->Dir1->Path(), work);
     if (file != "-") QCOMPARE(LocationFile(scene), file.toStdString());
     QCOMPARE(scene.Test.Boxes.Boxes().size(), 0u);
+
+    // The copy takes the first line as it is; without one, the folder list's folder.
+    const fs::path location = scene.Work.Path() / used.toStdString();
+    const BookFiles copied = backup ? BookA() : BookB();
+    BookA().WriteTo(scene.Program());
+    if (!backup) copied.WriteTo(location);
+    scene.Test.Boxes.Queue(MsgAnswer::Ok);
+    QTest::mouseClick(form->Command1, Qt::LeftButton);
+
+    QVERIFY(OnlyBoxes(scene.Test.Boxes,
+                      {backup ? QStringLiteral("Backup Complete!")
+                              : QStringLiteral("Database Restore Complete!")},
+                      MsgIcon::Information));
+    QVERIFY(HoldsBook(location, copied));
+    QVERIFY(HoldsBook(scene.Program(), copied));
+    for (const QString& folder : folders)
+        if (folder != used) QVERIFY(Empty(scene.Work.Path() / folder.toStdString()));
 }
 
 // clang-format off
@@ -256,7 +277,7 @@ void BackupFormTest::saveBackupLocation() {
     QFETCH(bool, written);
     Scene scene;
     if (before != "-") WriteLocationFile(scene, before.toStdString());
-    BackupForm* form = Open(scene, true);
+    BackupForm* form = OpenBackupForm(scene, true);
     if (!open.isEmpty()) {
         const fs::path folder = scene.Work.Path() / open.toStdU16String();
         fs::create_directory(folder);
@@ -287,7 +308,7 @@ void BackupFormTest::copyClosesBeforeConfirming() {
     const BookFiles book = BookA();
     book.WriteTo(backup ? scene.Program() : location);
     BookB().WriteTo(backup ? location : scene.Program());
-    QPointer<BackupForm> form = Open(scene, backup);
+    QPointer<BackupForm> form = OpenBackupForm(scene, backup);
     form->Dir1->SetPath(Q(location));
     bool closedFirst = false;
     scene.Test.Boxes.OnShow = [&](const RecordedBox&) {
@@ -315,7 +336,7 @@ void BackupFormTest::sameFolderTouchesNothing() {
     Scene scene;
     BookA().WriteTo(scene.Program());
     QDir::setCurrent(Q(scene.Program()));
-    BackupForm* form = Open(scene, backup);
+    BackupForm* form = OpenBackupForm(scene, backup);
     QCOMPARE(form->Dir1->Path(), Shown(Q(scene.Program())));
     scene.Test.Boxes.Queue(MsgAnswer::Ok);
 
@@ -352,7 +373,7 @@ void BackupFormTest::savedLocationUsedUntilFolderChanges() {
     // The folder list starts at the program folder, which the saved location
     // lets the copy ignore.
     QDir::setCurrent(Q(scene.Program()));
-    BackupForm* form = Open(scene, true);
+    BackupForm* form = OpenBackupForm(scene, true);
     for (const QString& move : moves.split(',', Qt::SkipEmptyParts))
         form->Dir1->SetPath(move == "start" ? Q(scene.Program()) : Q(other));
     scene.Test.Boxes.Queue(MsgAnswer::Ok);
@@ -404,7 +425,7 @@ void BackupFormTest::failedCopyKeepsWindowOpen() {
                       "Error: The key file %1 is damaged: it is longer than a key file "
                       "can be. Nothing was copied.")
                       .arg(Q(scene.Program() / kKeyFileName));
-    BackupForm* form = Open(scene, true);
+    BackupForm* form = OpenBackupForm(scene, true);
     if (problem != "missing" && problem != "program") form->Dir1->SetPath(Q(location));
     const QString shownBefore = form->Label3->text();
     scene.Test.Boxes.Queue(MsgAnswer::Ok);
@@ -440,7 +461,7 @@ void BackupFormTest::longLocationShrinksToFit() {
     const fs::path deep = scene.MakeFolder(
         "Family Password Book Backups/Copies Made In The Autumn Of This Year/"
         "The Second Copy Kept On The Shelf");
-    BackupForm* form = Open(scene, true);
+    BackupForm* form = OpenBackupForm(scene, true);
     const QFont asked = form->Label3->font();
 
     form->Dir1->SetPath(Q(deep));
@@ -460,9 +481,10 @@ void BackupFormTest::driveChange() {
     Scene scene;
     const fs::path mount = scene.MakeFolder("usb");
     scene.Test.DriveVolumes.Points = {"/", Q(mount)};
-    WriteLocationFile(scene, "/mnt/safe\r\n");
-    BackupForm* form = Open(scene, true);
-    QCOMPARE(scene.Test.Ctx.State.BackupPath, std::string("/mnt/safe"));
+    const fs::path saved = scene.MakeFolder("safe");
+    WriteLocationFile(scene, saved.string() + "\r\n");
+    BackupForm* form = OpenBackupForm(scene, true);
+    QCOMPARE(form->Label3->text(), Q(saved));
 
     form->Drive1->setFocus();
     QTest::keyClick(form->Drive1, Qt::Key_Down);
@@ -470,8 +492,15 @@ void BackupFormTest::driveChange() {
     QCOMPARE(form->Drive1->Drive(), Q(mount));
     QCOMPARE(form->Dir1->Path(), Q(mount));
     QCOMPARE(form->Label3->text(), Q(mount));
-    QCOMPARE(scene.Test.Ctx.State.BackupPath, std::string());
     QCOMPARE(scene.Test.Boxes.Boxes().size(), 0u);
+
+    // The saved location is given up with the drive change.
+    BookA().WriteTo(scene.Program());
+    scene.Test.Boxes.Queue(MsgAnswer::Ok);
+    QTest::mouseClick(form->Command1, Qt::LeftButton);
+    QVERIFY(OnlyBoxes(scene.Test.Boxes, {"Backup Complete!"}, MsgIcon::Information));
+    QVERIFY(HoldsBook(mount, BookA()));
+    QVERIFY(Empty(saved));
 }
 
 void BackupFormTest::driveNotReadyFallsBackToRoot() {
@@ -482,9 +511,9 @@ void BackupFormTest::driveNotReadyFallsBackToRoot() {
     const QString gone = Q(scene.Work.Path() / "unplugged");
     scene.Test.DriveVolumes.Points = {"/", gone};
     WriteLocationFile(scene, "/mnt/safe\r\n");
-    BackupForm* form = Open(scene, true);
+    BackupForm* form = OpenBackupForm(scene, true);
     // The reset to the root happened before the message, through both lists.
-    QCOMPARE(ChooseDriveNotReady(scene, form, gone), (QStringList{"/", "/", "/", ""}));
+    QCOMPARE(ChooseDriveNotReady(scene, form, gone), (QStringList{"/", "/", "/"}));
 }
 
 void BackupFormTest::driveLetters() {
@@ -499,7 +528,7 @@ void BackupFormTest::driveLetters() {
             missing = QStringLiteral("%1:").arg(letter);
     Scene scene;  // on C:, where Wine keeps its temporary folders
     scene.Test.DriveVolumes.Points = {"C:", "Z:", missing};
-    BackupForm* form = Open(scene, true);
+    BackupForm* form = OpenBackupForm(scene, true);
     QCOMPARE(form->Drive1->Drive(), QStringLiteral("C:"));
     QCOMPARE(form->Label3->text(), Q(scene.Work.Path()));
 
@@ -517,14 +546,14 @@ void BackupFormTest::driveLetters() {
     QTest::keyClick(form->Dir1, Qt::Key_Return);
     QCOMPARE(form->Label3->text(), QStringLiteral("Z:\\tmp"));
 
-    QCOMPARE(ChooseDriveNotReady(scene, form, missing), (QStringList{"C:", "C:\\", "C:\\", ""}));
+    QCOMPARE(ChooseDriveNotReady(scene, form, missing), (QStringList{"C:", "C:\\", "C:\\"}));
 #endif
 }
 
 void BackupFormTest::escapeClosesAsTheCloseBoxDoes() {
     Scene scene;
     const fs::path target = scene.MakeFolder("target");
-    BackupForm* form = Open(scene, true);
+    BackupForm* form = OpenBackupForm(scene, true);
     QVERIFY(QTest::qWaitForWindowActive(form));
     QVERIFY(form->Dir1->SetPath(Q(target)) == 0);
     form->Dir1->setFocus();

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <filesystem>
 
+#include "backup/backup_form.h"
 #include "tests/support/test_context.h"
 
 namespace lockmere::testing {
@@ -37,6 +38,14 @@ struct Scene {
         return Work.Path() / name;
     }
 };
+
+// The backup window shown in one direction, as the menu commands show it.
+inline BackupForm* OpenBackupForm(Scene& scene, bool backup) {
+    BackupForm* form = scene.Test.Ctx.Windows.Open<BackupForm>(scene.Test.Ctx);
+    form->ApplyMode(backup);
+    form->ShowModeless();
+    return form;
+}
 
 // The boxes shown so far were exactly these texts, each with an OK button,
 // the title "Message Center" and this icon.

@@ -10,6 +10,7 @@
 #include "backup/backup_form.h"
 #include "backup/local_folder_form.h"
 #include "store/record_line.h"
+#include "tests/backup/backup_books.h"
 #include "tests/backup/backup_scene.h"
 #include "tests/support/caption_checks.h"
 #include "ui/folder_list.h"
@@ -19,13 +20,6 @@ using namespace lockmere::testing;
 namespace fs = std::filesystem;
 
 namespace {
-
-BackupForm* OpenBackupForm(Scene& scene) {
-    scene.Test.Ctx.State.BackupMode = true;
-    BackupForm* form = scene.Test.Ctx.Windows.Open<BackupForm>(scene.Test.Ctx);
-    form->ShowModeless();
-    return form;
-}
 
 bool Listed(FolderList* list, const QString& name) {
     return !list->findItems(name, Qt::MatchExactly | Qt::MatchRecursive).isEmpty();
@@ -55,7 +49,7 @@ private slots:
 
 void LocalFolderFormTest::layout() {
     Scene scene;
-    BackupForm* backup = OpenBackupForm(scene);
+    BackupForm* backup = OpenBackupForm(scene, true);
     scene.Test.WhenModal<LocalFolderForm>([&](LocalFolderForm* form) {
         // A failed check returns early; the window must close all the same.
         const auto closer = qScopeGuard([form] { form->close(); });
@@ -93,7 +87,7 @@ void LocalFolderFormTest::layout() {
 
 void LocalFolderFormTest::enterDoesNotPressOk() {
     Scene scene;
-    BackupForm* backup = OpenBackupForm(scene);
+    BackupForm* backup = OpenBackupForm(scene, true);
     bool stillOpen = false;
     scene.Test.WhenModal<LocalFolderForm>([&](LocalFolderForm* form) {
         form->Text1->setFocus();
@@ -147,9 +141,11 @@ void LocalFolderFormTest::createsFolder() {
     const fs::path start = scene.MakeFolder("Start");
     fs::create_directory(start / "Existing");
     QDir::setCurrent(Q(start));
-    BackupForm* backup = OpenBackupForm(scene);
-    scene.Test.Ctx.State.BackupPath = "/mnt/saved";
+    const fs::path saved = scene.MakeFolder("Saved");
+    fixture::WriteBytes(scene.Program() / kBackupLocationFileName, saved.string() + "\r\n");
+    BackupForm* backup = OpenBackupForm(scene, true);
     const QString shown = backup->Label3->text();
+    QCOMPARE(shown, Q(saved));
     bool untickedAndListedFirst = false;
     scene.Test.Boxes.OnShow = [&](const RecordedBox&) {
         untickedAndListedFirst = !backup->Check3->isChecked();
@@ -184,12 +180,17 @@ void LocalFolderFormTest::createsFolder() {
     // Creating a folder chooses nothing: the location stays as it was.
     QCOMPARE(backup->Dir1->Path(), Q(start));
     QCOMPARE(backup->Label3->text(), shown);
-    QCOMPARE(scene.Test.Ctx.State.BackupPath, std::string("/mnt/saved"));
+    // The copy still goes to the saved location.
+    BookA().WriteTo(scene.Program());
+    scene.Test.Boxes.Queue(MsgAnswer::Ok);
+    QTest::mouseClick(backup->Command1, Qt::LeftButton);
+    QCOMPARE(scene.Test.Boxes.Texts().last(), QStringLiteral("Backup Complete!"));
+    QCOMPARE(fixture::ReadBytes(saved / kKeyFileName), BookA().KeyBytes());
 }
 
 void LocalFolderFormTest::untickingAsksNothing() {
     Scene scene;
-    BackupForm* backup = OpenBackupForm(scene);
+    BackupForm* backup = OpenBackupForm(scene, true);
     scene.Test.WhenModal<LocalFolderForm>([](LocalFolderForm* form) { form->close(); });
     backup->Check3->setChecked(true);
     QVERIFY(backup->Check3->isChecked());
@@ -207,7 +208,7 @@ void LocalFolderFormTest::untickingAsksNothing() {
 
 void LocalFolderFormTest::refusesNameOutsideTheCodePage() {
     Scene scene;
-    BackupForm* backup = OpenBackupForm(scene);
+    BackupForm* backup = OpenBackupForm(scene, true);
     bool stayedOpen = false;
     scene.Test.Boxes.Queue(MsgAnswer::Ok);
     scene.Test.WhenModal<LocalFolderForm>([&](LocalFolderForm* form) {

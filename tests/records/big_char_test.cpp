@@ -20,9 +20,8 @@ namespace {
 
 const QByteArray kRecord = "Bank\thttps://bank.example/login\tjo.doe\tpw-1";
 
-BigChar* OpenViewer(TestContext& tc, const QByteArray& line) {
-    tc.Ctx.State.SelectedRecord = line.toStdString();
-    BigChar* w = tc.Ctx.Windows.Open<BigChar>(tc.Ctx);
+BigChar* OpenViewer(TestContext& tc, const QByteArray& line, ViewerPlacement offset = {}) {
+    BigChar* w = tc.Ctx.Windows.Open<BigChar>(tc.Ctx, line.toStdString(), offset);
     w->ShowModeless();
     (void)tc.ClipboardService.Calls();  // the load copies the user name; load() checks that
     return w;
@@ -105,7 +104,7 @@ void BigCharTest::layout() {
 
 void BigCharTest::window() {
     TestContext tc;
-    BigChar* w = tc.Ctx.Windows.Open<BigChar>(tc.Ctx);
+    BigChar* w = tc.Ctx.Windows.Open<BigChar>(tc.Ctx, std::string(), ViewerPlacement{});
     QCOMPARE(w->windowTitle(), QStringLiteral(" Lockmere"));
     QCOMPARE(w->font().family(), QStringLiteral("Courier"));
     QCOMPARE(w->font().pointSizeF(), 12.0);
@@ -200,9 +199,9 @@ void BigCharTest::placement() {
     QFETCH(int, horizontal);
     QFETCH(int, vertical);
     TestContext tc;
-    tc.Ctx.State.ViewerOffset.Horizontal = static_cast<std::int16_t>(horizontal);
-    tc.Ctx.State.ViewerOffset.Vertical = static_cast<std::int16_t>(vertical);
-    BigChar* w = OpenViewer(tc, kRecord);
+    BigChar* w = OpenViewer(tc, kRecord,
+                            ViewerPlacement{static_cast<std::int16_t>(vertical),
+                                            static_cast<std::int16_t>(horizontal)});
     QCOMPARE(w->pos(), QPoint(TwipsToPixels(horizontal), TwipsToPixels(vertical)));
 }
 

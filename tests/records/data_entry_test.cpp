@@ -151,7 +151,7 @@ void DataEntryTest::load() {
     TestContext tc;
     // Edits not yet saved stay marked while the window opens.
     PrepareStore(tc, "two");
-    tc.Ctx.RecordBook.Load(kKey);
+    QVERIFY(tc.Ctx.RecordBook.Load(kKey).Complete());
     tc.Ctx.RecordBook.Remove(0);
     DataEntry* w = tc.Ctx.Windows.Open<DataEntry>(tc.Ctx);
     w->ShowModeless();
@@ -206,9 +206,9 @@ void DataEntryTest::saveAppends() {
     QFETCH(QStringList, typed);
     QFETCH(QByteArrayList, stored);
     TestContext tc;
-    tc.Ctx.State.EncryptionKey = kKey;
+    tc.Ctx.EncryptionKey = kKey;
     std::vector<fixture::Fields> expected = PrepareStore(tc, store);
-    tc.Ctx.RecordBook.Load(kKey);
+    QVERIFY(tc.Ctx.RecordBook.Load(kKey).Complete());
     fixture::Fields added;
     for (int i = 0; i < 4; ++i) added[static_cast<std::size_t>(i)] = stored[i].toStdString();
     expected.push_back(added);
@@ -281,9 +281,9 @@ void DataEntryTest::refusals() {
     QFETCH(QString, message);
     QFETCH(bool, passwordsEmptied);
     TestContext tc;
-    tc.Ctx.State.EncryptionKey = kKey;
+    tc.Ctx.EncryptionKey = kKey;
     PrepareStore(tc, "two");
-    tc.Ctx.RecordBook.Load(kKey);
+    QVERIFY(tc.Ctx.RecordBook.Load(kKey).Complete());
     const std::string before = fixture::ReadBytes(tc.File("lkdb1.lkd"));
     DataEntry* w = tc.Ctx.Windows.Open<DataEntry>(tc.Ctx);
     w->ShowModeless();
@@ -331,7 +331,7 @@ void DataEntryTest::storeFailures() {
     QFETCH(QString, store);
     QFETCH(QStringList, messages);
     TestContext tc;
-    tc.Ctx.State.EncryptionKey = kKey;
+    tc.Ctx.EncryptionKey = kKey;
     const fs::path path = tc.File("lkdb1.lkd");
     if (store == "damaged") fixture::WriteBytes(path, "\x01\x02\x03");
     if (store == "room for 8") PrepareStore(tc, store);
@@ -343,7 +343,8 @@ void DataEntryTest::storeFailures() {
     }
     const bool isFile = fs::is_regular_file(path);
     const std::string before = isFile ? fixture::ReadBytes(path) : std::string();
-    tc.Ctx.RecordBook.Load(kKey);
+    // Some of these stores cannot load whole: the window finds the book as it is.
+    static_cast<void>(tc.Ctx.RecordBook.Load(kKey));
     tc.Boxes.Clear();
     const std::size_t held = tc.Ctx.RecordBook.Records().size();
 
@@ -370,9 +371,9 @@ void DataEntryTest::storeFailures() {
 
 void DataEntryTest::closeSavesNothing() {
     TestContext tc;
-    tc.Ctx.State.EncryptionKey = kKey;
+    tc.Ctx.EncryptionKey = kKey;
     PrepareStore(tc, "two");
-    tc.Ctx.RecordBook.Load(kKey);
+    QVERIFY(tc.Ctx.RecordBook.Load(kKey).Complete());
     const std::string before = fixture::ReadBytes(tc.File("lkdb1.lkd"));
     tc.WhenModal<DataEntry>([](DataEntry* w) {
         Type(w, {"A", "B", "C", "D", "D"});

@@ -148,7 +148,7 @@ void RecordFormTest::typingPastTheLimitBeeps() {
 
 void RecordFormTest::enterSavesTheAddedRecord() {
     TestContext tc;
-    tc.Ctx.State.EncryptionKey = kKey;
+    tc.Ctx.EncryptionKey = kKey;
     QPointer<RecordForm> form = OpenForm(tc, QStringLiteral("add"));
     QVERIFY(QTest::qWaitForWindowActive(form));
     Fill(form, {"Shop", "N/A", "kim", "pw", "pw"});
@@ -180,7 +180,7 @@ void RecordFormTest::escapeClosesAsTheCloseBoxDoes_data() {
 void RecordFormTest::escapeClosesAsTheCloseBoxDoes() {
     QFETCH(QString, window);
     TestContext tc;
-    tc.Ctx.State.EncryptionKey = kKey;
+    tc.Ctx.EncryptionKey = kKey;
     std::optional<PasswordRecord> edited;
     bool closed = false;
     auto act = [&closed](RecordForm* w) {

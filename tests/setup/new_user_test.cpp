@@ -20,12 +20,11 @@ using namespace lockmere::testing;
 namespace {
 
 // A program folder as the generator leaves it: its 51 bytes in the key
-// file, the key in the shared state.
+// file, the key in the context.
 struct AfterGenerator {
     AfterGenerator() {
         fixture::WriteBytes(t.File("lkdb0.lkd"), collected);
-        t.Ctx.State.CollectedString = collected;
-        t.Ctx.State.EncryptionKey = fixture::KeyOf(collected);
+        t.Ctx.EncryptionKey = fixture::KeyOf(collected);
         w = t.Ctx.Windows.Open<NewUser>(t.Ctx);
         w->ShowModeless();
     }
@@ -63,8 +62,7 @@ void NewUserTest::layout() {
     QCOMPARE(w->windowTitle(), QStringLiteral(" New User Creation"));
     QCOMPARE(w->WidthTwips(), 6105);
     QCOMPARE(w->HeightTwips(), 3300);
-    QVERIFY(std::abs(w->LeftTwips() - (ScreenWidthTwips() - 6105) / 2) <= 7);
-    QVERIFY(std::abs(w->TopTwips() - (ScreenHeightTwips() - 3300) / 2) <= 7);
+    QVERIFY(CentredOnScreen(w, 6105, 3300));
     QCOMPARE(w->palette().color(w->backgroundRole()), QColor(Qt::white));
 
     const struct {

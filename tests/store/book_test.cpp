@@ -41,6 +41,8 @@ struct Scene {
         fixture::WriteBytes(StorePath(), fixture::StoreBytes(records, Key()));
         Pages.Watch(&Observer);
     }
+    // Loads the store whole, as a login does.
+    void Open() { REQUIRE(Pages.Load(Key()).Complete()); }
     std::filesystem::path StorePath() const { return Folder.File(kStoreFileName); }
     std::string StoreFile() const { return fixture::ReadBytes(StorePath()); }
     std::vector<std::string> Names() const {
@@ -100,8 +102,8 @@ TEST_CASE("each change is announced while the records are still as they were") {
     heard.Pages = &scene.Pages;
     scene.Pages.Watch(&heard);
 
-    scene.Pages.Load(Key());
-    scene.Pages.Add(Key(), RecordOf({"Cloud", "", "", ""}));
+    scene.Open();
+    REQUIRE(scene.Pages.Add(Key(), RecordOf({"Cloud", "", "", ""})).Outcome == StoreWrite::Written);
     scene.Pages.Replace(0, RecordOf({"Zoo", "", "", ""}));
     scene.Pages.Remove(1);
     scene.Pages.Close();
@@ -118,7 +120,7 @@ TEST_CASE("each change is announced while the records are still as they were") {
 
 TEST_CASE("an add appends one entry at the store's end and joins the book in order") {
     Scene scene(Sample());
-    scene.Pages.Load(Key());
+    scene.Open();
     scene.Observer.Events.clear();
     const fixture::Fields added{"Cloud", "https://cloud.example.net", "ann", "c"};
 
@@ -141,7 +143,7 @@ TEST_CASE("an add to a closed book reaches the store alone; the next load shows 
         CAPTURE(loadedBefore);
         Scene scene(Sample());
         if (loadedBefore) {
-            scene.Pages.Load(Key());
+            scene.Open();
             scene.Pages.Close();
         }
         scene.Observer.Events.clear();
@@ -154,7 +156,7 @@ TEST_CASE("an add to a closed book reaches the store alone; the next load shows 
         CHECK(scene.StoreFile() == fixture::StoreBytes(onDisk, Key()));
         CHECK(scene.Pages.Records().empty());
         CHECK(scene.Observer.Events.empty());
-        scene.Pages.Load(Key());
+        scene.Open();
         CHECK(scene.Names() ==
               std::vector<std::string>{"bank", "Bank", "Cloud", "Forum", "Mail", "\x8aki"});
     }
@@ -162,11 +164,11 @@ TEST_CASE("an add to a closed book reaches the store alone; the next load shows 
 
 TEST_CASE("edits not saved stay marked through a logout and the next load") {
     Scene scene(Sample());
-    scene.Pages.Load(Key());
+    scene.Open();
     scene.Pages.Remove(0);
     scene.Pages.Close();
     CHECK(scene.Pages.Changed());
-    scene.Pages.Load(Key());
+    scene.Open();
     CHECK(scene.Pages.Changed());
     CHECK(scene.Pages.Save(Key()).Outcome == StoreWrite::Written);
     CHECK_FALSE(scene.Pages.Changed());
@@ -174,7 +176,7 @@ TEST_CASE("edits not saved stay marked through a logout and the next load") {
 
 TEST_CASE("a failed add leaves the store and the book as they were") {
     Scene scene(Sample());
-    scene.Pages.Load(Key());
+    scene.Open();
     scene.Observer.Events.clear();
     const std::string before = scene.StoreFile();
 
@@ -188,7 +190,7 @@ TEST_CASE("a failed add leaves the store and the book as they were") {
 
 TEST_CASE("an edit moves the record to its new place; the save writes the book's order") {
     Scene scene(Sample());
-    scene.Pages.Load(Key());
+    scene.Open();
     scene.Observer.Events.clear();
     const fixture::Fields edited{"Zoo", "https://zoo.example", "keeper", "k"};
 
@@ -211,7 +213,7 @@ TEST_CASE("an edit moves the record to its new place; the save writes the book's
 
 TEST_CASE("a delete removes one record; the save writes the others in the book's order") {
     Scene scene(Sample());
-    scene.Pages.Load(Key());
+    scene.Open();
     scene.Observer.Events.clear();
 
     scene.Pages.Remove(0);  // the first "bank" of the tie
@@ -237,16 +239,16 @@ TEST_CASE("the book refuses to save over the store unless it is its complete cop
     };
     const Case cases[] = {
         {"never loaded", [](Scene&) {}, 0},
-        {"failed decipher", [](Scene& s) { s.Pages.Load(kWrongKey); }, 0},
+        {"failed decipher", [](Scene& s) { CHECK_FALSE(s.Pages.Load(kWrongKey).Complete()); }, 0},
         {"forgotten after a restore",
          [](Scene& s) {
-             s.Pages.Load(Key());
+             s.Open();
              s.Pages.Forget();
          },
          Sample().size()},
         {"closed at logout",
          [](Scene& s) {
-             s.Pages.Load(Key());
+             s.Open();
              s.Pages.Close();
          },
          0},
@@ -270,7 +272,7 @@ TEST_CASE("the book refuses to save over the store unless it is its complete cop
 TEST_CASE("an observer that stops watching hears nothing more") {
     Scene scene(Sample());
     scene.Pages.Unwatch(&scene.Observer);
-    scene.Pages.Load(Key());
+    scene.Open();
     scene.Pages.Remove(0);
     CHECK(scene.Observer.Events.empty());
 }

@@ -295,7 +295,7 @@ TEST_CASE("a move a crash cut short is finished or undone, never left mixed") {
             fixture::WriteBytes(folder.File(kPairMarkerFileName), text);
         }
 
-        RecoverPairMove(folder.Path());
+        CHECK_EQ(RecoverPairMove(folder.Path()), failure::kNone);
 
         CHECK(Read(folder.Path()) == c.after);
         CHECK(NoLeftovers(folder.Path()));
@@ -306,6 +306,31 @@ TEST_CASE("a move a crash cut short is finished or undone, never left mixed") {
               CopyOutcome::Copied);
         CHECK(Read(folder.Path()) == kA);
     }
+}
+
+TEST_CASE("a recovery whose move fails keeps the marker and the new store for the next one") {
+    // The key file moved before the crash; the store's rename now fails (a
+    // folder stands at its name). Dropping the marker and the temporaries
+    // then would leave the new key beside the old store for good.
+    TempFolder folder;
+    const std::string keyTemp = "lkdb0.lkd.00000000000000aa.tmp";
+    const std::string storeTemp = "lkdb1.lkd.00000000000000bb.tmp";
+    Write(folder.Path(), {kA.Key, "-"});
+    fs::create_directory(folder.File(kStoreFileName));
+    fixture::WriteBytes(folder.File(kStoreFileName) / "keep", "x");
+    fixture::WriteBytes(folder.File(storeTemp), kA.Store);
+    fixture::WriteBytes(folder.File(kPairMarkerFileName),
+                        "forward\n" + keyTemp + "\n" + storeTemp + "\n");
+
+    CHECK_EQ(RecoverPairMove(folder.Path()), failure::kPathFileAccess);
+
+    CHECK(fs::exists(folder.File(kPairMarkerFileName)));
+    CHECK(fixture::ReadBytes(folder.File(storeTemp)) == kA.Store);
+    // Once the way is clear, the next recovery finishes the move.
+    fs::remove_all(folder.File(kStoreFileName));
+    CHECK_EQ(RecoverPairMove(folder.Path()), failure::kNone);
+    CHECK(Read(folder.Path()) == kA);
+    CHECK(NoLeftovers(folder.Path()));
 }
 
 TEST_CASE("a restore that cannot put the record store in place puts the key file back") {

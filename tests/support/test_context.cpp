@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 
 #include "ui/window.h"
 
@@ -102,6 +103,18 @@ bool PlacedAt(const QWidget* control, const QRect& twips) {
              control->metaObject()->className(), qPrintable(control->objectName()), actual.x(),
              actual.y(), actual.width(), actual.height(), pixels.x(), pixels.y(), pixels.width(),
              pixels.height());
+    return false;
+}
+
+bool CentredOnScreen(const QWidget* window, int widthTwips, int heightTwips) {
+    const QPoint actual(PixelsToTwips(window->x()), PixelsToTwips(window->y()));
+    const QPoint centred((ScreenWidthTwips() - widthTwips) / 2,
+                         (ScreenHeightTwips() - heightTwips) / 2);
+    // 7 twips: half a pixel either way.
+    if (std::abs(actual.x() - centred.x()) <= 7 && std::abs(actual.y() - centred.y()) <= 7)
+        return true;
+    qWarning("window at %d, %d twips; centred is %d, %d", actual.x(), actual.y(), centred.x(),
+             centred.y());
     return false;
 }
 

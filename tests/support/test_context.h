@@ -66,6 +66,11 @@ private:
 // control's place in twips is logged. QVERIFY the result.
 bool PlacedAt(const QWidget* control, const QRect& twips);
 
+// True when a window of this outer size in twips stands centred on the
+// screen to the nearest pixel; otherwise its place in twips is logged.
+// QVERIFY the result.
+bool CentredOnScreen(const QWidget* window, int widthTwips, int heightTwips);
+
 // True when the window finds each control by the name paired with it;
 // otherwise each name that finds something else is logged. QVERIFY the result.
 bool FoundByName(const QWidget* window,
