@@ -348,10 +348,10 @@ void FirstRunTest::dataFilesHiddenAfterEveryStep() {
     // what the copy gave them.
     TempFolder location;
     for (const bool backup : {true, false}) {
-        f.t.Ctx.State.BackupMode = backup;
         BackupForm* form = f.t.Ctx.Windows.Open<BackupForm>(f.t.Ctx);
+        form->ApplyMode(backup);
         form->ShowModeless();
-        QCOMPARE(form->Dir1->SetPath(FromPath(location.Path())), 0);
+        QCOMPARE(form->Dir1->SetPath(FromPath(location.Path())), failure::kNone);
         f.t.Boxes.Queue(MsgAnswer::Ok);
         QTest::mouseClick(form->Command1, Qt::LeftButton);
         seen << QStringLiteral("%1: %2, copies %3")
