@@ -26,8 +26,10 @@ install(TARGETS lockmere lockmere-cli RUNTIME DESTINATION .)
 install(FILES README.md LICENSE DESTINATION .)
 if(WIN32)
   # Statically linked: the two programs need nothing beside them, and the
-  # desktop files below are Linux's.
+  # desktop files below are Linux's. Stripped: the debug information of a
+  # static Qt would make the archive several times larger.
   set(CPACK_GENERATOR ZIP)
+  set(CPACK_STRIP_FILES ON)
 else()
   install(PROGRAMS ${desktop}/menu-entry DESTINATION .)
   install(DIRECTORY docs/ DESTINATION docs FILES_MATCHING PATTERN "*.png")
