@@ -18,6 +18,7 @@
 #include "tests/support/caption_checks.h"
 #include "ui/ansi_text.h"
 #include "ui/drive_list.h"
+#include "ui/file_path.h"
 #include "ui/folder_list.h"
 
 using namespace lockmere;
@@ -217,7 +218,7 @@ void BackupFormTest::savedLocationAtLoad() {
     shown = shown == "<work>" ? work : shown.replace("<w>", work);
     if (file != "-") WriteLocationFile(scene, file.toStdString());
     const QStringList folders{"safe", "first", "second", "bare", QString::fromUtf8("café €")};
-    for (const QString& folder : folders) scene.MakeFolder(folder.toStdString());
+    for (const QString& folder : folders) scene.MakeFolder(ToPath(folder));
 
     BackupForm* form = OpenBackupForm(scene, backup);
 
@@ -227,7 +228,7 @@ void BackupFormTest::savedLocationAtLoad() {
     QCOMPARE(scene.Test.Boxes.Boxes().size(), 0u);
 
     // The copy takes the first line as it is; without one, the folder list's folder.
-    const fs::path location = scene.Work.Path() / used.toStdString();
+    const fs::path location = scene.Work.Path() / ToPath(used);
     const BookFiles copied = backup ? BookA() : BookB();
     BookA().WriteTo(scene.Program());
     if (!backup) copied.WriteTo(location);
@@ -241,7 +242,7 @@ void BackupFormTest::savedLocationAtLoad() {
     QVERIFY(HoldsBook(location, copied));
     QVERIFY(HoldsBook(scene.Program(), copied));
     for (const QString& folder : folders)
-        if (folder != used) QVERIFY(Empty(scene.Work.Path() / folder.toStdString()));
+        if (folder != used) QVERIFY(Empty(scene.Work.Path() / ToPath(folder)));
 }
 
 // clang-format off

@@ -33,7 +33,7 @@ struct Scene {
     ~Scene() { QDir::setCurrent(Before); }
 
     std::filesystem::path Program() const { return Test.Folder.Path(); }
-    std::filesystem::path MakeFolder(const std::string& name) const {
+    std::filesystem::path MakeFolder(const std::filesystem::path& name) const {
         std::filesystem::create_directories(Work.Path() / name);
         return Work.Path() / name;
     }
