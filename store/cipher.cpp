@@ -1,8 +1,6 @@
 #include "store/cipher.h"
 
 #include <algorithm>
-#include <fstream>
-#include <system_error>
 
 namespace lockmere {
 
@@ -49,14 +47,6 @@ CipherResult Decrypt(std::string_view input, std::string_view key) { return Shif
 std::string DecryptFailureText(const CipherResult& result) {
     const std::string digits = std::to_string(result.LastValue);
     return result.LastValue < 0 ? digits : " " + digits;
-}
-
-bool FileExists(const std::filesystem::path& path) {
-    std::error_code error;
-    // A folder opens for reading on some systems, and a pipe would block.
-    if (!std::filesystem::is_regular_file(path, error)) return false;
-    std::ifstream in(path, std::ios::binary);
-    return in.is_open();
 }
 
 }  // namespace lockmere

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -35,8 +34,5 @@ struct CipherResult {
 // The text of the box a window shows after a failed Decrypt: the last
 // value in decimal, "-" for negative values, a leading space otherwise.
 std::string DecryptFailureText(const CipherResult& result);
-
-// True when the file can be opened for reading; every error means false.
-bool FileExists(const std::filesystem::path& path);
 
 }  // namespace lockmere

@@ -228,8 +228,6 @@ int WriteLineFile(const fs::path& path, std::string_view line) {
     return ReplaceWholeFile(path, text);
 }
 
-int RemoveFile(const fs::path& path) { return FailureCodeFor(system_file::Remove(path), path); }
-
 int SetAttributesNormal(const fs::path& path) { return Hidden(path, false); }
 
 int SetAttributesHidden(const fs::path& path) { return Hidden(path, true); }

@@ -98,8 +98,6 @@ void RemoveStaleTemporaries(const std::filesystem::path& folder);
 // Creates or replaces a text file holding one line followed by CR LF.
 [[nodiscard]] int WriteLineFile(const std::filesystem::path& path, std::string_view line);
 
-[[nodiscard]] int RemoveFile(const std::filesystem::path& path);
-
 // Attributes. There is no hidden attribute on Linux: data files are kept
 // owner-only, and "normal" never widens that. On Windows these set the
 // hidden attribute alone, or no attribute.

@@ -1,7 +1,5 @@
 #include <doctest/doctest.h>
 
-#include <filesystem>
-
 #include "store/cipher.h"
 #include "tests/store/file_checks.h"
 #include "tests/support/book_fixture.h"
@@ -10,7 +8,6 @@ using lockmere::CipherFailure;
 using lockmere::CipherResult;
 using lockmere::test::Q;
 namespace fixture = lockmere::fixture;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -180,32 +177,5 @@ TEST_CASE("failure text") {
             result.Failure = CipherFailure::OutOfRange;
             result.LastValue = lastValue;
             CHECK_EQ(Q(lockmere::DecryptFailureText(result)), Q(text));
-        }
-}
-
-TEST_CASE("file exists") {
-    const struct {
-        const char* label;
-        std::string kind;
-        bool exists;
-    } rows[] = {
-        {"file", "file", true},
-        {"empty file", "empty", true},
-        {"missing file", "missing", false},
-        {"folder", "folder", false},
-        {"missing folder on the way", "no-parent", false},
-    };
-    for (const auto& row : rows)
-        SUBCASE(row.label) {
-            const auto& [label, kind, exists] = row;
-            lockmere::test::Folder folder;
-            const fs::path path = folder.Path() / "BackupLocation.inf";
-            if (kind == "file") fixture::WriteBytes(path, "D:\\Backup\r\n");
-            if (kind == "empty") fixture::WriteBytes(path, "");
-            if (kind == "folder") fs::create_directory(path);
-            const fs::path probe =
-                kind == "no-parent" ? folder.Path() / "gone" / "BackupLocation.inf" : path;
-
-            CHECK_EQ(lockmere::FileExists(probe), exists);
         }
 }

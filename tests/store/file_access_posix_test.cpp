@@ -115,27 +115,6 @@ TEST_CASE("reads take bounded regular files only, and never block") {
         }
 }
 
-TEST_CASE("file exists through a link") {
-    const struct {
-        const char* label;
-        std::string target;
-        bool exists;
-    } rows[] = {
-        {"link to a file", "target", true},
-        {"dangling link", "gone", false},
-    };
-    for (const auto& row : rows)
-        SUBCASE(row.label) {
-            const auto& [label, target, exists] = row;
-            Folder folder;
-            const fs::path path = folder.Path() / "BackupLocation.inf";
-            WriteBytes(folder.Path() / "target", "D:\\Backup\r\n");
-            fs::create_symlink(folder.Path() / target, path);
-
-            CHECK_EQ(lockmere::FileExists(path), exists);
-        }
-}
-
 TEST_CASE("attributes keep data files owner-only") {
     const struct {
         const char* label;

@@ -190,31 +190,6 @@ TEST_CASE("write line file") {
     CHECK(OwnerOnly(path));
 }
 
-TEST_CASE("delete file") {
-    const struct {
-        const char* label;
-        std::string kind;
-        int code;
-    } rows[] = {
-        {"file", "file", failure::kNone},
-        {"missing file", "missing", failure::kFileNotFound},
-        {"missing folder", "no-parent", failure::kPathNotFound},
-        {"a folder", "folder", failure::kPathFileAccess},
-    };
-    for (const auto& row : rows)
-        SUBCASE(row.label) {
-            const auto& [label, kind, code] = row;
-            Folder folder;
-            fs::path path = folder.Path() / "lkdb1.lkd";
-            if (kind == "file") WriteBytes(path, "x");
-            if (kind == "folder") fs::create_directory(path);
-            if (kind == "no-parent") path = folder.Path() / "gone" / "lkdb1.lkd";
-
-            CHECK_EQ(lockmere::RemoveFile(path), code);
-            CHECK_EQ(fs::exists(path), kind == "folder");
-        }
-}
-
 TEST_CASE("attributes of a missing file") {
     const struct {
         const char* label;
