@@ -39,14 +39,14 @@ with wine_session.WineSession() as s:
 
     with s.step("master account"):
         s.type_fields(master, [USER, PASSWORD, PASSWORD])
-        s.key(master, "Tab", "Return")
+        s.key(master, "Tab", "space")  # the button (Space: see wine_session)
         entry = s.wait_window("Password Data Entry Form")
         assert s.read(book.KEY_FILE) == book.key_file(USER, PASSWORD, collected)
         assert s.hidden(book.KEY_FILE), s.attributes(book.KEY_FILE)
 
     with s.step("first record"):
         s.type_fields(entry, RECORD + (RECORD[3],))
-        s.key(entry, "Tab", "Return")
+        s.key(entry, "Tab", "space")  # the button (Space: see wine_session)
         main = s.wait_window(" Lockmere")
         assert s.read(book.STORE) == book.store([RECORD], key)
         assert s.hidden(book.STORE), s.attributes(book.STORE)

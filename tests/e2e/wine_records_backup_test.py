@@ -34,10 +34,8 @@ def first_line(s, main):
 
 
 def answer(s, title, lines, keys="space"):
-    """Checks the text of the message box, then answers it. Space, not
-    Return: the box takes Return as it goes down, its release is lost with
-    its X window, and Wine then takes the next Return for a held key's
-    repeat, which the default buttons ignore."""
+    """Checks the text of the message box, then answers it (with Space, see
+    wine_session)."""
     box = s.wait_window(title)
     shown = s.box_text(box)
     assert shown[0] == title and shown[1:1 + len(lines)] == lines, shown
@@ -90,7 +88,7 @@ def copy_with_backup_window(s, done):
     beside it. Opens the parent, then its first sub-folder, then presses the
     copy button, all by keyboard, and checks the closing message."""
     form = s.wait_window(" Backup Database")
-    s.key(form, "Up", "Return", "Down", "Return", "Tab", "Return")
+    s.key(form, "Up", "Return", "Down", "Return", "Tab", "space")
     answer(s, BACKUP_BOX, [done])
     assert not s.windows(" Backup Database"), "the backup window stays open"
 

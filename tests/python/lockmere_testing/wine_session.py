@@ -17,6 +17,12 @@ the screen plus the offset), because the manager's frame lies around the
 window. Fonts are Wine's substitutes: tests check positions and texts, not
 pixels. `box_text(win)` reads a message box's title, text and buttons with
 Ctrl+C, which a message box on Windows copies to the clipboard.
+
+Press buttons with Space, never Return, where the press closes the window: a
+button takes Return as the key goes down, the release is then lost with the
+window's X window, and Wine takes the next Return anywhere for a held key's
+repeat, which the program ignores. Space acts on the release. (On Windows
+the release reaches the next window.)
 """
 
 import os
