@@ -4,8 +4,9 @@
 # The program folder is the user's: the data files live beside the
 # executable, so the default install prefix is ~/Lockmere, never a system
 # path. Layout:
-#   lockmere, lockmere-cli, menu-entry, README.md, LICENSE, docs/*.png
-#   share/applications, share/icons/hicolor, share/metainfo
+#   lockmere, lockmere-cli, README.md, LICENSE
+#   and on Linux: menu-entry, docs/*.png, share/applications,
+#   share/icons/hicolor, share/metainfo
 # A further executable joins the install(TARGETS) line below; define it
 # before this file is included.
 
@@ -22,19 +23,28 @@ if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
 endif()
 
 install(TARGETS lockmere lockmere-cli RUNTIME DESTINATION .)
-install(PROGRAMS ${desktop}/menu-entry DESTINATION .)
 install(FILES README.md LICENSE DESTINATION .)
-install(DIRECTORY docs/ DESTINATION docs FILES_MATCHING PATTERN "*.png")
-install(FILES ${desktop}/${LOCKMERE_APP_ID}.desktop DESTINATION share/applications)
-install(FILES ${desktop}/${LOCKMERE_APP_ID}.metainfo.xml DESTINATION share/metainfo)
-install(FILES ${desktop}/${LOCKMERE_APP_ID}.svg DESTINATION share/icons/hicolor/scalable/apps)
-foreach(size IN LISTS LOCKMERE_ICON_SIZES)
-  install(FILES ${desktop}/icons/lockmere-${size}.png
-    DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME ${LOCKMERE_APP_ID}.png)
-endforeach()
+if(WIN32)
+  # Statically linked: the two programs need nothing beside them, and the
+  # desktop files below are Linux's. Stripped: the debug information of a
+  # static Qt would make the archive several times larger.
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_STRIP_FILES ON)
+else()
+  install(PROGRAMS ${desktop}/menu-entry DESTINATION .)
+  install(DIRECTORY docs/ DESTINATION docs FILES_MATCHING PATTERN "*.png")
+  install(FILES ${desktop}/${LOCKMERE_APP_ID}.desktop DESTINATION share/applications)
+  install(FILES ${desktop}/${LOCKMERE_APP_ID}.metainfo.xml DESTINATION share/metainfo)
+  install(FILES ${desktop}/${LOCKMERE_APP_ID}.svg DESTINATION share/icons/hicolor/scalable/apps)
+  foreach(size IN LISTS LOCKMERE_ICON_SIZES)
+    install(FILES ${desktop}/icons/lockmere-${size}.png
+      DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME ${LOCKMERE_APP_ID}.png)
+  endforeach()
+  set(CPACK_GENERATOR TGZ)
+endif()
 
-# A .tar.gz of the program folder that runs wherever it is unpacked.
-set(CPACK_GENERATOR TGZ)
+# An archive of the program folder that runs wherever it is unpacked: a
+# .tar.gz, a .zip for Windows.
 set(CPACK_SOURCE_GENERATOR "")
 set(CPACK_PACKAGE_NAME Lockmere)
 set(CPACK_PACKAGE_VENDOR "The Lockmere developers")

@@ -16,9 +16,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
-# ctest runs each test executable through Wine. Debian's wine64 package keeps
-# the binary off PATH.
+# ctest runs each test executable through Wine (cmake/wine-run). Debian's
+# wine64 package keeps the binary off PATH.
 find_program(LOCKMERE_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(LOCKMERE_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR env WINEDEBUG=-all ${LOCKMERE_WINE})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run ${LOCKMERE_WINE})
 endif()

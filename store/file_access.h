@@ -37,8 +37,9 @@ struct ReadResult {
 // may hold plus one: a longer file shows as Bytes.size() > largest.
 
 // Reads a data file of the program folder as raw bytes, through a link the
-// user made. A missing file is created empty (owner-only, never at a link's
-// target) and reads as length 0; an existing file is never shortened.
+// user made. A missing file is created empty (owner-only, on Windows hidden,
+// never at a link's target) and reads as length 0; an existing file is never
+// shortened.
 [[nodiscard]] ReadResult ReadWholeFile(const std::filesystem::path& path, std::size_t largest);
 
 // Replaces the whole file safely: the bytes go to a temporary file of this

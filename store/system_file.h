@@ -28,7 +28,8 @@ public:
 
     // Opens for reading without blocking and keeps the file open only when
     // it is a regular file (else NotARegularFile()). A missing file is
-    // created empty and owner-only when create is set, never through a link.
+    // created empty when create is set, never through a link: owner-only,
+    // and on Windows hidden, as a data file is kept.
     // Never shortens the file.
     [[nodiscard]] std::error_code OpenForRead(const std::filesystem::path& path, bool create,
                                               Links links);

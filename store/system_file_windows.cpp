@@ -89,11 +89,13 @@ std::error_code Handle::OpenForRead(const std::filesystem::path& path, bool crea
     });
     if (error.value() == ERROR_FILE_NOT_FOUND && create) {
         // CREATE_NEW would follow a dangling link and make its target; as
-        // a reparse point the link itself is found and nothing is made.
+        // a reparse point the link itself is found and nothing is made. Only
+        // the data files are made here: hidden from their first moment, as
+        // after every write.
         error = Retrying([&] {
             native_ = FromNative(
                 CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+                            FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
             return IsOpen(native_);
         });
     }

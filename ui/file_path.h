@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDir>
 #include <QFile>
 #include <QString>
 #include <filesystem>
@@ -7,10 +8,11 @@
 namespace lockmere {
 
 // A folder or file name as the file system spells it (UTF-8 on Linux,
-// UTF-16 on Windows).
+// UTF-16 with backslashes on Windows: Qt hands out paths with slashes, and a
+// path is compared as text where the same folder must be recognised).
 inline std::filesystem::path ToPath(const QString& name) {
 #ifdef _WIN32
-    return std::filesystem::path(name.toStdWString());
+    return std::filesystem::path(QDir::toNativeSeparators(name).toStdWString());
 #else
     return std::filesystem::path(QFile::encodeName(name).toStdString());
 #endif

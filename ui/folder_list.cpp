@@ -45,6 +45,8 @@ FolderList::FolderList(QWidget* parent) : QTreeWidget(parent) {
     Refresh();
 }
 
+QString FolderList::Path() const { return QDir::toNativeSeparators(path_); }
+
 int FolderList::SetPath(const QString& folder) {
     const QFileInfo info(folder);
     if (!info.exists() || !info.isDir()) return failure::kPathNotFound;
@@ -63,7 +65,8 @@ void FolderList::Refresh() {
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
     QTreeWidgetItem* parent = nullptr;
     for (const QString& folder : AncestorsAndSelf(path_)) {
-        const QString name = QDir(folder).isRoot() ? folder : QFileInfo(folder).fileName();
+        const QString name =
+            QDir(folder).isRoot() ? QDir::toNativeSeparators(folder) : QFileInfo(folder).fileName();
         auto* item = MakeItem(folder, name, open);
         if (parent)
             parent->addChild(item);

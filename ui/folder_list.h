@@ -12,7 +12,8 @@ class FolderList : public QTreeWidget {
 public:
     explicit FolderList(QWidget* parent = nullptr);
 
-    QString Path() const { return path_; }
+    // The current folder as the system writes it: "C:\Backup" on Windows.
+    QString Path() const;
     // Opens a folder. Returns 0, or the failure code when the folder is not
     // there (76) or cannot be listed (75); the list then stays where it was.
     // Emits PathChanged when the current folder changes.

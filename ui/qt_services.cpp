@@ -2,11 +2,9 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QStorageInfo>
-#include <QUrl>
 #include <algorithm>
 
 #include "ui/drive_list.h"
@@ -86,12 +84,17 @@ bool QtClipboard::Holds(const QString& text) {
 void QtClipboard::SetText(const QString& text) {
     auto* data = new QMimeData;
     data->setText(text);
+#ifdef Q_OS_WIN
+    // Qt offers a format of any other name as the clipboard format it
+    // registers under that very name. (Its "application/x-qt-windows-mime;
+    // value=" spelling is understood when reading only: written, the whole
+    // spelling would become the format's name.)
+    for (const QString& format : kWindowsHistoryExclusionFormats)
+        data->setData(format, QByteArray(4, '\0'));
+#else
     data->setData(kPasswordManagerHintFormat, QByteArrayLiteral("secret"));
+#endif
     QGuiApplication::clipboard()->setMimeData(data);
-}
-
-void QtShellOpen::Open(const QString& address) {
-    QDesktopServices::openUrl(QUrl::fromUserInput(address));
 }
 
 void QtBeeper::Beep() { QApplication::beep(); }

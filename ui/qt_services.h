@@ -23,8 +23,10 @@ public:
     bool Holds(const QString& text) override;
 };
 
-// QDesktopServices::openUrl on the address as a user would type it.
-class QtShellOpen : public ShellOpen {
+// The system's own "open" of the address as the user typed it: on Windows
+// the shell's (ShellExecuteW), elsewhere the desktop's through
+// QDesktopServices::openUrl.
+class SystemShellOpen : public ShellOpen {
 public:
     void Open(const QString& address) override;
 };
@@ -45,7 +47,7 @@ public:
 struct QtServices {
     QtMessageBoxes Boxes;
     QtClipboard SystemClipboard;
-    QtShellOpen Shell;
+    SystemShellOpen Shell;
     QtVolumes DriveVolumes;
     QtBeeper Speaker;
     std::unique_ptr<LockSignals> SessionLock = PlatformLockSignals();
@@ -55,8 +57,16 @@ struct QtServices {
 // break the line once.
 QString MessageDisplayText(const QString& text);
 
+#ifdef Q_OS_WIN
+// The registered clipboard formats that keep text out of Windows' clipboard
+// history and cloud clipboard, each offered as a DWORD 0.
+inline const QStringList kWindowsHistoryExclusionFormats{
+    QStringLiteral("ExcludeClipboardContentFromMonitorProcessing"),
+    QStringLiteral("CanIncludeInClipboardHistory"), QStringLiteral("CanUploadToCloudClipboard")};
+#else
 // Marks clipboard text as secret, so that clipboard managers keep it out
 // of their history.
 inline const QString kPasswordManagerHintFormat = QStringLiteral("x-kde-passwordManagerHint");
+#endif
 
 }  // namespace lockmere

@@ -19,10 +19,11 @@
 #include "records/edit_record.h"
 #include "store/file_access.h"
 #include "store/record_line.h"
+#include "tests/support/blocked_write.h"
 #include "tests/support/book_fixture.h"
 #include "tests/support/caption_checks.h"
-#include "tests/support/disk_full.h"
 #include "tests/support/list_rows.h"
+#include "tests/support/owner_only.h"
 #include "tests/support/test_context.h"
 #include "ui/ansi_text.h"
 #include "ui/controls.h"
@@ -618,10 +619,10 @@ void MainScreenTest::save() {
     WriteBook();
     Start();
     LogIn(QString::fromStdString(kPassword));
-    // An applied edit whose own save the full disk refused: Add disabled,
+    // An applied edit whose own save the system refused: Add disabled,
     // Save enabled.
     {
-        const testing::DiskFull full;
+        const test::BlockedWrite blocked(t->File("lkdb1.lkd"));
         SetCurrentRow(screen->List1, 0);
         t->WhenModal<EditRecord>([](EditRecord* w) {
             w->Text3->setText(QStringLiteral("edited"));
@@ -666,8 +667,7 @@ void MainScreenTest::save() {
     QCOMPARE(bytes, fixture::StoreBytes(expected, Key()));
     QCOMPARE(fixture::DecodeStore(bytes, Key()), expected);
     if (change == 2) QCOMPARE(bytes.size(), std::size_t(0));
-    QCOMPARE(int(fs::status(t->File("lkdb1.lkd")).permissions() & fs::perms::all),
-             int(fs::perms::owner_read | fs::perms::owner_write));
+    QVERIFY(test::OwnerOnly(t->File("lkdb1.lkd")));
 
     // What was written loads back the same.
     screen->LogoutApp->trigger();
@@ -704,7 +704,10 @@ void MainScreenTest::saveRefused_data() {
                kLeftAsItWas;
     QTest::newRow("write fails")
         << 4
-        << kNotSaved + "The file lkdb1.lkd could not be written (failure code 61)." + kLeftAsItWas;
+        << kNotSaved +
+               QStringLiteral("The file lkdb1.lkd could not be written (failure code %1).")
+                   .arg(test::BlockedWrite::kCode) +
+               kLeftAsItWas;
 }
 
 void MainScreenTest::saveRefused() {
@@ -731,7 +734,7 @@ void MainScreenTest::saveRefused() {
     } else {
         LogIn(QString::fromStdString(kPassword));
     }
-    std::optional<testing::DiskFull> full;
+    std::optional<test::BlockedWrite> blocked;
     switch (cause) {
     case 1:
         screen->LogoutApp->trigger();
@@ -744,7 +747,7 @@ void MainScreenTest::saveRefused() {
         t->Ctx.RecordBook.Replace(0, SplitRecordLine("Yankee\t\t\t\xc8"));
         break;
     case 4:
-        full.emplace();
+        blocked.emplace(t->File("lkdb1.lkd"));
         break;
     default:
         break;

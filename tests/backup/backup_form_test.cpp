@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 #include "tests/support/caption_checks.h"
 #include "ui/ansi_text.h"
 #include "ui/drive_list.h"
+#include "ui/file_path.h"
 #include "ui/folder_list.h"
 
 using namespace lockmere;
@@ -43,6 +45,23 @@ bool HoldsBook(const fs::path& folder, const BookFiles& book) {
 }
 
 bool Empty(const fs::path& folder) { return fs::is_empty(folder); }
+
+// Chooses a drive that does not answer in the drive list. Returns what the
+// window showed when the one message came: the drive, the folder list's
+// folder, Label3 and BackupPath; empty when the message was not that.
+QStringList ChooseDriveNotReady(Scene& scene, BackupForm* form, const QString& drive) {
+    QStringList atMessage;
+    scene.Test.Boxes.OnShow = [&](const RecordedBox&) {
+        atMessage = {form->Drive1->Drive(), form->Dir1->Path(), form->Label3->text()};
+    };
+    scene.Test.Boxes.Queue(MsgAnswer::Ok);
+    form->Drive1->setCurrentIndex(form->Drive1->findText(drive));
+    scene.Test.Boxes.OnShow = nullptr;
+    if (!OnlyBoxes(scene.Test.Boxes, {"Error: Drive not ready or missing disk!"},
+                   MsgIcon::Critical))
+        return {};
+    return atMessage;
+}
 
 const QString kPermissionDenied =
     QStringLiteral("Error: Could not access folder. Permission Denied!");
@@ -72,6 +91,7 @@ private slots:
     void longLocationShrinksToFit();
     void driveChange();
     void driveNotReadyFallsBackToRoot();
+    void driveLetters();
     void escapeClosesAsTheCloseBoxDoes();
 };
 
@@ -193,12 +213,12 @@ void BackupFormTest::savedLocationAtLoad() {
     QFETCH(QString, shown);
     QFETCH(QString, used);
     Scene scene;
-    const QString work = QDir::cleanPath(Q(scene.Work.Path()));
+    const QString work = Shown(Q(scene.Work.Path()));
     file.replace("<w>", work.toUtf8());
     shown = shown == "<work>" ? work : shown.replace("<w>", work);
     if (file != "-") WriteLocationFile(scene, file.toStdString());
     const QStringList folders{"safe", "first", "second", "bare", QString::fromUtf8("café €")};
-    for (const QString& folder : folders) scene.MakeFolder(folder.toStdString());
+    for (const QString& folder : folders) scene.MakeFolder(ToPath(folder));
 
     BackupForm* form = OpenBackupForm(scene, backup);
 
@@ -208,7 +228,7 @@ void BackupFormTest::savedLocationAtLoad() {
     QCOMPARE(scene.Test.Boxes.Boxes().size(), 0u);
 
     // The copy takes the first line as it is; without one, the folder list's folder.
-    const fs::path location = scene.Work.Path() / used.toStdString();
+    const fs::path location = scene.Work.Path() / ToPath(used);
     const BookFiles copied = backup ? BookA() : BookB();
     BookA().WriteTo(scene.Program());
     if (!backup) copied.WriteTo(location);
@@ -222,7 +242,7 @@ void BackupFormTest::savedLocationAtLoad() {
     QVERIFY(HoldsBook(location, copied));
     QVERIFY(HoldsBook(scene.Program(), copied));
     for (const QString& folder : folders)
-        if (folder != used) QVERIFY(Empty(scene.Work.Path() / folder.toStdString()));
+        if (folder != used) QVERIFY(Empty(scene.Work.Path() / ToPath(folder)));
 }
 
 // clang-format off
@@ -318,7 +338,7 @@ void BackupFormTest::sameFolderTouchesNothing() {
     BookA().WriteTo(scene.Program());
     QDir::setCurrent(Q(scene.Program()));
     BackupForm* form = OpenBackupForm(scene, backup);
-    QCOMPARE(form->Dir1->Path(), QDir::cleanPath(Q(scene.Program())));
+    QCOMPARE(form->Dir1->Path(), Shown(Q(scene.Program())));
     scene.Test.Boxes.Queue(MsgAnswer::Ok);
 
     QTest::mouseClick(form->Command1, Qt::LeftButton);
@@ -446,7 +466,7 @@ void BackupFormTest::longLocationShrinksToFit() {
     const QFont asked = form->Label3->font();
 
     form->Dir1->SetPath(Q(deep));
-    QCOMPARE(form->Label3->text(), Q(deep));
+    QCOMPARE(form->Label3->text(), QDir::toNativeSeparators(Q(deep)));
     QVERIFY(form->Label3->font().pointSizeF() < asked.pointSizeF());
     QVERIFY2(CutCaptions(form).isEmpty(), qPrintable(CutCaptions(form).join('\n')));
 
@@ -456,6 +476,9 @@ void BackupFormTest::longLocationShrinksToFit() {
 }
 
 void BackupFormTest::driveChange() {
+#ifdef _WIN32
+    QSKIP("mount points are Linux's: driveLetters() holds the Windows case");
+#endif
     Scene scene;
     const fs::path mount = scene.MakeFolder("usb");
     scene.Test.DriveVolumes.Points = {"/", Q(mount)};
@@ -482,23 +505,50 @@ void BackupFormTest::driveChange() {
 }
 
 void BackupFormTest::driveNotReadyFallsBackToRoot() {
+#ifdef _WIN32
+    QSKIP("mount points are Linux's: driveLetters() holds the Windows case");
+#endif
     Scene scene;
     const QString gone = Q(scene.Work.Path() / "unplugged");
     scene.Test.DriveVolumes.Points = {"/", gone};
     WriteLocationFile(scene, "/mnt/safe\r\n");
     BackupForm* form = OpenBackupForm(scene, true);
-    QStringList atMessage;
-    scene.Test.Boxes.OnShow = [&](const RecordedBox&) {
-        atMessage = {form->Drive1->Drive(), form->Dir1->Path(), form->Label3->text()};
-    };
-    scene.Test.Boxes.Queue(MsgAnswer::Ok);
-
-    form->Drive1->setCurrentIndex(form->Drive1->findText(gone));
-
-    QVERIFY(OnlyBoxes(scene.Test.Boxes, {"Error: Drive not ready or missing disk!"},
-                      MsgIcon::Critical));
     // The reset to the root happened before the message, through both lists.
-    QCOMPARE(atMessage, (QStringList{"/", "/", "/"}));
+    QCOMPARE(ChooseDriveNotReady(scene, form, gone), (QStringList{"/", "/", "/"}));
+}
+
+void BackupFormTest::driveLetters() {
+#ifndef _WIN32
+    QSKIP("drive letters are Windows'");
+#else
+    // Wine's two drives, and a letter no drive answers to, as a card reader
+    // without a card.
+    QString missing;
+    for (char letter = 'Y'; letter > 'D' && missing.isEmpty(); --letter)
+        if (!QDir(QStringLiteral("%1:/").arg(letter)).exists())
+            missing = QStringLiteral("%1:").arg(letter);
+    Scene scene;  // on C:, where Wine keeps its temporary folders
+    scene.Test.DriveVolumes.Points = {"C:", "Z:", missing};
+    BackupForm* form = OpenBackupForm(scene, true);
+    QCOMPARE(form->Drive1->Drive(), QStringLiteral("C:"));
+    QCOMPARE(form->Label3->text(), Q(scene.Work.Path()));
+
+    form->Drive1->setFocus();
+    QTest::keyClick(form->Drive1, Qt::Key_Down);
+    QCOMPARE(form->Drive1->Drive(), QStringLiteral("Z:"));
+    QCOMPARE(form->Dir1->Path(), QStringLiteral("Z:\\"));
+    QCOMPARE(form->Label3->text(), QStringLiteral("Z:\\"));
+    // The drive's root and its folders: Wine's Z: is the Linux tree.
+    QCOMPARE(form->Dir1->topLevelItem(0)->text(0), QStringLiteral("Z:\\"));
+    QTreeWidgetItem* tmp =
+        form->Dir1->findItems("tmp", Qt::MatchExactly | Qt::MatchRecursive).value(0);
+    QVERIFY(tmp);
+    form->Dir1->setCurrentItem(tmp);
+    QTest::keyClick(form->Dir1, Qt::Key_Return);
+    QCOMPARE(form->Label3->text(), QStringLiteral("Z:\\tmp"));
+
+    QCOMPARE(ChooseDriveNotReady(scene, form, missing), (QStringList{"C:", "C:\\", "C:\\"}));
+#endif
 }
 
 void BackupFormTest::escapeClosesAsTheCloseBoxDoes() {

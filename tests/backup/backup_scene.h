@@ -16,6 +16,11 @@ inline QString Q(const std::filesystem::path& path) {
     return QString::fromStdString(path.string());
 }
 
+// A folder as the folder list names it: clean, with the system's separators.
+inline QString Shown(const QString& folder) {
+    return QDir::toNativeSeparators(QDir::cleanPath(folder));
+}
+
 struct Scene {
     TestContext Test;
     TempFolder Work;
@@ -28,7 +33,7 @@ struct Scene {
     ~Scene() { QDir::setCurrent(Before); }
 
     std::filesystem::path Program() const { return Test.Folder.Path(); }
-    std::filesystem::path MakeFolder(const std::string& name) const {
+    std::filesystem::path MakeFolder(const std::filesystem::path& name) const {
         std::filesystem::create_directories(Work.Path() / name);
         return Work.Path() / name;
     }

@@ -28,7 +28,7 @@ bool Listed(FolderList* list, const QString& name) {
 std::vector<std::string> Folders(const fs::path& folder) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename());
+        names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -11,9 +11,10 @@
 #include <optional>
 
 #include "records/data_entry.h"
+#include "tests/support/blocked_write.h"
 #include "tests/support/book_fixture.h"
 #include "tests/support/caption_checks.h"
-#include "tests/support/disk_full.h"
+#include "tests/support/owner_only.h"
 #include "tests/support/test_context.h"
 #include "ui/limited_line_edit.h"
 
@@ -231,8 +232,7 @@ void DataEntryTest::saveAppends() {
     QCOMPARE(records.size(), expected.size());
     QVERIFY(std::ranges::find(records, PasswordRecord{added[0], added[1], added[2], added[3]}) !=
             records.end());
-    const fs::perms others = fs::perms::group_all | fs::perms::others_all;
-    QCOMPARE(fs::status(tc.File("lkdb1.lkd")).permissions() & others, fs::perms::none);
+    QVERIFY(test::OwnerOnly(tc.File("lkdb1.lkd")));
 }
 
 // clang-format off
@@ -336,10 +336,10 @@ void DataEntryTest::storeFailures() {
     if (store == "damaged") fixture::WriteBytes(path, "\x01\x02\x03");
     if (store == "room for 8") PrepareStore(tc, store);
     if (store == "folder") fs::create_directory(path);
-    std::optional<testing::DiskFull> full;
+    std::optional<test::BlockedWrite> blocked;
     if (store == "unwritable") {
         PrepareStore(tc, "two");
-        full.emplace();
+        blocked.emplace(path);
     }
     const bool isFile = fs::is_regular_file(path);
     const std::string before = isFile ? fixture::ReadBytes(path) : std::string();

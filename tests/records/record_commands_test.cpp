@@ -11,8 +11,8 @@
 #include "records/big_char.h"
 #include "records/data_entry.h"
 #include "records/edit_record.h"
+#include "tests/support/blocked_write.h"
 #include "tests/support/book_fixture.h"
-#include "tests/support/disk_full.h"
 #include "tests/support/list_rows.h"
 #include "tests/support/test_context.h"
 #include "ui/controls.h"
@@ -253,7 +253,7 @@ void RecordCommandsTest::failedAddLeavesList() {
     TestContext tc;
     MainScreen* main = LogIn(tc, QStringList{"Bank"});
     const std::string before = StoreBytesOnDisk(tc);
-    const testing::DiskFull full;
+    const test::BlockedWrite blocked(tc.File("lkdb1.lkd"));
     tc.Boxes.OnShow = [](const RecordedBox&) {
         // The refusal is up while the add window stays open behind it.
         QVERIFY(QApplication::activeModalWidget() != nullptr);

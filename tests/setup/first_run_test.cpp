@@ -1,10 +1,15 @@
 #define QTEST_QPA_MOUSE_HANDLING
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
 #include "app/main_screen.h"
+#include "backup/backup_form.h"
 #include "records/data_entry.h"
 #include "setup/new_user.h"
 #include "setup/newlkmr.h"
@@ -14,8 +19,11 @@
 #include "tests/support/book_fixture.h"
 #include "tests/support/list_rows.h"
 #include "tests/support/recording_services.h"
+#include "tests/support/temp_folder.h"
 #include "tests/support/test_context.h"
 #include "ui/controls.h"
+#include "ui/file_path.h"
+#include "ui/folder_list.h"
 
 using namespace lockmere;
 using namespace lockmere::testing;
@@ -107,6 +115,7 @@ struct FirstStart {
     }
 
     void Note(QString window) {
+        if (OnWindow) OnWindow(window);
         if (window == lockAt) {
             t.SessionLock.Lock();
             QWidget* modal = QApplication::activeModalWidget();
@@ -123,7 +132,26 @@ struct FirstStart {
     QStringList shown;
     QString lockAt;  // the window during which the book locks
     bool stayedThroughLock = false;
+    std::function<void(const QString&)> OnWindow;  // as each window of the chain opens
 };
+
+#ifdef _WIN32
+// The attributes of the key file and the store in a folder, as the system
+// reports them: "hidden", "plain" or "missing" each. Wine reports the archive
+// bit on every file; "normal" only ever comes alone.
+QString Attributes(const std::filesystem::path& folder) {
+    QStringList both;
+    for (const char* name : {"lkdb0.lkd", "lkdb1.lkd"}) {
+        const DWORD found = GetFileAttributesW((folder / name).c_str());
+        const DWORD counted = found & ~DWORD(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL);
+        both << (found == INVALID_FILE_ATTRIBUTES   ? QStringLiteral("missing")
+                 : counted == FILE_ATTRIBUTE_HIDDEN ? QStringLiteral("hidden")
+                 : counted == 0                     ? QStringLiteral("plain")
+                                                    : QString::number(counted, 16));
+    }
+    return both.join(u' ');
+}
+#endif
 
 const QString kNoMasterAccount = QStringLiteral(
     "No master account has been created yet. Close Lockmere and start it again to create one.");
@@ -141,6 +169,7 @@ private slots:
     void generatorOnlyKeyFileResumesAtTheMasterAccount();
     void lockDuringTheChainLeavesItsWindows_data();
     void lockDuringTheChainLeavesItsWindows();
+    void dataFilesHiddenAfterEveryStep();
 };
 
 void FirstRunTest::wholeChainEndsInAWorkingLogin() {
@@ -295,6 +324,48 @@ void FirstRunTest::lockDuringTheChainLeavesItsWindows() {
     QTest::keyClicks(f.main->Text2, "Stone#42");
     QTest::mouseClick(f.main->Command1, Qt::LeftButton);
     QCOMPARE(RowCount(f.main->List1), 1);
+}
+
+void FirstRunTest::dataFilesHiddenAfterEveryStep() {
+#ifndef _WIN32
+    QSKIP("no hidden attribute here: the files are the owner's alone from their first byte");
+#else
+    FirstStart f(Stop::Never);
+    const std::filesystem::path program = f.t.Folder.Path();
+    QStringList seen;
+    f.OnWindow = [&](const QString& window) { seen << window + ": " + Attributes(program); };
+    f.Run();
+    seen << "first start done: " + Attributes(program);
+
+    QTest::keyClicks(f.main->Text2, "Stone#42");
+    QTest::mouseClick(f.main->Command1, Qt::LeftButton);
+    QCOMPARE(RowCount(f.main->List1), 1);
+    f.t.Boxes.Queue(MsgAnswer::Ok);
+    QVERIFY(f.main->SaveData_Click());
+    seen << "saved: " + Attributes(program);
+
+    // A backup into a folder and a restore from it: the copies there keep
+    // what the copy gave them.
+    TempFolder location;
+    for (const bool backup : {true, false}) {
+        BackupForm* form = f.t.Ctx.Windows.Open<BackupForm>(f.t.Ctx);
+        form->ApplyMode(backup);
+        form->ShowModeless();
+        QCOMPARE(form->Dir1->SetPath(FromPath(location.Path())), failure::kNone);
+        f.t.Boxes.Queue(MsgAnswer::Ok);
+        QTest::mouseClick(form->Command1, Qt::LeftButton);
+        seen << QStringLiteral("%1: %2, copies %3")
+                    .arg(backup ? "backed up" : "restored", Attributes(program),
+                         Attributes(location.Path()));
+    }
+    f.t.Boxes.Clear();
+
+    QCOMPARE(seen, (QStringList{"welcome: hidden missing", "generator: hidden missing",
+                                "master account: hidden missing", "first record: hidden missing",
+                                "first start done: hidden hidden", "saved: hidden hidden",
+                                "backed up: hidden hidden, copies plain plain",
+                                "restored: hidden hidden, copies plain plain"}));
+#endif
 }
 
 QTEST_MAIN(FirstRunTest)

@@ -9,9 +9,9 @@
 
 #include "records/data_entry.h"
 #include "setup/new_user.h"
+#include "tests/support/blocked_write.h"
 #include "tests/support/book_fixture.h"
 #include "tests/support/caption_checks.h"
-#include "tests/support/disk_full.h"
 #include "tests/support/test_context.h"
 
 using namespace lockmere;
@@ -235,7 +235,7 @@ void NewUserTest::writesTheCredentials() {
 
 void NewUserTest::failedWriteKeepsTheWindowOpen() {
     AfterGenerator a;
-    std::optional<testing::DiskFull> full(std::in_place);
+    std::optional<test::BlockedWrite> blocked(std::in_place, a.t.File("lkdb0.lkd"));
     a.Fill(QStringLiteral("me"), QStringLiteral("secret"), QStringLiteral("secret"));
     QTest::mouseClick(a.w->Command1, Qt::LeftButton);
 
@@ -250,8 +250,8 @@ void NewUserTest::failedWriteKeepsTheWindowOpen() {
     QCOMPARE(a.w->Text2->text(), QStringLiteral("secret"));
     QVERIFY(a.t.Ctx.Windows.Find<DataEntry>() == nullptr);
 
-    // Once there is room again, the same window saves.
-    full.reset();
+    // Once the write goes through again, the same window saves.
+    blocked.reset();
     bool shown = false;
     a.t.WhenModal<DataEntry>([&](DataEntry* entry) {
         shown = true;

@@ -5,8 +5,8 @@
 #include <system_error>
 
 #include "store/file_access.h"
-#include "tests/store/blocked_write.h"
 #include "tests/store/file_checks.h"
+#include "tests/support/blocked_write.h"
 #include "tests/support/book_fixture.h"
 
 namespace fs = std::filesystem;

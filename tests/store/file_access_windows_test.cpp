@@ -371,6 +371,10 @@ TEST_CASE("a missing data file is made empty; any other read finds it missing") 
     CHECK_EQ(Q(made.Bytes), Q(""));
     CHECK(fs::is_regular_file(path));
     CHECK_EQ(fs::file_size(path), 0u);
+    // A data file, hidden as after every write: a first start that ends at
+    // its welcome leaves no visible file behind.
+    CHECK_EQ(Attributes(path), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_CASE("links at a name: a data file's read follows them, nothing else does") {

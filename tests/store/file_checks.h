@@ -11,27 +11,13 @@
 #include "store/file_access.h"
 #include "tests/support/book_fixture.h"
 #include "tests/support/byte_text.h"
+#include "tests/support/owner_only.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/temporaries.h"
 
 namespace lockmere::test {
 
 using Folder = lockmere::testing::TempFolder;
-
-// The permission bits of a file, e.g. 0600.
-inline unsigned Mode(const std::filesystem::path& path) {
-    return static_cast<unsigned>(std::filesystem::status(path).permissions()) & 0777u;
-}
-
-// Data files are owner-only where files have POSIX modes. Windows has none
-// (a file takes the access list of its folder): there only the file counts.
-inline bool OwnerOnly(const std::filesystem::path& path) {
-#ifdef _WIN32
-    return std::filesystem::is_regular_file(path);
-#else
-    return Mode(path) == 0600u;
-#endif
-}
 
 // The same folder under a second name: a link to it where links can be
 // made, its path in capitals on Windows, whose names ignore letter case.

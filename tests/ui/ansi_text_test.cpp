@@ -1,4 +1,8 @@
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <QStringDecoder>
+#endif
 #include <QTest>
 
 #include "store/record_entry.h"
@@ -10,12 +14,20 @@ using lockmere::test::EveryByte;
 
 namespace {
 
-// The code page as the system's converter reads it.
+// The code page as the system's converter reads it: Windows' own, ICU's
+// elsewhere.
 QString OracleTable() {
+    const std::string bytes = EveryByte();
+#ifdef _WIN32
+    std::wstring wide(bytes.size(), L'\0');
+    const int made = MultiByteToWideChar(1252, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                         wide.data(), static_cast<int>(wide.size()));
+    return QString::fromWCharArray(wide.data(), made);
+#else
     QStringDecoder decoder("windows-1252");
     if (!decoder.isValid()) return {};
-    const std::string bytes = EveryByte();
     return decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+#endif
 }
 
 }  // namespace

@@ -69,6 +69,9 @@ void DriveListTest::volumeOfAFolder() {
 }
 
 void DriveListTest::startsAtTheCurrentFoldersVolume() {
+#ifdef _WIN32
+    QSKIP("mount points are Linux's: the backup window's driveLetters() holds the Windows case");
+#endif
     TempFolder volume;
     const QString mount = QString::fromStdString(volume.Path().string());
     QDir(mount).mkdir("sub");
@@ -84,6 +87,9 @@ void DriveListTest::startsAtTheCurrentFoldersVolume() {
 }
 
 void DriveListTest::changesByKeyboardAndByCall() {
+#ifdef _WIN32
+    QSKIP("mount points are Linux's: the backup window's driveLetters() holds the Windows case");
+#endif
     FakeVolumes volumes;
     volumes.Points = {"/", "/mnt/a", "/mnt/b"};
     DriveList list(volumes);

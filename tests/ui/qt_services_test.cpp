@@ -134,7 +134,9 @@ void QtServicesTest::clipboardTextCarriesSecretHint() {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     QVERIFY(data);
     QCOMPARE(data->text(), QStringLiteral("hunter2"));
+#ifndef Q_OS_WIN  // Windows' marks are read back by windows_clipboard_test
     QCOMPARE(data->data(QStringLiteral("x-kde-passwordManagerHint")), QByteArray("secret"));
+#endif
 
     QVERIFY(clipboard.Holds(QStringLiteral("hunter2")));
     QVERIFY(!clipboard.Holds(QStringLiteral("hunter")));
@@ -147,8 +149,10 @@ void QtServicesTest::clipboardTextCarriesSecretHint() {
 
     clipboard.SetText(QString());  // an empty record field is put there as it is
     QVERIFY(QGuiApplication::clipboard()->text().isEmpty());
+#ifndef Q_OS_WIN
     QCOMPARE(QGuiApplication::clipboard()->mimeData()->data(kPasswordManagerHintFormat),
              QByteArray("secret"));
+#endif
 }
 
 void QtServicesTest::shellOpensAddressAsTyped_data() {
@@ -163,12 +167,15 @@ void QtServicesTest::shellOpensAddressAsTyped_data() {
 }
 
 void QtServicesTest::shellOpensAddressAsTyped() {
+#ifdef Q_OS_WIN
+    QSKIP("the shell itself opens on Windows: windows_services_test");
+#endif
     QFETCH(QString, address);
     QFETCH(QUrl, opened);
     UrlSink sink;
     for (const char* scheme : {"http", "https", "file"})
         QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &sink, "Open");
-    QtShellOpen().Open(address);
+    SystemShellOpen().Open(address);
     for (const char* scheme : {"http", "https", "file"})
         QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
     QCOMPARE(sink.Opened, QList<QUrl>{opened});

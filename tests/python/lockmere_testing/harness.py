@@ -180,6 +180,8 @@ def without_buses(folder):
 
 
 class Session:
+    executable_name = "lockmere"  # its name in the program folder
+
     def __init__(self, files=None, executable=None, start=True, window_manager=False,
                  accessibility=False, environment=None):
         self.executable = executable or sys.argv[1]
@@ -200,7 +202,7 @@ class Session:
         try:
             self.folder = os.path.join(self.root, "Lockmere")
             os.makedirs(self.folder)
-            shutil.copy2(self.executable, os.path.join(self.folder, "lockmere"))
+            shutil.copy2(self.executable, self.path(self.executable_name))
             for name, data in self.files.items():
                 self.write(name, data)
             self.log = os.path.join(self.root, "program.log")
@@ -260,11 +262,14 @@ class Session:
             # openbox reads its whole configuration first: slow on a busy machine
             timeout=3 * TIMEOUT)
 
+    def command(self):
+        return [self.path(self.executable_name)]
+
     def start(self):
         """Starts the program from its folder, as a user would."""
         with open(self.log, "ab") as log:
             self.program = subprocess.Popen(
-                [os.path.join(self.folder, "lockmere")], cwd=self.folder, env=self.env,
+                self.command(), cwd=self.folder, env=self.env,
                 stdin=subprocess.DEVNULL, stdout=log, stderr=log, preexec_fn=die_with_parent)
 
     def stop(self):
