@@ -181,6 +181,8 @@ def without_buses(folder):
 
 class Session:
     executable_name = "lockmere"  # its name in the program folder
+    focus_command = "windowfocus"  # how xdotool gives a window the keyboard
+    typing_delay_ms = 15  # between the keys that type() presses
 
     def __init__(self, files=None, executable=None, start=True, window_manager=False,
                  accessibility=False, environment=None):
@@ -414,11 +416,11 @@ class Session:
     def focus(self, win):
         if self._x("xdotool", "getwindowfocus", check=False).strip() == str(win):
             return
-        self._x("xdotool", "windowfocus", "--sync", win)
+        self._x("xdotool", self.focus_command, "--sync", win)
 
     def type(self, win, text):
         self.focus(win)
-        self._x("xdotool", "type", "--delay", "15", "--", text)
+        self._x("xdotool", "type", "--delay", str(self.typing_delay_ms), "--", text)
 
     def key(self, win, *keys):
         """Presses keys in xdotool's names: "Return", "Tab", "alt+f", "shift+Tab"."""

@@ -62,6 +62,10 @@ class _Server:
 
 class WineSession(harness.Session):
     executable_name = "lockmere.exe"
+    # Through the window manager: Wine takes the focus as an activation.
+    focus_command = "windowactivate"
+    # Slower than on Linux: Wine under load drops keys typed faster.
+    typing_delay_ms = 40
 
     def __init__(self, files=None, executable=None, start=True):
         super().__init__(files, executable, start, window_manager=True)
@@ -93,18 +97,10 @@ class WineSession(harness.Session):
         g = self.geometry(win)
         self._x("xdotool", "mousemove", str(g.x + x), str(g.y + y))
 
-    def focus(self, win):
-        # Through the window manager: Wine takes the focus as an activation.
-        if self._x("xdotool", "getwindowfocus", check=False).strip() == str(win):
-            return
-        self._x("xdotool", "windowactivate", "--sync", win)
-
     def type(self, win, text):
-        # Slower than on Linux: Wine under load drops keys typed faster.
         # A key pressed next (Return) may overtake characters Wine has not
         # drawn yet: the window must show the last of them first.
-        self.focus(win)
-        self._x("xdotool", "type", "--delay", "40", "--", text)
+        super().type(win, text)
         self.steady_pixels(win)
 
     def steady_pixels(self, win):
