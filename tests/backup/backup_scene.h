@@ -8,18 +8,10 @@
 #include <filesystem>
 
 #include "backup/backup_form.h"
+#include "tests/support/folder_text.h"
 #include "tests/support/test_context.h"
 
 namespace lockmere::testing {
-
-inline QString Q(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
-}
-
-// A folder as the folder list names it: clean, with the system's separators.
-inline QString Shown(const QString& folder) {
-    return QDir::toNativeSeparators(QDir::cleanPath(folder));
-}
 
 struct Scene {
     TestContext Test;

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "store/file_access.h"
+#include "tests/support/folder_text.h"
 #include "tests/support/temp_folder.h"
 #include "ui/folder_list.h"
 
@@ -14,11 +15,6 @@ using namespace lockmere::testing;
 namespace fs = std::filesystem;
 
 namespace {
-
-QString Q(const fs::path& path) { return QString::fromStdString(path.string()); }
-
-// A folder as the list names it: clean, with the system's separators.
-QString Shown(const QString& folder) { return QDir::toNativeSeparators(QDir::cleanPath(folder)); }
 
 // The entries in display order as "depth name".
 QStringList Entries(const QTreeWidget& tree) {
