@@ -301,7 +301,10 @@ std::optional<std::size_t> MainScreen::ChosenLine() const {
 void MainScreen::OpenCurrentLine(int offsetTwips) {
     // The collapsed state of the show/hide toggle, without running it.
     SetCollapsed(true);
-    OpenRecordViewer(context(), ListLine(List1->currentIndex().row()), offsetTwips);
+    const std::optional<std::size_t> chosen = ChosenLine();
+    OpenRecordViewer(context(),
+                     chosen ? std::optional(context().RecordBook.Line(*chosen)) : std::nullopt,
+                     offsetTwips);
 }
 
 void MainScreen::AddNewEntry_Click() { AddRecordCommand(context()); }

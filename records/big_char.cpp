@@ -17,6 +17,8 @@ namespace lockmere {
 
 namespace {
 
+const QString kViewerCaption = QStringLiteral(" Lockmere");
+
 QLineEdit* ViewerBox(const QFont& font) {
     auto* box = new QLineEdit;
     box->setFont(font);
@@ -43,7 +45,7 @@ QPushButton* ViewerButton(const QString& caption, bool bold) {
 
 BigChar::BigChar(Context& context, std::string line, ViewerPlacement offset)
     : Window(context), line_(std::move(line)), offset_(offset) {
-    setWindowTitle(QStringLiteral(" Lockmere"));
+    setWindowTitle(kViewerCaption);
     setFont(Courier(12, true));
     SetClientSizeTwips(11280, 1650);
     SetClosesOnLock(true);
@@ -80,10 +82,21 @@ BigChar::BigChar(Context& context, std::string line, ViewerPlacement offset)
 
 void BigChar::Load() {
     MoveTwips(offset_.Horizontal, offset_.Vertical);
+    Fill();
+}
 
+void BigChar::ShowLine(std::string line) {
+    if (line != line_) {
+        line_ = std::move(line);
+        Fill();
+    }
+    ShowModeless();
+}
+
+void BigChar::Fill() {
     const PasswordRecord record = SplitRecordLine(line_);
-    if (line_.find(kFieldTab) != std::string::npos)
-        SetCaption(this, FromAnsi(record.ApplicationName));
+    const bool named = line_.find(kFieldTab) != std::string::npos;
+    SetCaption(this, named ? FromAnsi(record.ApplicationName) : kViewerCaption);
     Text3->setText(FromAnsi(record.ApplicationUrl));
     Text1->setText(FromAnsi(record.UserName));
     Text2->setText(FromAnsi(record.Password));
@@ -91,7 +104,7 @@ void BigChar::Load() {
     context().ClipboardService.Clear();
     context().ClipboardService.SetText(Text1->text());
 
-    if (Text3->text().toUpper() == QStringLiteral("N/A")) LaunchB->setEnabled(false);
+    LaunchB->setEnabled(Text3->text().toUpper() != QStringLiteral("N/A"));
     Text1->setFocus();  // first in the tab order, though not the first control built
 }
 

@@ -41,6 +41,11 @@ public:
     QPushButton* CT3 = nullptr;
     QPushButton* LaunchB = nullptr;
 
+    // Shows another record line as a fresh load would, where the viewer
+    // stands, and brings the viewer forward; the line it already shows only
+    // brings it forward (the user may just have copied its password).
+    void ShowLine(std::string line);
+
 protected:
     void Load() override;
 
@@ -53,8 +58,11 @@ private:
     void LaunchB_Click();
     // Puts the box's text on the clipboard and moves the focus there.
     void CopyFrom(QLineEdit* box);
+    // Fields, caption, Launch Browser's state and the user name on the
+    // clipboard, from line_.
+    void Fill();
 
-    const std::string line_;
+    std::string line_;
     const ViewerPlacement offset_;
 };
 

@@ -7,10 +7,20 @@
 
 namespace lockmere {
 
-void OpenRecordViewer(Context& context, const std::string& line, int offsetTwips) {
+void OpenRecordViewer(Context& context, const std::optional<std::string>& line, int offsetTwips) {
+    if (BigChar* open = context.Windows.Find<BigChar>()) {
+        // Never the old record under the new one's name: its password
+        // would be copied for the wrong site.
+        if (line)
+            open->ShowLine(*line);
+        else
+            open->ShowModeless();
+        return;
+    }
     const auto offset = static_cast<std::int16_t>(offsetTwips);
-    // An open viewer only comes forward and keeps its record.
-    context.Windows.Open<BigChar>(context, line, ViewerPlacement{offset, offset})->ShowModeless();
+    context.Windows
+        .Open<BigChar>(context, line.value_or(std::string()), ViewerPlacement{offset, offset})
+        ->ShowModeless();
 }
 
 void AddRecordCommand(Context& context) {

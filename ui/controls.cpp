@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QProxyStyle>
 #include <QStyleOption>
+#include <utility>
 
 #include "ui/window.h"
 
@@ -106,6 +107,33 @@ void ListBox::focusInEvent(QFocusEvent* event) {
     QListView::focusInEvent(event);
     if (!hadCurrent && currentIndex().isValid())
         selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+}
+
+void ListBox::mousePressEvent(QMouseEvent* event) {
+    pressedOnBlank_ = !indexAt(event->position().toPoint()).isValid();
+    if (!pressedOnBlank_) {
+        QListView::mousePressEvent(event);
+        return;
+    }
+    // The item view would unselect the chosen line and keep it current.
+    setFocus(Qt::MouseFocusReason);
+    event->accept();
+}
+
+void ListBox::mouseMoveEvent(QMouseEvent* event) {
+    if (pressedOnBlank_ && event->buttons() != Qt::NoButton) {
+        event->accept();
+        return;
+    }
+    QListView::mouseMoveEvent(event);
+}
+
+void ListBox::mouseReleaseEvent(QMouseEvent* event) {
+    if (std::exchange(pressedOnBlank_, false)) {
+        event->accept();
+        return;
+    }
+    QListView::mouseReleaseEvent(event);
 }
 
 QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index,

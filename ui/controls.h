@@ -42,7 +42,8 @@ private:
 // A list whose current line is one the user chose: taking the focus does
 // not make its first line current, as the item views do by default, and
 // the current line is the selected one: Ctrl+click or Ctrl+Space cannot
-// unselect it, so Enter and double-click open the line the commands see.
+// unselect it, and a click on the blank part below the lines leaves it as
+// it is, so Enter and double-click open the line the commands see.
 class ListBox : public QListView {
     Q_OBJECT
 public:
@@ -50,8 +51,14 @@ public:
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event) const override;
+
+private:
+    bool pressedOnBlank_ = false;  // until the button goes up: no line is chosen by dragging
 };
 
 // A picture that reports every pointer movement over it, with or without a

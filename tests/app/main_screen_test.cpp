@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "app/main_screen.h"
+#include "records/big_char.h"
 #include "records/edit_record.h"
 #include "store/file_access.h"
 #include "store/record_line.h"
@@ -156,6 +157,8 @@ private slots:
     void userIdDiscardsBar();
     void currentLineStaysChosen_data();
     void currentLineStaysChosen();
+    void blankClickKeepsTheChosenLine_data();
+    void blankClickKeepsTheChosenLine();
 
 private:
     void WriteBook(const std::string& key, const std::string& store) {
@@ -901,6 +904,59 @@ void MainScreenTest::currentLineStaysChosen() {
     QVERIFY(t->Boxes.Texts().first().startsWith(
         QStringLiteral("WARNING: You have selected a record for deletion!")));
     QCOMPARE(RowCount(screen->List1), 5);
+}
+
+void MainScreenTest::blankClickKeepsTheChosenLine_data() {
+    QTest::addColumn<QString>("then");
+    QTest::newRow("Enter") << "enter";
+    QTest::newRow("double-click on the blank part") << "double-click";
+    QTest::newRow("Edit") << "edit";
+    QTest::newRow("Delete") << "delete";
+}
+
+void MainScreenTest::blankClickKeepsTheChosenLine() {
+    QFETCH(QString, then);
+    WriteBook();
+    Start();
+    LogIn(QString::fromStdString(kPassword));
+    ListBox* list = screen->List1;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, RowCentre(list, 1));
+    const QPoint blank(RowCentre(list, 0).x(), list->viewport()->height() - 4);
+    QVERIFY(!list->indexAt(blank).isValid());
+
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, blank);
+    QCOMPARE(CurrentRow(list), 1);
+    QVERIFY(RowSelected(list, 1));
+    QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
+
+    const fixture::Fields chosen = Split(SortedLines()[1]);
+    if (then == QLatin1String("enter")) {
+        QTest::keyClick(list, Qt::Key_Return);
+        auto* viewer = t->Ctx.Windows.Find<BigChar>();
+        QVERIFY(viewer);
+        QCOMPARE(viewer->windowTitle(), QString::fromStdString(chosen[0]));
+        QCOMPARE(t->ClipboardService.Calls(),
+                 QStringList({"clear", "set " + QString::fromStdString(chosen[2])}));
+    } else if (then == QLatin1String("double-click")) {
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, blank);
+        QVERIFY(!t->Ctx.Windows.Find<BigChar>());
+        QVERIFY(RowSelected(list, 1));
+    } else if (then == QLatin1String("edit")) {
+        QString opened;
+        t->WhenModal<EditRecord>([&opened](EditRecord* edit) {
+            opened = edit->Text1->text();
+            edit->close();
+        });
+        screen->EditData->trigger();
+        QCOMPARE(opened, QString::fromStdString(chosen[0]));
+    } else {
+        t->Boxes.Queue(MsgAnswer::No);
+        screen->DeleteRecord->trigger();
+        QCOMPARE(t->Boxes.Texts().size(), 1);
+        QVERIFY(t->Boxes.Texts().first().startsWith(
+            QStringLiteral("WARNING: You have selected a record for deletion!")));
+        QCOMPARE(RowCount(list), 5);
+    }
 }
 
 QTEST_MAIN(MainScreenTest)

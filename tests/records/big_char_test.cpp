@@ -9,6 +9,7 @@
 
 #include "app/main_screen.h"
 #include "records/big_char.h"
+#include "records/record_commands.h"
 #include "tests/support/book_fixture.h"
 #include "tests/support/caption_checks.h"
 #include "tests/support/test_context.h"
@@ -38,6 +39,8 @@ private slots:
     void tabOrder();
     void load_data();
     void load();
+    void reopenWithoutANewLine_data();
+    void reopenWithoutANewLine();
     void placement_data();
     void placement();
     void copyButtons_data();
@@ -173,18 +176,63 @@ void BigCharTest::load() {
     QFETCH(QString, caption);
     QFETCH(QStringList, boxes);
     QFETCH(bool, launch);
-    TestContext tc;
-    BigChar* w = OpenViewer(tc, line);
+    // A viewer already open on another record takes the line as a fresh
+    // one does, where the user left it.
+    for (const bool overAnother : {false, true}) {
+        TestContext tc;
+        BigChar* w = nullptr;
+        QPoint place(0, 0);
+        if (overAnother) {
+            w = OpenViewer(tc, "Other\thttps://other.example\tother.user\tother-pw");
+            QTest::mouseClick(w->LaunchB, Qt::LeftButton);
+            QCOMPARE(tc.Shell.Opened(), QStringList{"https://other.example"});
+            w->Text2->setText(QStringLiteral("edited"));
+            place = QPoint(40, 30);
+            w->move(place);
+            OpenRecordViewer(tc.Ctx, line.toStdString(), 700);
+            QCOMPARE(tc.Ctx.Windows.Find<BigChar>(), w);
+        } else {
+            w = OpenViewer(tc, line);
+        }
 
-    // The caption as the window shows it.
-    QVERIFY(w->windowHandle());
-    QCOMPARE(w->windowHandle()->title(), caption);
-    QCOMPARE((QStringList{w->Text3->text(), w->Text1->text(), w->Text2->text()}), boxes);
-    QCOMPARE(w->LaunchB->isEnabled(), launch);
-    // The user name replaces whatever the clipboard held, even when empty.
-    QCOMPARE(tc.ClipboardService.Calls(), (QStringList{"clear", "set " + boxes[1]}));
-    QVERIFY(tc.Shell.Opened().isEmpty());
-    QCOMPARE(tc.Boxes.Texts(), QStringList());
+        // The caption as the window shows it.
+        QVERIFY(w->windowHandle());
+        QCOMPARE(w->windowHandle()->title(), caption);
+        QCOMPARE((QStringList{w->Text3->text(), w->Text1->text(), w->Text2->text()}), boxes);
+        QCOMPARE(w->LaunchB->isEnabled(), launch);
+        QCOMPARE(w->pos(), place);
+        // The user name replaces whatever the clipboard held, even when empty.
+        const QStringList load{"clear", "set " + boxes[1]};
+        QCOMPARE(tc.ClipboardService.Calls().mid(overAnother ? 2 : 0), load);
+        QCOMPARE(tc.Shell.Opened().size(), overAnother ? 1 : 0);
+        QCOMPARE(tc.Boxes.Texts(), QStringList());
+    }
+}
+
+void BigCharTest::reopenWithoutANewLine_data() {
+    QTest::addColumn<bool>("sameLine");
+    QTest::newRow("the line it shows") << true;
+    QTest::newRow("no line chosen") << false;
+}
+
+void BigCharTest::reopenWithoutANewLine() {
+    QFETCH(bool, sameLine);
+    TestContext tc;
+    BigChar* w = OpenViewer(tc, kRecord);
+    QTest::mouseClick(w->CT2, Qt::LeftButton);
+    QTest::mouseClick(w->LaunchB, Qt::LeftButton);
+    QCOMPARE(tc.Shell.Opened().size(), 1);
+    tc.ClipboardService.ForgetCalls();
+    w->move(40, 30);
+
+    // Only brought forward: the password just copied stays on the clipboard.
+    OpenRecordViewer(tc.Ctx, sameLine ? std::optional(kRecord.toStdString()) : std::nullopt, 700);
+    QCOMPARE(tc.Ctx.Windows.Find<BigChar>(), w);
+    QCOMPARE(tc.ClipboardService.Calls(), QStringList());
+    QCOMPARE(tc.ClipboardService.Text(), QStringLiteral("pw-1"));
+    QVERIFY(!w->LaunchB->isEnabled());
+    QCOMPARE(w->pos(), QPoint(40, 30));
+    QCOMPARE(w->windowTitle(), QStringLiteral("Bank"));
 }
 
 void BigCharTest::placement_data() {
