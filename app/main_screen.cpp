@@ -129,7 +129,7 @@ MainScreen::MainScreen(Context& context) : Window(context) {
     connect(AboutLKDB, &QAction::triggered, this, &MainScreen::AboutLKDB_Click);
 
     context.Windows.SetMain(this);
-    connect(&context.SessionLock, &LockSignals::Locked, this, &MainScreen::Lock);
+    connect(&context.Locking, &BookLock::Locked, this, &MainScreen::Lock);
     // The platform's services are reached once a window is on the screen.
     AfterFirstPaint(this, [&context] { context.SessionLock.Start(); });
 }
@@ -177,12 +177,12 @@ void MainScreen::Command1_Click() {
     Command1->setEnabled(false);
     const std::string& key = context().EncryptionKey;
 
-    const unsigned locks = locks_;
+    const unsigned locks = context().Locking.Count();
 
     const LoginCheck check = CheckLogin(context().ProgramFolder, key, Text2->text().toStdString());
     ShowDecipherFailure(check.Deciphered);
     // A lock while a box was up has ended this login.
-    if (locks_ != locks) return;
+    if (context().Locking.Count() != locks) return;
 
     switch (check.Outcome) {
     case LoginOutcome::Match: {
@@ -190,7 +190,7 @@ void MainScreen::Command1_Click() {
         ShowDecipherFailure(loaded.Deciphered);
         if (loaded.Code != failure::kNone)
             ShowExclamation(context().Boxes, StoreUnreadableText(loaded.Code));
-        if (locks_ != locks) return;
+        if (context().Locking.Count() != locks) return;
         loggedOut_ = false;
         recordCommands_ = true;
         UpdateMenus();
@@ -249,9 +249,6 @@ void MainScreen::UpdateMenus() {
 }
 
 void MainScreen::Lock() {
-    ++locks_;
-    context().Windows.UnloadForLock();
-    context().ClipboardService.Expire();
     if (LoggedIn()) LogoutApp_Click();
     SetCollapsed(true);
 }
@@ -323,9 +320,9 @@ void MainScreen::EditData_Click() {
 }
 
 void MainScreen::DeleteRecord_Click() {
-    const unsigned locks = locks_;
+    const unsigned locks = context().Locking.Count();
     if (ChosenLine() && !ConfirmDelete(context())) return;
-    if (locks_ != locks) return;  // the book locked while the question was up
+    if (context().Locking.Count() != locks) return;  // the book locked while the question was up
 
     // The chosen line is sought again from the top after each removal,
     // which shifted every line below it.
@@ -345,10 +342,10 @@ void MainScreen::DeleteRecord_Click() {
 void MainScreen::BackupDB_Click() { BackupCommand(context()); }
 
 void MainScreen::RestoreDB_Click() {
-    const unsigned locks = locks_;
+    const unsigned locks = context().Locking.Count();
     // After a lock while the question was up the user is logged out already,
     // and the logout's toggle would open the list area again.
-    if (RestoreCommand(context()) && locks_ == locks) LogoutApp_Click();
+    if (RestoreCommand(context()) && context().Locking.Count() == locks) LogoutApp_Click();
 }
 
 void MainScreen::AboutLKDB_Click() {

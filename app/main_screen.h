@@ -64,12 +64,6 @@ public:
     bool SaveData_Click();
     // The record line shown at `index`; empty outside the list.
     std::string ListLine(int index) const;
-    // The user has walked away: the windows that show records close, the
-    // clipboard gives up what the program put there, a logged-in user is
-    // logged out, and the window ends collapsed to the login strip.
-    // Windows that show no stored record (a first start's, the backup
-    // window, message boxes) stay as they are.
-    void Lock();
 
 protected:
     void Load() override;
@@ -83,6 +77,11 @@ private:
     void EditData_Click();
     void DeleteRecord_Click();
     void AboutLKDB_Click();
+    // The user has walked away, and the windows that show records are
+    // closed (BookLock): a logged-in user is logged out, and the window
+    // ends collapsed to the login strip. Windows that show no stored record
+    // (a first start's, the backup window, message boxes) stay as they are.
+    void Lock();
     // Double-click (offset 0) or Enter (offset 700) on a line: the viewer.
     void OpenCurrentLine(int offsetTwips);
 
@@ -98,10 +97,6 @@ private:
 
     // The show/hide toggle's state: the list area collapsed.
     bool dataHidden_ = false;
-
-    // Counts the locks: a command that resumes after a box sees whether
-    // the book locked meanwhile, and then leaves it so.
-    unsigned locks_ = 0;
 
     // What the menus follow. Logout is offered from the start until a
     // logout, and again from the next login.

@@ -35,6 +35,9 @@ void WindowRegistry::UnloadWhere(const std::function<bool(const Window*)>& chose
 
 void WindowRegistry::SetMain(Window* window) { main_ = window; }
 
-Window* WindowRegistry::Main() const { return main_; }
+Window* WindowRegistry::Main() const {
+    Window* main = main_.data();
+    return main && !main->IsUnloaded() ? main : nullptr;
+}
 
 }  // namespace lockmere

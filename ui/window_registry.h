@@ -37,7 +37,7 @@ public:
     }
 
     // The window the program is run from; others may minimize it. Null
-    // when it is gone.
+    // once it is closed.
     void SetMain(Window* window);
     Window* Main() const;
 

@@ -110,6 +110,7 @@ private slots:
     void lockClosesWhatShowsRecords_data();
     void lockClosesWhatShowsRecords();
     void lockAfterRestoreClosesTheViewerAndLeavesTheBackupWindow();
+    void lockReachesAViewerTheMainWindowLeftBehind();
     void commandResumedAfterALockLeavesItLocked_data();
     void commandResumedAfterALockLeavesItLocked();
 };
@@ -208,6 +209,33 @@ void BookLockTest::lockAfterRestoreClosesTheViewerAndLeavesTheBackupWindow() {
     QCOMPARE(tc.Ctx.Windows.Find<BackupForm>(), backup.data());
     QVERIFY(backup->isVisible());
     QCOMPARE(backup->Command1->text(), QStringLiteral("Restore Databases"));
+}
+
+void BookLockTest::lockReachesAViewerTheMainWindowLeftBehind() {
+    TestContext tc;
+    MainScreen* main = LogIn(tc);
+    DoubleClick(main->List1, 1);
+    QPointer<BigChar> viewer = tc.Ctx.Windows.Find<BigChar>();
+    QVERIFY(viewer);
+    QTest::mouseClick(viewer->CT2, Qt::LeftButton);
+    QCOMPARE(tc.ClipboardService.Text(), QStringLiteral("mail-pw"));
+    // The program runs on with the viewer alone.
+    QVERIFY(main->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!tc.Ctx.Windows.Main());
+    QVERIFY(viewer && viewer->isVisible());
+    QCOMPARE(tc.Ctx.RecordBook.Records().size(), 2u);
+
+    tc.SessionLock.Lock();
+    QVERIFY(!tc.Ctx.Windows.Find<BigChar>());
+    QVERIFY(!tc.ClipboardService.HoldsText());
+    QVERIFY(tc.ClipboardService.Calls().endsWith(QStringLiteral("clear")));
+    // Closed as the logout closes it: no record left, nothing to save.
+    QVERIFY(tc.Ctx.RecordBook.Records().empty());
+    QVERIFY(!tc.Ctx.RecordBook.Complete());
+    // No window is left: the program ends as on the user's close (the end
+    // itself is seen end to end, where the event loop runs).
+    for (const QWidget* window : QApplication::topLevelWidgets()) QVERIFY(!window->isVisible());
 }
 
 void BookLockTest::commandResumedAfterALockLeavesItLocked_data() {

@@ -7,8 +7,12 @@ safe), empty the clipboard, log out and collapse the main window. Another
 session's Lock, the presence status, ActiveChanged(false) and
 ActiveChanged(true) from a connection that does not own the screen saver's
 name change nothing. The sleep inhibitor is held from the start, let go at
-the sleep and taken again on waking."""
+the sleep and taken again on waking. With the main window closed and a
+viewer left open, the lock closes the viewer, empties the clipboard and so
+ends the program, which frees its folder (lockmere-cli adds a record)."""
 
+import os
+import subprocess
 import time
 
 import buses
@@ -119,3 +123,29 @@ with buses.Buses() as b:
 
         with s.step("the master password opens the book again"):
             log_in(s, main)
+
+    sessions_asked = services.state()["calls"].count("GetSession c1")
+    with harness.Session(book.files(USER, PASSWORD, [BANK]), window_manager=True,
+                         environment=b.environment(XDG_SESSION_ID="c1")) as s:
+        main = s.wait_window(" Lockmere")
+        with s.step("a viewer the main window left behind"):
+            s.wait_for(lambda: services.state()["calls"].count("GetSession c1") > sessions_asked,
+                       "the lock signals watched")
+            open_everything(s, main)
+            s.key(main, "alt+F4")  # the close box, through the window manager
+            s.wait_gone(" Lockmere")
+            assert s.windows(BANK[0]), "the viewer closed with the main window"
+            assert s.clipboard() == BANK[3], s.clipboard()
+
+        with s.step("ActiveChanged(true) ends the program"):
+            services.command("active /org/freedesktop/ScreenSaver 1")
+            s.wait_gone(BANK[0])
+            s.wait_for(lambda: not s.clipboard(), "the clipboard emptied")
+            assert s.wait_exit() == 0
+
+        with s.step("the folder is free"):
+            added = subprocess.run(
+                [os.environ["LOCKMERE_CLI"], "--folder", s.folder, "add"],
+                input=f"{PASSWORD}\nMail\nhttps://mail.example\nme\npw2\npw2\n".encode(),
+                capture_output=True, timeout=harness.TIMEOUT)
+            assert added.returncode == 0, added

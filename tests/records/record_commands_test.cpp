@@ -194,21 +194,33 @@ void RecordCommandsTest::oneViewer() {
     QVERIFY(first);
     first->Text2->setText("typed in the viewer");
 
-    // While it is open it only comes forward, with its record and place.
+    // While it is open it shows the line chosen next, where it stands.
     DoubleClick(main->List1, 1);
     QCOMPARE(tc.Ctx.Windows.Find<BigChar>(), first);
-    QCOMPARE(first->windowTitle(), QStringLiteral("Bank"));
-    QCOMPARE(first->Text2->text(), QStringLiteral("typed in the viewer"));
+    QCOMPARE(first->windowTitle(), QStringLiteral("Mail"));
+    QCOMPARE(first->Text2->text(), QStringLiteral("Mail-pw"));
     QCOMPARE(first->pos(), QPoint(TwipsToPixels(700), TwipsToPixels(700)));
-    QCOMPARE(tc.ClipboardService.Calls(), (QStringList{"clear", "set Bank.user"}));
+    QCOMPARE(tc.ClipboardService.Calls(),
+             (QStringList{"clear", "set Bank.user", "clear", "set Mail.user"}));
 
-    // Closed, it takes up the line it is opened with.
-    first->close();
+    // The line it shows, or none chosen, only brings it forward.
+    first->Text2->setText("typed in the viewer");
     QTest::keyClick(main->List1, Qt::Key_Return);
+    SetCurrentRow(main->List1, -1);
+    QTest::keyClick(main->List1, Qt::Key_Return);
+    QCOMPARE(tc.Ctx.Windows.Find<BigChar>(), first);
+    QCOMPARE(first->Text2->text(), QStringLiteral("typed in the viewer"));
+    QCOMPARE(tc.ClipboardService.Calls().size(), 4);
+
+    // Closed, it takes up the line it is opened with, at that opening's place.
+    first->close();
+    SetCurrentRow(main->List1, 0);
+    DoubleClick(main->List1, 0);
     BigChar* second = tc.Ctx.Windows.Find<BigChar>();
     QVERIFY(second && second != first);
-    QCOMPARE(second->windowTitle(), QStringLiteral("Mail"));
-    QCOMPARE(tc.ClipboardService.Text(), QStringLiteral("Mail.user"));
+    QCOMPARE(second->windowTitle(), QStringLiteral("Bank"));
+    QCOMPARE(second->pos(), QPoint(0, 0));
+    QCOMPARE(tc.ClipboardService.Text(), QStringLiteral("Bank.user"));
 }
 
 void RecordCommandsTest::add() {
