@@ -6,6 +6,7 @@
 
 #include "records/data_entry.h"
 #include "store/key_file.h"
+#include "store/record_entry.h"
 #include "ui/ansi_text.h"
 #include "ui/context.h"
 #include "ui/controls.h"
@@ -88,13 +89,19 @@ void NewUser::Command1_Click() {
         return;
     }
 
-    const FieldText user = CheckFieldText(TrimSpaces(Text1->text()), Label1->text());
-    if (!user.Bytes) return refuse(user.Message);
-    const FieldText pass = CheckFieldText(password, Label2->text());
-    if (!pass.Bytes) return refuse(pass.Message);
+    // Refused only where the encipherment cannot hold a character: that
+    // depends on its place in the block, so the whole block is checked.
+    const MasterAccountCheck account =
+        CheckMasterAccount(CodePoints(TrimSpaces(Text1->text())), CodePoints(password),
+                           ctx.EncryptionKey);
+    if (!account.Ok()) {
+        const QLabel* box = account.RefusedIn == MasterAccountBox::UserName ? Label1 : Label2;
+        return refuse(QString::fromStdString(
+            RefusedCharacterMessage(CharacterName(account.Refused), box->text().toStdString())));
+    }
 
-    const CredentialsWriteResult written =
-        WriteCredentials(ctx.ProgramFolder, ctx.EncryptionKey, *user.Bytes, *pass.Bytes);
+    const CredentialsWriteResult written = WriteCredentials(
+        ctx.ProgramFolder, ctx.EncryptionKey, account.UserName, account.Password);
     switch (written.Outcome) {
     case CredentialsWrite::Written:
         break;

@@ -1,7 +1,12 @@
 #include "store/record_entry.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "store/ansi_codec.h"
+#include "store/cipher.h"
 #include "store/file_access.h"
+#include "store/key_file.h"
 
 namespace lockmere {
 
@@ -62,6 +67,45 @@ EntryCheck CheckTypedRecord(const std::array<std::u32string_view, kEntryBoxes>& 
     }
     EntryCheck check;
     check.Record = {fields[0], fields[1], fields[2], fields[3]};
+    return check;
+}
+
+MasterAccountCheck CheckMasterAccount(std::u32string_view userName, std::u32string_view password,
+                                      std::string_view key) {
+    // The block's characters in order, each with its box, up to the first
+    // without a code or a control character.
+    MasterAccountCheck check;
+    std::u32string characters;
+    std::string block;
+    std::vector<std::optional<MasterAccountBox>> boxes;  // none: the separator
+    auto take = [&](std::u32string_view text, std::optional<MasterAccountBox> box) {
+        for (const char32_t c : text) {
+            const std::optional<char> byte = AnsiOfCodePoint(c);
+            const auto code = byte ? static_cast<unsigned char>(*byte) : 0u;
+            characters += c;
+            boxes.push_back(box);
+            if (!byte || code < 32 || code == 127) return false;
+            block += *byte;
+        }
+        return true;
+    };
+    const std::pair<std::u32string_view, std::optional<MasterAccountBox>> parts[] = {
+        {userName, MasterAccountBox::UserName},
+        {U"#|^", std::nullopt},
+        {password, MasterAccountBox::Password}};
+    for (const auto& [text, box] : parts)
+        if (!take(text, box)) break;
+    // The cipher stops at the first character it cannot shift; at the
+    // separator only a key too short stops it, which the write reports.
+    std::size_t failed = std::min(Encrypt(block, key).Output.size(), block.size());
+    if (failed < block.size() && !boxes[failed]) failed = block.size();
+    if (failed == characters.size()) {
+        check.UserName = block.substr(0, userName.size());
+        check.Password = block.substr(userName.size() + kCredentialsSeparator.size());
+        return check;
+    }
+    check.RefusedIn = boxes[failed];
+    check.Refused = characters[failed];
     return check;
 }
 

@@ -50,6 +50,24 @@ struct EntryCheck {
 [[nodiscard]] EntryCheck CheckTypedRecord(const std::array<std::u32string_view, kEntryBoxes>& boxes,
                                           bool limits);
 
+// What the master-account window requires of the user name and password
+// (already trimmed): each character has a Windows-1252 code, is no control
+// character (codes 0-31 and 127), and can be enciphered where it stands in
+// the credentials block (user name + "#|^" + password), which is always
+// enciphered from the key's first position. The first character that
+// fails is named with its box.
+enum class MasterAccountBox { UserName, Password };
+struct MasterAccountCheck {
+    std::string UserName;  // Windows-1252, when Ok()
+    std::string Password;
+    std::optional<MasterAccountBox> RefusedIn;
+    char32_t Refused = 0;
+    bool Ok() const { return !RefusedIn; }
+};
+[[nodiscard]] MasterAccountCheck CheckMasterAccount(std::u32string_view userName,
+                                                    std::u32string_view password,
+                                                    std::string_view key);
+
 // A typed field as the bytes a store holds: only characters with a
 // Windows-1252 code that a stored field may hold (FindForbiddenCharacter).
 // Otherwise the first character that breaks the rule.

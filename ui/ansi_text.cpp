@@ -1,7 +1,6 @@
 #include "ui/ansi_text.h"
 
 #include "store/ansi_codec.h"
-#include "store/record_entry.h"
 
 namespace lockmere {
 
@@ -36,13 +35,6 @@ std::string CharacterName(char32_t c) {
     if (!QChar::isPrint(c) || (QChar::isSpace(c) && c != U' '))
         return "Character " + std::to_string(c);
     return QStringLiteral("The character \"%1\"").arg(QString::fromUcs4(&c, 1)).toStdString();
-}
-
-FieldText CheckFieldText(const QString& text, const QString& fieldName) {
-    StorableText field = StorableField(CodePoints(text));
-    if (field.Bytes) return {std::move(field.Bytes), {}};
-    return {std::nullopt, QString::fromStdString(RefusedCharacterMessage(
-                              CharacterName(field.Refused), fieldName.toStdString()))};
 }
 
 }  // namespace lockmere

@@ -13,15 +13,6 @@ QString FromAnsi(std::string_view bytes);
 // nullopt when a character has no Windows-1252 code.
 std::optional<std::string> ToAnsi(const QString& text);
 
-// Checks a typed field for what a stored text may hold. On success gives the
-// field's bytes; otherwise a message naming the character and the field,
-// for an exclamation box.
-struct FieldText {
-    std::optional<std::string> Bytes;
-    QString Message;
-};
-FieldText CheckFieldText(const QString& text, const QString& fieldName);
-
 // The text's characters, surrogate pairs whole; a lone surrogate stays
 // itself, so that it is refused by its own number.
 std::u32string CodePoints(const QString& text);

@@ -164,6 +164,18 @@ class Verify(unittest.TestCase):
             self.assertEqual((r.code, r.out), (1, ""))
             self.assertIn("Password Not Matched", r.err)
 
+    def test_a_master_password_above_code_159_opens_the_book(self):
+        # Key codes 31, 32, 33, ...: each letter sits where the cipher holds it.
+        collected = b"ZYXWVU" + bytes(range(31, 76))
+        password = "\u20ac\u00a3\u00c4"
+        files = {book.KEY_FILE: book.key_file("\u00df\u00df", password, collected),
+                 book.STORE: book.store(RECORDS, book.key_of(collected))}
+        with h.Folder(files) as f:
+            for typed, code in ((password, 0), ("\u20ac\u00a3A", 1)):
+                with self.subTest(typed=typed):
+                    r = f.run("verify", "--login", input=typed + "\n")
+                    self.assertEqual(r.code, code, r.err)
+
     def test_every_command_judges_the_password_alike(self):
         # Codes 128-159 of the code page are typed as other Unicode characters.
         password = "pa\u2013s\u2019s\u2026"

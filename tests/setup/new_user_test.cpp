@@ -6,13 +6,16 @@
 #include <QTest>
 
 #include <optional>
+#include <utility>
 
+#include "app/main_screen.h"
 #include "records/data_entry.h"
 #include "setup/new_user.h"
 #include "tests/support/blocked_write.h"
 #include "tests/support/book_fixture.h"
 #include "tests/support/caption_checks.h"
 #include "tests/support/test_context.h"
+#include "ui/ansi_text.h"
 
 using namespace lockmere;
 using namespace lockmere::testing;
@@ -22,7 +25,8 @@ namespace {
 // A program folder as the generator leaves it: its 51 bytes in the key
 // file, the key in the context.
 struct AfterGenerator {
-    AfterGenerator() {
+    explicit AfterGenerator(std::string collectedBytes = fixture::Collected())
+        : collected(std::move(collectedBytes)) {
         fixture::WriteBytes(t.File("lkdb0.lkd"), collected);
         t.Ctx.EncryptionKey = fixture::KeyOf(collected);
         w = t.Ctx.Windows.Open<NewUser>(t.Ctx);
@@ -36,7 +40,7 @@ struct AfterGenerator {
     }
 
     TestContext t;
-    const std::string collected = fixture::Collected();
+    const std::string collected;
     QPointer<NewUser> w;
 };
 
@@ -50,6 +54,8 @@ private slots:
     void focusOrder();
     void refusedWithAMessage_data();
     void refusedWithAMessage();
+    void charactersAsTheEnciphermentHoldsThem_data();
+    void charactersAsTheEnciphermentHoldsThem();
     void writesTheCredentials_data();
     void writesTheCredentials();
     void failedWriteKeepsTheWindowOpen();
@@ -142,14 +148,15 @@ void NewUserTest::refusedWithAMessage_data() {
     QTest::newRow("trailing blank in one box") << "me" << "secret " << "secret"
                                                << "^" + mismatch + "$";
     QTest::newRow("letter case") << "me" << "Secret" << "secret" << "^" + mismatch + "$";
-    QTest::newRow("euro sign in the name") << QString::fromUtf8("m\u20ac") << "pw" << "pw"
-                                           << "User Name";
+    QTest::newRow("a control character in the name") << QString::fromUtf8("m\u0001") << "pw" << "pw"
+                                                     << "Character 1 cannot be stored in User Name";
     QTest::newRow("tab in the name") << "a\tb" << "pw" << "pw" << "User Name";
     QTest::newRow("no code page character in the password")
         << "me" << QString::fromUtf8("p\u0101ss") << QString::fromUtf8("p\u0101ss")
         << "Password";
-    QTest::newRow("above 159 in the password") << "me" << QString::fromUtf8("caf\u00e9")
-                                               << QString::fromUtf8("caf\u00e9") << "Password";
+    QTest::newRow("a character the cipher cannot shift in the password")
+        << "me" << QString::fromUtf8("caf\u00e9") << QString::fromUtf8("caf\u00e9")
+        << QString::fromUtf8("The character \"\u00e9\" cannot be stored in Password");
     QTest::newRow("256 characters in all") << QString(200, 'n') << QString(53, 'p')
                                            << QString(53, 'p') << "252";
 }
@@ -178,6 +185,53 @@ void NewUserTest::refusedWithAMessage() {
     QCOMPARE(a.w->Text2->text(), password);
     QCOMPARE(a.w->Text3->text(), confirmation);
     QVERIFY(a.t.Ctx.Windows.Find<DataEntry>() == nullptr);
+}
+
+void NewUserTest::charactersAsTheEnciphermentHoldsThem_data() {
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("refused");  // the message's end; empty when saved
+    const auto in = [](const char* character, const char* box) {
+        return QString::fromUtf8("The character \"%1\" cannot be stored in %2. Please remove it.")
+            .arg(QString::fromUtf8(character), QString::fromLatin1(box));
+    };
+    // Key codes 31, 32, 33, ... from the block's first character on.
+    QTest::newRow("\u20ac \u00a3 \u00c4 \u00df where they fit")
+        << QString::fromUtf8("\u00df\u00df") << QString::fromUtf8("\u20ac\u00a3\u00c4")
+        << QString();
+    QTest::newRow("\u00df at the third place")
+        << QString::fromUtf8("ab\u00df") << QStringLiteral("pw") << in("\u00df", "User Name");
+    QTest::newRow("\u00ff in the password")
+        << QStringLiteral("me") << QString::fromUtf8("p\u00ff") << in("\u00ff", "Password");
+}
+
+void NewUserTest::charactersAsTheEnciphermentHoldsThem() {
+    QFETCH(QString, user);
+    QFETCH(QString, password);
+    QFETCH(QString, refused);
+    std::string collected = "ZYXWVU";
+    for (char code = 31; code <= 75; ++code) collected += code;
+    AfterGenerator a(collected);
+    a.Fill(user, password, password);
+    if (!refused.isEmpty()) {
+        QTest::mouseClick(a.w->Command1, Qt::LeftButton);
+        QCOMPARE(a.t.Boxes.Texts(), QStringList{"ERROR: " + refused});
+        QCOMPARE(a.KeyFile(), collected);
+        return;
+    }
+    a.t.WhenModal<DataEntry>([](DataEntry* shown) { shown->close(); });
+    QTest::mouseClick(a.w->Command1, Qt::LeftButton);
+    QCOMPARE(a.KeyFile(),
+             fixture::KeyFileBytes(collected, ToAnsi(user).value(), ToAnsi(password).value()));
+
+    // The password so saved opens the book.
+    fixture::WriteBytes(a.t.File("lkdb1.lkd"), "");
+    auto* main = a.t.Ctx.Windows.Open<MainScreen>(a.t.Ctx);
+    main->ShowModeless();
+    main->Text2->setText(password);
+    QTest::mouseClick(main->Command1, Qt::LeftButton);
+    QVERIFY(!main->Command1->isEnabled());
+    QCOMPARE(a.t.Boxes.Texts(), QStringList());
 }
 
 // clang-format off

@@ -1,5 +1,9 @@
 #include <doctest/doctest.h>
 
+#include <optional>
+#include <string>
+
+#include "store/cipher.h"
 #include "store/record_entry.h"
 
 using lockmere::CheckTypedRecord;
@@ -125,5 +129,52 @@ TEST_CASE("characters are named as the windows name them") {
     for (const auto& row : rows) {
         CAPTURE(static_cast<unsigned long>(row.c));
         CHECK(lockmere::DescribeCharacter(row.c) == row.name);
+    }
+}
+
+TEST_CASE("the master account takes every character its encipherment holds") {
+    using lockmere::CheckMasterAccount;
+    using lockmere::MasterAccountBox;
+    // Key codes by position: 31, 32, 33, ... 62 (the block starts at 1).
+    std::string key;
+    for (char code = 31; code <= 62; ++code) key += code;
+    const struct {
+        const char* label;
+        std::u32string_view user, password;
+        std::optional<MasterAccountBox> refusedIn;
+        char32_t refused;
+    } rows[] = {
+        {"euro sign anywhere", U"€€€€", U"€€", std::nullopt, 0},
+        {"ß at the first place: 223 + 31", U"ß", U"pw", std::nullopt, 0},
+        {"ß at the second place: 223 + 32", U"aß", U"pw", std::nullopt, 0},
+        {"ß at the third place: 223 + 33", U"aaß", U"pw", MasterAccountBox::UserName, U'ß'},
+        {"Ä in the password's first place (4): 196 + 34", U"", U"Ä", std::nullopt, 0},
+        {"£ in the password's first place (6): 163 + 36", U"me", U"£", std::nullopt, 0},
+        {"ÿ nowhere", U"me", U"pÿ", MasterAccountBox::Password, U'ÿ'},
+        {"the user name shifts the password: Ä at 30, 196 + 60",
+         U"abcdefghijklmnopqrstuvwxyz", U"Ä", MasterAccountBox::Password, U'Ä'},
+        {"Ä at 29: 196 + 59", U"abcdefghijklmnopqrstuvwxy", U"Ä", std::nullopt, 0},
+        {"a control character", U"m\x01", U"pw", MasterAccountBox::UserName, U'\x01'},
+        {"the tab", U"me", U"p\tw", MasterAccountBox::Password, U'\t'},
+        {"character 127", U"me", U"p\x7f", MasterAccountBox::Password, U'\x7f'},
+        {"no Windows-1252 code", U"me", U"pā", MasterAccountBox::Password, U'ā'},
+        {"the first failing character: one the cipher cannot shift", U"aaß\x01", U"pw",
+         MasterAccountBox::UserName, U'ß'},
+        {"the first failing character: a control character", U"a\x01ß", U"pw",
+         MasterAccountBox::UserName, U'\x01'},
+        {"the first failing character: no code", U"aāaß", U"pw", MasterAccountBox::UserName,
+         U'ā'},
+        {"separator characters and C1 codes", U"#|^\u0081", U"^|#", std::nullopt, 0},
+    };
+    for (const auto& row : rows) {
+        CAPTURE(std::string(row.label));
+        const auto check = CheckMasterAccount(row.user, row.password, key);
+        CHECK(check.RefusedIn == row.refusedIn);
+        CHECK(check.Refused == row.refused);
+        if (!check.Ok()) continue;
+        // Accepted exactly when the block enciphers.
+        const std::string block = check.UserName + "#|^" + check.Password;
+        CHECK(lockmere::Encrypt(block, key).Ok());
+        CHECK(block.size() == row.user.size() + 3 + row.password.size());
     }
 }

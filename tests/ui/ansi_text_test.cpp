@@ -41,8 +41,6 @@ private slots:
     void encodesExactlyTheCodePage();
     void refusesTextWithoutCode_data();
     void refusesTextWithoutCode();
-    void checkFieldText_data();
-    void checkFieldText();
     void coreNamesCharactersAsTheToolkit();
 };
 
@@ -100,89 +98,6 @@ void AnsiTextTest::refusesTextWithoutCode_data() {
 void AnsiTextTest::refusesTextWithoutCode() {
     QFETCH(QString, text);
     QVERIFY(!ToAnsi(text).has_value());
-}
-
-void AnsiTextTest::checkFieldText_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QByteArray>("bytes");  // when accepted
-    QTest::addColumn<QString>("message");   // when refused
-
-    const QString user = QStringLiteral("User Name");
-    QTest::newRow("plain") << QStringLiteral("alice") << user << QByteArray("alice") << QString();
-    QTest::newRow("empty") << QString() << user << QByteArray("") << QString();
-    QTest::newRow("punctuation and space")
-        << QStringLiteral("a b|#^~") << user << QByteArray("a b|#^~") << QString();
-    QTest::newRow("highest code allowed")
-        << QStringLiteral("\u0178") << user << QByteArray("\x9f") << QString();
-    QTest::newRow("undefined byte of the code page")
-        << QStringLiteral("\u0081") << user << QByteArray("\x81") << QString();
-
-    QTest::newRow("euro: the record end")
-        << QStringLiteral("ab\u20ac") << user << QByteArray()
-        << QStringLiteral(
-               "ERROR: The character \"\u20ac\" cannot be stored in User Name. "
-               "Please remove it.");
-    QTest::newRow("tab: the field separator of a line")
-        << QStringLiteral("a\tb") << QStringLiteral("Password") << QByteArray()
-        << QStringLiteral(
-               "ERROR: The tab character cannot be stored in Password. "
-               "Please remove it.");
-    QTest::newRow("character 20: the field separator of the store")
-        << QStringLiteral("a\x14") << user << QByteArray()
-        << QStringLiteral("ERROR: Character 20 cannot be stored in User Name. Please remove it.");
-    QTest::newRow("character 127: the record start")
-        << QStringLiteral("\x7f") << user << QByteArray()
-        << QStringLiteral("ERROR: Character 127 cannot be stored in User Name. Please remove it.");
-    QTest::newRow("above 159")
-        << QStringLiteral("caf\u00e9") << QStringLiteral("Application Name") << QByteArray()
-        << QStringLiteral(
-               "ERROR: The character \"\u00e9\" cannot be stored in Application Name. "
-               "Please remove it.");
-    QTest::newRow("no-break space is named by its code")
-        << QStringLiteral("a\u00a0b") << user << QByteArray()
-        << QStringLiteral("ERROR: Character 160 cannot be stored in User Name. Please remove it.");
-    QTest::newRow("no code in the code page")
-        << QStringLiteral("\u0100") << user << QByteArray()
-        << QStringLiteral(
-               "ERROR: The character \"\u0100\" cannot be stored in User Name. "
-               "Please remove it.");
-    QTest::newRow("outside the plane, named whole")
-        << QStringLiteral("x\U0001F600") << user << QByteArray()
-        << QStringLiteral(
-               "ERROR: The character \"\U0001F600\" cannot be stored in User Name. "
-               "Please remove it.");
-    QTest::newRow("first refused character: above 159 before no code")
-        << QStringLiteral("\u00e9\u0100") << user << QByteArray()
-        << QStringLiteral(
-               "ERROR: The character \"\u00e9\" cannot be stored in User Name. "
-               "Please remove it.");
-    QTest::newRow("first refused character: no code before above 159")
-        << QStringLiteral("\u0100\u00e9") << user << QByteArray()
-        << QStringLiteral(
-               "ERROR: The character \"\u0100\" cannot be stored in User Name. "
-               "Please remove it.");
-    QTest::newRow("a character that looks like markup")
-        << QStringLiteral("<b>\u00ff") << QStringLiteral("Password") << QByteArray()
-        << QStringLiteral(
-               "ERROR: The character \"\u00ff\" cannot be stored in Password. "
-               "Please remove it.");
-}
-
-void AnsiTextTest::checkFieldText() {
-    QFETCH(QString, text);
-    QFETCH(QString, field);
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, message);
-
-    const FieldText checked = CheckFieldText(text, field);
-    QCOMPARE(checked.Message, message);
-    if (message.isEmpty()) {
-        QVERIFY(checked.Bytes.has_value());
-        QCOMPARE(QByteArray::fromStdString(*checked.Bytes), bytes);
-    } else {
-        QVERIFY(!checked.Bytes.has_value());
-    }
 }
 
 // The core names characters for the terminal without the toolkit's tables:
