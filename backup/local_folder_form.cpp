@@ -66,11 +66,7 @@ void BackupForm::Check3_Click() {
     const std::optional<std::string> named = LocalFolderForm::Ask(context());
     if (!named || named->empty()) return;
 
-    const std::string& trimmed = *named;
-    // Refused as a Windows file system would, so backups stay portable.
-    int code = FolderNameFailure(trimmed);
-    if (code == failure::kNone)
-        code = CreateFolder(ComposePath(ToPath(Dir1->Path()), ToPath(FromAnsi(trimmed))));
+    const int code = CreateNamedFolder(ToPath(Dir1->Path()), ToPath(FromAnsi(*named)));
     Check3->setChecked(false);
     Dir1->Refresh();
     if (code == failure::kNone) return;

@@ -232,10 +232,4 @@ int SetAttributesNormal(const fs::path& path) { return Hidden(path, false); }
 
 int SetAttributesHidden(const fs::path& path) { return Hidden(path, true); }
 
-int CreateFolder(const fs::path& path) {
-    std::error_code error;
-    if (fs::create_directory(path, error)) return failure::kNone;
-    return error ? FailureCodeFor(error, path) : failure::kPathFileAccess;
-}
-
 }  // namespace lockmere

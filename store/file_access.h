@@ -104,6 +104,4 @@ void RemoveStaleTemporaries(const std::filesystem::path& folder);
 [[nodiscard]] int SetAttributesNormal(const std::filesystem::path& path);
 [[nodiscard]] int SetAttributesHidden(const std::filesystem::path& path);
 
-[[nodiscard]] int CreateFolder(const std::filesystem::path& path);
-
 }  // namespace lockmere

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace lockmere::system_file {
 
@@ -92,6 +93,14 @@ inline bool IsNotARegularFile(std::error_code error) {
 // Whether path itself (a link is not followed) is a regular file of the user
 // running the program.
 bool IsOwnRegularFile(const std::filesystem::path& path);
+
+// Creates the folder folder/parts[0]/.../parts[n-1], the folders on the way
+// being there already; none of them is reached through a link. A missing
+// one gives no_such_file_or_directory, a link on the way
+// too_many_symbolic_link_levels, anything else but a folder not_a_directory.
+// Each part is one name, without a separator.
+[[nodiscard]] std::error_code MakeFolderBelow(const std::filesystem::path& folder,
+                                              const std::vector<std::filesystem::path>& parts);
 
 [[nodiscard]] std::error_code Remove(const std::filesystem::path& path);
 

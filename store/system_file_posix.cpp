@@ -131,6 +131,25 @@ bool IsOwnRegularFile(const std::filesystem::path& path) {
            status.st_uid == ::geteuid();
 }
 
+std::error_code MakeFolderBelow(const std::filesystem::path& folder,
+                                const std::vector<std::filesystem::path>& parts) {
+    // Folder by folder from an open one, so that nothing swapped in for a
+    // folder on the way meanwhile can lead elsewhere.
+    int at = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (at < 0) return LastError();
+    std::error_code error;
+    for (std::size_t i = 0; i + 1 < parts.size() && !error; ++i) {
+        const int next =
+            ::openat(at, parts[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0) error = LastError();
+        ::close(at);
+        at = next;
+    }
+    if (!error && ::mkdirat(at, parts.back().c_str(), 0777) != 0) error = LastError();
+    if (at >= 0) ::close(at);
+    return error;
+}
+
 std::error_code Remove(const std::filesystem::path& path) {
     return ::unlink(path.c_str()) == 0 ? std::error_code() : LastError();
 }

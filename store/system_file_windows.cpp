@@ -191,6 +191,23 @@ bool IsOwnRegularFile(const std::filesystem::path& path) {
     return true;
 }
 
+std::error_code MakeFolderBelow(const std::filesystem::path& folder,
+                                const std::vector<std::filesystem::path>& parts) {
+    std::filesystem::path way = folder;
+    for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+        way /= parts[i];
+        const DWORD attributes = GetFileAttributesW(way.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            return std::make_error_code(std::errc::no_such_file_or_directory);
+        if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+            return std::make_error_code(std::errc::too_many_symbolic_link_levels);
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            return std::make_error_code(std::errc::not_a_directory);
+    }
+    return CreateDirectoryW((way / parts.back()).c_str(), nullptr) ? std::error_code()
+                                                                   : LastError();
+}
+
 std::error_code Remove(const std::filesystem::path& path) {
     return DeleteFileW(path.c_str()) ? std::error_code() : LastError();
 }

@@ -6,6 +6,7 @@
 #include <QScopeGuard>
 #include <QTest>
 #include <filesystem>
+#include <tuple>
 
 #include "backup/backup_form.h"
 #include "backup/local_folder_form.h"
@@ -119,13 +120,16 @@ void LocalFolderFormTest::createsFolder_data() {
     QTest::newRow("existing name with spaces around") << " Existing " << ""
                                                       << "Error: the folder already exists!"
                                                       << false;
-    // Names a Windows file system refuses are refused here too.
-    QTest::newRow("leading separator") << "/Backups" << "" << "76" << false;
+    QTest::newRow("leading separator") << "/Backups" << "Backups" << "" << false;
     QTest::newRow("missing intermediate folder") << "nowhere/deeper" << "" << "76" << false;
-    QTest::newRow("backslash") << "a\\b" << "" << "76" << false;
-    QTest::newRow("colon") << "a:b" << "" << "52" << false;
-    QTest::newRow("device name") << " con.txt " << "" << "52" << false;
-    QTest::newRow("trailing dot") << "name." << "" << "52" << false;
+    QTest::newRow("out of the folder") << "../Backups" << "" << "76" << false;
+    // By this system's rules: only Windows separates at "\\" and refuses these names.
+    const bool windows = std::filesystem::path::preferred_separator == '\\';
+    for (const auto& [label, typed, name, code] :
+         {std::tuple{"backslash", "a\\b", "a\\b", "76"}, {"colon", "a:b", "a:b", "52"},
+          {"device name", " con.txt ", "con.txt", "52"}, {"trailing dot", "name.", "name.", "52"}})
+        QTest::newRow(label) << QString(typed) << QString(windows ? "" : name)
+                             << QString(windows ? code : "") << false;
     QTest::newRow("empty name") << "" << "" << "" << true;
     QTest::newRow("spaces only") << "   " << "" << "" << true;
     QTest::newRow("closed with the close box") << "<close>" << "" << "" << true;

@@ -215,34 +215,8 @@ TEST_CASE("attributes of a missing file") {
         }
 }
 
-TEST_CASE("create folder") {
-    const struct {
-        const char* label;
-        std::string kind;
-        int code;
-    } rows[] = {
-        {"new folder", "new", failure::kNone},
-        {"folder already exists", "folder", failure::kPathFileAccess},
-        {"a file of that name", "file", failure::kPathFileAccess},
-        {"missing parent", "no-parent", failure::kPathNotFound},
-    };
-    for (const auto& row : rows)
-        SUBCASE(row.label) {
-            const auto& [label, kind, code] = row;
-            Folder folder;
-            fs::path path = folder.Path() / "Backups";
-            if (kind == "folder") fs::create_directory(path);
-            if (kind == "file") WriteBytes(path, "x");
-            if (kind == "no-parent") path = folder.Path() / "gone" / "Backups";
-
-            CHECK_EQ(lockmere::CreateFolder(path), code);
-            CHECK_EQ(fs::is_directory(path), kind != "file" && kind != "no-parent");
-        }
-}
-
 TEST_CASE("a composed path's parent is the folder the name leads into") {
     Folder folder;
     const fs::path composed = lockmere::ComposePath(folder.Path(), fs::path("sub") / "leaf");
     CHECK(composed.parent_path() == folder.Path() / "sub");
-    CHECK_EQ(lockmere::CreateFolder(composed), failure::kPathNotFound);
 }

@@ -11,6 +11,7 @@
 
 #include "store/cipher.h"
 #include "store/file_access.h"
+#include "store/folder_name.h"
 #include "store/folder_lock.h"
 #include "store/key_file.h"
 #include "store/record_store.h"
@@ -276,7 +277,7 @@ TEST_CASE("names beyond ASCII reach the file system intact") {
             Folder folder;
             const fs::path created = lockmere::ComposePath(folder.Path(), name);
 
-            CHECK_EQ(lockmere::CreateFolder(created), failure::kNone);
+            CHECK_EQ(lockmere::CreateNamedFolder(folder.Path(), name), failure::kNone);
             int entries = 0;
             for (const fs::directory_entry& entry : fs::directory_iterator(folder.Path())) {
                 CHECK(entry.path().filename().native() == name.native());
