@@ -91,17 +91,16 @@ void NewUser::Command1_Click() {
 
     // Refused only where the encipherment cannot hold a character: that
     // depends on its place in the block, so the whole block is checked.
-    const MasterAccountCheck account =
-        CheckMasterAccount(CodePoints(TrimSpaces(Text1->text())), CodePoints(password),
-                           ctx.EncryptionKey);
+    const MasterAccountCheck account = CheckMasterAccount(CodePoints(TrimSpaces(Text1->text())),
+                                                          CodePoints(password), ctx.EncryptionKey);
     if (!account.Ok()) {
         const QLabel* box = account.RefusedIn == MasterAccountBox::UserName ? Label1 : Label2;
         return refuse(QString::fromStdString(
             RefusedCharacterMessage(CharacterName(account.Refused), box->text().toStdString())));
     }
 
-    const CredentialsWriteResult written = WriteCredentials(
-        ctx.ProgramFolder, ctx.EncryptionKey, account.UserName, account.Password);
+    const CredentialsWriteResult written =
+        WriteCredentials(ctx.ProgramFolder, ctx.EncryptionKey, account.UserName, account.Password);
     switch (written.Outcome) {
     case CredentialsWrite::Written:
         break;

@@ -11,8 +11,8 @@
 
 #include "store/cipher.h"
 #include "store/file_access.h"
-#include "store/folder_name.h"
 #include "store/folder_lock.h"
+#include "store/folder_name.h"
 #include "store/key_file.h"
 #include "store/record_store.h"
 #include "tests/store/file_checks.h"

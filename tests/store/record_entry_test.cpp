@@ -151,8 +151,8 @@ TEST_CASE("the master account takes every character its encipherment holds") {
         {"Ä in the password's first place (4): 196 + 34", U"", U"Ä", std::nullopt, 0},
         {"£ in the password's first place (6): 163 + 36", U"me", U"£", std::nullopt, 0},
         {"ÿ nowhere", U"me", U"pÿ", MasterAccountBox::Password, U'ÿ'},
-        {"the user name shifts the password: Ä at 30, 196 + 60",
-         U"abcdefghijklmnopqrstuvwxyz", U"Ä", MasterAccountBox::Password, U'Ä'},
+        {"the user name shifts the password: Ä at 30, 196 + 60", U"abcdefghijklmnopqrstuvwxyz",
+         U"Ä", MasterAccountBox::Password, U'Ä'},
         {"Ä at 29: 196 + 59", U"abcdefghijklmnopqrstuvwxy", U"Ä", std::nullopt, 0},
         {"a control character", U"m\x01", U"pw", MasterAccountBox::UserName, U'\x01'},
         {"the tab", U"me", U"p\tw", MasterAccountBox::Password, U'\t'},
@@ -162,8 +162,7 @@ TEST_CASE("the master account takes every character its encipherment holds") {
          MasterAccountBox::UserName, U'ß'},
         {"the first failing character: a control character", U"a\x01ß", U"pw",
          MasterAccountBox::UserName, U'\x01'},
-        {"the first failing character: no code", U"aāaß", U"pw", MasterAccountBox::UserName,
-         U'ā'},
+        {"the first failing character: no code", U"aāaß", U"pw", MasterAccountBox::UserName, U'ā'},
         {"separator characters and C1 codes", U"#|^\u0081", U"^|#", std::nullopt, 0},
     };
     for (const auto& row : rows) {
