@@ -5,9 +5,9 @@
 
 namespace lockmere {
 
-FolderLock::FolderLock(const std::filesystem::path& folder) {
+FolderLock::FolderLock(const std::filesystem::path& folder, system_file::LockFileAfter after) {
     const auto path = ComposePath(folder, kLockFileName);
-    const std::error_code error = lock_.TryLock(path);
+    const std::error_code error = lock_.TryLock(path, after);
     if (!error)
         outcome_ = Outcome::Taken;
     else if (system_file::IsLockBusy(error))

@@ -11,7 +11,10 @@ inline constexpr const char* kLockFileName = "lkdb.lock";
 
 // One running program per program folder: an OS lock on a file in the
 // folder, taken before anything there is read and held for the program's
-// life. Any front end on the folder takes the same one.
+// life. Any front end on the folder takes the same one. A copy into or out
+// of a backup folder holds one there for the copy's length and removes its
+// file afterwards (LockFileAfter::Removed), so that the folder keeps the
+// two copies alone; a kill may leave the file, which the next copy takes.
 class FolderLock {
 public:
     enum class Outcome {
@@ -21,7 +24,8 @@ public:
         Failed,    // the lock file could not be made, opened or locked; Code() says why
     };
 
-    explicit FolderLock(const std::filesystem::path& folder);
+    explicit FolderLock(const std::filesystem::path& folder,
+                        system_file::LockFileAfter after = system_file::LockFileAfter::Kept);
 
     [[nodiscard]] Outcome Result() const { return outcome_; }
     [[nodiscard]] int Code() const { return code_; }

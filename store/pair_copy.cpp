@@ -205,7 +205,7 @@ BackupCopyResult CopyDataFiles(const fs::path& programFolder, const fs::path& sa
     // shared folder): one at a time. A location where no lock file can be
     // made (a read-only medium) is still read; one where something else
     // stands at the lock file's name is not used.
-    const FolderLock locationLock(location);
+    const FolderLock locationLock(location, system_file::LockFileAfter::Removed);
     if (locationLock.Result() == FolderLock::Outcome::Busy ||
         locationLock.Result() == FolderLock::Outcome::NotAFile)
         return Failed(failure::kPathFileAccess);

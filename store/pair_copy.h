@@ -26,9 +26,9 @@ struct BackupCopyResult {
 // the same path text. Both files reach the destination whole, or neither
 // does: a failure leaves both old files as they were, and a crash is
 // completed or undone by the next copy into that folder or the next start
-// (RecoverPairMove). The location is locked for the copy; one that another
-// copy holds, or whose lock file is not a regular file, fails with
-// kPathFileAccess. The program-folder files are set normal before and
+// (RecoverPairMove). The location is locked for the copy, and its lock file
+// removed afterwards; one that another copy holds, or whose lock file is not
+// a regular file, fails with kPathFileAccess. The program-folder files are set normal before and
 // hidden after; a file missing there fails before anything is replaced.
 // In the location nothing is read or written through a link, and a key file
 // there that is not a regular file is not replaced (kPathFileAccess).

@@ -53,6 +53,12 @@ private:
     std::intptr_t native_ = -1;  // a file descriptor or a Windows handle
 };
 
+// What becomes of a lock's file when the lock is let go.
+enum class LockFileAfter {
+    Kept,     // it stays for the next holder
+    Removed,  // the holder removes it, when it is the user's
+};
+
 // An exclusive OS lock on a file, held until the object goes or the process
 // ends (a crash never leaves it held).
 class FileLock {
@@ -65,11 +71,13 @@ public:
     // Opens path, creating it owner-only when missing, and locks it without
     // waiting. IsLockBusy tells a lock held elsewhere from other failures; a
     // link or anything but a regular file at path fails with
-    // NotARegularFile().
-    [[nodiscard]] std::error_code TryLock(const std::filesystem::path& path);
+    // NotARegularFile(). A file that is removed after its lock is let go
+    // is never locked once it is gone: the lock is on the file at the name.
+    [[nodiscard]] std::error_code TryLock(const std::filesystem::path& path, LockFileAfter after);
 
 private:
     std::intptr_t native_ = -1;
+    std::filesystem::path removed_;  // the file removed at the end, if any
 };
 
 bool IsLockBusy(std::error_code error);

@@ -102,25 +102,47 @@ std::error_code Handle::Close() {
 }
 
 FileLock::~FileLock() {
-    if (native_ >= 0) ::close(Fd(native_));
+    if (native_ < 0) return;
+    // Removed while still held: the file at the name is this lock's, since
+    // every holder removes only its own, and one that opened it meanwhile
+    // finds it gone (TryLock).
+    if (!removed_.empty()) ::unlink(removed_.c_str());
+    ::close(Fd(native_));
 }
 
-std::error_code FileLock::TryLock(const std::filesystem::path& path) {
-    // Never through a link, and never held up by a pipe.
-    std::intptr_t fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_CREAT | O_NOFOLLOW | O_NONBLOCK,
-                              S_IRUSR | S_IWUSR);
-    if (fd < 0) return errno == ELOOP || errno == EISDIR ? NotARegularFile() : LastError();
-    if (const std::error_code error = CheckRegular(fd)) return error;
-    // flock belongs to this open file: a second lock on the same folder
-    // fails even within one process, and the lock dies with the process.
-    while (::flock(Fd(fd), LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EINTR) continue;
-        const std::error_code error = LastError();
-        ::close(Fd(fd));
-        return error;
+std::error_code FileLock::TryLock(const std::filesystem::path& path, LockFileAfter after) {
+    // A file removed by its last holder just after this open is locked in
+    // vain: the next round takes the one at the name. Each round follows a
+    // holder that let go of it, so a few always do.
+    for (int round = 0; round < 100; ++round) {
+        // Never through a link, and never held up by a pipe.
+        std::intptr_t fd =
+            ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_CREAT | O_NOFOLLOW | O_NONBLOCK,
+                   S_IRUSR | S_IWUSR);
+        if (fd < 0) return errno == ELOOP || errno == EISDIR ? NotARegularFile() : LastError();
+        if (const std::error_code error = CheckRegular(fd)) return error;
+        // flock belongs to this open file: a second lock on the same folder
+        // fails even within one process, and the lock dies with the process.
+        while (::flock(Fd(fd), LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EINTR) continue;
+            const std::error_code error = LastError();
+            ::close(Fd(fd));
+            return error;
+        }
+        struct stat held {
+        }, named{};
+        const bool atTheName = ::fstat(Fd(fd), &held) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+                               held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+        if (after == LockFileAfter::Removed && !atTheName) {
+            ::close(Fd(fd));
+            continue;
+        }
+        native_ = fd;
+        // Another user's file at the name is locked, never removed.
+        if (after == LockFileAfter::Removed && held.st_uid == ::geteuid()) removed_ = path;
+        return {};
     }
-    native_ = fd;
-    return {};
+    return std::make_error_code(std::errc::operation_would_block);
 }
 
 bool IsLockBusy(std::error_code error) { return error == std::errc::operation_would_block; }

@@ -149,13 +149,25 @@ std::error_code Handle::Close() {
 }
 
 FileLock::~FileLock() {
-    if (IsOpen(native_)) CloseHandle(Native(native_));
+    if (!IsOpen(native_)) return;
+    if (!removed_.empty()) {
+        // Shared with nobody, so it goes with this handle: no other copy
+        // can take the lock on it in between.
+        FILE_DISPOSITION_INFO disposition{TRUE};
+        SetFileInformationByHandle(Native(native_), FileDispositionInfo, &disposition,
+                                   sizeof disposition);
+    }
+    CloseHandle(Native(native_));
 }
 
-std::error_code FileLock::TryLock(const std::filesystem::path& path) {
+std::error_code FileLock::TryLock(const std::filesystem::path& path, LockFileAfter after) {
+    // A lock file removed after use is shared with nobody while it is held:
+    // a second copy's open fails as busy.
+    const bool removed = after == LockFileAfter::Removed;
     // Never through a link: one at the name opens as itself and is refused.
     HANDLE file = CreateFileW(
-        path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
+        path.c_str(), GENERIC_READ | GENERIC_WRITE | (removed ? DELETE : 0),
+        removed ? 0 : kShareAll, nullptr, OPEN_ALWAYS,
         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const std::error_code error = LastError();
@@ -173,6 +185,7 @@ std::error_code FileLock::TryLock(const std::filesystem::path& path) {
         return error;
     }
     native_ = native;
+    if (removed) removed_ = path;
     return {};
 }
 

@@ -84,7 +84,8 @@ FOREIGN_COLUMNS = {"other-0644", "other-0600", "other-user"}
 #  - the lock file must be a regular file: in P anything else ends the start
 #    (notafile 75), one the user cannot open fails it (lockfailed 75); in L
 #    anything but a regular file fails the copy (75), a lock file the user
-#    cannot open is no reason to stop;
+#    cannot open is no reason to stop, and the copy leaves no lock file
+#    there (a stale one of the user's is taken and removed);
 #  - a marker is followed only when it is the user's regular file, short,
 #    and names the user's regular temporaries; any other is removed ("gone")
 #    without following it; where it cannot be removed (a folder, another
@@ -536,7 +537,14 @@ class Runner:
                                       f"{'gone' if gone else 'kept'}")
                 continue
             if own.endswith("lkdb.lock"):
-                if b is not None and (a is None or a[2] != b[2] or a[0] != b[0]):
+                # A copy removes its lock file in the location, and takes and
+                # removes a stale one of the user's; any other thing there stays.
+                copy_lock = own == NAMES["L/lkdb.lock"] and c.op in ("backup", "restore")
+                stale = b is not None and b[0][0] == "file" and b[0][-1] == USER
+                if copy_lock and a is not None and (b is None or stale):
+                    c.problems.append(f"left {own}")
+                elif b is not None and not (copy_lock and stale) and \
+                        (a is None or a[2] != b[2] or a[0] != b[0]):
                     c.problems.append(f"the lock file's {own} was replaced or changed")
                 elif b is None and a is not None and (a[0][0] != "file" or a[0][-1] != USER):
                     c.problems.append(f"{own} was made as {a[0][0]}")

@@ -35,6 +35,54 @@ TEST_CASE("one program per folder: a second lock is refused until the first goes
     CHECK(FolderLock(folder.Path()).Result() == FolderLock::Outcome::Taken);
 }
 
+TEST_CASE("a copy's lock file goes with the lock; the program's stays") {
+    using system_file::LockFileAfter;
+    const struct {
+        const char* label;
+        LockFileAfter after;
+        bool stale;  // a file left by a killed copy is there first
+        bool left;
+    } rows[] = {
+        {"the program's", LockFileAfter::Kept, false, true},
+        {"a copy's", LockFileAfter::Removed, false, false},
+        {"a copy's, over a stale one", LockFileAfter::Removed, true, false},
+    };
+    for (const auto& row : rows) {
+        CAPTURE(std::string(row.label));
+        TempFolder folder;
+        if (row.stale) fixture::WriteBytes(folder.File(kLockFileName), "");
+        {
+            FolderLock first(folder.Path(), row.after);
+            REQUIRE(first.Result() == FolderLock::Outcome::Taken);
+            CHECK(FolderLock(folder.Path(), row.after).Result() == FolderLock::Outcome::Busy);
+        }
+        CHECK(fs::exists(folder.File(kLockFileName)) == row.left);
+    }
+}
+
+TEST_CASE("copies that take and remove the lock file hold it one at a time") {
+    // A copy that opened the file just before its holder removed it must not
+    // count as holding the lock: it would run beside the next one.
+    TempFolder folder;
+    std::atomic<int> holders{0}, overlaps{0}, taken{0};
+    auto copy = [&] {
+        for (int round = 0; round < 2000; ++round) {
+            const FolderLock lock(folder.Path(), system_file::LockFileAfter::Removed);
+            if (lock.Result() != FolderLock::Outcome::Taken) continue;
+            ++taken;
+            if (++holders != 1) ++overlaps;
+            std::this_thread::yield();
+            --holders;
+        }
+    };
+    std::thread copies[] = {std::thread(copy), std::thread(copy), std::thread(copy),
+                            std::thread(copy)};
+    for (std::thread& running : copies) running.join();
+    CHECK(overlaps == 0);
+    CHECK(taken > 0);
+    CHECK(!fs::exists(folder.File(kLockFileName)));
+}
+
 TEST_CASE("a folder that cannot hold the lock file fails with a code, not as busy") {
     TempFolder folder;
     const FolderLock lock(folder.Path() / "gone");

@@ -48,7 +48,7 @@ void Write(const fs::path& folder, const Pair& pair) {
 bool NoLeftovers(const fs::path& folder) {
     return !TemporaryLeftBeside(folder / kKeyFileName) &&
            !TemporaryLeftBeside(folder / kStoreFileName) &&
-           !fs::exists(folder / kPairMarkerFileName);
+           !fs::exists(folder / kPairMarkerFileName) && !fs::exists(folder / kLockFileName);
 }
 
 const Pair kA{BookA().KeyBytes(), BookA().StoreBytes()};
@@ -86,7 +86,8 @@ TEST_CASE("backup and restore copy both files") {
         CHECK(result.Code == 0);
         CHECK(Read(from) == kA);
         CHECK(Read(to) == kA);
-        CHECK(NoLeftovers(to));
+        CHECK(NoLeftovers(program.Path()));
+        CHECK(NoLeftovers(location.Path()));
         // Copies are owner-only, wherever they land.
         for (const char* name : {kKeyFileName, kStoreFileName})
             CHECK(lockmere::test::OwnerOnly(to / name));
@@ -349,6 +350,32 @@ TEST_CASE("a restore that cannot put the record store in place puts the key file
     CHECK(fixture::ReadBytes(program.File(kKeyFileName)) == kA.Key);
     CHECK(Read(location.Path()) == kB);
     CHECK(NoLeftovers(program.Path()));
+}
+
+TEST_CASE("a copy into a folder another copy holds fails at once; a stale lock file is taken") {
+    for (const bool backingUp : {true, false}) {
+        CAPTURE(backingUp);
+        TempFolder program, location;
+        Write(program.Path(), kA);
+        Write(location.Path(), kB);
+        {
+            const FolderLock running(location.Path(), system_file::LockFileAfter::Removed);
+            REQUIRE(running.Result() == FolderLock::Outcome::Taken);
+            const auto refused = CopyDataFiles(program.Path(), location.Path(), {}, backingUp);
+            CHECK(refused.Outcome == CopyOutcome::Failed);
+            CHECK(refused.Code == failure::kPathFileAccess);
+            CHECK(Read(program.Path()) == kA);
+            CHECK(Read(location.Path()) == kB);
+        }
+        CHECK(NoLeftovers(location.Path()));
+
+        // What a killed copy leaves is the next copy's to take and remove.
+        fixture::WriteBytes(location.Path() / kLockFileName, "");
+        const auto copied = CopyDataFiles(program.Path(), location.Path(), {}, backingUp);
+        CHECK(copied.Outcome == CopyOutcome::Copied);
+        CHECK(Read(program.Path()) == (backingUp ? kA : kB));
+        CHECK(NoLeftovers(location.Path()));
+    }
 }
 
 TEST_CASE("two programs backing up into one shared folder leave one whole pair") {
