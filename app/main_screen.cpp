@@ -283,12 +283,6 @@ bool MainScreen::SaveData_Click() {
     return true;
 }
 
-std::string MainScreen::ListLine(int index) const {
-    const Book& book = context().RecordBook;
-    if (index < 0 || static_cast<std::size_t>(index) >= book.Records().size()) return {};
-    return book.Line(static_cast<std::size_t>(index));
-}
-
 std::optional<std::size_t> MainScreen::ChosenLine() const {
     const QModelIndexList chosen = List1->selectionModel()->selectedRows();
     if (chosen.isEmpty()) return std::nullopt;

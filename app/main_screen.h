@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <optional>
-#include <string>
 
 #include "ui/controls.h"
 #include "ui/window.h"
@@ -62,8 +61,6 @@ public:
     // The File menu's save: writes the book to the store, confirms, enables
     // AddNewEntry. False when nothing was written (and the user was told).
     bool SaveData_Click();
-    // The record line shown at `index`; empty outside the list.
-    std::string ListLine(int index) const;
 
 protected:
     void Load() override;

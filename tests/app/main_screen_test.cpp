@@ -458,8 +458,6 @@ void MainScreenTest::listOrderAndBytes() {
     expected.insert(expected.begin() + 5, "BRAVO\thttps://b.example\tbob\tB-pw");
     expected.insert(expected.begin() + 7, "ZULU\t\t\t");  // before the letter above 127
     QCOMPARE(ListLines(), expected);
-    QCOMPARE(screen->ListLine(-1), std::string());
-    QCOMPARE(screen->ListLine(RowCount(screen->List1)), std::string());
 }
 
 void MainScreenTest::toggle_data() {

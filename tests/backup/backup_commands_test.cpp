@@ -39,7 +39,7 @@ bool LogIn(MainScreen* main, const char* password) {
 QStringList ListNames(MainScreen* main) {
     QStringList names;
     for (int i = 0; i < RowCount(main->List1); ++i)
-        names << QString::fromStdString(SplitRecordLine(main->ListLine(i)).ApplicationName);
+        names << RowText(main->List1, i).section(QChar('\t'), 0, 0);
     return names;
 }
 
