@@ -1,5 +1,8 @@
 """Backup and restore with the real program: a book backed up into a folder,
-changed, then restored from that folder shows the backed-up list again."""
+changed, then restored from that folder shows the backed-up list again. The
+backup folder holds the two copies and nothing else after each."""
+
+import os
 
 from lockmere_testing import book, harness
 from lockmere_testing.harness import ENTRY_YELLOW, inside_height, px
@@ -49,6 +52,7 @@ with harness.Session(book.files("owner", PASSWORD, BACKED_UP)) as s:
         for name, data in original.items():
             with open(f"{backups}/{name}", "rb") as f:
                 assert f.read() == data, f"{name} in the backup folder differs"
+        assert sorted(os.listdir(backups)) == [book.KEY_FILE, book.STORE], os.listdir(backups)
 
     with s.step("change the book"):
         s.write(book.STORE, book.store(CHANGED, book.KEY))
@@ -61,6 +65,7 @@ with harness.Session(book.files("owner", PASSWORD, BACKED_UP)) as s:
         copy_with_backup_window(s)
         for name, data in original.items():
             assert s.read(name) == data, f"{name} was not restored"
+        assert sorted(os.listdir(backups)) == [book.KEY_FILE, book.STORE], os.listdir(backups)
 
     with s.step("log in to the restored book"):
         assert log_in(s, main) == backed_up_list, "the list is not the backed-up one"
