@@ -1,3 +1,4 @@
+#include <cctype>
 #include <iostream>
 #include <set>
 #include <utility>
@@ -11,9 +12,11 @@
 #include "cli/locked_append.h"
 #include "cli/open_book.h"
 #include "cli/report.h"
+#include "store/ansi_codec.h"
 #include "store/book.h"
 #include "store/file_access.h"
 #include "store/record_entry.h"
+#include "store/web_address.h"
 
 namespace lockmere::cli {
 
@@ -27,6 +30,7 @@ constexpr AppendWords kImportWords{"nothing was imported", "while the password w
                                    "import the file again"};
 
 struct AcceptedRow {
+    std::size_t Line = 0;
     PasswordRecord Record;
     std::vector<std::size_t> Dropped;  // positions of the columns dropped
     bool MoreAddresses = false;
@@ -46,6 +50,13 @@ std::string ShownName(std::u32string_view name) {
     name = name.substr(first, name.find_last_not_of(U' ') - first + 1);
     if (name.size() <= kShownNameLength) return ShownCharacters(name);
     return ShownCharacters(name.substr(0, kShownNameLength)) + "\xE2\x80\xA6";  // an ellipsis
+}
+
+// Records keep whatever address they hold; "N/A" is no address at all.
+bool LaunchesInBrowser(const std::string& address) {
+    std::string upper = address;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper == "N/A" || WebAddress(AnsiToUtf8(address)).has_value();
 }
 
 std::string Joined(const std::vector<std::string_view>& names) {
@@ -146,7 +157,7 @@ std::string ReadFailure(const std::string& file, int code) {
             continue;
         }
         read.Accepted.push_back(
-            {std::move(*check.Record), std::move(taken.Dropped), taken.MoreAddresses});
+            {row->Line, std::move(*check.Record), std::move(taken.Dropped), taken.MoreAddresses});
     }
     if (const std::optional<std::size_t> line = reader->UnclosedQuote()) return unclosed(*line);
     return kDone;
@@ -169,6 +180,9 @@ std::vector<PasswordRecord> Deduplicated(ReadImport& read, const Book& book, boo
             continue;
         }
         records.push_back(row.Record);
+        if (!LaunchesInBrowser(row.Record.ApplicationUrl))
+            read.Tally.NotWeb.push_back({row.Line, ShownText(row.Record.ApplicationName),
+                                         ShownText(row.Record.ApplicationUrl)});
         for (const std::size_t column : row.Dropped) ++dropped[column];
         moreAddresses += row.MoreAddresses;
     }

@@ -45,6 +45,12 @@ std::string ImportReport(const ImportTally& tally, std::size_t imported, bool dr
             report += "  " + column.Column + ": " + std::to_string(column.Values) +
                       (column.Values == 1 ? " value\n" : " values\n");
     }
+    if (!tally.NotWeb.empty()) {
+        report += "Warnings: not web addresses, which Launch Browser will not open:\n";
+        for (const NotWebRow& row : tally.NotWeb)
+            report += "  line " + std::to_string(row.Line) + ", \"" + row.Name +
+                      "\": " + row.Address + "\n";
+    }
     return report;
 }
 

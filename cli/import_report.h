@@ -15,6 +15,13 @@ struct RefusedRow {
     RowRefusal Why;
 };
 
+// A row imported with an address "Launch Browser" will not open.
+struct NotWebRow {
+    std::size_t Line = 0;
+    std::string Name;     // the Application Name as shown
+    std::string Address;  // as shown
+};
+
 // The non-empty values of a column the book has no place for.
 struct DroppedColumn {
     std::string Column;
@@ -33,6 +40,7 @@ struct ImportTally {
     std::size_t NotLogins = 0;
     std::vector<RefusedRow> Refused;
     std::vector<DroppedColumn> Dropped;  // counted over the rows accepted
+    std::vector<NotWebRow> NotWeb;       // among the rows accepted
 };
 
 // The report on standard output; imported is the number of records

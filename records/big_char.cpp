@@ -4,9 +4,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "store/record_line.h"
+#include "store/web_address.h"
 #include "ui/ansi_text.h"
 #include "ui/caption.h"
 #include "ui/context.h"
@@ -33,6 +36,15 @@ QLabel* ViewerLabel(const QString& caption) {
     auto* label = new QLabel(caption);
     label->setFont(Courier(9.75, true));
     return label;
+}
+
+QString NotAWebAddressText(const QString& address) {
+    return MessageLines({QStringLiteral("The address \"%1\" is not a web address, so it was "
+                                        "not opened.")
+                             .arg(address),
+                         QStringLiteral("Launch Browser opens addresses that start with http:// "
+                                        "or https://, and web site names such as "
+                                        "www.example.com.")});
 }
 
 QPushButton* ViewerButton(const QString& caption, bool bold) {
@@ -128,7 +140,13 @@ void BigChar::CT3_Click() {
 void BigChar::LaunchB_Click() {
     LaunchB->setEnabled(false);
     const QString address = TrimSpaces(Text3->text());
-    context().Shell.Open(address);
+    // An imported address may name a file, a program or another scheme's
+    // handler: only a web address reaches the desktop.
+    if (const std::optional<std::string> web = WebAddress(address.toStdString())) {
+        context().Shell.Open(QString::fromStdString(*web));
+        return;
+    }
+    ShowExclamation(context().Boxes, NotAWebAddressText(address));
 }
 
 }  // namespace lockmere

@@ -5,10 +5,8 @@
 
 namespace lockmere {
 
-// The desktop opens addresses, not names: one typed without a scheme is
-// read as a user would mean it.
-void SystemShellOpen::Open(const QString& address) {
-    QDesktopServices::openUrl(QUrl::fromUserInput(address));
-}
+// Only web addresses come here (the viewer's Launch Browser), never a
+// name the desktop would read as a file.
+void SystemShellOpen::Open(const QString& address) { QDesktopServices::openUrl(QUrl(address)); }
 
 }  // namespace lockmere

@@ -40,7 +40,7 @@ public:
     virtual bool Holds(const QString& text) = 0;
 };
 
-// Hands an address to the desktop to "open"; the result is not examined.
+// Hands a web address to the desktop to "open"; the result is not examined.
 class ShellOpen {
 public:
     virtual ~ShellOpen() = default;

@@ -10,9 +10,9 @@
 
 namespace lockmere {
 
-// The shell's own "open" with the address as typed, no owner window, no
-// parameters, no working folder, a normal window; the result is not
-// examined. Not QDesktopServices::openUrl: it asks for the default verb, not
+// The shell's own "open" with a web address (the viewer hands on no other),
+// no owner window, no parameters, no working folder, a normal window; the
+// result is not examined. Not QDesktopServices::openUrl: it asks for the default verb, not
 // "open", and rewrites the address as a URL first.
 void SystemShellOpen::Open(const QString& address) {
     const std::wstring file = address.toStdWString();

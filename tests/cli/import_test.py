@@ -380,6 +380,21 @@ class Rows(unittest.TestCase):
                 self.assertEqual(stored(f), OLD + added)
                 self.assertEqual(counts(r.out)["Skipped as duplicates"], duplicates)
 
+    def test_addresses_launch_browser_will_not_open_are_warned_and_kept(self):
+        rows = [self.HEADER, ["Web", "https://a.example", "u", "p"],
+                ["Bare", "www.b.example/login", "u", "p"], ["App", "androidapp://com.bank", "u", "p"],
+                ["Planted", "file:///home/x/evil.sh", "u", "p"], ["None", "", "u", "p"]]
+        warnings = "Warnings: not web addresses, which Launch Browser will not open:\n"
+        with h.Folder(book.files("me", PASSWORD, OLD)) as f:
+            r = run_import(f, csv_bytes(rows))
+            self.assertEqual(r.code, 0, r.err)
+            self.assertEqual(r.out.split(warnings)[1],
+                             '  line 4, "App": androidapp://com.bank\n'
+                             '  line 5, "Planted": file:///home/x/evil.sh\n')
+            self.assertEqual([record[1] for record in stored(f)[len(OLD):]],
+                             ["https://a.example", "www.b.example/login", "androidapp://com.bank",
+                              "file:///home/x/evil.sh", "N/A"])
+
     def test_nothing_left_to_import_writes_nothing(self):
         cases = [  # rows, duplicates
             ([self.HEADER], 0),

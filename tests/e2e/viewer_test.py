@@ -3,7 +3,12 @@ double-click, it takes "Mail" when that line is chosen (a click on "Bank",
 then Down) and Enter pressed,
 in the same place (one viewer, captioned "Mail", Mail's user name on the
 clipboard, Mail's password copied); Enter on "Mail" again only brings it
-forward, leaving the copied password on the clipboard."""
+forward, leaving the copied password on the clipboard. Launch Browser hands
+Mail's https address to the desktop's opener (a recording xdg-open first on
+PATH) and refuses a record's file:// address with a message."""
+
+import os
+import tempfile
 
 from lockmere_testing import book, harness
 from lockmere_testing.harness import ENTRY_YELLOW, inside_height, px
@@ -11,22 +16,44 @@ from lockmere_testing.harness import ENTRY_YELLOW, inside_height, px
 USER, PASSWORD = "owner", "m4ster-key"
 BANK = ("Bank", "https://bank.example", "jo", "bank-pw")
 MAIL = ("Mail", "https://mail.example", "me@mail.example", "mail-pw")
+PLANTED = ("Zed tool", "file:///tmp/evil.sh", "zed", "zed-pw")  # as an import may bring it
+BOX = "LKMR - Message Center"
+LAUNCH = (9890 + 592, 480 + 315)  # the middle of "Launch Browser", in twips
 SHOWN, COLLAPSED = inside_height(4875), inside_height(1900)
+
+
+def user_id_box(s, main):
+    """The user ID box, whose place gives the inside's top left corner."""
+    return [r for r in s.capture(main).regions(ENTRY_YELLOW) if abs(r.left - px(915)) <= 3][0]
 
 
 def display_data(s, main):
     """ "Display Data", level with the user ID box at the top of the inside."""
-    box = [r for r in s.capture(main).regions(ENTRY_YELLOW) if abs(r.left - px(915)) <= 3][0]
+    box = user_id_box(s, main)
     s.click_px(main, px(5775 + 600), box.top - px(480) + px(30 + 187))
     s.wait_for(lambda: s.geometry(main).height == SHOWN, "the list shown")
 
 
 def first_line(s, main):
-    listed = max(s.capture(main).regions(ENTRY_YELLOW), key=lambda r: r.bottom)
-    return (listed.left + listed.right) // 2, listed.top + 8
+    """A point on the list's first line (the list stands at 150, 1470 twips;
+    a chosen line's highlight is not yellow, so its colour cannot tell)."""
+    box = user_id_box(s, main)
+    return box.left - px(915) + px(150 + 1000), box.top - px(480) + px(1470) + 10
 
 
-with harness.Session(book.files(USER, PASSWORD, [BANK, MAIL])) as s:
+opener = tempfile.mkdtemp(prefix="lockmere-opener-")
+opened = os.path.join(opener, "opened")
+with open(os.path.join(opener, "xdg-open"), "w") as script:
+    script.write(f'#!/bin/sh\nprintf "%s\\n" "$*" >> "{opened}"\n')
+os.chmod(os.path.join(opener, "xdg-open"), 0o755)
+
+
+def addresses_opened():
+    return open(opened).read().splitlines() if os.path.exists(opened) else []
+
+
+with harness.Session(book.files(USER, PASSWORD, [BANK, MAIL, PLANTED]),
+                     environment={"PATH": opener + os.pathsep + os.environ["PATH"]}) as s:
     main = s.wait_window(" Lockmere")
     s.log_in(main, PASSWORD)
 
@@ -55,3 +82,18 @@ with harness.Session(book.files(USER, PASSWORD, [BANK, MAIL])) as s:
         s.wait_for(lambda: s.geometry(main).height == COLLAPSED, "the main window collapsed")
         assert s.windows(MAIL[0]) == [viewer]
         assert s.clipboard() == MAIL[3], s.clipboard()
+
+    with s.step("Launch Browser opens the web address"):
+        s.click(viewer, *LAUNCH)
+        s.wait_for(lambda: addresses_opened() == [MAIL[1]], "the address handed to xdg-open")
+
+    with s.step("and nothing else"):
+        display_data(s, main)
+        s.click_px(main, *first_line(s, main))
+        s.key(main, "Down", "Down", "Return")
+        s.wait_window(PLANTED[0])
+        s.click(viewer, *LAUNCH)
+        box = s.wait_window(BOX)
+        s.key(box, "Return")
+        s.wait_gone(BOX)
+        assert addresses_opened() == [MAIL[1]], addresses_opened()

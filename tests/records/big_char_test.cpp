@@ -47,6 +47,8 @@ private slots:
     void copyButtons();
     void copyAndMinimize();
     void launchOncePerOpening();
+    void launchOpensOnlyWebAddresses_data();
+    void launchOpensOnlyWebAddresses();
     void escapeClosesAsTheCloseBoxDoes();
 };
 
@@ -317,6 +319,41 @@ void BigCharTest::launchOncePerOpening() {
     QTest::mouseClick(w->LaunchB, Qt::LeftButton);
     QCOMPARE(tc.Shell.Opened(), (QStringList{"https://shop.example/a b", "http://edited.example"}));
     QVERIFY(tc.ClipboardService.Calls().size() == 4);  // only the two loads
+}
+
+void BigCharTest::launchOpensOnlyWebAddresses_data() {
+    QTest::addColumn<QByteArray>("address");
+    QTest::addColumn<QString>("opened");  // empty: refused with a message
+    QTest::newRow("https") << QByteArray("https://bank.example") << "https://bank.example";
+    QTest::newRow("a web site's name")
+        << QByteArray(" www.bank.example/login ") << "http://www.bank.example/login";
+    QTest::newRow("a file URL") << QByteArray("file:///home/x/evil.sh") << "";
+    QTest::newRow("a file's path") << QByteArray("/home/x/evil.sh") << "";
+    QTest::newRow("another scheme") << QByteArray("ms-msdt:/id PCWDiagnostic") << "";
+    QTest::newRow("a UNC path") << QByteArray("\\\\server\\share\\setup.exe") << "";
+}
+
+void BigCharTest::launchOpensOnlyWebAddresses() {
+    QFETCH(QByteArray, address);
+    QFETCH(QString, opened);
+    TestContext tc;
+    BigChar* w = OpenViewer(tc, "Shop\t" + address + "\tkim\tpw");
+    QTest::mouseClick(w->LaunchB, Qt::LeftButton);
+    QVERIFY(!w->LaunchB->isEnabled());
+    if (!opened.isEmpty()) {
+        QCOMPARE(tc.Shell.Opened(), QStringList{opened});
+        QCOMPARE(tc.Boxes.Texts(), QStringList());
+        return;
+    }
+    QCOMPARE(tc.Shell.Opened(), QStringList());
+    const QString shown = QString::fromUtf8(address.trimmed());
+    QVERIFY(OneBoxShown(tc.Boxes,
+                        "The address \"" + shown +
+                            "\" is not a web address, so it was not opened.\r"
+                            "Launch Browser opens addresses that start with http:// or https://, "
+                            "and web site names such as www.example.com.",
+                        QStringLiteral("LKMR - Message Center"), MsgButtons::Ok,
+                        MsgIcon::Exclamation));
 }
 
 void BigCharTest::escapeClosesAsTheCloseBoxDoes() {
