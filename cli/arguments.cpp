@@ -294,8 +294,8 @@ Exit codes:
       record found, an existing export file, a refused import, the folder
       in use
   2   a data file, or the file to import, is damaged, missing or cannot
-      be read or written, or the book has no master account yet; the
-      system gave no random bytes
+      be read or written, or the book has no master account yet; a field
+      show --field cannot write as it is; the system gave no random bytes
   64  the command line is wrong
 )";
 }

@@ -39,6 +39,20 @@ const std::string& FieldOf(const PasswordRecord& record, Field field) {
     return record.Password;
 }
 
+std::string_view FieldName(Field field) {
+    switch (field) {
+    case Field::Name:
+        return "Application Name";
+    case Field::Url:
+        return "Application URL";
+    case Field::UserName:
+        return "User Name";
+    case Field::Password:
+        break;
+    }
+    return "Password";
+}
+
 // The message for a name no record has exactly, and the record's name that
 // differs from it in case alone, if one does.
 [[nodiscard]] int NoRecordNamed(const OpenedBook& book, const std::string& wanted) {
@@ -103,7 +117,16 @@ int RunShow(Session& session, const Arguments& options) {
             return Fail(kRefused, "ERROR: " + CountOf(named.size(), "record") +
                                       " have the Application Name \"" + ShownText(wanted.Bytes) +
                                       "\"; --field takes one. Show them without --field.");
-        std::cout << ShownText(FieldOf(*named.front(), *options.OneField)) << '\n';
+        // A script reads this value as it is: a stand-in would be a wrong
+        // password, so a character it cannot write as it is fails instead.
+        const std::string& value = FieldOf(*named.front(), *options.OneField);
+        if (ShownText(value) != AnsiToUtf8(value))
+            return Fail(kFileTrouble, "ERROR: The " + std::string(FieldName(*options.OneField)) +
+                                          " of \"" + ShownText(wanted.Bytes) +
+                                          "\" holds a control character, which --field cannot "
+                                          "write as it is; nothing was written. Change it in "
+                                          "Lockmere's edit window.");
+        std::cout << AnsiToUtf8(value) << '\n';
     } else if (options.Json) {
         std::vector<std::string> objects;
         for (const PasswordRecord* record : named)

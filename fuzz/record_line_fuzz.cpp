@@ -32,7 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::optional<std::size_t> forbidden;
     for (std::size_t i = 0; i < line.size() && !forbidden; ++i) {
         const auto code = static_cast<unsigned char>(line[i]);
-        if (code > 159 || code == 9 || code == 20 || code == 127 || code == 128) forbidden = i;
+        const bool undefined =
+            code == 129 || code == 141 || code == 143 || code == 144 || code == 157;
+        if (code > 159 || code < 32 || code == 127 || code == 128 || undefined) forbidden = i;
     }
     fuzz::Expect(FindForbiddenCharacter(line) == forbidden);
     const std::string trimmed = TrimSpaces(line);

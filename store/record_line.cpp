@@ -72,11 +72,13 @@ std::string TrimSpaces(std::string_view text) {
 std::optional<std::size_t> FindForbiddenCharacter(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto code = static_cast<unsigned char>(text[i]);
-        // Above 159 a key code can push the character past 255; the other
-        // four give the list and the store their structure.
-        if (code > 159) return i;
-        const char c = text[i];
-        if (c == kFieldTab || c == kStoreSeparator || c == kRecordStart || c == kRecordEnd)
+        // Above 159 a key code can push the character past 255; TAB, 20, 127
+        // and 128 give the list and the store their structure; the other
+        // controls (the five codes Windows-1252 leaves undefined read as C1
+        // controls) would reach a terminal or a script that reads a field.
+        constexpr std::string_view kUndefined = "\x81\x8d\x8f\x90\x9d";
+        if (code > 159 || code < 32 || code == 127 || code == 128 ||
+            kUndefined.find(text[i]) != std::string_view::npos)
             return i;
     }
     return std::nullopt;

@@ -35,9 +35,11 @@ PasswordRecord SplitRecordLine(std::string_view line);
 // Removes leading and trailing spaces (code 32 only).
 std::string TrimSpaces(std::string_view text);
 
-// What a typed field or master credential may hold: codes up to 159, never
-// TAB, 20, 127 or 128. Returns the 0-based index of the first character
-// that breaks the rule.
+// What a stored field may take from the user or an imported file: the
+// printable codes up to 159, so never a control character (0-31, 127, and
+// 129, 141, 143, 144 and 157, which Windows-1252 leaves undefined) nor the
+// euro sign 128, which ends a record. Returns the 0-based index of the
+// first character that breaks the rule.
 std::optional<std::size_t> FindForbiddenCharacter(std::string_view text);
 
 }  // namespace lockmere

@@ -56,7 +56,7 @@ std::optional<std::string> WebAddress(std::string_view address) {
     for (std::string_view scheme : {"http://", "https://"})
         if (StartsWithFolded(address, scheme))
             return address.size() > scheme.size() ? std::optional(std::string(address))
-                                                   : std::nullopt;
+                                                  : std::nullopt;
     if (IsBareHost(address)) return "http://" + std::string(address);
     return std::nullopt;
 }

@@ -76,6 +76,12 @@ class Add(unittest.TestCase):
              'ERROR: The character "☃" cannot be stored in Password. Please remove it.'),
             (["n\x7f", "u", "s", "p", "p"],
              "ERROR: Character 127 cannot be stored in Application Name. Please remove it."),
+            (["n", "u", "s", "\x01\x1b[0mpw", "\x01\x1b[0mpw"],
+             "ERROR: Character 1 cannot be stored in Password. Please remove it."),
+            (["n", "u", "s\x07", "p", "p"],
+             "ERROR: Character 7 cannot be stored in User Name. Please remove it."),
+            (["n\u0081", "u", "s", "p", "p"],
+             "ERROR: Character 129 cannot be stored in Application Name. Please remove it."),
             (["n", "u", "s", "p"], "ERROR: The input ended before Confirm Password."),
         ]
         with h.Folder(book.files("me", PASSWORD, OLD)) as f:

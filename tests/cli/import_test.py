@@ -316,6 +316,15 @@ class Rows(unittest.TestCase):
          '"Euro pw": Password holds a character the store uses as a separator or marker, which the '
          "store cannot hold"),
         (["Tab pw", "", "u", "pw-\t"], '"Tab pw": Password holds a tab, which the store cannot hold'),
+        (["Ctl pw", "", "u", "\x01\x1b[0mpw"],
+         '"Ctl pw": Password holds a control character, which the store cannot hold'),
+        (["C1 pw", "", "u", "pw\x81"],
+         '"C1 pw": Password holds a control character, which the store cannot hold'),
+        (["Esc\x1bname", "", "u", "p"],
+         '"Esc?name": Application Name holds character 27, which the store cannot hold'),
+        (["Nul", "a\x00b", "u", "p"], '"Nul": Application URL holds character 0, which the store cannot hold'),
+        (["Bell", "", "u\x07\x08", "p"], '"Bell": User Name holds character 7, which the store cannot hold'),
+        (["C1", "", "u\x81", "p"], '"C1": User Name holds character 129, which the store cannot hold'),
         (["Short", "row"], "the row has 2 fields where the header has 4"),
     ]
     GOOD = ["Good", "", "  ann  ", "  pw-ok  "]
@@ -337,11 +346,11 @@ class Rows(unittest.TestCase):
                 line += 1 + sum(field.count("\n") for field in row)
             self.assertEqual(counts(r.out)["Refused"], len(self.REFUSED))
             self.assertEqual(counts(r.out)["Imported"], 0)
-            for summary in ("  4  Password with a character the store cannot hold\n",
+            for summary in ("  6  Password with a character the store cannot hold\n",
                             "  1  Application Name empty\n",
                             "  1  rows whose fields do not line up with the header\n"):
                 self.assertIn(summary, r.out)
-            self.assertIn("17 rows of", r.err)
+            self.assertIn("23 rows of", r.err)
             self.assertIn("--skip-refused to import the 1 record accepted", r.err)
 
     def test_a_password_or_any_part_of_one_is_never_shown(self):

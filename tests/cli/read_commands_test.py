@@ -142,13 +142,28 @@ class ListAndShow(unittest.TestCase):
             ("Œuvres", "username", 'say "hi"\n'),
             ("Œuvres", "password", "p,w\n"),  # without --password
             ("Bank", "password", "Šœ–ƒ\n"),
-            ("bank", "password", "line?break\n"),
         ]
         with h.Folder(files()) as f:
             for name, field, out in cases:
                 with self.subTest(name=name, field=field):
                     self.assertEqual(f.run("show", name, "--field", field, input=PASSWORD + "\n"),
                                      (0, out, ""))
+
+    def test_field_never_writes_a_stand_in_for_a_control_character(self):
+        # A damaged or foreign store may hold them; 0x81 is the C1 control of that number.
+        stored = [("Break", "N/A", "u", "line\nbreak"), ("Escape", "N/A", "u\x1b[0m", "p"),
+                  ("C1", b"https://x.example/\x81", "u", "p")]
+        cases = [("Break", "password", "Password"), ("Escape", "username", "User Name"),
+                 ("C1", "url", "Application URL")]
+        with h.Folder(files(stored)) as f:
+            for name, field, shown in cases:
+                with self.subTest(field=field):
+                    r = f.run("show", name, "--field", field, input=PASSWORD + "\n")
+                    self.assertEqual((r.code, r.out), (2, ""))
+                    self.assertIn(f'The {shown} of "{name}" holds a control character', r.err)
+            # The fields without one still come out.
+            self.assertEqual(f.run("show", "Break", "--field", "username",
+                                   input=PASSWORD + "\n"), (0, "u\n", ""))
 
     def test_field_refuses_a_name_held_twice(self):
         twice = RECORDS + [("mail", "N/A", "second", "pw-2")]

@@ -267,6 +267,16 @@ void DataEntryTest::refusals_data() {
         << QString::fromUtf8(
                "ERROR: The character \"\u20ac\" cannot be stored in Password. Please remove it.")
         << false;
+    // A line edit keeps what is pasted into it, controls too.
+    QTest::newRow("SOH pasted into the password")
+        << QStringList{"a", "u", "n", "p\x01w", "p\x01w"}
+        << "ERROR: Character 1 cannot be stored in Password. Please remove it." << false;
+    QTest::newRow("ESC in the user name")
+        << QStringList{"a", "u", "n\x1b[0m", "p", "p"}
+        << "ERROR: Character 27 cannot be stored in User Name. Please remove it." << false;
+    QTest::newRow("a C1 control in the name")
+        << QStringList{QString::fromUtf8("a\u0081"), "u", "n", "p", "p"}
+        << "ERROR: Character 129 cannot be stored in Application Name. Please remove it." << false;
     QTest::newRow("no Windows-1252 code")
         << QStringList{QString::fromUtf8("\u65e5"), "u", "n", "p", "p"}
         << QString::fromUtf8(

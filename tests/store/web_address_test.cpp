@@ -18,7 +18,10 @@ TEST_CASE("only web addresses reach the desktop's open") {
         {"bank.example/login?next=/home#top", "http://bank.example/login?next=/home#top"},
         {"bank.example:8443/login", "http://bank.example:8443/login"},
         {"192.168.1.1/admin", "http://192.168.1.1/admin"},
-        {"b\xc3\xbc" "cher.example", "http://b\xc3\xbc" "cher.example"},
+        {"b\xc3\xbc"
+         "cher.example",
+         "http://b\xc3\xbc"
+         "cher.example"},
         // A file's name reads as a host name: it goes to the browser as a
         // web site, never to the shell as a program.
         {"setup.exe", "http://setup.exe"},
