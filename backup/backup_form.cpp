@@ -29,6 +29,14 @@ QString FailureText(int code) {
     return QString::number(code);
 }
 
+// Anybody could have put it there: it could be another user's book.
+QString ForeignText(const std::filesystem::path& file) {
+    return QStringLiteral(
+               "%1 in %2 belongs to another user; copy the backup into a folder of your own "
+               "first.")
+        .arg(FromPath(file.filename()), FromPath(file.parent_path()));
+}
+
 QString DamagedText(const std::filesystem::path& file) {
     const QString shown = FromPath(file);
     if (file.filename() == kKeyFileName)
@@ -169,9 +177,10 @@ void BackupForm::Command1_Click() {
         ReportFailure(result.Code);
         return;
     }
-    if (result.Outcome == CopyOutcome::Damaged) {
-        context().Boxes.Show(DamagedText(result.DamagedFile), kBackupMessageTitle, MsgButtons::Ok,
-                             MsgIcon::Critical);
+    if (result.Outcome == CopyOutcome::Damaged || result.Outcome == CopyOutcome::ForeignFile) {
+        const QString text = result.Outcome == CopyOutcome::Damaged ? DamagedText(result.File)
+                                                                    : ForeignText(result.File);
+        context().Boxes.Show(text, kBackupMessageTitle, MsgButtons::Ok, MsgIcon::Critical);
         return;
     }
     Unload();

@@ -27,6 +27,7 @@ bool ParentFolderExists(const fs::path& path) {
     system_file::Handle file;
     std::error_code error = file.OpenForRead(path, create, links);
     if (!error) error = file.ReadAll(result.Bytes, largest);
+    if (!error) result.OwnedByUser = file.OwnedByUser();
     if (error) {
         result.Bytes.clear();
         result.Code = FailureCodeFor(error, path);
@@ -227,6 +228,8 @@ int WriteLineFile(const fs::path& path, std::string_view line) {
     text += "\r\n";
     return ReplaceWholeFile(path, text);
 }
+
+bool OthersMayWriteIn(const fs::path& folder) { return system_file::OthersMayWriteIn(folder); }
 
 int SetAttributesNormal(const fs::path& path) { return Hidden(path, false); }
 

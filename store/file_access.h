@@ -29,6 +29,7 @@ std::filesystem::path ComposePath(const std::filesystem::path& folder,
 struct ReadResult {
     std::string Bytes;
     int Code = failure::kNone;
+    bool OwnedByUser = false;  // the file read is the user's (on Windows, always)
     bool Ok() const { return Code == failure::kNone; }
 };
 
@@ -89,6 +90,11 @@ void RemoveStaleTemporaries(const std::filesystem::path& folder);
 // empty string. A missing file is not created (kFileNotFound); a link at the
 // name is not followed.
 [[nodiscard]] ReadResult ReadFirstLine(const std::filesystem::path& path, std::size_t largest);
+
+// Whether users other than the one running the program may create, remove
+// or replace files in folder (a shared or world-writable folder, sticky or
+// not). False where the system cannot tell.
+bool OthersMayWriteIn(const std::filesystem::path& folder);
 
 // Creates a new owner-only file holding bytes, flushed to disk. Fails with
 // kPathFileAccess when anything stands at path already; on any failure

@@ -91,21 +91,20 @@ std::optional<std::vector<Move>> MovesOf(const fs::path& folder, const std::stri
     return text;
 }
 
-struct Pair {
-    std::string Key;
-    std::string Store;
-};
-
 [[nodiscard]] BackupCopyResult Failed(int code) { return {CopyOutcome::Failed, code, {}}; }
 
 // Reads both files whole; a file longer than the program writes it is
-// damaged and is not copied.
-[[nodiscard]] BackupCopyResult ReadPair(const fs::path& folder, Links links, Pair& pair) {
+// damaged and is not copied. In a backup folder no link is followed and,
+// where other users may write into the folder, no file of theirs is taken:
+// it could be anybody's book.
+[[nodiscard]] BackupCopyResult ReadPair(const fs::path& folder, Links links, DataPair& pair) {
+    const bool ownOnly = links == Links::Refuse && OthersMayWriteIn(folder);
     for (auto [name, bytes, largest] : {std::tuple{kKeyFileName, &pair.Key, kKeyFileLargest},
                                         {kStoreFileName, &pair.Store, kStoreTextLimit}}) {
         const fs::path path = ComposePath(folder, name);
         ReadResult file = ReadExistingFile(path, largest, links);
         if (!file.Ok()) return Failed(file.Code);
+        if (ownOnly && !file.OwnedByUser) return {CopyOutcome::ForeignFile, failure::kNone, path};
         if (file.Bytes.size() > largest) return {CopyOutcome::Damaged, failure::kNone, path};
         *bytes = std::move(file.Bytes);
     }
@@ -129,7 +128,8 @@ struct Pair {
 // Moves the source pair into folder: both new files are whole on disk as
 // temporaries before the first is put in place. oldKey is the key file the
 // folder held (kFileNotFound when none), for putting back.
-[[nodiscard]] int MovePairInto(const fs::path& folder, const Pair& pair, const ReadResult& oldKey) {
+[[nodiscard]] int MovePairInto(const fs::path& folder, const DataPair& pair,
+                               const ReadResult& oldKey) {
     const fs::path key = ComposePath(folder, kKeyFileName);
     const fs::path store = ComposePath(folder, kStoreFileName);
     const fs::path marker = ComposePath(folder, kPairMarkerFileName);
@@ -191,6 +191,10 @@ bool PairMarkerStands(const fs::path& folder) {
            fs::file_type::not_found;
 }
 
+BackupCopyResult ReadBackupPair(const fs::path& folder, DataPair& pair) {
+    return ReadPair(folder, Links::Refuse, pair);
+}
+
 BackupCopyResult CopyDataFiles(const fs::path& programFolder, const fs::path& savedLocation,
                                const fs::path& folderListFolder, bool backingUp) {
     const bool saved = !savedLocation.empty();
@@ -225,7 +229,7 @@ BackupCopyResult CopyDataFiles(const fs::path& programFolder, const fs::path& sa
     // location a link is read and written through by nobody.
     const Links fromLinks = backingUp ? Links::Follow : Links::Refuse;
     const Links toLinks = backingUp ? Links::Refuse : Links::Follow;
-    Pair pair;
+    DataPair pair;
     if (BackupCopyResult read = ReadPair(from, fromLinks, pair);
         read.Outcome != CopyOutcome::Copied)
         return read;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 #include "store/failure_code.h"
 
@@ -8,16 +9,31 @@ namespace lockmere {
 
 enum class CopyOutcome {
     Copied,
-    SameFolder,  // the folder list names the program folder itself; nothing touched
-    Failed,      // Code holds the failure; both files are left as they were
-    Damaged,     // DamagedFile is longer than the program ever writes it; nothing touched
+    SameFolder,   // the folder list names the program folder itself; nothing touched
+    Failed,       // Code holds the failure; both files are left as they were
+    Damaged,      // File is longer than the program ever writes it; nothing touched
+    ForeignFile,  // File, in a backup folder others may write into, is another
+                  // user's; nothing touched
 };
 
 struct BackupCopyResult {
     CopyOutcome Outcome = CopyOutcome::Copied;
     int Code = failure::kNone;
-    std::filesystem::path DamagedFile;
+    std::filesystem::path File;  // the file a Damaged or ForeignFile outcome names
 };
+
+// The two data files of a book, as bytes.
+struct DataPair {
+    std::string Key;
+    std::string Store;
+};
+
+// Reads a backup folder's two data files as a restore takes them: no link
+// is followed, a regular file only, at most one byte more than the file can
+// hold (longer: Damaged), and where other users may write into the folder
+// (OthersMayWriteIn), no file another user owns (ForeignFile). Copied when
+// both were read.
+[[nodiscard]] BackupCopyResult ReadBackupPair(const std::filesystem::path& folder, DataPair& pair);
 
 // Copies the key file and the record store between the program folder and
 // a location, as a pair: into the location when backingUp, out of it

@@ -98,6 +98,10 @@ inline bool IsNotARegularFile(std::error_code error) {
     return error.category() == NotARegularFileKind();
 }
 
+// Whether users other than this one may write into folder (POSIX: group or
+// others may write; Windows: not told yet, so no).
+bool OthersMayWriteIn(const std::filesystem::path& folder);
+
 // Whether path itself (a link is not followed) is a regular file of the user
 // running the program.
 bool IsOwnRegularFile(const std::filesystem::path& path);

@@ -147,6 +147,12 @@ std::error_code FileLock::TryLock(const std::filesystem::path& path, LockFileAft
 
 bool IsLockBusy(std::error_code error) { return error == std::errc::operation_would_block; }
 
+bool OthersMayWriteIn(const std::filesystem::path& folder) {
+    struct stat status {};
+    return ::stat(folder.empty() ? "." : folder.c_str(), &status) == 0 &&
+           (status.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+}
+
 bool IsOwnRegularFile(const std::filesystem::path& path) {
     struct stat status {};
     return ::lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&

@@ -194,6 +194,10 @@ bool IsLockBusy(std::error_code error) {
            (error.value() == ERROR_LOCK_VIOLATION || error.value() == ERROR_SHARING_VIOLATION);
 }
 
+// Owners are not compared here yet (Handle::OwnedByUser), so the folder's
+// permissions would decide nothing.
+bool OthersMayWriteIn(const std::filesystem::path&) { return false; }
+
 bool IsOwnRegularFile(const std::filesystem::path& path) {
     // Opened for its attributes alone, as itself: the same check as a read.
     std::intptr_t native = FromNative(

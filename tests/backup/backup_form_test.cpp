@@ -9,6 +9,7 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "backup/backup_form.h"
@@ -89,6 +90,9 @@ private slots:
     void failedCopyKeepsWindowOpen_data();
     void failedCopyKeepsWindowOpen();
     void longLocationShrinksToFit();
+#ifndef _WIN32
+    void restoreTakesNoOtherUsersBookFromASharedFolder();
+#endif
     void driveChange();
     void driveNotReadyFallsBackToRoot();
     void driveLetters();
@@ -456,6 +460,32 @@ void BackupFormTest::failedCopyKeepsWindowOpen() {
     }
     if (problem == "blocked") QVERIFY(fs::is_empty(location / kKeyFileName));
 }
+
+#ifndef _WIN32
+void BackupFormTest::restoreTakesNoOtherUsersBookFromASharedFolder() {
+    if (geteuid() != 0) QSKIP("giving a file to another user needs root");
+    Scene scene;
+    const fs::path shared = scene.MakeFolder("Shared");
+    BookB().WriteTo(shared);
+    for (const char* name : {kKeyFileName, kStoreFileName})
+        QCOMPARE(chown((shared / name).c_str(), 4242, 4242), 0);
+    QCOMPARE(chmod(shared.c_str(), 01777), 0);
+    BookA().WriteTo(scene.Program());
+    BackupForm* form = OpenBackupForm(scene, false);
+    form->Dir1->SetPath(Q(shared));
+    scene.Test.Boxes.Queue(MsgAnswer::Ok);
+
+    QTest::mouseClick(form->Command1, Qt::LeftButton);
+
+    QVERIFY(OnlyBoxes(scene.Test.Boxes,
+                      {QStringLiteral("lkdb0.lkd in %1 belongs to another user; copy the backup "
+                                      "into a folder of your own first.")
+                           .arg(Q(shared))},
+                      MsgIcon::Critical));
+    QVERIFY(form->isVisible());
+    QVERIFY(HoldsBook(scene.Program(), BookA()));
+}
+#endif
 
 void BackupFormTest::longLocationShrinksToFit() {
     Scene scene;

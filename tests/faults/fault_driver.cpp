@@ -116,7 +116,9 @@ Report Copied(const BackupCopyResult& result) {
     case CopyOutcome::SameFolder:
         return {"samefolder", 0, {}};
     case CopyOutcome::Damaged:
-        return {"damaged", 0, result.DamagedFile.filename().string()};
+        return {"damaged", 0, result.File.filename().string()};
+    case CopyOutcome::ForeignFile:
+        return {"foreign", 0, result.File.filename().string()};
     case CopyOutcome::Failed:
         break;
     }

@@ -122,8 +122,9 @@ EXPECTED = {
     ("restore", "P/lkdb0.lkd"): "damaged failed75 failed53 failed75*3 damaged failed75*2",
     ("restore", "P/lkdb1.lkd"): "ok ok failed53 ok ok failed75 ok failed75 ok",
     ("restore", "P/lkdb.pair"): "ok/gone*5 failed75/kept ok/gone*3",
-    ("restore", "L/lkdb0.lkd"): "failed75*6 damaged ok failed75",
-    ("restore", "L/lkdb1.lkd"): "failed75*6 damaged ok failed75",
+    # The shared location holds another user's readable file: not taken.
+    ("restore", "L/lkdb0.lkd"): "failed75*6 damaged foreign failed75",
+    ("restore", "L/lkdb1.lkd"): "failed75*6 damaged foreign failed75",
     ("restore", "L/lkdb.lock"): "failed75*6 ok*3",
     ("location", "P/BackupLocation.inf"): "ok*5 failed75 ok*3",
     ("location-read", "P/BackupLocation.inf"): "failed75*7 ok failed75",

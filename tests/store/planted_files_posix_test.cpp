@@ -237,7 +237,7 @@ TEST_CASE("a copy reads and writes nothing through a link in the location") {
 
             CHECK(copy.Outcome == outcome);
             if (outcome == CopyOutcome::Failed) CHECK_EQ(copy.Code, failure::kPathFileAccess);
-            if (outcome == CopyOutcome::Damaged) CHECK(copy.DamagedFile == planted);
+            if (outcome == CopyOutcome::Damaged) CHECK(copy.File == planted);
             CHECK(Contents(scene.elsewhere) == elsewhere);
             if (!backingUp || outcome != CopyOutcome::Copied)
                 CHECK(Contents(program.Path()) == before);
@@ -246,4 +246,43 @@ TEST_CASE("a copy reads and writes nothing through a link in the location") {
                 CHECK(fixture::ReadBytes(scene.location / kStoreFileName) == BookA().StoreBytes());
             }
         }
+}
+
+TEST_CASE("a restore from a folder others may write into takes no other user's book") {
+    const struct {
+        const char* label;
+        mode_t folderMode;
+        bool othersFiles;
+        CopyOutcome outcome;
+    } rows[] = {
+        {"a folder of the user's alone: a backup made under another user id", 0700, true,
+         CopyOutcome::Copied},
+        {"group-writable", 0770, true, CopyOutcome::ForeignFile},
+        {"world-writable", 0777, true, CopyOutcome::ForeignFile},
+        {"world-writable and sticky", 01777, true, CopyOutcome::ForeignFile},
+        {"world-writable, the user's own files", 01777, false, CopyOutcome::Copied},
+    };
+    for (const auto& row : rows) {
+        CAPTURE(std::string(row.label));
+        TempFolder outer, program;
+        const fs::path shared = outer.Path() / "shared";
+        fs::create_directory(shared);
+        BookB().WriteTo(shared);
+        for (const char* name : {kKeyFileName, kStoreFileName}) {
+            const fs::path file = shared / name;
+            REQUIRE(chmod(file.c_str(), 0644) == 0);
+            if (row.othersFiles) REQUIRE(chown(file.c_str(), kOtherUser, kOtherUser) == 0);
+        }
+        REQUIRE(chmod(shared.c_str(), row.folderMode) == 0);
+        BookA().WriteTo(program.Path());
+
+        const BackupCopyResult copy = CopyDataFiles(program.Path(), shared, {}, false);
+        CHECK(copy.Outcome == row.outcome);
+        const bool restored = row.outcome == CopyOutcome::Copied;
+        if (!restored) CHECK(copy.File == shared / kKeyFileName);
+        CHECK(fixture::ReadBytes(program.Path() / kKeyFileName) ==
+              (restored ? BookB() : BookA()).KeyBytes());
+        CHECK(fixture::ReadBytes(program.Path() / kStoreFileName) ==
+              (restored ? BookB() : BookA()).StoreBytes());
+    }
 }
