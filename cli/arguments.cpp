@@ -216,6 +216,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             if (parsed.Folder) return Refuse("give the folder either as DIR or with --folder");
             if (positional[0].empty()) return Refuse("verify needs a folder name");
             parsed.Folder = positional[0];
+            parsed.BackupFolder = true;
         }
         break;
     case Command::Import:

@@ -17,6 +17,7 @@ enum class Field { Name, Url, UserName, Password };
 struct Arguments {
     Command Which = Command::Help;
     std::optional<std::string> Folder;  // --folder, or verify's DIR
+    bool BackupFolder = false;          // verify DIR: read as a restore reads it
     std::string Name;                   // show NAME, search TEXT
     std::string CsvFile;                // export and import --csv FILE
     bool ShowPassword = false;          // show --password

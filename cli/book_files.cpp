@@ -9,13 +9,53 @@
 
 namespace lockmere::cli {
 
-int ReadBookFiles(const std::filesystem::path& folder, BookFiles& files) {
+namespace {
+
+[[nodiscard]] int NoMasterAccount() {
+    return Fail(kFileTrouble,
+                "No master account has been created yet: start Lockmere to create one.");
+}
+
+// As a restore from that folder reads it, and refused where a restore
+// would refuse.
+[[nodiscard]] int ReadBackupFolder(const std::filesystem::path& folder, BookFiles& files) {
+    DataPair pair;
+    const BackupCopyResult read = ReadBackupPair(folder, pair);
+    const std::string name = PathText(read.File.filename());
+    switch (read.Outcome) {
+    case CopyOutcome::Failed:
+        return Fail(kFileTrouble, ReadFailureText(name, folder, read.Code));
+    case CopyOutcome::Damaged:
+        return Fail(kFileTrouble,
+                    "ERROR: " + name + " in " + PathText(folder) +
+                        (name == kKeyFileName ? " is damaged: it holds more than any key file (" +
+                                                    std::to_string(kKeyFileLargest) + " bytes)."
+                                              : " is damaged: it holds more than any record store "
+                                                "(32,766 bytes)."));
+    case CopyOutcome::ForeignFile:
+        return Fail(kFileTrouble, "ERROR: " + name + " in " + PathText(folder) +
+                                      " belongs to another user; copy the backup into a "
+                                      "folder of your own first.");
+    case CopyOutcome::Copied:
+    case CopyOutcome::SameFolder:
+        break;
+    }
+    if (HasNoMasterAccount(pair.Key)) return NoMasterAccount();
+    files.KeyFile = std::move(pair.Key);
+    files.Store = std::move(pair.Store);
+    return kDone;
+}
+
+}  // namespace
+
+int ReadBookFiles(const std::filesystem::path& folder, BookFiles& files, FolderRole role) {
     // Until the copy is finished the two files may be of different books.
     if (PairMarkerStands(folder))
         return Fail(kFileTrouble, "ERROR: A backup or restore into " + PathText(folder) +
                                       " was cut short (" + kPairMarkerFileName +
                                       " is still there). Start Lockmere from that folder, or "
                                       "repeat the backup into it, to finish the copy.");
+    if (role == FolderRole::Backup) return ReadBackupFolder(folder, files);
     // A file longer than the program writes it is read only that far: its
     // judgement then finds it damaged.
     auto read = [&folder](std::string_view name, std::string& bytes, std::size_t largest) {
@@ -26,10 +66,7 @@ int ReadBookFiles(const std::filesystem::path& folder, BookFiles& files) {
     };
     if (const int code = read(kKeyFileName, files.KeyFile, kKeyFileLargest); code != kDone)
         return code;
-    // Told before the store, which a first start left halfway may not have made yet.
-    if (HasNoMasterAccount(files.KeyFile))
-        return Fail(kFileTrouble,
-                    "No master account has been created yet: start Lockmere to create one.");
+    if (HasNoMasterAccount(files.KeyFile)) return NoMasterAccount();
     return read(kStoreFileName, files.Store, kStoreTextLimit);
 }
 

@@ -5,6 +5,7 @@
 
 #include "cli/answers.h"
 #include "cli/arguments.h"
+#include "cli/book_files.h"
 
 namespace lockmere::cli {
 
@@ -21,7 +22,7 @@ struct Session {
 [[nodiscard]] int RunAdd(Session& session, bool generate);
 [[nodiscard]] int RunImport(Session& session, const Arguments& options);
 [[nodiscard]] int RunExport(Session& session, const std::filesystem::path& file, bool force);
-[[nodiscard]] int RunVerify(Session& session, bool login);
+[[nodiscard]] int RunVerify(Session& session, bool login, FolderRole role);
 // Needs no program folder.
 [[nodiscard]] int RunGenerate(int length);
 

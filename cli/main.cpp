@@ -46,7 +46,8 @@ namespace {
     case Command::Export:
         return RunExport(session, PathFromText(args.CsvFile), args.Force);
     case Command::Verify:
-        return RunVerify(session, args.Login);
+        return RunVerify(session, args.Login,
+                         args.BackupFolder ? FolderRole::Backup : FolderRole::Program);
     default:
         return kDone;
     }

@@ -11,7 +11,8 @@ namespace lockmere::cli {
 
 int OpenBook(Session& session, OpenedBook& book) {
     BookFiles files;
-    if (const int code = ReadBookFiles(session.Folder, files); code != kDone) return code;
+    if (const int code = ReadBookFiles(session.Folder, files, FolderRole::Program); code != kDone)
+        return code;
     const std::string where = " in " + PathText(session.Folder);
     book.Key = KeyFromCollected(files.KeyFile);
 

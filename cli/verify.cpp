@@ -116,9 +116,9 @@ struct StoreCheck {
 
 }  // namespace
 
-int RunVerify(Session& session, bool login) {
+int RunVerify(Session& session, bool login, FolderRole role) {
     BookFiles files;
-    if (const int code = ReadBookFiles(session.Folder, files); code != kDone) return code;
+    if (const int code = ReadBookFiles(session.Folder, files, role); code != kDone) return code;
     const std::string where = " in " + PathText(session.Folder) + " ";
 
     const KeyFileCheck key = CheckKeyFile(files.KeyFile);

@@ -103,7 +103,7 @@ std::optional<std::vector<Move>> MovesOf(const fs::path& folder, const std::stri
                                         {kStoreFileName, &pair.Store, kStoreTextLimit}}) {
         const fs::path path = ComposePath(folder, name);
         ReadResult file = ReadExistingFile(path, largest, links);
-        if (!file.Ok()) return Failed(file.Code);
+        if (!file.Ok()) return {CopyOutcome::Failed, file.Code, path};
         if (ownOnly && !file.OwnedByUser) return {CopyOutcome::ForeignFile, failure::kNone, path};
         if (file.Bytes.size() > largest) return {CopyOutcome::Damaged, failure::kNone, path};
         *bytes = std::move(file.Bytes);

@@ -19,7 +19,8 @@ enum class CopyOutcome {
 struct BackupCopyResult {
     CopyOutcome Outcome = CopyOutcome::Copied;
     int Code = failure::kNone;
-    std::filesystem::path File;  // the file a Damaged or ForeignFile outcome names
+    // The file a Damaged or ForeignFile outcome names, or whose read failed.
+    std::filesystem::path File;
 };
 
 // The two data files of a book, as bytes.

@@ -75,12 +75,41 @@ class Verify(unittest.TestCase):
 
     def test_damaged_and_missing_files_are_named_and_nothing_is_created(self):
         for what, files, code, words in DAMAGED:
-            with self.subTest(what), h.Folder(files) as f:
-                before = f.snapshot()
-                r = f.run("verify")
-                self.assertEqual((r.code, r.out), (code, ""), r.err)
-                self.assertIn(words, r.err)
-                self.assertEqual(f.snapshot(), before)
+            # As the program folder, and as a backup folder.
+            for how in ("--folder", "DIR"):
+                with self.subTest(what, how=how), h.Folder(files) as f:
+                    before = f.snapshot()
+                    r = f.run("verify") if how == "--folder" else h.run("verify", h.native(f.path))
+                    self.assertEqual((r.code, r.out), (code, ""), r.err)
+                    self.assertIn(words, r.err)
+                    self.assertEqual(f.snapshot(), before)
+
+    def test_a_backup_folder_is_read_as_a_restore_reads_it(self):
+        # The program folder's data files may be the user's links; a backup
+        # folder's are followed by nobody.
+        with h.Folder(good()) as f, h.Folder(good()) as elsewhere:
+            os.unlink(f.path / book.KEY_FILE)
+            os.symlink(elsewhere.path / book.KEY_FILE, f.path / book.KEY_FILE)
+            r = h.run("verify", h.native(f.path))
+            self.assertEqual((r.code, r.out), (2, ""))
+            self.assertIn("lkdb0.lkd in " + h.native(f.path) + " could not be read", r.err)
+            self.assertEqual(f.run("verify").code, 0)
+
+    @unittest.skipUnless(hasattr(os, "geteuid") and os.geteuid() == 0,
+                         "giving files to another user needs root")
+    def test_a_backup_folder_others_may_write_into_takes_none_of_their_files(self):
+        for mode, code in ((0o1777, 2), (0o777, 2), (0o700, 0)):
+            with self.subTest(mode=oct(mode)), h.Folder(good()) as f:
+                for name in (book.KEY_FILE, book.STORE):
+                    os.chmod(f.path / name, 0o644)
+                    os.chown(f.path / name, 4242, 4242)
+                os.chmod(f.path, mode)
+                r = h.run("verify", h.native(f.path))
+                self.assertEqual(r.code, code, r.err)
+                if code:
+                    self.assertIn("lkdb0.lkd in " + h.native(f.path) +
+                                  " belongs to another user; copy the backup into a folder of "
+                                  "your own first.", r.err)
 
     def test_the_commands_that_read_refuse_damaged_books_without_creating_files(self):
         for what, files, code, words in DAMAGED:

@@ -140,6 +140,12 @@ for command in ["verify", "list", "show", "add", "export", "export --force"]:
         EXPECTED[(command, "out/export.csv")] = "exit0*5 exit2 exit0*3"
     EXPECTED[(command, "P/lkdb.pair")] = "exit2/kept*9"
 
+# verify DIR reads a backup folder as a restore does: nothing planted there
+# passes, another user's readable file in the shared location included.
+for name in ["L/lkdb0.lkd", "L/lkdb1.lkd"]:
+    EXPECTED[("verify L", name)] = "exit2*9"
+EXPECTED[("verify L", "L/lkdb.pair")] = "exit2/kept*9"
+
 # The crafted markers, at the marker rows.
 EXPECTED_MARKERS = {
     ("start", "P/lkdb.pair"): "ok/gone*9",
@@ -149,6 +155,7 @@ EXPECTED_MARKERS = {
 }
 for command in ["verify", "list", "show", "add", "export", "export --force"]:
     EXPECTED_MARKERS[(command, "P/lkdb.pair")] = "exit2/kept*9"
+EXPECTED_MARKERS[("verify L", "L/lkdb.pair")] = "exit2/kept*9"
 
 # The user's own links to another disk: everything works through them.
 LINKED = ["key", "store", "both"]
@@ -159,6 +166,7 @@ EXPECTED_LINKS.update({c: "exit0*3" for c in ["verify", "list", "show", "add", "
 TEMPLATE_OF = {"generator": "generator", "master": "master"}
 CLI = {
     "verify": (["verify"], b""),
+    "verify L": (["verify", "LOCATION"], b""),  # a backup folder, as DIR
     "list": (["list"], b"alpha\n"),
     "show": (["show", "Mail"], b"alpha\n"),
     "add": (["add"], b"alpha\nShop\ns\ncat\nc3\nc3\n"),
@@ -324,8 +332,10 @@ class Runner:
         TimeoutExpired."""
         if op in CLI:
             args, stdin = CLI[op]
-            args = [os.path.join(cell, "out/export.csv") if a == "OUT" else a for a in args]
-            command = [self.cli, "--folder", os.path.join(cell, P)] + args
+            places = {"OUT": os.path.join(cell, "out/export.csv"), "LOCATION": os.path.join(cell, L)}
+            args = [places.get(a, a) for a in args]
+            folder = [] if "LOCATION" in CLI[op][0] else ["--folder", os.path.join(cell, P)]
+            command = [self.cli] + folder + args
         else:
             command, stdin = [self.driver, "--report", op, cell], b""
         done = subprocess.run(as_user() + command, input=stdin, capture_output=True,
