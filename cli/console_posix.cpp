@@ -7,7 +7,6 @@
 #include <signal.h>
 
 #include <cerrno>
-#include <iterator>
 #include <system_error>
 
 namespace lockmere::cli {
@@ -15,20 +14,31 @@ namespace lockmere::cli {
 namespace {
 
 // Echo is off exactly while a secret is read, on every path: a signal that
-// ends the program turns it back on first, a stop (Ctrl-Z) turns it on
-// for the shell and off again when the prompt continues. A signal the
-// parent ignores stays ignored.
+// ends the program turns it back on first, a stop (Ctrl-Z, or reading or
+// writing the terminal from the background) turns it on for the shell and
+// off again when the prompt continues. A signal the parent ignores stays
+// ignored.
 termios savedSettings;
 termios quietSettings;
 volatile sig_atomic_t reading = 0;
-constexpr int kHandledSignals[] = {SIGHUP,  SIGINT,  SIGQUIT, SIGTERM, SIGPIPE,
-                                   SIGALRM, SIGUSR1, SIGUSR2, SIGTSTP};
-struct sigaction previousActions[std::size(kHandledSignals)];
+struct sigaction previousActions[NSIG];
 
-const struct sigaction* PreviousAction(int signal) {
-    for (std::size_t i = 0; i < std::size(kHandledSignals); ++i)
-        if (kHandledSignals[i] == signal) return &previousActions[i];
-    return nullptr;
+// Every signal whose default action ends or stops the program and that can
+// be caught (SIGKILL and SIGSTOP cannot): the standard ones, the faults,
+// and the real-time signals.
+std::vector<int> HandledSignals() {
+    std::vector<int> handled{SIGHUP,  SIGINT,  SIGQUIT, SIGILL,  SIGTRAP,   SIGABRT,
+                             SIGBUS,  SIGFPE,  SIGUSR1, SIGSEGV, SIGUSR2,   SIGPIPE,
+                             SIGALRM, SIGTERM, SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF,
+                             SIGIO,   SIGSYS,  SIGTSTP, SIGTTIN, SIGTTOU};
+#ifdef SIGSTKFLT
+    handled.push_back(SIGSTKFLT);
+#endif
+#ifdef SIGPWR
+    handled.push_back(SIGPWR);
+#endif
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) handled.push_back(signal);
+    return handled;
 }
 
 void SetEcho(bool on) {
@@ -48,7 +58,9 @@ extern "C" void OnSignal(int signal);
 void Catch(int signal) {
     struct sigaction action {};
     action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
+    // Every other signal waits: from the background, the echo's own change
+    // would otherwise stop the program with SIGTTOU in the middle of it.
+    sigfillset(&action.sa_mask);
     sigaction(signal, &action, nullptr);
 }
 
@@ -56,7 +68,7 @@ extern "C" void OnSignal(int signal) {
     const int saved = errno;
     if (reading) SetEcho(true);
     // What the signal would have done: end or stop the program.
-    sigaction(signal, PreviousAction(signal), nullptr);
+    sigaction(signal, &previousActions[signal], nullptr);
     Unblock(signal);
     raise(signal);
     // Only a stop comes back here, when the program is continued.
@@ -68,26 +80,37 @@ extern "C" void OnSignal(int signal) {
 // Echo off for one scope; the typed Enter still moves to the next line.
 class EchoOff {
 public:
-    EchoOff() {
+    EchoOff() : handled_(HandledSignals()) {
         if (tcgetattr(STDIN_FILENO, &savedSettings) != 0) return;
+        armed_ = true;
         quietSettings = savedSettings;
         quietSettings.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         quietSettings.c_lflag |= ECHONL;
-        for (std::size_t i = 0; i < std::size(kHandledSignals); ++i) {
-            sigaction(kHandledSignals[i], nullptr, &previousActions[i]);
-            if (previousActions[i].sa_handler != SIG_IGN) Catch(kHandledSignals[i]);
+        for (const int signal : handled_) {
+            sigaction(signal, nullptr, &previousActions[signal]);
+            if (previousActions[signal].sa_handler != SIG_IGN) Catch(signal);
         }
         reading = 1;
-        if (tcsetattr(STDIN_FILENO, TCSADRAIN, &quietSettings) != 0) reading = 0;
+        // A stop from the background (SIGTTOU) interrupts the change; once
+        // continued, it is made again.
+        while (tcsetattr(STDIN_FILENO, TCSADRAIN, &quietSettings) != 0)
+            if (errno != EINTR) {
+                reading = 0;
+                break;
+            }
     }
     ~EchoOff() {
+        if (!armed_) return;
         if (reading) SetEcho(true);
         reading = 0;
-        for (std::size_t i = 0; i < std::size(kHandledSignals); ++i)
-            sigaction(kHandledSignals[i], &previousActions[i], nullptr);
+        for (const int signal : handled_) sigaction(signal, &previousActions[signal], nullptr);
     }
     EchoOff(const EchoOff&) = delete;
     EchoOff& operator=(const EchoOff&) = delete;
+
+private:
+    const std::vector<int> handled_;
+    bool armed_ = false;  // the actions above are caught, to be given back
 };
 
 void WriteAll(int fd, std::string_view text) {

@@ -183,9 +183,17 @@ class Prompts(unittest.TestCase):
 
     def test_echo_comes_back_before_a_signal_ends_the_password(self):
         typed = {signal.SIGINT: "\x03", signal.SIGQUIT: "\x1c"}  # Ctrl-C, Ctrl-backslash
-        for number in (signal.SIGHUP, signal.SIGINT, signal.SIGQUIT, signal.SIGTERM,
-                       signal.SIGPIPE, signal.SIGALRM, signal.SIGUSR1, signal.SIGUSR2):
-            with self.subTest(signal.Signals(number).name), h.Folder(book.files("me", PASSWORD, [])) as f:
+        # Every signal whose default action ends the program and that can be caught.
+        ending = (signal.SIGHUP, signal.SIGINT, signal.SIGQUIT, signal.SIGTERM, signal.SIGPIPE,
+                  signal.SIGALRM, signal.SIGUSR1, signal.SIGUSR2, signal.SIGPROF,
+                  signal.SIGVTALRM, signal.SIGXCPU, signal.SIGXFSZ, signal.SIGIO, signal.SIGPWR,
+                  signal.SIGSYS, signal.SIGTRAP, signal.SIGABRT, signal.SIGSTKFLT, signal.SIGSEGV,
+                  signal.SIGBUS, signal.SIGFPE, signal.SIGILL, signal.SIGRTMIN,
+                  signal.SIGRTMIN + 7, signal.SIGRTMAX)
+        for number in ending:
+            name = signal.Signals(number).name if number in signal.Signals._value2member_map_ \
+                else f"SIGRTMIN+{number - signal.SIGRTMIN}"
+            with self.subTest(name), h.Folder(book.files("me", PASSWORD, [])) as f:
                 t = self.terminal(f, "list")
                 t.wait_for("Master password: ")
                 self.assertFalse(t.echo_on())
@@ -196,6 +204,61 @@ class Prompts(unittest.TestCase):
                 code, out, _ = t.finish()
                 self.assertEqual((code, out), (-number, ""))
                 self.assertTrue(t.echo_on())
+
+    def test_every_stop_shows_echo_to_the_shell_and_fg_hides_it_again(self):
+        # Stops reach a job of a shell with job control, as the user has it:
+        # Ctrl-Z's SIGTSTP, and SIGTTIN and SIGTTOU, which reading or setting
+        # the terminal from the background sends.
+        for number in (signal.SIGTTIN, signal.SIGTTOU, signal.SIGTSTP):
+            with self.subTest(signal.Signals(number).name), \
+                    h.Folder(book.files("me", PASSWORD, [("Mail", "N/A", "ann", "pw")])) as f:
+                t = self.shell()
+                t.type(" ".join(shlex.quote(str(a)) for a in h.command("--folder", f.path, "list"))
+                       + "\n")
+                t.wait_for("Master password: ")
+                self.assertFalse(t.echo_on())
+                [job] = [int(p) for p in os.listdir("/proc") if p.isdigit() and
+                         open(f"/proc/{p}/stat").read().rsplit(")", 1)[1].split()[1] ==
+                         str(t.proc.pid)]
+                os.kill(job, number)
+                t.wait_for("Stopped")
+                start = len(t.shown)
+                t.type("echo shell-sees-this\n")
+                self.assertTrue(t.shows_from(start, "echo shell-sees-this"))
+                t.type("fg\n")
+                time.sleep(0.5)
+                self.assertFalse(t.echo_on())
+                start = len(t.shown)
+                t.type(PASSWORD + "\n")
+                t.wait_for("Mail")
+                self.assertNotIn(PASSWORD.encode(), t.shown[start:])
+                t.type("exit\n")
+
+    def test_started_in_the_background_it_waits_with_echo_on_until_fg(self):
+        # Setting the terminal from the background stops it (SIGTTOU) first.
+        with h.Folder(book.files("me", PASSWORD, [("Mail", "N/A", "ann", "pw")])) as f:
+            t = self.shell()
+            t.type(" ".join(shlex.quote(str(a)) for a in h.command("--folder", f.path, "list"))
+                   + " &\n")
+            time.sleep(0.5)
+            start = len(t.shown)
+            t.type("jobs\n")
+            self.assertTrue(t.shows_from(start, "Stopped"))
+            self.assertTrue(t.shows_from(start, "jobs"))
+            t.type("fg\n")
+            t.wait_for("Master password: ")
+            time.sleep(0.3)
+            self.assertFalse(t.echo_on())
+            start = len(t.shown)
+            t.type(PASSWORD + "\n")
+            t.wait_for("Mail")
+            self.assertNotIn(PASSWORD.encode(), t.shown[start:])
+            # The terminal as the program left it, which the shell keeps.
+            start = len(t.shown)
+            t.type("stty -a; echo settings-shown\n")
+            self.assertTrue(t.shows_from(start, "settings-shown\r\n"))
+            self.assertIn(b" echo ", t.shown[start:].replace(b"\r\n", b" "))
+            t.type("exit\n")
 
     def test_a_signal_the_parent_ignores_changes_nothing(self):
         with h.Folder(book.files("me", PASSWORD, [("Mail", "N/A", "ann", "pw")])) as f:
@@ -209,14 +272,17 @@ class Prompts(unittest.TestCase):
             self.assertEqual(t.finish(), (0, "Mail\n", ""))
             self.assertNotIn(PASSWORD.encode(), t.shown)
 
+    def shell(self):
+        """An interactive shell with job control on its own terminal."""
+        t = Terminal(None, command=["bash", "--norc", "--noprofile", "-i"])
+        self.addCleanup(t.close)
+        t.type("PS1='ready> '\n")
+        t.wait_for("ready> ")
+        return t
+
     def test_ctrl_z_shows_echo_to_the_shell_and_fg_hides_it_again(self):
-        # A shell with job control, as the user has it.
         with h.Folder(book.files("me", PASSWORD, [("Mail", "N/A", "ann", "pw")])) as f:
-            shell = ["bash", "--norc", "--noprofile", "-i"]
-            t = Terminal(f, command=shell)
-            self.addCleanup(t.close)
-            t.type("PS1='ready> '\n")
-            t.wait_for("ready> ")
+            t = self.shell()
             t.type(" ".join(shlex.quote(str(a)) for a in h.command("--folder", f.path, "list")) + "\n")
             t.wait_for("Master password: ")
             t.type("\x1a")
