@@ -24,6 +24,19 @@ void PrepareConsole();
 // True when standard input is a terminal (a console window on Windows).
 bool InputIsTerminal();
 
+// Holds back, for its life, the signals with which a terminal or a kill
+// ends the program (HUP, INT, QUIT, TERM); one that came meanwhile ends it
+// when the hold goes. Pending() tells whether one came. On Windows nothing
+// is held.
+class EndingSignalsHeld {
+public:
+    EndingSignalsHeld();
+    ~EndingSignalsHeld();
+    EndingSignalsHeld(const EndingSignalsHeld&) = delete;
+    EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
+    bool Pending() const;
+};
+
 // Writes the prompt to the terminal (standard error when the terminal cannot
 // be opened for it) and reads one line of UTF-8 from it, without its line
 // end; without echo when secret. Nothing when the input has ended.

@@ -157,6 +157,35 @@ void PrepareConsole() {}
 
 bool InputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
 
+namespace {
+
+sigset_t EndingSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) sigaddset(&set, signal);
+    return set;
+}
+
+}  // namespace
+
+EndingSignalsHeld::EndingSignalsHeld() {
+    const sigset_t ending = EndingSignals();
+    sigprocmask(SIG_BLOCK, &ending, nullptr);
+}
+
+EndingSignalsHeld::~EndingSignalsHeld() {
+    const sigset_t ending = EndingSignals();
+    sigprocmask(SIG_UNBLOCK, &ending, nullptr);
+}
+
+bool EndingSignalsHeld::Pending() const {
+    sigset_t pending;
+    sigpending(&pending);
+    for (const int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM})
+        if (sigismember(&pending, signal) == 1) return true;
+    return false;
+}
+
 std::optional<std::string> ReadTerminalLine(std::string_view prompt, bool secret) {
     if (!secret) {
         ShowPrompt(prompt);

@@ -121,6 +121,10 @@ bool InputIsTerminal() {
     return GetConsoleMode(Input(), &mode) != 0;
 }
 
+EndingSignalsHeld::EndingSignalsHeld() = default;
+EndingSignalsHeld::~EndingSignalsHeld() = default;
+bool EndingSignalsHeld::Pending() const { return false; }
+
 std::optional<std::string> ReadTerminalLine(std::string_view prompt, bool secret) {
     if (!secret) {
         ShowPrompt(prompt);

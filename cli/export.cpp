@@ -1,6 +1,7 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "cli/console.h"
 #include "cli/csv.h"
 #include "cli/exit_codes.h"
 #include "cli/open_book.h"
@@ -86,9 +87,23 @@ int RunExport(Session& session, const fs::path& file, bool force) {
 
     const std::string csv = CsvOf(book.List.Records());
     if (IsBookFile(file, session.Folder)) return ownFile();
-    // Neither write follows a link at the name: the new file is created
-    // exclusively, or renamed over the name.
-    const int code = force ? ReplaceWholeFile(file, csv) : CreateNewFile(file, csv);
+    // What a killed export left beside the name goes first.
+    RemoveStaleTemporariesOf(file);
+    // The file is whole before it has its name, and an export interrupted
+    // meanwhile leaves no copy of the passwords: its temporary goes, then
+    // the signal ends the program. Neither write follows a link at the name.
+    int code = failure::kNone;
+    {
+        const EndingSignalsHeld held;
+        fs::path temporary;
+        code = WriteTemporaryBeside(file, csv, temporary);
+        if (code == failure::kNone && held.Pending()) {
+            DiscardTemporary(temporary);
+            return kFileTrouble;  // as the hold goes, the signal ends the program
+        }
+        if (code == failure::kNone)
+            code = PlaceTemporary(temporary, file, force ? Existing::Replace : Existing::Keep);
+    }
     if (code == failure::kPathFileAccess && !force && fs::exists(file, error)) return exists();
     if (code != failure::kNone)
         return Fail(kFileTrouble, "ERROR: " + shownFile + " could not be written (failure code " +

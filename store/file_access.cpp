@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <random>
 
 #include "store/pair_copy.h"
@@ -54,6 +55,25 @@ fs::path FollowLink(const fs::path& path) {
 
 [[nodiscard]] int Hidden(const fs::path& path, bool hidden) {
     return FailureCodeFor(system_file::SetHidden(path, hidden), path);
+}
+
+// The last part of a path as UTF-8: a name the narrow code page cannot
+// hold must not throw.
+std::string Utf8Name(const fs::path& path) {
+    const std::u8string utf8 = path.filename().u8string();
+    return std::string(reinterpret_cast<const char*>(utf8.data()), utf8.size());
+}
+
+// A tidy-up of the temporaries in folder that `chosen` names, when they are
+// regular files of the user's: one that will not go is tried again next time.
+template <class Chosen>
+void RemoveTemporaries(const fs::path& folder, Chosen chosen) {
+    std::error_code error;
+    for (fs::directory_iterator entry(folder.empty() ? fs::path(".") : folder, error), end;
+         !error && entry != end; entry.increment(error)) {
+        if (chosen(Utf8Name(entry->path())) && system_file::IsOwnRegularFile(entry->path()))
+            static_cast<void>(system_file::Remove(entry->path()));
+    }
 }
 
 }  // namespace
@@ -158,17 +178,30 @@ int WriteTemporaryBeside(const fs::path& path, std::string_view bytes, fs::path&
     return failure::kNone;
 }
 
-int ReplaceWholeFile(const fs::path& path, std::string_view bytes) {
-    fs::path temporary;
-    if (const int code = WriteTemporaryBeside(path, bytes, temporary); code != failure::kNone)
-        return code;
-    if (const std::error_code error = system_file::Rename(temporary, path)) {
+int PlaceTemporary(const fs::path& temporary, const fs::path& path, Existing existing) {
+    const std::error_code error = existing == Existing::Replace
+                                      ? system_file::Rename(temporary, path)
+                                      : system_file::RenameNoReplace(temporary, path);
+    if (error) {
         // As above: the rename's failure is the one to tell.
-        static_cast<void>(system_file::Remove(temporary));
+        DiscardTemporary(temporary);
         return FailureCodeFor(error, path);
     }
     system_file::SyncFolder(path.parent_path());
     return failure::kNone;
+}
+
+void DiscardTemporary(const fs::path& temporary) {
+    // A temporary that will not go harms no file; a data file's goes at
+    // the next start, an export's at the next export there.
+    static_cast<void>(system_file::Remove(temporary));
+}
+
+int ReplaceWholeFile(const fs::path& path, std::string_view bytes) {
+    fs::path temporary;
+    if (const int code = WriteTemporaryBeside(path, bytes, temporary); code != failure::kNone)
+        return code;
+    return PlaceTemporary(temporary, path, Existing::Replace);
 }
 
 int ReplaceDataFile(const fs::path& path, std::string_view bytes) {
@@ -176,19 +209,21 @@ int ReplaceDataFile(const fs::path& path, std::string_view bytes) {
 }
 
 void RemoveStaleTemporaries(const fs::path& folder) {
-    std::error_code error;
-    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
-         entry.increment(error)) {
-        // As UTF-8: a name the narrow code page cannot hold must not throw.
-        const std::u8string utf8 = entry->path().filename().u8string();
-        const std::string_view name(reinterpret_cast<const char*>(utf8.data()), utf8.size());
+    RemoveTemporaries(folder, [](std::string_view entry) {
         for (const char* file :
-             {kKeyFileName, kStoreFileName, kBackupLocationFileName, kPairMarkerFileName}) {
-            // A tidy-up: a temporary that will not go is tried again next time.
-            if (IsTemporaryOf(file, name) && system_file::IsOwnRegularFile(entry->path()))
-                static_cast<void>(system_file::Remove(entry->path()));
-        }
-    }
+             {kKeyFileName, kStoreFileName, kBackupLocationFileName, kPairMarkerFileName})
+            if (IsTemporaryOf(file, entry)) return true;
+        return false;
+    });
+}
+
+void RemoveStaleTemporariesOf(const fs::path& path) {
+    const std::string file = Utf8Name(path);
+    RemoveTemporaries(path.parent_path(), [&file](std::string_view entry) {
+        // Only this program's own kind: a "F.tmp" there may be anybody's.
+        return IsTemporaryOf(file, entry) &&
+               entry.size() == file.size() + 1 + kTemporaryDigits + std::strlen(kTemporarySuffix);
+    });
 }
 
 int WriteAt(const fs::path& path, std::size_t position, std::string_view bytes,
@@ -211,16 +246,6 @@ ReadResult ReadFirstLine(const fs::path& path, std::size_t largest) {
     if (const auto end = result.Bytes.find_first_of("\r\n"); end != std::string::npos)
         result.Bytes.resize(end);
     return result;
-}
-
-int CreateNewFile(const fs::path& path, std::string_view bytes) {
-    system_file::Handle file;
-    std::error_code error = file.CreateNew(path);
-    if (error) return FailureCodeFor(error, path);
-    error = FillNewFile(file, bytes);
-    // The fill's failure is the one to tell, whether or not the file goes.
-    if (error) static_cast<void>(system_file::Remove(path));
-    return FailureCodeFor(error, path);
 }
 
 int WriteLineFile(const fs::path& path, std::string_view line) {

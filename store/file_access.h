@@ -67,10 +67,26 @@ bool IsTemporaryOf(std::string_view fileName, std::string_view entry);
 [[nodiscard]] int WriteTemporaryBeside(const std::filesystem::path& path, std::string_view bytes,
                                        std::filesystem::path& temporary);
 
+// Puts a temporary of WriteTemporaryBeside at its file's name in one step
+// and makes that durable. With Existing::Replace whatever stands at path is
+// replaced (a link too, never written through); with Existing::Keep
+// anything there fails the move (kPathFileAccess). On failure the temporary
+// is removed.
+enum class Existing { Replace, Keep };
+[[nodiscard]] int PlaceTemporary(const std::filesystem::path& temporary,
+                                 const std::filesystem::path& path, Existing existing);
+
+// Removes a temporary of WriteTemporaryBeside that is no longer wanted.
+void DiscardTemporary(const std::filesystem::path& temporary);
+
 // Removes the temporaries of the data files that crashed writes left in
 // folder: regular files of the user by those names, nothing else. Only for
 // a folder whose lock this process holds.
 void RemoveStaleTemporaries(const std::filesystem::path& folder);
+
+// Removes what a killed write of path left beside it: its temporaries
+// ("F.<16 hex digits>.tmp") that are regular files of the user's.
+void RemoveStaleTemporariesOf(const std::filesystem::path& path);
 
 // Writes bytes at a 1-based position of a data file of the program folder,
 // extending the file when needed (a gap reads as zero bytes) and keeping
@@ -95,11 +111,6 @@ void RemoveStaleTemporaries(const std::filesystem::path& folder);
 // or replace files in folder (a shared or world-writable folder, sticky or
 // not). False where the system cannot tell.
 bool OthersMayWriteIn(const std::filesystem::path& folder);
-
-// Creates a new owner-only file holding bytes, flushed to disk. Fails with
-// kPathFileAccess when anything stands at path already; on any failure
-// nothing of the new file is left.
-[[nodiscard]] int CreateNewFile(const std::filesystem::path& path, std::string_view bytes);
 
 // Creates or replaces a text file holding one line followed by CR LF.
 [[nodiscard]] int WriteLineFile(const std::filesystem::path& path, std::string_view line);

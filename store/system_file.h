@@ -120,6 +120,11 @@ bool IsOwnRegularFile(const std::filesystem::path& path);
 [[nodiscard]] std::error_code Rename(const std::filesystem::path& from,
                                      const std::filesystem::path& to);
 
+// Renames from to a name where nothing stands, in one step; anything at to
+// (a link too) fails it with file_exists.
+[[nodiscard]] std::error_code RenameNoReplace(const std::filesystem::path& from,
+                                              const std::filesystem::path& to);
+
 // Makes the rename of an entry in folder durable, where the system needs it.
 void SyncFolder(const std::filesystem::path& folder);
 

@@ -1,6 +1,7 @@
 #include "store/system_file.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -184,6 +185,17 @@ std::error_code Remove(const std::filesystem::path& path) {
 
 std::error_code Rename(const std::filesystem::path& from, const std::filesystem::path& to) {
     return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code() : LastError();
+}
+
+std::error_code RenameNoReplace(const std::filesystem::path& from,
+                                const std::filesystem::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
+    if (errno != EINVAL && errno != ENOSYS) return LastError();
+    // A file system without it: a second name, made only where none is
+    // (never through a link), then the first one goes.
+    if (::link(from.c_str(), to.c_str()) != 0) return LastError();
+    ::unlink(from.c_str());
+    return {};
 }
 
 void SyncFolder(const std::filesystem::path& folder) {

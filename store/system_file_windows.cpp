@@ -236,6 +236,16 @@ std::error_code Rename(const std::filesystem::path& from, const std::filesystem:
     });
 }
 
+std::error_code RenameNoReplace(const std::filesystem::path& from,
+                                const std::filesystem::path& to) {
+    // Without MOVEFILE_REPLACE_EXISTING anything at the name fails the move.
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return {};
+    const DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)
+        return std::make_error_code(std::errc::file_exists);
+    return {static_cast<int>(error), std::system_category()};
+}
+
 // The rename itself is written through by the file system.
 void SyncFolder(const std::filesystem::path&) {}
 

@@ -4,6 +4,9 @@ import csv
 import io
 import json
 import os
+import re
+import shutil
+import signal
 import stat
 import subprocess
 import tempfile
@@ -15,6 +18,7 @@ import cli_harness as h
 from cli_harness import book
 
 PASSWORD = "secret"
+TEMPORARY = re.compile(r"^book\.csv\.[0-9a-f]{16}\.tmp$")  # an export's own
 # In file order. The main window's list sorts whole lines with case folded
 # (name, TAB, address...): "bank<TAB>https" comes before "Bank<TAB>N/A".
 RECORDS = [
@@ -320,6 +324,56 @@ class Export(unittest.TestCase):
             self.assertIn(b"one of the book's own files", err)
             target.unlink()
             self.assertEqual(f.snapshot(), before)
+
+    def slowed_export(self, f, *extra):
+        """An export whose first fsync (its temporary's, once written) takes a
+        second; returns the process (strace) and the export's own pid once the
+        temporary stands."""
+        target = f.path / "book.csv"
+        proc = subprocess.Popen(
+            ["strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=fsync",
+             "-e", "inject=fsync:delay_enter=1000000:when=1"] +
+            h.command("--folder", f.path, "export", "--csv", target, *extra),
+            stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: proc.poll() is None and proc.kill())
+        proc.stdin.write((PASSWORD + "\n").encode())
+        proc.stdin.close()
+        deadline = time.monotonic() + h.TIMEOUT
+        while not [n for n in os.listdir(f.path) if TEMPORARY.match(n)]:
+            self.assertLess(time.monotonic(), deadline, "no temporary was written")
+            time.sleep(0.02)
+        with open(f"/proc/{proc.pid}/task/{proc.pid}/children") as children:
+            return proc, int(children.read().split()[0])
+
+    @unittest.skipIf(h.ON_WINE or not shutil.which("strace"), "strace slows this system's calls")
+    def test_an_export_interrupted_during_its_write_leaves_no_copy(self):
+        for number in (signal.SIGHUP, signal.SIGINT, signal.SIGTERM):
+            for extra in ((), ("--force",)):
+                with self.subTest(signal.Signals(number).name, extra=extra), \
+                        h.Folder(files()) as f:
+                    if extra:
+                        (f.path / "book.csv").write_bytes(b"the old export")
+                    proc, export = self.slowed_export(f, *extra)
+                    os.kill(export, number)
+                    self.assertNotEqual(proc.wait(timeout=h.TIMEOUT), 0)
+                    left = sorted(n for n in os.listdir(f.path) if n.startswith("book.csv"))
+                    self.assertEqual(left, ["book.csv"] if extra else [])
+                    if extra:
+                        self.assertEqual((f.path / "book.csv").read_bytes(), b"the old export")
+
+    @unittest.skipIf(h.ON_WINE or not shutil.which("strace"), "strace slows this system's calls")
+    def test_what_a_killed_export_left_goes_with_the_next_export_there(self):
+        with h.Folder(files()) as f:
+            proc, export = self.slowed_export(f)
+            os.kill(export, signal.SIGKILL)
+            proc.wait(timeout=h.TIMEOUT)
+            [left] = [n for n in os.listdir(f.path) if TEMPORARY.match(n)]
+            # Not its kind: a name of the user's.
+            (f.path / "book.csv.tmp").write_bytes(b"the user's own")
+            _, r = self.export(f)
+            self.assertEqual(r.code, 0, r.err)
+            self.assertEqual(sorted(n for n in os.listdir(f.path) if n.startswith("book.csv")),
+                             ["book.csv", "book.csv.tmp"])
 
     def test_a_folder_that_is_not_there(self):
         with h.Folder(files()) as f:
