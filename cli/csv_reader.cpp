@@ -31,7 +31,7 @@ CsvReader::CsvReader(std::u32string_view text, char32_t separator)
     : text_(text), separator_(separator) {}
 
 std::optional<CsvRow> CsvReader::Next() {
-    while (at_ < text_.size() && !unclosed_) {
+    while (at_ < text_.size() && !stopped_) {
         std::optional<CsvRow> row = Row();
         if (row && !std::all_of(row->Fields.begin(), row->Fields.end(), IsBlank)) return row;
     }
@@ -43,9 +43,14 @@ std::optional<CsvRow> CsvReader::Row() {
     bool quoted = false;     // inside a quoted field
     bool fieldStart = true;  // no character of the field read yet
     std::size_t quoteLine = 0;
+    const auto stop = [this](CsvStop::Why why, std::size_t line) {
+        stopped_ = CsvStop{why, line};
+        return std::nullopt;
+    };
     while (at_ < text_.size()) {
         const char32_t c = text_[at_++];
         std::u32string& field = row.Fields.back();
+        if (field.size() > kLongestField) return stop(CsvStop::Why::FieldTooLong, row.Line);
         if (quoted) {
             if (c == U'"') {
                 if (at_ < text_.size() && text_[at_] == U'"') {
@@ -68,6 +73,8 @@ std::optional<CsvRow> CsvReader::Row() {
             continue;
         }
         if (c == separator_) {
+            if (row.Fields.size() == kMostFields)
+                return stop(CsvStop::Why::TooManyFields, row.Line);
             row.Fields.emplace_back();
             fieldStart = true;
             continue;
@@ -82,10 +89,8 @@ std::optional<CsvRow> CsvReader::Row() {
         field.push_back(c);
         fieldStart = false;
     }
-    if (quoted) {
-        unclosed_ = quoteLine;
-        return std::nullopt;
-    }
+    if (quoted) return stop(CsvStop::Why::UnclosedQuote, quoteLine);
+    if (row.Fields.back().size() > kLongestField) return stop(CsvStop::Why::FieldTooLong, row.Line);
     return row;
 }
 

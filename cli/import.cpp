@@ -25,6 +25,9 @@ namespace {
 // No password manager's export comes near it; the store holds 32 KiB.
 constexpr std::size_t kLargestImport = 16 * 1024 * 1024;
 constexpr std::size_t kShownNameLength = 50;
+// A store holds a few thousand records at most; a file of many more rows is
+// no export, and its refusals alone would fill the memory.
+constexpr std::size_t kMostRows = 100'000;
 
 constexpr AppendWords kImportWords{"nothing was imported", "while the password was typed",
                                    "import the file again"};
@@ -100,18 +103,32 @@ std::string ReadFailure(const std::string& file, int code) {
 [[nodiscard]] int ReadFile(const std::filesystem::path& path,
                            const std::optional<std::string>& format, ReadImport& read) {
     const std::string file = PathText(path);
-    const ReadResult bytes = ReadExistingFile(path, kLargestImport, Links::Follow);
+    ReadResult bytes = ReadExistingFile(path, kLargestImport, Links::Follow);
     if (!bytes.Ok()) return Fail(kFileTrouble, ReadFailure(file, bytes.Code));
     if (bytes.Bytes.size() > kLargestImport)
         return Fail(kRefused, "ERROR: " + file +
                                   " is larger than 16 MiB, more than any password export "
                                   "holds, so nothing was imported.");
     const CsvText text = DecodeCsvText(bytes.Bytes);
+    std::string().swap(bytes.Bytes);  // decoded: the memory goes back at once
 
-    const auto unclosed = [&file](std::size_t line) {
-        return Fail(kRefused, "ERROR: The quoted field that starts on line " +
-                                  std::to_string(line) + " of " + file +
-                                  " never ends, so nothing was imported.");
+    const auto stopped = [&file](const CsvStop& stop) {
+        const std::string line = std::to_string(stop.Line);
+        switch (stop.Reason) {
+        case CsvStop::Why::UnclosedQuote:
+            break;
+        case CsvStop::Why::TooManyFields:
+            return Fail(kRefused, "ERROR: The row on line " + line + " of " + file +
+                                      " has more than " + std::to_string(kMostFields) +
+                                      " fields, more than any password export, so nothing "
+                                      "was imported.");
+        case CsvStop::Why::FieldTooLong:
+            return Fail(kRefused, "ERROR: The row on line " + line + " of " + file +
+                                      " has a field of more than 65,536 characters, more than "
+                                      "any password export, so nothing was imported.");
+        }
+        return Fail(kRefused, "ERROR: The quoted field that starts on line " + line + " of " +
+                                  file + " never ends, so nothing was imported.");
     };
     // The separator is the one with which the header names a layout's columns.
     std::optional<CsvReader> reader;
@@ -119,7 +136,7 @@ std::string ReadFailure(const std::string& file, int code) {
         CsvReader candidate(text.Text, separator);
         std::optional<CsvRow> header = candidate.Next();
         if (!header) {
-            if (candidate.UnclosedQuote()) return unclosed(*candidate.UnclosedQuote());
+            if (candidate.Stopped()) return stopped(*candidate.Stopped());
             return Fail(kRefused,
                         "ERROR: " + file + " holds no header row, so nothing was imported.");
         }
@@ -139,7 +156,11 @@ std::string ReadFailure(const std::string& file, int code) {
     tally.Utf8 = text.Utf8;
     tally.TypedRows = !read.Match.Which->TypeColumn.empty();
     while (const std::optional<CsvRow> row = reader->Next()) {
-        ++tally.Read;
+        if (++tally.Read > kMostRows)
+            return Fail(kRefused, "ERROR: " + file +
+                                      " holds more than 100,000 rows, more than "
+                                      "any password export, so nothing was "
+                                      "imported.");
         if (row->Fields.size() != read.Header.size()) {
             // Misaligned: any field may be another's, so no name is shown.
             tally.Refused.push_back(
@@ -159,7 +180,7 @@ std::string ReadFailure(const std::string& file, int code) {
         read.Accepted.push_back(
             {row->Line, std::move(*check.Record), std::move(taken.Dropped), taken.MoreAddresses});
     }
-    if (const std::optional<std::size_t> line = reader->UnclosedQuote()) return unclosed(*line);
+    if (const std::optional<CsvStop> stop = reader->Stopped()) return stopped(*stop);
     return kDone;
 }
 

@@ -7,7 +7,10 @@ import atexit
 import contextlib
 import fcntl
 import re
+import os
+import resource
 import shutil
+import subprocess
 import tempfile
 import unittest
 from pathlib import Path
@@ -417,6 +420,69 @@ class Rows(unittest.TestCase):
                 self.assertEqual(counts(r.out)["Skipped as duplicates"], duplicates)
                 self.assertIn("holds no record to import", r.err)
                 self.assertEqual(f.snapshot(), before)
+
+
+class Bounds(unittest.TestCase):
+    """A crafted file is refused past fixed bounds, and its work stays bounded."""
+
+    HEADER = "Title,URL,Username,Password"
+    LIMIT = 16 * 1024 * 1024 - 1  # the largest file import reads
+
+    def shapes(self):
+        """The worst shapes under the size limit: name, bytes."""
+        room = self.LIMIT - len(self.HEADER) - 1
+        wide = ",".join(["Title", "URL", "Username", "Password"] + [f"c{i}" for i in range(252)])
+        wide_row = "a,b,c,d" + ",x" * 252 + "\n"
+        return [
+            ("all commas", (self.HEADER + "\n" + "," * room).encode()),
+            ("one huge row", (self.HEADER + "\n" + "x" * room).encode()),
+            ("one huge field in a row that lines up",
+             (self.HEADER + "\n" + "x" * (room - 6) + ",u,s,p").encode()),
+            ("a million tiny rows", (self.HEADER + "\n" + "a\n" * (room // 2)).encode()),
+            ("255 columns and rows that fill them",
+             (wide + "\n" + wide_row * ((self.LIMIT - len(wide)) // len(wide_row))).encode()),
+        ]
+
+    def test_past_the_bounds_the_file_is_refused_with_a_reason(self):
+        cases = [  # rows after the header, words of the message
+            (["," * 256], "line 2 of export.csv has more than 256 fields"),
+            (["a" * 65537 + ",u,s,p"], "line 2 of export.csv has a field of more than 65,536"),
+            (['"' + "a" * 65537 + '",u,s,p'], "line 2 of export.csv has a field of more than"),
+            (["n,,u,p"] * 100001, "holds more than 100,000 rows"),
+        ]
+        for rows, words in cases:
+            with self.subTest(words), h.Folder(book.files("me", PASSWORD, OLD)) as f:
+                r = run_import(f, ("\n".join([self.HEADER] + rows) + "\n").encode(), "--dry-run")
+                self.assertEqual((r.code, r.out), (1, ""), r.err)
+                self.assertIn(words, r.err.replace(h.native(EXPORT), "export.csv"))
+        # Up to them a file is read.
+        with h.Folder(book.files("me", PASSWORD, OLD)) as f:
+            rows = [",".join(["n"] * 3 + [""] * 252 + ["p"])]
+            header = ",".join(["Title", "URL", "Username"] + [f"c{i}" for i in range(252)] +
+                              ["Password"])
+            r = run_import(f, (header + "\n" + "\n".join(rows) + "\n").encode(), "--dry-run")
+            self.assertEqual(r.code, 0, r.err)
+
+    @unittest.skipUnless(os.environ.get("LOCKMERE_CLI_HARDENED") == "1" and not h.ON_WINE,
+                         "measured on an optimised build of this system")
+    def test_the_worst_shapes_are_read_within_200_mib(self):
+        # The address space, libraries and all, is held under 200 MiB: more
+        # than that and an allocation fails, which ends the program.
+        def bounded():
+            resource.setrlimit(resource.RLIMIT_AS, (200 << 20, 200 << 20))
+
+        with h.Folder(book.files("me", PASSWORD, OLD)) as f:
+            for name, data in self.shapes():
+                with self.subTest(name):
+                    self.assertLess(len(data), 16 * 1024 * 1024)
+                    EXPORT.write_bytes(data)
+                    done = subprocess.run(
+                        h.command("--folder", f.path, "import", "--csv", EXPORT, "--dry-run"),
+                        input=(PASSWORD + "\n").encode(), capture_output=True,
+                        preexec_fn=bounded, timeout=h.TIMEOUT)
+                    self.assertIn(done.returncode, (0, 1), done.stderr)
+                    self.assertIn(b"ERROR" if done.returncode else b"Would be imported",
+                                  done.stderr + done.stdout)
 
 
 class Writing(unittest.TestCase):
