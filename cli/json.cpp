@@ -13,7 +13,9 @@ std::string JsonString(std::string_view ansi) {
         if (c == U'"' || c == U'\\') {
             text += '\\';
             text += byte;
-        } else if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
+        } else if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0xAD) {
+            // Controls, and the soft hyphen a terminal would hide: escaped,
+            // so that the value stays exact and never reaches it raw.
             constexpr std::string_view kHex = "0123456789abcdef";
             text += "\\u00";
             text += kHex[c >> 4];

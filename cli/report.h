@@ -14,7 +14,7 @@ namespace lockmere::cli {
 // "1 record", "2 records".
 std::string CountOf(std::size_t n, std::string_view thing);
 
-// A path as the UTF-8 text the terminal shows.
+// A path as the UTF-8 text the terminal shows, filtered as ShownCharacters.
 std::string PathText(const std::filesystem::path& path);
 std::filesystem::path PathFromText(std::string_view utf8);
 
@@ -23,14 +23,17 @@ std::filesystem::path PathFromText(std::string_view utf8);
 std::string ReadFailureText(std::string_view fileName, const std::filesystem::path& folder,
                             int code);
 
-// A field read from the book as UTF-8 for the terminal. Control characters
-// (a damaged or foreign store may hold them) are shown as "?", so that a
-// field can neither break its line nor send the terminal commands.
-std::string ShownText(std::string_view ansi);
-
-// Characters from outside the book (a command line, a CSV file) as UTF-8
-// for the terminal, control characters shown as "?" as above.
+// Text from outside the program (a command line, a file, a file's name)
+// as UTF-8 for the terminal. The characters a terminal acts on or hides
+// (Unicode's controls, format characters such as the bidirectional and
+// zero-width ones, line and paragraph separators) are shown as "?", so that
+// a text can neither break its line, send the terminal commands, nor show
+// itself as other than it is.
 std::string ShownCharacters(std::u32string_view text);
+
+// A field read from the book (Windows-1252), filtered as above: a damaged
+// or foreign store may hold such characters.
+std::string ShownText(std::string_view ansi);
 
 // What a failure code means, in a few words.
 std::string_view FailureMeaning(int code);

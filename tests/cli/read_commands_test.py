@@ -11,6 +11,7 @@ import stat
 import subprocess
 import tempfile
 import time
+import unicodedata
 import unittest
 from pathlib import Path
 
@@ -205,6 +206,43 @@ class Search(unittest.TestCase):
             r = f.run("search", "ann", input="wrong\n")
             self.assertEqual((r.code, r.out), (1, ""))
             self.assertIn("Password Not Matched", r.err)
+
+
+class TerminalFilter(unittest.TestCase):
+    HIDDEN = ("Cc", "Cf", "Zl", "Zp")
+
+    def test_every_character_a_terminal_acts_on_or_hides_is_shown_as_a_question_mark(self):
+        # Every such character this Python knows, beside ordinary ones, in a
+        # text the message repeats.
+        acting = [chr(c) for c in range(1, 0x110000)
+                  if unicodedata.category(chr(c)) in self.HIDDEN]
+        text = "a" + "b".join(acting) + "é€中"
+        with h.Folder(files()) as f:
+            r = f.run("search", text, input=PASSWORD + "\n")
+            self.assertEqual(r.code, 1)
+            shown = "".join("?" if unicodedata.category(c) in self.HIDDEN else c for c in text)
+            self.assertIn('contains "' + shown + '".', r.err)
+
+    def test_a_files_name_and_its_rows_reach_the_terminal_filtered(self):
+        with h.Folder(files()) as f, tempfile.TemporaryDirectory() as folder:
+            name = Path(folder) / "x\x1b]0;TITLE\x07\x1b[2J\u202e\u2028.csv"
+            name.write_bytes("Title,URL,Username,Password\r\n"
+                             "Bank\u202egnp.exe\u200b,,u,pw-\u2603\r\n".encode())
+            r = f.run("import", "--csv", name, "--dry-run", input=PASSWORD + "\n")
+            self.assertEqual(r.code, 1, r.err)
+            self.assertIn("x?]0;TITLE??[2J??.csv", r.out)
+            self.assertIn('"Bank?gnp.exe?"', r.out)
+            self.assertFalse(any(unicodedata.category(c) in self.HIDDEN and c != "\n"
+                                 for c in r.out + r.err), r.out + r.err)
+
+    @unittest.skipIf(os.name != "posix" or h.ON_WINE, "names of raw bytes")
+    def test_a_name_that_is_no_utf8(self):
+        with h.Folder(files()) as f:
+            target = os.path.join(os.fsencode(f.path), b"gone\xff\x1b/book.csv")
+            r = h.run("--folder", h.native(f.path), "export", "--csv",
+                      os.fsdecode(target), input=PASSWORD + "\n")
+            self.assertEqual(r.code, 2)
+            self.assertIn("gone??/book.csv could not be written", r.err)
 
 
 class Json(unittest.TestCase):
