@@ -213,8 +213,7 @@ class Prompts(unittest.TestCase):
             with self.subTest(signal.Signals(number).name), \
                     h.Folder(book.files("me", PASSWORD, [("Mail", "N/A", "ann", "pw")])) as f:
                 t = self.shell()
-                t.type(" ".join(shlex.quote(str(a)) for a in h.command("--folder", f.path, "list"))
-                       + "\n")
+                self.run_list(t, f)
                 t.wait_for("Master password: ")
                 self.assertFalse(t.echo_on())
                 [job] = [int(p) for p in os.listdir("/proc") if p.isdigit() and
@@ -222,24 +221,18 @@ class Prompts(unittest.TestCase):
                          str(t.proc.pid)]
                 os.kill(job, number)
                 t.wait_for("Stopped")
-                start = len(t.shown)
-                t.type("echo shell-sees-this\n")
-                self.assertTrue(t.shows_from(start, "echo shell-sees-this"))
+                self.assert_shell_echoes(t)
                 t.type("fg\n")
                 time.sleep(0.5)
                 self.assertFalse(t.echo_on())
-                start = len(t.shown)
-                t.type(PASSWORD + "\n")
-                t.wait_for("Mail")
-                self.assertNotIn(PASSWORD.encode(), t.shown[start:])
+                self.answer_unseen(t)
                 t.type("exit\n")
 
     def test_started_in_the_background_it_waits_with_echo_on_until_fg(self):
         # Setting the terminal from the background stops it (SIGTTOU) first.
         with h.Folder(book.files("me", PASSWORD, [("Mail", "N/A", "ann", "pw")])) as f:
             t = self.shell()
-            t.type(" ".join(shlex.quote(str(a)) for a in h.command("--folder", f.path, "list"))
-                   + " &\n")
+            self.run_list(t, f, " &")
             time.sleep(0.5)
             start = len(t.shown)
             t.type("jobs\n")
@@ -249,10 +242,7 @@ class Prompts(unittest.TestCase):
             t.wait_for("Master password: ")
             time.sleep(0.3)
             self.assertFalse(t.echo_on())
-            start = len(t.shown)
-            t.type(PASSWORD + "\n")
-            t.wait_for("Mail")
-            self.assertNotIn(PASSWORD.encode(), t.shown[start:])
+            self.answer_unseen(t)
             # The terminal as the program left it, which the shell keeps.
             start = len(t.shown)
             t.type("stty -a; echo settings-shown\n")
@@ -280,22 +270,36 @@ class Prompts(unittest.TestCase):
         t.wait_for("ready> ")
         return t
 
+    @staticmethod
+    def run_list(t, f, suffix=""):
+        """Types list's command line into the shell."""
+        t.type(" ".join(shlex.quote(str(a)) for a in h.command("--folder", f.path, "list")) +
+               suffix + "\n")
+
+    def assert_shell_echoes(self, t):
+        start = len(t.shown)
+        t.type("echo shell-sees-this\n")
+        self.assertTrue(t.shows_from(start, "echo shell-sees-this"))
+
+    def answer_unseen(self, t):
+        """Types the password at the waiting prompt: the list comes, the
+        password is not shown."""
+        start = len(t.shown)
+        t.type(PASSWORD + "\n")
+        t.wait_for("Mail")
+        self.assertNotIn(PASSWORD.encode(), t.shown[start:])
+
     def test_ctrl_z_shows_echo_to_the_shell_and_fg_hides_it_again(self):
         with h.Folder(book.files("me", PASSWORD, [("Mail", "N/A", "ann", "pw")])) as f:
             t = self.shell()
-            t.type(" ".join(shlex.quote(str(a)) for a in h.command("--folder", f.path, "list")) + "\n")
+            self.run_list(t, f)
             t.wait_for("Master password: ")
             t.type("\x1a")
             t.wait_for("Stopped")
-            start = len(t.shown)
-            t.type("echo shell-sees-this\n")
-            self.assertTrue(t.shows_from(start, "echo shell-sees-this"))
+            self.assert_shell_echoes(t)
             t.type("fg\n")
             time.sleep(0.5)
-            start = len(t.shown)
-            t.type(PASSWORD + "\n")
-            t.wait_for("Mail")
-            self.assertNotIn(PASSWORD.encode(), t.shown[start:])
+            self.answer_unseen(t)
             t.type("exit\n")
 
 
