@@ -216,9 +216,8 @@ class Prompts(unittest.TestCase):
                 self.run_list(t, f)
                 t.wait_for("Master password: ")
                 self.assertFalse(t.echo_on())
-                [job] = [int(p) for p in os.listdir("/proc") if p.isdigit() and
-                         open(f"/proc/{p}/stat").read().rsplit(")", 1)[1].split()[1] ==
-                         str(t.proc.pid)]
+                with open(f"/proc/{t.proc.pid}/task/{t.proc.pid}/children") as children:
+                    [job] = [int(pid) for pid in children.read().split()]
                 os.kill(job, number)
                 t.wait_for("Stopped")
                 self.assert_shell_echoes(t)
