@@ -207,7 +207,7 @@ void MainScreen::Command1_Click() {
         break;
     }
     Command1->setEnabled(true);
-    Text2->clear();
+    EmptyPasswordBox(Text2);
 }
 
 void MainScreen::Command2_Click() { SetCollapsed(!dataHidden_); }
@@ -227,7 +227,9 @@ void MainScreen::SetCollapsed(bool collapsed) {
 
 void MainScreen::LogoutApp_Click() {
     context().RecordBook.Close();
-    Text2->clear();
+    // As the lock does: what Lockmere put there goes with the book.
+    context().ClipboardService.Expire();
+    EmptyPasswordBox(Text2);
     Command2_Click();
     Command1->setEnabled(true);
     loggedOut_ = true;

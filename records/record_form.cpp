@@ -78,8 +78,8 @@ std::optional<PasswordRecord> RecordForm::CheckedRecord() {
     if (check.Ok()) return check.Record;
     ShowExclamation(context().Boxes, QString::fromStdString(EntryMessage(check, CharacterName)));
     if (check.Problem == EntryProblem::Mismatch) {
-        Text4->clear();
-        Text5->clear();
+        EmptyPasswordBox(Text4);
+        EmptyPasswordBox(Text5);
     }
     return std::nullopt;
 }

@@ -85,6 +85,8 @@ void SetPasswordEcho(QLineEdit* box) {
                              Qt::ImhNoAutoUppercase);
 }
 
+void EmptyPasswordBox(QLineEdit* box) { box->setText(QString()); }
+
 void SetWhiteBackground(QWidget* widget) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, Qt::white);

@@ -22,6 +22,9 @@ QFont Courier(double pointSize, bool bold);                   // "Courier"
 void StyleEntryBox(QWidget* box);
 // Shows "#" for every character.
 void SetPasswordEcho(QLineEdit* box);
+// Empties a password box and its undo history: clear() would keep what was
+// typed there for an undo, in memory and for Ctrl+Z once it shows in clear.
+void EmptyPasswordBox(QLineEdit* box);
 // A label, check box or window with a white background.
 void SetWhiteBackground(QWidget* widget);
 

@@ -159,6 +159,10 @@ private slots:
     void currentLineStaysChosen();
     void blankClickKeepsTheChosenLine_data();
     void blankClickKeepsTheChosenLine();
+    void emptiedPasswordBoxKeepsNoUndo_data();
+    void emptiedPasswordBoxKeepsNoUndo();
+    void logoutEmptiesTheClipboardOfWhatItPutThere_data();
+    void logoutEmptiesTheClipboardOfWhatItPutThere();
 
 private:
     void WriteBook(const std::string& key, const std::string& store) {
@@ -955,6 +959,52 @@ void MainScreenTest::blankClickKeepsTheChosenLine() {
             QStringLiteral("WARNING: You have selected a record for deletion!")));
         QCOMPARE(RowCount(list), 5);
     }
+}
+
+void MainScreenTest::emptiedPasswordBoxKeepsNoUndo_data() {
+    QTest::addColumn<bool>("logout");
+    QTest::newRow("a failed login") << false;
+    QTest::newRow("a logout") << true;
+}
+
+void MainScreenTest::emptiedPasswordBoxKeepsNoUndo() {
+    QFETCH(bool, logout);
+    WriteBook();
+    Start();
+    QTest::keyClicks(screen->Text2, logout ? kPassword.c_str() : "wrong guess");
+    if (!logout) t->Boxes.Queue(MsgAnswer::Ok);  // not matched
+    QTest::mouseClick(screen->Command1, Qt::LeftButton);
+    if (logout) screen->LogoutApp->trigger();
+    QCOMPARE(screen->Text2->text(), QString());
+
+    // Nothing typed is kept for an undo, not even once the box shows in clear.
+    screen->Text2->setEchoMode(QLineEdit::Normal);
+    QTest::keyClick(screen->Text2, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(screen->Text2->text(), QString());
+}
+
+void MainScreenTest::logoutEmptiesTheClipboardOfWhatItPutThere_data() {
+    QTest::addColumn<bool>("copiedSince");
+    QTest::newRow("the password still there") << false;
+    QTest::newRow("the user copied something since") << true;
+}
+
+void MainScreenTest::logoutEmptiesTheClipboardOfWhatItPutThere() {
+    QFETCH(bool, copiedSince);
+    WriteBook();
+    Start();
+    LogIn(QString::fromStdString(kPassword));
+    DoubleClick(screen->List1, 0);
+    auto* viewer = t->Ctx.Windows.Find<BigChar>();
+    QVERIFY(viewer);
+    QTest::mouseClick(viewer->CT2, Qt::LeftButton);
+    viewer->close();
+    if (copiedSince) t->ClipboardService.SetText(QStringLiteral("the user's own"));
+    t->ClipboardService.ForgetCalls();
+
+    screen->LogoutApp->trigger();
+    QCOMPARE(t->ClipboardService.Calls(), copiedSince ? QStringList() : QStringList{"clear"});
+    QCOMPARE(t->ClipboardService.HoldsText(), copiedSince);
 }
 
 QTEST_MAIN(MainScreenTest)

@@ -298,6 +298,12 @@ void DataEntryTest::refusals() {
     DataEntry* w = tc.Ctx.Windows.Open<DataEntry>(tc.Ctx);
     w->ShowModeless();
     Type(w, typed);
+    if (passwordsEmptied)  // as typed, so that an undo could bring them back
+        for (int box : {3, 4}) {
+            QLineEdit* password = box == 3 ? w->Text4 : w->Text5;
+            password->setText(QString());
+            password->insert(typed[box]);
+        }
     QTest::mouseClick(w->Command1, Qt::LeftButton);
 
     QVERIFY(OneBoxShown(tc.Boxes, message, kTitle, MsgButtons::Ok, MsgIcon::Exclamation));
@@ -306,6 +312,13 @@ void DataEntryTest::refusals() {
     QStringList left = typed;
     if (passwordsEmptied) left[3] = left[4] = QString();
     QCOMPARE(BoxTexts(w), left);
+    // Emptied with no undo kept, not even once a box shows in clear.
+    for (QLineEdit* box : {static_cast<QLineEdit*>(w->Text4), static_cast<QLineEdit*>(w->Text5)})
+        if (passwordsEmptied) {
+            box->setEchoMode(QLineEdit::Normal);
+            QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(box->text(), QString());
+        }
     QCOMPARE(fixture::ReadBytes(tc.File("lkdb1.lkd")), before);
     QCOMPARE(tc.Ctx.RecordBook.Records().size(), kTwo.size());
 }
