@@ -201,7 +201,7 @@ def build(folder):
                    stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", folder, "-j", "2", "--target", "lockmere",
                     "lockmere_yardstick_window", "lockmere_empty_window"], check=True)
-    return (os.path.join(folder, "lockmere"),
+    return (os.path.join(folder, "app", "lockmere"),
             os.path.join(folder, "bench", "lockmere_yardstick_window"),
             os.path.join(folder, "bench", "lockmere_empty_window"))
 
