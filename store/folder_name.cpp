@@ -64,7 +64,8 @@ int CreateNamedFolder(const fs::path& folder, const fs::path& name) {
     if (parts.empty()) return failure::kPathFileAccess;
     const std::error_code error = system_file::MakeFolderBelow(folder, parts);
     if (!error) return failure::kNone;
-    // Not even the folder itself: as any path that is not found.
+    // A folder on the way (or the current folder) missing, a link or no
+    // folder at all: the path is not found.
     return WayBlocked(error) ? failure::kPathNotFound
                              : FailureCodeFor(error, ComposePath(folder, name));
 }

@@ -130,8 +130,8 @@ std::error_code FileLock::TryLock(const std::filesystem::path& path, LockFileAft
             ::close(Fd(fd));
             return error;
         }
-        struct stat held {
-        }, named{};
+        struct stat held {};
+        struct stat named {};
         const bool atTheName = ::fstat(Fd(fd), &held) == 0 && ::lstat(path.c_str(), &named) == 0 &&
                                held.st_dev == named.st_dev && held.st_ino == named.st_ino;
         if (after == LockFileAfter::Removed && !atTheName) {
