@@ -35,6 +35,9 @@ public:
     EndingSignalsHeld(const EndingSignalsHeld&) = delete;
     EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
     bool Pending() const;
+
+private:
+    unsigned heldBefore_ = 0;  // which of them were held already, and stay so
 };
 
 // Writes the prompt to the terminal (standard error when the terminal cannot

@@ -7,6 +7,7 @@
 #include <signal.h>
 
 #include <cerrno>
+#include <iterator>
 #include <system_error>
 
 namespace lockmere::cli {
@@ -159,29 +160,31 @@ bool InputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
 
 namespace {
 
-sigset_t EndingSignals() {
-    sigset_t set;
-    sigemptyset(&set);
-    for (const int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) sigaddset(&set, signal);
-    return set;
-}
+constexpr int kEndingSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM};
 
 }  // namespace
 
 EndingSignalsHeld::EndingSignalsHeld() {
-    const sigset_t ending = EndingSignals();
-    sigprocmask(SIG_BLOCK, &ending, nullptr);
+    sigset_t ending, before;
+    sigemptyset(&ending);
+    for (const int signal : kEndingSignals) sigaddset(&ending, signal);
+    sigprocmask(SIG_BLOCK, &ending, &before);
+    for (std::size_t i = 0; i < std::size(kEndingSignals); ++i)
+        if (sigismember(&before, kEndingSignals[i]) == 1) heldBefore_ |= 1u << i;
 }
 
 EndingSignalsHeld::~EndingSignalsHeld() {
-    const sigset_t ending = EndingSignals();
-    sigprocmask(SIG_UNBLOCK, &ending, nullptr);
+    sigset_t released;
+    sigemptyset(&released);
+    for (std::size_t i = 0; i < std::size(kEndingSignals); ++i)
+        if ((heldBefore_ & (1u << i)) == 0) sigaddset(&released, kEndingSignals[i]);
+    sigprocmask(SIG_UNBLOCK, &released, nullptr);
 }
 
 bool EndingSignalsHeld::Pending() const {
     sigset_t pending;
     sigpending(&pending);
-    for (const int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM})
+    for (const int signal : kEndingSignals)
         if (sigismember(&pending, signal) == 1) return true;
     return false;
 }
