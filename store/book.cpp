@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "store/ansi_codec.h"
+#include "store/secret_text.h"
 
 namespace lockmere {
 
@@ -137,6 +138,12 @@ void Book::Forget() { store_.Forget(); }
 
 void Book::Close() {
     Tell([](BookObserver& o) { o.RecordsAboutToReset(); });
+    // The vectors keep their buffers, and short fields live inside them.
+    for (PasswordRecord& record : records_)
+        for (std::string* field :
+             {&record.ApplicationName, &record.ApplicationUrl, &record.UserName, &record.Password})
+            WipeText(*field);
+    for (std::string& line : lines_) WipeText(line);
     records_.clear();
     lines_.clear();
     open_ = false;
