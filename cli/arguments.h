@@ -10,7 +10,7 @@ namespace lockmere::cli {
 
 enum class Command { Help, Version, List, Search, Show, Add, Import, Export, Verify, Generate };
 
-// The one value show --field prints.
+// The one value show --field prints; in the order of the record's fields.
 enum class Field { Name, Url, UserName, Password };
 
 // The command line, as UTF-8 texts.

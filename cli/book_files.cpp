@@ -18,37 +18,27 @@ namespace {
 
 // As a restore from that folder reads it, and refused where a restore
 // would refuse.
-[[nodiscard]] int ReadBackupFolder(const std::filesystem::path& folder, BookFiles& files) {
-    DataPair pair;
-    const BackupCopyResult read = ReadBackupPair(folder, pair);
+[[nodiscard]] int ReadBackupFolder(const std::filesystem::path& folder, DataPair& files) {
+    const BackupCopyResult read = ReadBackupPair(folder, files);
     const std::string name = PathText(read.File.filename());
     switch (read.Outcome) {
     case CopyOutcome::Failed:
         return Fail(kFileTrouble, ReadFailureText(name, folder, read.Code));
-    case CopyOutcome::Damaged:
-        return Fail(kFileTrouble,
-                    "ERROR: " + name + " in " + PathText(folder) +
-                        (name == kKeyFileName ? " is damaged: it holds more than any key file (" +
-                                                    std::to_string(kKeyFileLargest) + " bytes)."
-                                              : " is damaged: it holds more than any record store "
-                                                "(32,766 bytes)."));
     case CopyOutcome::ForeignFile:
         return Fail(kFileTrouble, "ERROR: " + name + " in " + PathText(folder) +
                                       " belongs to another user; copy the backup into a "
                                       "folder of your own first.");
+    case CopyOutcome::Damaged:  // judged as the program folder's files are
     case CopyOutcome::Copied:
     case CopyOutcome::SameFolder:
         break;
     }
-    if (HasNoMasterAccount(pair.Key)) return NoMasterAccount();
-    files.KeyFile = std::move(pair.Key);
-    files.Store = std::move(pair.Store);
-    return kDone;
+    return HasNoMasterAccount(files.KeyFile) ? NoMasterAccount() : kDone;
 }
 
 }  // namespace
 
-int ReadBookFiles(const std::filesystem::path& folder, BookFiles& files, FolderRole role) {
+int ReadBookFiles(const std::filesystem::path& folder, DataPair& files, FolderRole role) {
     // Until the copy is finished the two files may be of different books.
     if (PairMarkerStands(folder))
         return Fail(kFileTrouble, "ERROR: A backup or restore into " + PathText(folder) +
@@ -56,8 +46,6 @@ int ReadBookFiles(const std::filesystem::path& folder, BookFiles& files, FolderR
                                       " is still there). Start Lockmere from that folder, or "
                                       "repeat the backup into it, to finish the copy.");
     if (role == FolderRole::Backup) return ReadBackupFolder(folder, files);
-    // A file longer than the program writes it is read only that far: its
-    // judgement then finds it damaged.
     auto read = [&folder](std::string_view name, std::string& bytes, std::size_t largest) {
         ReadResult file = ReadExistingFile(ComposePath(folder, name), largest, Links::Follow);
         if (!file.Ok()) return Fail(kFileTrouble, ReadFailureText(name, folder, file.Code));

@@ -1,15 +1,10 @@
 #pragma once
 
 #include <filesystem>
-#include <string>
+
+#include "store/pair_copy.h"
 
 namespace lockmere::cli {
-
-// The two data files of a folder, as they stand on disk.
-struct BookFiles {
-    std::string KeyFile;
-    std::string Store;
-};
 
 // Whose folder it is: the program folder, whose data files may be the
 // user's links, or a backup folder, read as a restore reads it (no link, no
@@ -17,9 +12,11 @@ struct BookFiles {
 enum class FolderRole { Program, Backup };
 
 // Reads both files; a missing one is reported, never created, and so is a
-// key file without a master account yet. Returns kDone, or the exit code
-// after the reason was written to standard error.
-[[nodiscard]] int ReadBookFiles(const std::filesystem::path& folder, BookFiles& files,
+// key file without a master account yet. A file longer than the program
+// writes it is read one byte past that, for its judgement to find it
+// damaged. Returns kDone, or the exit code after the reason was written to
+// standard error.
+[[nodiscard]] int ReadBookFiles(const std::filesystem::path& folder, DataPair& files,
                                 FolderRole role);
 
 }  // namespace lockmere::cli

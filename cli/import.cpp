@@ -1,4 +1,3 @@
-#include <cctype>
 #include <iostream>
 #include <set>
 #include <utility>
@@ -16,6 +15,7 @@
 #include "store/book.h"
 #include "store/file_access.h"
 #include "store/record_entry.h"
+#include "store/record_line.h"
 #include "store/web_address.h"
 
 namespace lockmere::cli {
@@ -55,11 +55,10 @@ std::string ShownName(std::u32string_view name) {
     return ShownCharacters(name.substr(0, kShownNameLength)) + "\xE2\x80\xA6";  // an ellipsis
 }
 
-// Records keep whatever address they hold; "N/A" is no address at all.
+// Records keep whatever address they hold; "N/A" in any case is no address.
 bool LaunchesInBrowser(const std::string& address) {
-    std::string upper = address;
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return upper == "N/A" || WebAddress(AnsiToUtf8(address)).has_value();
+    return FoldedField(address) == FoldedField(kNoAddress) ||
+           WebAddress(AnsiToUtf8(address)).has_value();
 }
 
 std::string Joined(const std::vector<std::string_view>& names) {

@@ -1,5 +1,6 @@
 #include "cli/import_rows.h"
 
+#include "cli/report.h"
 #include "store/ansi_codec.h"
 #include "store/record_entry.h"
 
@@ -27,12 +28,10 @@ std::string PasswordCharacterKind(char32_t c) {
     const std::optional<char> code = AnsiOfCodePoint(c);
     if (!code) return "a character without a Windows-1252 code";
     if (c == U'\t') return "a tab";
-    // The five codes Windows-1252 leaves undefined stand for the C1
-    // controls of the same number.
-    const auto byte = static_cast<unsigned char>(*code);
-    if (byte < 32 || byte == 127 || (byte >= 0x80 && byte < 0xA0 && c == byte))
-        return "a control character";
-    if (byte > 159) return "a character above code 159 (such as \xC3\xA9, \xC3\xBC or \xC2\xA9)";
+    // The five codes Windows-1252 leaves undefined read as C1 controls.
+    if (IsControlCharacter(c)) return "a control character";
+    if (static_cast<unsigned char>(*code) > 159)
+        return "a character above code 159 (such as \xC3\xA9, \xC3\xBC or \xC2\xA9)";
     return "a character the store uses as a separator or marker";
 }
 

@@ -1,5 +1,6 @@
 #include "cli/json.h"
 
+#include "cli/report.h"
 #include "store/ansi_codec.h"
 
 namespace lockmere::cli {
@@ -13,7 +14,7 @@ std::string JsonString(std::string_view ansi) {
         if (c == U'"' || c == U'\\') {
             text += '\\';
             text += byte;
-        } else if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0xAD) {
+        } else if (IsControlCharacter(c) || c == 0xAD) {
             // Controls, and the soft hyphen a terminal would hide: escaped,
             // so that the value stays exact and never reaches it raw.
             constexpr std::string_view kHex = "0123456789abcdef";

@@ -25,6 +25,11 @@ void PrintRecords(const std::vector<const PasswordRecord*>& records, bool json) 
     std::cout << JsonArray(objects);
 }
 
+// The fields in the order of the add window's boxes.
+std::string FieldName(Field field) {
+    return std::string(kEntryBoxNames[static_cast<std::size_t>(field)]);
+}
+
 const std::string& FieldOf(const PasswordRecord& record, Field field) {
     switch (field) {
     case Field::Name:
@@ -37,20 +42,6 @@ const std::string& FieldOf(const PasswordRecord& record, Field field) {
         break;
     }
     return record.Password;
-}
-
-std::string_view FieldName(Field field) {
-    switch (field) {
-    case Field::Name:
-        return "Application Name";
-    case Field::Url:
-        return "Application URL";
-    case Field::UserName:
-        return "User Name";
-    case Field::Password:
-        break;
-    }
-    return "Password";
 }
 
 // The message for a name no record has exactly, and the record's name that
@@ -121,8 +112,8 @@ int RunShow(Session& session, const Arguments& options) {
         // password, so a character it cannot write as it is fails instead.
         const std::string& value = FieldOf(*named.front(), *options.OneField);
         if (ShownText(value) != AnsiToUtf8(value))
-            return Fail(kFileTrouble, "ERROR: The " + std::string(FieldName(*options.OneField)) +
-                                          " of \"" + ShownText(wanted.Bytes) +
+            return Fail(kFileTrouble, "ERROR: The " + FieldName(*options.OneField) + " of \"" +
+                                          ShownText(wanted.Bytes) +
                                           "\" holds a control character, which --field cannot "
                                           "write as it is; nothing was written. Change it in "
                                           "Lockmere's edit window.");

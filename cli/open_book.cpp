@@ -10,7 +10,7 @@
 namespace lockmere::cli {
 
 int OpenBook(Session& session, OpenedBook& book) {
-    BookFiles files;
+    DataPair files;
     if (const int code = ReadBookFiles(session.Folder, files, FolderRole::Program); code != kDone)
         return code;
     const std::string where = " in " + PathText(session.Folder);

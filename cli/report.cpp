@@ -15,7 +15,7 @@ namespace {
 // bidirectional overrides and the zero-width ones (Cf), and the line and
 // paragraph separators (Zl, Zp). The format characters as of Unicode 15.
 bool ActsOnTheTerminal(char32_t c) {
-    if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029) return true;
+    if (IsControlCharacter(c) || c == 0x2028 || c == 0x2029) return true;
     struct Range {
         char32_t First, Last;
     };

@@ -23,6 +23,9 @@ std::filesystem::path PathFromText(std::string_view utf8);
 std::string ReadFailureText(std::string_view fileName, const std::filesystem::path& folder,
                             int code);
 
+// Unicode's control characters (category Cc): C0, DEL and C1.
+inline bool IsControlCharacter(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+
 // Text from outside the program (a command line, a file, a file's name)
 // as UTF-8 for the terminal. The characters a terminal acts on or hides
 // (Unicode's controls, format characters such as the bidirectional and

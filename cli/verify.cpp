@@ -117,7 +117,7 @@ struct StoreCheck {
 }  // namespace
 
 int RunVerify(Session& session, bool login, FolderRole role) {
-    BookFiles files;
+    DataPair files;
     if (const int code = ReadBookFiles(session.Folder, files, role); code != kDone) return code;
     const std::string where = " in " + PathText(session.Folder) + " ";
 

@@ -99,14 +99,15 @@ std::optional<std::vector<Move>> MovesOf(const fs::path& folder, const std::stri
 // it could be anybody's book.
 [[nodiscard]] BackupCopyResult ReadPair(const fs::path& folder, Links links, DataPair& pair) {
     const bool ownOnly = links == Links::Refuse && OthersMayWriteIn(folder);
-    for (auto [name, bytes, largest] : {std::tuple{kKeyFileName, &pair.Key, kKeyFileLargest},
+    for (auto [name, bytes, largest] : {std::tuple{kKeyFileName, &pair.KeyFile, kKeyFileLargest},
                                         {kStoreFileName, &pair.Store, kStoreTextLimit}}) {
         const fs::path path = ComposePath(folder, name);
         ReadResult file = ReadExistingFile(path, largest, links);
         if (!file.Ok()) return {CopyOutcome::Failed, file.Code, path};
         if (ownOnly && !file.OwnedByUser) return {CopyOutcome::ForeignFile, failure::kNone, path};
-        if (file.Bytes.size() > largest) return {CopyOutcome::Damaged, failure::kNone, path};
+        const bool damaged = file.Bytes.size() > largest;
         *bytes = std::move(file.Bytes);
+        if (damaged) return {CopyOutcome::Damaged, failure::kNone, path};
     }
     return {};
 }
@@ -134,7 +135,7 @@ std::optional<std::vector<Move>> MovesOf(const fs::path& folder, const std::stri
     const fs::path store = ComposePath(folder, kStoreFileName);
     const fs::path marker = ComposePath(folder, kPairMarkerFileName);
     fs::path newKey, newStore;
-    int code = WriteTemporaryBeside(key, pair.Key, newKey);
+    int code = WriteTemporaryBeside(key, pair.KeyFile, newKey);
     if (code == failure::kNone) code = WriteTemporaryBeside(store, pair.Store, newStore);
     if (code == failure::kNone) code = ReplaceWholeFile(marker, MarkerText(newKey, newStore));
     if (code == failure::kNone) {

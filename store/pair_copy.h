@@ -23,17 +23,17 @@ struct BackupCopyResult {
     std::filesystem::path File;
 };
 
-// The two data files of a book, as bytes.
+// The two data files of a book, as they stand on disk.
 struct DataPair {
-    std::string Key;
+    std::string KeyFile;
     std::string Store;
 };
 
 // Reads a backup folder's two data files as a restore takes them: no link
 // is followed, a regular file only, at most one byte more than the file can
-// hold (longer: Damaged), and where other users may write into the folder
-// (OthersMayWriteIn), no file another user owns (ForeignFile). Copied when
-// both were read.
+// hold (longer: Damaged, with what was read of it in the pair), and where
+// other users may write into the folder (OthersMayWriteIn), no file another
+// user owns (ForeignFile). Copied when both were read.
 [[nodiscard]] BackupCopyResult ReadBackupPair(const std::filesystem::path& folder, DataPair& pair);
 
 // Copies the key file and the record store between the program folder and

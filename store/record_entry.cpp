@@ -1,7 +1,6 @@
 #include "store/record_entry.h"
 
 #include <algorithm>
-#include <utility>
 
 #include "store/ansi_codec.h"
 #include "store/cipher.h"
@@ -72,40 +71,29 @@ EntryCheck CheckTypedRecord(const std::array<std::u32string_view, kEntryBoxes>& 
 
 MasterAccountCheck CheckMasterAccount(std::u32string_view userName, std::u32string_view password,
                                       std::string_view key) {
-    // The block's characters in order, each with its box, up to the first
-    // without a code or a control character.
-    MasterAccountCheck check;
-    std::u32string characters;
+    const std::u32string joined = std::u32string(userName) + U"#|^" + std::u32string(password);
+    // Its bytes up to the first character without a code, or a control.
     std::string block;
-    std::vector<std::optional<MasterAccountBox>> boxes;  // none: the separator
-    auto take = [&](std::u32string_view text, std::optional<MasterAccountBox> box) {
-        for (const char32_t c : text) {
-            const std::optional<char> byte = AnsiOfCodePoint(c);
-            const auto code = byte ? static_cast<unsigned char>(*byte) : 0u;
-            characters += c;
-            boxes.push_back(box);
-            if (!byte || code < 32 || code == 127) return false;
-            block += *byte;
-        }
-        return true;
-    };
-    const std::pair<std::u32string_view, std::optional<MasterAccountBox>> parts[] = {
-        {userName, MasterAccountBox::UserName},
-        {U"#|^", std::nullopt},
-        {password, MasterAccountBox::Password}};
-    for (const auto& [text, box] : parts)
-        if (!take(text, box)) break;
+    for (const char32_t c : joined) {
+        const std::optional<char> byte = AnsiOfCodePoint(c);
+        const auto code = byte ? static_cast<unsigned char>(*byte) : 0u;
+        if (!byte || code < 32 || code == 127) break;
+        block += *byte;
+    }
     // The cipher stops at the first character it cannot shift; at the
     // separator only a key too short stops it, which the write reports.
+    const std::size_t separator = userName.size();
     std::size_t failed = std::min(Encrypt(block, key).Output.size(), block.size());
-    if (failed < block.size() && !boxes[failed]) failed = block.size();
-    if (failed == characters.size()) {
-        check.UserName = block.substr(0, userName.size());
-        check.Password = block.substr(userName.size() + kCredentialsSeparator.size());
+    if (failed >= separator && failed < separator + kCredentialsSeparator.size())
+        failed = block.size();
+    MasterAccountCheck check;
+    if (failed == joined.size()) {
+        check.UserName = block.substr(0, separator);
+        check.Password = block.substr(separator + kCredentialsSeparator.size());
         return check;
     }
-    check.RefusedIn = boxes[failed];
-    check.Refused = characters[failed];
+    check.RefusedIn = failed < separator ? MasterAccountBox::UserName : MasterAccountBox::Password;
+    check.Refused = joined[failed];
     return check;
 }
 

@@ -130,17 +130,19 @@ std::error_code FileLock::TryLock(const std::filesystem::path& path, LockFileAft
             ::close(Fd(fd));
             return error;
         }
+        native_ = fd;
+        if (after == LockFileAfter::Kept) return {};
         struct stat held {};
         struct stat named {};
         const bool atTheName = ::fstat(Fd(fd), &held) == 0 && ::lstat(path.c_str(), &named) == 0 &&
                                held.st_dev == named.st_dev && held.st_ino == named.st_ino;
-        if (after == LockFileAfter::Removed && !atTheName) {
+        if (!atTheName) {
             ::close(Fd(fd));
+            native_ = -1;
             continue;
         }
-        native_ = fd;
         // Another user's file at the name is locked, never removed.
-        if (after == LockFileAfter::Removed && held.st_uid == ::geteuid()) removed_ = path;
+        if (held.st_uid == ::geteuid()) removed_ = path;
         return {};
     }
     return std::make_error_code(std::errc::operation_would_block);

@@ -17,7 +17,7 @@ import time
 
 import buses
 from lockmere_testing import book, harness
-from lockmere_testing.harness import ENTRY_YELLOW, inside_height, px
+from lockmere_testing.harness import ENTRY_YELLOW, inside_height
 
 USER, PASSWORD = "owner", "m4ster-key"
 BANK = ("Bank", "https://bank.example", "jo", "pw1")
@@ -28,16 +28,8 @@ SCREEN_SAVERS = ("/org/freedesktop/ScreenSaver", "/ScreenSaver", "/org/gnome/Scr
                  "/org/xfce/ScreenSaver")
 
 
-def entry_box(s, main, left_twips):
-    """The light-yellow inside of the entry box placed at this left."""
-    for box in s.capture(main).regions(ENTRY_YELLOW):
-        if abs(box.left - px(left_twips)) <= 3:
-            return box
-    raise AssertionError(f"no entry box at {left_twips} twips")
-
-
 def log_in(s, main):
-    box = entry_box(s, main, 4335)  # the password
+    box = s.entry_box(main, 4335)  # the password
     s.click_px(main, (box.left + box.right) // 2, (box.top + box.bottom) // 2)
     s.type(main, PASSWORD)
     s.key(main, "Return")
@@ -52,10 +44,7 @@ def open_everything(s, main):
     viewer = s.wait_window(BANK[0])
     s.click(viewer, 6590 + 345, 735 + 135)  # the "Copy" beside the password
     s.wait_for(lambda: s.clipboard() == BANK[3], "the password on the clipboard")
-    # "Display Data", at the top of the window's inside, level with the user ID box.
-    top = entry_box(s, main, 915).top - px(480)
-    s.click_px(main, px(5775 + 600), top + px(30 + 187))
-    s.wait_for(lambda: s.geometry(main).height == SHOWN, "the list shown again")
+    s.display_data(main)
 
 
 def open_add_window(s, main):

@@ -11,7 +11,7 @@ import os
 import tempfile
 
 from lockmere_testing import book, harness
-from lockmere_testing.harness import ENTRY_YELLOW, inside_height, px
+from lockmere_testing.harness import inside_height, px
 
 USER, PASSWORD = "owner", "m4ster-key"
 BANK = ("Bank", "https://bank.example", "jo", "bank-pw")
@@ -19,25 +19,13 @@ MAIL = ("Mail", "https://mail.example", "me@mail.example", "mail-pw")
 PLANTED = ("Zed tool", "file:///tmp/evil.sh", "zed", "zed-pw")  # as an import may bring it
 BOX = "LKMR - Message Center"
 LAUNCH = (9890 + 592, 480 + 315)  # the middle of "Launch Browser", in twips
-SHOWN, COLLAPSED = inside_height(4875), inside_height(1900)
-
-
-def user_id_box(s, main):
-    """The user ID box, whose place gives the inside's top left corner."""
-    return [r for r in s.capture(main).regions(ENTRY_YELLOW) if abs(r.left - px(915)) <= 3][0]
-
-
-def display_data(s, main):
-    """ "Display Data", level with the user ID box at the top of the inside."""
-    box = user_id_box(s, main)
-    s.click_px(main, px(5775 + 600), box.top - px(480) + px(30 + 187))
-    s.wait_for(lambda: s.geometry(main).height == SHOWN, "the list shown")
+COLLAPSED = inside_height(1900)
 
 
 def first_line(s, main):
     """A point on the list's first line (the list stands at 150, 1470 twips;
     a chosen line's highlight is not yellow, so its colour cannot tell)."""
-    box = user_id_box(s, main)
+    box = s.entry_box(main, 915)  # the user ID box
     return box.left - px(915) + px(150 + 1000), box.top - px(480) + px(1470) + 10
 
 
@@ -64,7 +52,7 @@ with harness.Session(book.files(USER, PASSWORD, [BANK, MAIL, PLANTED]),
         place = s.geometry(viewer)
 
     with s.step("Mail chosen and Enter pressed"):
-        display_data(s, main)
+        s.display_data(main)
         s.click_px(main, *first_line(s, main))
         s.key(main, "Down", "Return")
         s.wait_window(MAIL[0])
@@ -76,7 +64,7 @@ with harness.Session(book.files(USER, PASSWORD, [BANK, MAIL, PLANTED]),
         s.wait_for(lambda: s.clipboard() == MAIL[3], "Mail's password on the clipboard")
 
     with s.step("Mail chosen again"):
-        display_data(s, main)
+        s.display_data(main)
         s.click_px(main, *first_line(s, main))
         s.key(main, "Down", "Return")
         s.wait_for(lambda: s.geometry(main).height == COLLAPSED, "the main window collapsed")
@@ -88,7 +76,7 @@ with harness.Session(book.files(USER, PASSWORD, [BANK, MAIL, PLANTED]),
         s.wait_for(lambda: addresses_opened() == [MAIL[1]], "the address handed to xdg-open")
 
     with s.step("and nothing else"):
-        display_data(s, main)
+        s.display_data(main)
         s.click_px(main, *first_line(s, main))
         s.key(main, "Down", "Down", "Return")
         s.wait_window(PLANTED[0])

@@ -405,6 +405,21 @@ class Session:
         self.wait_for(lambda: self.geometry(main).height == inside_height(4875),
                       "the logged-in height")
 
+    def entry_box(self, win, left_twips):
+        """The light-yellow inside of the entry box placed at this left (the
+        login's user ID box at 915 twips, its password box at 4335)."""
+        for box in self.capture(win).regions(ENTRY_YELLOW):
+            if abs(box.left - px(left_twips)) <= 3:
+                return box
+        raise Failure(f"no entry box at {left_twips} twips")
+
+    def display_data(self, main):
+        """Clicks "Display Data", at the top of the main window's inside,
+        level with the user ID box, and waits for the list."""
+        top = self.entry_box(main, 915).top - px(480)
+        self.click_px(main, px(5775 + 600), top + px(30 + 187))
+        self.wait_for(lambda: self.geometry(main).height == inside_height(4875), "the list shown")
+
     def geometry(self, win):
         """Position on the screen and size of the window's area, in pixels
         (inside a window manager's frame, when there is one)."""
