@@ -4,9 +4,11 @@
 #include "app/main_screen.h"
 #include "app/start_checks.h"
 #include "store/folder_lock.h"
+#include "store/freed_memory.h"
 #include "store/harden.h"
 #include "ui/context.h"
 #include "ui/file_path.h"
+#include "ui/first_paint.h"
 #include "ui/qt_services.h"
 
 int main(int argc, char* argv[]) {
@@ -31,5 +33,7 @@ int main(int argc, char* argv[]) {
     lockmere::Context context(folder, services.Boxes, services.SystemClipboard, services.Shell,
                               services.DriveVolumes, services.Speaker, *services.SessionLock);
     context.Windows.Open<lockmere::MainScreen>(context)->ShowModeless();
+    // No secret exists before the login, so the start-up goes unslowed.
+    lockmere::AfterFirstPaint(&application, lockmere::ClearFreedMemory);
     return application.exec();
 }
