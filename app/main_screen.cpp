@@ -22,6 +22,7 @@
 #include "ui/controls.h"
 #include "ui/first_paint.h"
 #include "ui/lock_signals.h"
+#include "ui/secret_traces.h"
 #include "ui/services.h"
 
 namespace lockmere {
@@ -208,6 +209,7 @@ void MainScreen::Command1_Click() {
     }
     Command1->setEnabled(true);
     EmptyPasswordBox(Text2);
+    ForgetSecretTraces();
 }
 
 void MainScreen::Command2_Click() { SetCollapsed(!dataHidden_); }
@@ -227,6 +229,7 @@ void MainScreen::SetCollapsed(bool collapsed) {
 
 void MainScreen::LogoutApp_Click() {
     context().RecordBook.Close();
+    List1->ForgetShownLines();
     // As the lock does: what Lockmere put there goes with the book.
     context().ClipboardService.Expire();
     EmptyPasswordBox(Text2);
@@ -239,6 +242,7 @@ void MainScreen::LogoutApp_Click() {
     savedSinceEdit_ = false;
     changeMade_ = false;
     UpdateMenus();
+    ForgetSecretTraces();
 }
 
 void MainScreen::UpdateMenus() {

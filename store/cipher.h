@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "store/secret_text.h"
+
 namespace lockmere {
 
 // Texts of this many characters or more overflow the cipher's 16-bit
@@ -18,7 +20,7 @@ enum class CipherFailure {
 
 struct CipherResult {
     // The whole text on success; on failure the characters produced before it.
-    std::string Output;
+    SecretText Output;
     CipherFailure Failure = CipherFailure::None;
     // The last computed code (p + k or c - k); 0 when none was computed.
     int LastValue = 0;

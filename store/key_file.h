@@ -106,7 +106,7 @@ struct LoginCheck {
 // Empty when that length is negative (callers treat it as damaged).
 struct StoredPassword {
     bool Valid = false;
-    std::string Password;
+    SecretText Password;
 };
 [[nodiscard]] StoredPassword ExtractStoredPassword(std::string_view deciphered, int lengthByte);
 

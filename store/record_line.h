@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "store/secret_text.h"
+
 namespace lockmere {
 
 inline constexpr char kFieldTab = '\t';
@@ -17,10 +19,10 @@ inline constexpr std::string_view kNoAddress = "N/A";
 
 // A record's four fields in their fixed order.
 struct PasswordRecord {
-    std::string ApplicationName;
-    std::string ApplicationUrl;
-    std::string UserName;
-    std::string Password;
+    SecretText ApplicationName;
+    SecretText ApplicationUrl;
+    SecretText UserName;
+    SecretText Password;
 
     bool operator==(const PasswordRecord&) const = default;
 };

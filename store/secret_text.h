@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace lockmere {
 
@@ -9,5 +11,34 @@ namespace lockmere {
 // empty: for a secret that is no longer needed, before its memory goes
 // back to the heap, where nothing would clear it.
 void WipeText(std::string& text);
+
+// The same for bytes of any kind.
+void WipeBytes(void* bytes, std::size_t size);
+
+// A string that holds a secret: every buffer it lets go of is wiped first,
+// when it goes, is moved from or is assigned over; a plain std::string
+// wherever one is read. It never shrinks or grows by itself: whoever
+// appends to one reserves the room first, or the old buffer goes unwiped.
+class SecretText : public std::string {
+public:
+    SecretText() = default;
+    // Implicit, as std::string's own are: a secret is made from any text.
+    SecretText(std::string text) : std::string(std::move(text)) {}
+    SecretText(std::string_view text) : std::string(text) {}
+    SecretText(const char* text) : std::string(text) {}
+    SecretText(std::size_t count, char c) : std::string(count, c) {}
+    SecretText(const SecretText& other) = default;
+    SecretText(SecretText&& other) noexcept : std::string(std::move(other)) { WipeText(other); }
+    SecretText& operator=(const SecretText& other);
+    SecretText& operator=(SecretText&& other) noexcept;
+    ~SecretText() { WipeText(*this); }
+};
+
+// Overwrites the stack below the caller's frame, as deep as the program's
+// handlers reach: functions that have returned leave what they held there,
+// a typed password or a deciphered record, until another call reaches as
+// deep. For the moments a secret's use ends (a logout, a lock, the end of
+// a command), called from as shallow a frame as can be.
+void ScrubUnusedStack();
 
 }  // namespace lockmere

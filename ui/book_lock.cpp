@@ -3,6 +3,7 @@
 #include "store/book.h"
 #include "ui/expiring_clipboard.h"
 #include "ui/lock_signals.h"
+#include "ui/secret_traces.h"
 #include "ui/window_registry.h"
 
 namespace lockmere {
@@ -20,6 +21,7 @@ void BookLock::Lock() {
     emit Locked();
     // The main window's logout closes the book; without it nothing else would.
     if (!windows_.Main()) book_.Close();
+    ForgetSecretTraces();
 }
 
 }  // namespace lockmere

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QProxyStyle>
 #include <QStyleOption>
+#include <QStyledItemDelegate>
 #include <utility>
 
 #include "ui/window.h"
@@ -102,6 +103,12 @@ void PictureBox::mouseMoveEvent(QMouseEvent* event) {
     emit MouseMoved(static_cast<float>(at.x() * kTwipsPerPixel),
                     static_cast<float>(at.y() * kTwipsPerPixel));
     QLabel::mouseMoveEvent(event);
+}
+
+void ListBox::ForgetShownLines() {
+    QAbstractItemDelegate* kept = itemDelegate();
+    setItemDelegate(new QStyledItemDelegate(this));
+    if (kept != nullptr && kept->parent() == this) delete kept;
 }
 
 void ListBox::focusInEvent(QFocusEvent* event) {

@@ -52,6 +52,10 @@ class ListBox : public QListView {
 public:
     explicit ListBox(QWidget* parent = nullptr) : QListView(parent) {}
 
+    // The item delegate keeps a copy of the last line it drew until it
+    // draws another: once the lines are gone, a fresh one takes its place.
+    void ForgetShownLines();
+
 protected:
     void focusInEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

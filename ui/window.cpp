@@ -15,6 +15,7 @@
 #include "ui/caption.h"
 #include "ui/caption_fit.h"
 #include "ui/controls.h"
+#include "ui/secret_traces.h"
 
 namespace lockmere {
 
@@ -72,7 +73,8 @@ Window::Window(Context& context) : QWidget(nullptr), context_(context) {
     client_->setObjectName(QStringLiteral("client"));
 }
 
-Window::~Window() = default;
+// Whatever the window showed or was typed into it goes with it.
+Window::~Window() { ForgetSecretTraces(); }
 
 void Window::ShowModeless() {
     if (unloaded_) return;

@@ -1,0 +1,11 @@
+#pragma once
+
+namespace lockmere {
+
+// Clears what Qt and the stack still keep of texts that are no longer
+// shown: the style's copy of the last list line it laid out, and the dead
+// frames below the event loop (once it is back). For the moments a secret's
+// use ends: a logout, a lock, a failed login, a closed window.
+void ForgetSecretTraces();
+
+}  // namespace lockmere
