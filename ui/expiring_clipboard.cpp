@@ -1,5 +1,7 @@
 #include "ui/expiring_clipboard.h"
 
+#include "ui/secret_traces.h"
+
 namespace lockmere {
 
 ExpiringClipboard::ExpiringClipboard(Clipboard& clipboard, std::chrono::milliseconds lifetime)
@@ -23,8 +25,10 @@ bool ExpiringClipboard::Holds(const QString& text) { return clipboard_.Holds(tex
 
 void ExpiringClipboard::Expire() {
     timer_.stop();
-    if (placed_ && clipboard_.Holds(*placed_)) clipboard_.Clear();
+    if (!placed_) return;
+    if (clipboard_.Holds(*placed_)) clipboard_.Clear();
     placed_.reset();
+    ForgetSecretTraces();
 }
 
 }  // namespace lockmere

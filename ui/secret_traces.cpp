@@ -5,11 +5,37 @@
 #include <QStyleOptionViewItem>
 #include <QTimer>
 
+#if QT_CONFIG(xcb)
+#include <xcb/xcb.h>
+#endif
+
 #include "store/secret_text.h"
 
 namespace lockmere {
 
+namespace {
+
+// libxcb copies each small request into its connection's 16 KiB buffer and
+// leaves it there once sent: a text another program took from the
+// clipboard stays until later requests overwrite it. Requests that do
+// nothing overwrite all of it.
+void OverwriteDisplayRequests() {
+#if QT_CONFIG(xcb)
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11) return;
+    constexpr int kBufferBytes = 16384;
+    constexpr int kRequestBytes = 4;
+    xcb_connection_t* connection = x11->connection();
+    for (int i = 0; i < kBufferBytes / kRequestBytes; ++i) xcb_no_operation(connection);
+    xcb_flush(connection);
+#endif
+}
+
+}  // namespace
+
 void ForgetSecretTraces() {
+    OverwriteDisplayRequests();
     // The style caches the last item it laid out, text and all, until it
     // lays out another: an empty one takes its place.
     const QStyleOptionViewItem blank;
