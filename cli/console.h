@@ -21,8 +21,10 @@ std::filesystem::path ExecutableFolder();
 // Makes the console show the UTF-8 the tool writes, where it needs telling.
 void PrepareConsole();
 
-// True when standard input is a terminal (a console window on Windows).
+// True when standard input, or output, is a terminal (a console window on
+// Windows).
 bool InputIsTerminal();
+bool OutputIsTerminal();
 
 // Holds back, for its life, the signals with which a terminal or a kill
 // ends the program (HUP, INT, QUIT, TERM); one that came meanwhile ends it

@@ -158,6 +158,8 @@ void PrepareConsole() {}
 
 bool InputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
 
+bool OutputIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
+
 namespace {
 
 constexpr int kEndingSignals[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM};

@@ -121,6 +121,11 @@ bool InputIsTerminal() {
     return GetConsoleMode(Input(), &mode) != 0;
 }
 
+bool OutputIsTerminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+}
+
 EndingSignalsHeld::EndingSignalsHeld() = default;
 EndingSignalsHeld::~EndingSignalsHeld() = default;
 bool EndingSignalsHeld::Pending() const { return false; }

@@ -6,7 +6,10 @@
 #include "cli/console.h"
 #include "cli/exit_codes.h"
 #include "cli/report.h"
+#include "cli/wiped_streams.h"
+#include "store/freed_memory.h"
 #include "store/harden.h"
+#include "store/secret_text.h"
 
 using namespace lockmere::cli;
 
@@ -53,6 +56,19 @@ namespace {
     }
 }
 
+// Never inlined: its frame, and those of the command below it, must lie
+// below main's, where the scrub reaches.
+[[nodiscard, gnu::noinline]] int RunCommandLine(int argc, char* argv[]) {
+    PrepareConsole();
+    const ParseResult parse = ParseArguments(Utf8Arguments(argc, argv));
+    if (!parse.Parsed) return Fail(kUsage, "ERROR: " + parse.Error + ". Try lockmere-cli --help.");
+    const int code = Run(*parse.Parsed);
+    // Output lost (a full disk, a closed pipe) is a failure, not "done".
+    if (!std::cout.flush() && code == kDone)
+        return Fail(kFileTrouble, "ERROR: The output could not be written.");
+    return code;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -63,12 +79,13 @@ int main(int argc, char* argv[]) {
                     "ERROR: lockmere-cli could not stop the system from writing its "
                     "memory to disk when it crashes, so it reads nothing.");
 #endif
-    PrepareConsole();
-    const ParseResult parse = ParseArguments(Utf8Arguments(argc, argv));
-    if (!parse.Parsed) return Fail(kUsage, "ERROR: " + parse.Error + ". Try lockmere-cli --help.");
-    const int code = Run(*parse.Parsed);
-    // Output lost (a full disk, a closed pipe) is a failure, not "done".
-    if (!std::cout.flush() && code == kDone)
-        return Fail(kFileTrouble, "ERROR: The output could not be written.");
+    lockmere::ClearFreedMemory();
+    int code = kDone;
+    {
+        const WipedStreams streams;
+        code = RunCommandLine(argc, argv);
+    }
+    // The command's frames lie below this one now, with what they held.
+    lockmere::ScrubUnusedStack();
     return code;
 }
