@@ -17,6 +17,7 @@
 #include "store/file_access.h"
 #include "store/key_file.h"
 #include "store/record_store.h"
+#include "store/secret_text.h"
 #include "ui/ansi_text.h"
 #include "ui/context.h"
 #include "ui/controls.h"
@@ -180,7 +181,8 @@ void MainScreen::Command1_Click() {
 
     const unsigned locks = context().Locking.Count();
 
-    const LoginCheck check = CheckLogin(context().ProgramFolder, key, Text2->text().toStdString());
+    const SecretText typed = Text2->text().toStdString();
+    const LoginCheck check = CheckLogin(context().ProgramFolder, key, typed);
     ShowDecipherFailure(check.Deciphered);
     // A lock while a box was up has ended this login.
     if (context().Locking.Count() != locks) return;

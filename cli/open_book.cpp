@@ -6,6 +6,7 @@
 #include "store/file_access.h"
 #include "store/key_file.h"
 #include "store/record_store.h"
+#include "store/secret_text.h"
 
 namespace lockmere::cli {
 
@@ -16,7 +17,7 @@ int OpenBook(Session& session, OpenedBook& book) {
     const std::string where = " in " + PathText(session.Folder);
     book.Key = KeyFromCollected(files.KeyFile);
 
-    const std::optional<std::string> typed = session.Input.Ask("Master password: ", true);
+    const std::optional<SecretText> typed = session.Input.Ask("Master password: ", true);
     if (!typed) return Fail(kRefused, "ERROR: No master password was given.");
     const LoginOutcome outcome = JudgeTypedLogin(files.KeyFile, book.Key, *typed).Outcome;
     if (outcome == LoginOutcome::Damaged)

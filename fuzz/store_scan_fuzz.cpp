@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Expect(ScanStoreText(bytes, bytes.size()).size() <= size);
 
     fuzz::Input input(data, size);
-    std::vector<std::string> lines;
+    std::vector<SecretText> lines;
     std::string text;
     while (!input.Rest().empty() && lines.size() < 64) {
         PasswordRecord record;

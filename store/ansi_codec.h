@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "store/secret_text.h"
+
 namespace lockmere {
 
 // Windows-1252 <-> Unicode by table. Every byte maps to one character and
@@ -18,7 +20,7 @@ std::string AnsiToUtf8(std::string_view bytes);
 
 // The bytes of a text, or the first character that stops it.
 struct AnsiText {
-    std::string Bytes;         // the whole text when Ok(), else the part before Refused
+    SecretText Bytes;          // the whole text when Ok(), else the part before Refused
     bool Complete = true;      // false: Refused stopped the text
     bool InvalidUtf8 = false;  // stopped by a malformed sequence, not a character
     char32_t Refused = 0;      // the character without a code

@@ -91,14 +91,14 @@ std::size_t Book::PlaceOf(const std::string& line) const {
     return static_cast<std::size_t>(at - lines_.begin());
 }
 
-void Book::Put(std::size_t index, const PasswordRecord& record, std::string line) {
+void Book::Put(std::size_t index, const PasswordRecord& record, SecretText line) {
     const auto offset = static_cast<std::ptrdiff_t>(index);
     lines_.insert(lines_.begin() + offset, std::move(line));
     records_.insert(records_.begin() + offset, record);
 }
 
 std::size_t Book::Insert(const PasswordRecord& record) {
-    std::string line = ComposeRecordLine(record);
+    SecretText line = ComposeRecordLine(record);
     const std::size_t index = PlaceOf(line);
     Tell([index](BookObserver& o) { o.RecordAboutToBeInserted(index); });
     Put(index, record, std::move(line));
@@ -126,7 +126,7 @@ void Book::Remove(std::size_t index) {
 }
 
 StoreWriteResult Book::Save(std::string_view key) {
-    std::vector<std::string> lines;
+    std::vector<SecretText> lines;
     lines.reserve(records_.size());
     for (const PasswordRecord& record : records_) lines.push_back(ComposeRecordLine(record));
     StoreWriteResult result = store_.Save(key, lines);
@@ -138,12 +138,7 @@ void Book::Forget() { store_.Forget(); }
 
 void Book::Close() {
     Tell([](BookObserver& o) { o.RecordsAboutToReset(); });
-    // The vectors keep their buffers, and short fields live inside them.
-    for (PasswordRecord& record : records_)
-        for (std::string* field :
-             {&record.ApplicationName, &record.ApplicationUrl, &record.UserName, &record.Password})
-            WipeText(*field);
-    for (std::string& line : lines_) WipeText(line);
+    // Each field and line wipes itself as it goes.
     records_.clear();
     lines_.clear();
     open_ = false;

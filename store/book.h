@@ -82,7 +82,7 @@ private:
     // The index the line goes at.
     std::size_t PlaceOf(const std::string& line) const;
     // Untold: a load tells once for all its records.
-    void Put(std::size_t index, const PasswordRecord& record, std::string line);
+    void Put(std::size_t index, const PasswordRecord& record, SecretText line);
     // At its place, announced and told; gives the index.
     std::size_t Insert(const PasswordRecord& record);
     void SetChanged(bool changed);
@@ -91,7 +91,7 @@ private:
 
     RecordStore& store_;
     std::vector<PasswordRecord> records_;
-    std::vector<std::string> lines_;  // one per record, in the same order
+    std::vector<SecretText> lines_;  // one per record, in the same order
     bool changed_ = false;
     bool open_ = false;
     std::vector<BookObserver*> observers_;

@@ -70,7 +70,9 @@ int WriteCollectedString(const std::filesystem::path& programFolder, std::string
 CredentialsWriteResult WriteCredentials(const std::filesystem::path& programFolder,
                                         std::string_view key, std::string_view userName,
                                         std::string_view password) {
-    std::string plain(userName);
+    SecretText plain;
+    plain.reserve(userName.size() + kCredentialsSeparator.size() + password.size());
+    plain += userName;
     plain += kCredentialsSeparator;
     plain += password;
     // The block's length must fit the single byte at 44.

@@ -58,8 +58,8 @@ struct EntryCheck {
 // fails is named with its box.
 enum class MasterAccountBox { UserName, Password };
 struct MasterAccountCheck {
-    std::string UserName;  // Windows-1252, when Ok()
-    std::string Password;
+    SecretText UserName;  // Windows-1252, when Ok()
+    SecretText Password;
     std::optional<MasterAccountBox> RefusedIn;
     char32_t Refused = 0;
     bool Ok() const { return !RefusedIn; }

@@ -6,7 +6,7 @@
 
 namespace lockmere {
 
-std::vector<std::string> ScanStoreText(std::string_view text, std::size_t n) {
+std::vector<SecretText> ScanStoreText(std::string_view text, std::size_t n) {
     // Character i (1-based) of the text; past its end a position reads as
     // empty, which matches no marker and adds nothing to a line.
     constexpr int kEmpty = -1;
@@ -17,8 +17,9 @@ std::vector<std::string> ScanStoreText(std::string_view text, std::size_t n) {
     constexpr int end = static_cast<unsigned char>(kRecordEnd);
     constexpr int separator = static_cast<unsigned char>(kStoreSeparator);
 
-    std::vector<std::string> lines;
-    std::string line;
+    std::vector<SecretText> lines;
+    SecretText line;
+    line.reserve(text.size());  // grows no more, so nothing is left behind
     bool inRecord = false;
     std::size_t i = 1;
     while (i < n) {
@@ -40,7 +41,7 @@ std::vector<std::string> ScanStoreText(std::string_view text, std::size_t n) {
                 line.push_back(c == separator ? kFieldTab : static_cast<char>(c));
                 ++i;
             } while (i < n);
-            lines.push_back(std::move(line));
+            lines.emplace_back(std::string_view(line));
             line.clear();
             inRecord = false;
         }
@@ -91,9 +92,10 @@ namespace {
 
 }  // namespace
 
-StoreWriteResult RecordStore::Save(std::string_view key, const std::vector<std::string>& lines) {
+StoreWriteResult RecordStore::Save(std::string_view key, const std::vector<SecretText>& lines) {
     if (!authoritative_) return {StoreWrite::NotAuthoritative, failure::kNone, {}};
-    std::string plain;
+    SecretText plain;
+    plain.reserve(kStoreTextLimit + 1);  // grows no more, so nothing is left behind
     for (const std::string& line : lines) plain += ComposeStoreEntry(SplitRecordLine(line));
     return WriteStore(Path(), plain, key);
 }
@@ -108,6 +110,7 @@ StoreWriteResult RecordStore::AppendAll(std::string_view key,
     if (!file.Ok()) return {StoreWrite::ReadFailed, file.Code, {}};
     CipherResult deciphered = Decrypt(file.Bytes, key);
     if (!deciphered.Ok()) return {StoreWrite::DecryptFailed, failure::kNone, std::move(deciphered)};
+    deciphered.Output.reserve(kStoreTextLimit + 1);
     for (const PasswordRecord& record : records) deciphered.Output += ComposeStoreEntry(record);
     return WriteStore(Path(), deciphered.Output, key);
 }

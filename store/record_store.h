@@ -15,9 +15,9 @@ namespace lockmere {
 inline constexpr std::size_t kStoreTextLimit = kCipherTextLimit - 1;
 
 struct LoadResult {
-    int Code = failure::kNone;       // failure code of the read
-    std::vector<std::string> Lines;  // in file order
-    CipherResult Deciphered;         // failed decipher: a window shows its box
+    int Code = failure::kNone;      // failure code of the read
+    std::vector<SecretText> Lines;  // in file order
+    CipherResult Deciphered;        // failed decipher: a window shows its box
     bool Complete() const { return Code == failure::kNone && Deciphered.Ok(); }
 };
 
@@ -38,7 +38,7 @@ struct StoreWriteResult {
 
 // The scan of a deciphered store text into list lines. n is the length of
 // the enciphered file; positions of the text beyond its end read as empty.
-std::vector<std::string> ScanStoreText(std::string_view text, std::size_t n);
+std::vector<SecretText> ScanStoreText(std::string_view text, std::size_t n);
 
 // How many of the records, taken in order, fit after a plain store text of
 // textLength characters (an enciphered store is as long as its text).
@@ -59,8 +59,7 @@ public:
 
     [[nodiscard]] LoadResult Load(std::string_view key);
     // Writes the lines as one enciphered run, in the given order.
-    [[nodiscard]] StoreWriteResult Save(std::string_view key,
-                                        const std::vector<std::string>& lines);
+    [[nodiscard]] StoreWriteResult Save(std::string_view key, const std::vector<SecretText>& lines);
     // Deciphers the store, appends one entry, enciphers the whole, writes it.
     [[nodiscard]] StoreWriteResult Append(std::string_view key, const PasswordRecord& record);
     // The same for several records, their entries in the given order, in one

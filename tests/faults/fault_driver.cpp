@@ -52,7 +52,7 @@ bool WriteBook(const fs::path& folder, const std::string& collected, const char*
     // An empty store loads complete.
     if (WriteAt(store.Path(), 1, "", kStoreTextLimit) != failure::kNone) return false;
     if (!store.Load(key).Complete()) return false;
-    return store.Save(key, std::vector<std::string>(lines.begin(), lines.end())).Outcome ==
+    return store.Save(key, std::vector<SecretText>(lines.begin(), lines.end())).Outcome ==
            StoreWrite::Written;
 }
 

@@ -38,6 +38,11 @@ std::string LineOf(const fixture::Fields& f) {
     return f[0] + '\t' + f[1] + '\t' + f[2] + '\t' + f[3];
 }
 
+// Lines as the store takes them: held as secrets.
+std::vector<lockmere::SecretText> Held(const std::vector<std::string>& lines) {
+    return {lines.begin(), lines.end()};
+}
+
 std::vector<std::string> LinesOf(const Records& records) {
     std::vector<std::string> lines;
     for (const auto& f : records) lines.push_back(LineOf(f));
@@ -195,7 +200,7 @@ TEST_CASE("save loads back") {
             RecordStore book(folder.Path());
             CHECK(book.Load(Key()).Complete());
 
-            CHECK_EQ(book.Save(Key(), saved).Outcome, StoreWrite::Written);
+            CHECK_EQ(book.Save(Key(), Held(saved)).Outcome, StoreWrite::Written);
             if (saved.empty()) CHECK_EQ(fs::file_size(book.Path()), 0u);
 
             RecordStore again(folder.Path());
@@ -242,7 +247,7 @@ TEST_CASE("save refused") {
             if (scenario == "too-long") lines.push_back(LineOf(OfLineLength(32765 - 100)));
             if (scenario == "unshiftable") lines.push_back("caf\xe9\tu\tn\tp");
 
-            const lockmere::StoreWriteResult result = book.Save(Key(), lines);
+            const lockmere::StoreWriteResult result = book.Save(Key(), Held(lines));
             CHECK_EQ(result.Outcome, outcome);
             CHECK_EQ(result.Code, code);
             blocked.reset();

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "store/secret_text.h"
+
 namespace lockmere::test {
 
 struct Bytes {
@@ -34,6 +36,9 @@ inline std::string EveryByte() {
 
 inline Bytes Q(std::string_view s) { return Bytes{std::string(s)}; }
 inline Lines Q(const std::vector<std::string>& lines) { return Lines{lines}; }
+inline Lines Q(const std::vector<lockmere::SecretText>& lines) {
+    return Lines{{lines.begin(), lines.end()}};
+}
 
 inline std::ostream& operator<<(std::ostream& out, const Bytes& bytes) {
     static const char kHex[] = "0123456789abcdef";
