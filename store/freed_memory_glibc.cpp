@@ -10,18 +10,15 @@
 #include "store/freed_memory.h"
 
 extern "C" {
-void __libc_free(void* block);
-void* __libc_malloc(std::size_t size);
-void* __libc_realloc(void* block, std::size_t size);
+void __libc_free(void* block) noexcept;
+void* __libc_malloc(std::size_t size) noexcept;
+void* __libc_realloc(void* block, std::size_t size) noexcept;
 }
 
 namespace {
 
-// Off until the program turns it on: a start-up holds no secret, and
-// costs only the test.
-std::atomic<bool> clearing{false};
-
-bool Clearing() { return clearing.load(std::memory_order_relaxed); }
+using FreeFunction = void (*)(void*) noexcept;
+using ReallocFunction = void* (*)(void*, std::size_t) noexcept;
 
 // The block's bytes from `from` to the end of what it can hold.
 void ClearFrom(void* block, std::size_t from) {
@@ -29,19 +26,17 @@ void ClearFrom(void* block, std::size_t from) {
     if (held > from) explicit_bzero(static_cast<char*>(block) + from, held - from);
 }
 
-}  // namespace
-
-extern "C" void free(void* block) noexcept {
-    if (block != nullptr && Clearing()) ClearFrom(block, 0);
+void ClearingFree(void* block) noexcept {
+    if (block != nullptr) ClearFrom(block, 0);
     __libc_free(block);
 }
 
 // glibc moves a block it cannot grow in place and frees the old one within
 // itself, out of reach of free above: a growing block moves here instead.
-extern "C" void* realloc(void* block, std::size_t size) noexcept {
-    if (block == nullptr || !Clearing()) return __libc_realloc(block, size);
+void* ClearingRealloc(void* block, std::size_t size) noexcept {
+    if (block == nullptr) return __libc_realloc(block, size);
     if (size == 0) {
-        free(block);
+        ClearingFree(block);
         return nullptr;
     }
     const std::size_t held = malloc_usable_size(block);
@@ -53,12 +48,28 @@ extern "C" void* realloc(void* block, std::size_t size) noexcept {
     void* moved = __libc_malloc(size);
     if (moved == nullptr) return nullptr;  // the old block stays, as realloc promises
     memcpy(moved, block, held);
-    free(block);
+    ClearingFree(block);
     return moved;
+}
+
+// Where free and realloc go: the C library's own until the clearing starts
+// (a start-up holds no secret), so that until then each costs one jump.
+std::atomic<FreeFunction> freeTo{&__libc_free};
+std::atomic<ReallocFunction> reallocTo{&__libc_realloc};
+
+}  // namespace
+
+extern "C" void free(void* block) noexcept { freeTo.load(std::memory_order_relaxed)(block); }
+
+extern "C" void* realloc(void* block, std::size_t size) noexcept {
+    return reallocTo.load(std::memory_order_relaxed)(block, size);
 }
 
 namespace lockmere {
 
-void ClearFreedMemory() { clearing.store(true, std::memory_order_relaxed); }
+void ClearFreedMemory() {
+    freeTo.store(&ClearingFree, std::memory_order_relaxed);
+    reallocTo.store(&ClearingRealloc, std::memory_order_relaxed);
+}
 
 }  // namespace lockmere

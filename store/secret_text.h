@@ -15,10 +15,10 @@ void WipeText(std::string& text);
 // The same for bytes of any kind.
 void WipeBytes(void* bytes, std::size_t size);
 
-// A string that holds a secret: every buffer it lets go of is wiped first,
-// when it goes, is moved from or is assigned over; a plain std::string
-// wherever one is read. It never shrinks or grows by itself: whoever
-// appends to one reserves the room first, or the old buffer goes unwiped.
+// A string that holds a secret: its buffer is wiped when it goes, is moved
+// from or is assigned over; a plain std::string wherever one is read.
+// Growing past its capacity leaves the old buffer to the heap unwiped, so
+// whoever appends to one reserves the room first.
 class SecretText : public std::string {
 public:
     SecretText() = default;
@@ -26,7 +26,6 @@ public:
     SecretText(std::string text) : std::string(std::move(text)) {}
     SecretText(std::string_view text) : std::string(text) {}
     SecretText(const char* text) : std::string(text) {}
-    SecretText(std::size_t count, char c) : std::string(count, c) {}
     SecretText(const SecretText& other) = default;
     SecretText(SecretText&& other) noexcept : std::string(std::move(other)) { WipeText(other); }
     SecretText& operator=(const SecretText& other);
