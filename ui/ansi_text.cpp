@@ -5,8 +5,12 @@
 namespace lockmere {
 
 QString FromAnsi(std::string_view bytes) {
-    const std::string utf8 = AnsiToUtf8(bytes);
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    // Straight into the string, with no UTF-8 copy on the way: a field may
+    // be a password. Every Windows-1252 character is one UTF-16 unit.
+    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        text[i] = QChar(static_cast<char16_t>(CodePointOfAnsi(bytes[static_cast<std::size_t>(i)])));
+    return text;
 }
 
 std::optional<std::string> ToAnsi(const QString& text) {
