@@ -6,7 +6,8 @@ UTF-16 and UTF-32 (lockmere_testing.memory).
 
 - Logged in with the list shown, the records' markers are found (the
   control: the scan sees what the program holds).
-- After a failed login, the typed password is gone.
+- After a failed login, the typed password is gone; after the add window
+  is left, what was typed into its password boxes.
 - After a viewer opened on a record, its password copied, the viewer
   closed and the clipboard's 30 seconds out, the record's user name and
   password are found in no more places than before the viewer opened
@@ -28,17 +29,18 @@ SKIPPED = 77  # CTest's SKIP_RETURN_CODE for this test
 
 MASTER = "Mq7Zk2Pw"  # typed, so ASCII
 WRONG = "Gz5Hv8Qc"
+TYPED = "Tq3Rw8Zd"  # into the add window's password boxes, then left
 # Non-ASCII, so that each encoding is a pattern of its own.
 FIRST = ("Alpha", "https://a.example", "UsrŠx4Jq9", "PwdŽR8Tn3")
 SECOND = ("Bravo", "https://b.example", "UsrœK2Lm5", "Pwd™W6Yp1")
-SECRETS = [MASTER, WRONG, FIRST[2], FIRST[3], SECOND[2], SECOND[3]]
+SECRETS = [MASTER, WRONG, TYPED, FIRST[2], FIRST[3], SECOND[2], SECOND[3]]
 BOX = "LKMR - Message Center"
+ADD = "Password Data Entry Form"
 
 
-def scan(s, moment=None):
+def scan(s, moment):
     counts = memory.copies(s.program.pid, SECRETS)
-    if moment:
-        print(f"{moment}: {memory.total(counts)}")
+    print(f"{moment}: {memory.total(counts)}")
     return counts
 
 
@@ -84,7 +86,8 @@ with buses.Buses() as b:
             s.type(main, WRONG)
             s.key(main, "Return")
             answer = s.wait_window(BOX)
-            assert memory.total(scan(s, "the failed login's box up"))[WRONG] > 0, "the typed password not seen while judged"
+            judged = memory.total(scan(s, "the failed login's box up"))
+            assert judged[WRONG] > 0, "the typed password not seen while judged"
             s.key(answer, "Return")
             s.wait_gone(BOX)
             settled()
@@ -94,8 +97,18 @@ with buses.Buses() as b:
             log_in(s, main)
             settled()
             listed = memory.total(scan(s, "logged in"))
-            for secret in SECRETS[2:]:
+            for secret in SECRETS[3:]:
                 assert listed[secret] > 0, f"{secret} not seen in the list: {listed}"
+
+        with s.step("an add window left"):
+            s.key(main, "alt+e", "a")
+            add = s.wait_window(ADD)
+            s.type_fields(add, ["Charlie", "https://c.example", "someone", TYPED, TYPED])
+            assert memory.total(scan(s, "the add window typed into"))[TYPED] > 0
+            s.key(add, "Escape")
+            s.wait_gone(ADD)
+            settled()
+            assert memory.total(scan(s, "an add window left"))[TYPED] == 0
 
         with s.step("a viewer closed, the clipboard expired"):
             # Chosen first: the list's delegate keeps a copy of the line it

@@ -12,7 +12,7 @@ import sys
 import time
 
 from lockmere_testing import book, memory, wine_session
-from lockmere_testing.harness import ENTRY_YELLOW, px
+from lockmere_testing.harness import px
 
 SKIPPED = 77
 MASTER = "Mq7Zk2Pw"
@@ -30,27 +30,22 @@ LOGIN, LOGGED_IN = 4695, 4875  # window heights, twips
 
 def scan(s, moment):
     counts = memory.copies(s.program.pid, SECRETS)
-    print(f"{moment}: {memory.total(counts)}")
+    print(f"{moment}: {memory.left(counts)}")
     return counts
 
 
 def type_password(s, main, password):
-    for box in s.capture(main).regions(ENTRY_YELLOW):
-        if abs(box.left - px(4335)) <= 3:  # the password box
-            s.click_px(main, (box.left + box.right) // 2, (box.top + box.bottom) // 2)
-            break
-    else:
-        raise AssertionError("no password box")
+    box = s.entry_box(main, 4335)
+    s.click_px(main, (box.left + box.right) // 2, (box.top + box.bottom) // 2)
     s.type(main, password)
     s.key(main, "Return")
 
 
-def none_left(s, moment, secrets, encodings):
+def none_left(s, moment, secrets):
+    """None of the secrets in the core's encodings."""
     time.sleep(1)  # the event loop back, the stack scrubbed
-    counts = memory.copies(s.program.pid, SECRETS)
-    print(f"{moment}: {memory.left(counts)}")
-    left = {text: where for text, where in memory.left(counts).items()
-            if text in secrets and set(where) & set(encodings)}
+    left = {text: where for text, where in memory.left(scan(s, moment)).items()
+            if text in secrets and set(where) & set(CORE)}
     assert not left, f"after {moment}: {left}"
 
 
@@ -67,7 +62,7 @@ with wine_session.WineSession(book.files("owner", MASTER, [FIRST, SECOND])) as s
         answer = s.wait_window(BOX)
         s.key(answer, "space")
         s.wait_gone(BOX)
-        none_left(s, "a wrong password", [WRONG], CORE)
+        none_left(s, "a wrong password", [WRONG])
 
     with s.step("logged in: the control"):
         type_password(s, main, MASTER)
@@ -81,4 +76,4 @@ with wine_session.WineSession(book.files("owner", MASTER, [FIRST, SECOND])) as s
     with s.step("the logout"):
         s.key(main, "alt+f", "l")
         s.wait_for(lambda: s.geometry(main).height < logged_in, "the list folded away")
-        none_left(s, "the logout", SECRETS, CORE)
+        none_left(s, "the logout", SECRETS)
