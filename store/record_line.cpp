@@ -19,14 +19,15 @@ void AppendFields(std::string& out, const PasswordRecord& record, char separator
 
 }  // namespace
 
-std::string ComposeRecordLine(const PasswordRecord& record) {
-    std::string line;
+SecretText ComposeRecordLine(const PasswordRecord& record) {
+    SecretText line;
     AppendFields(line, record, kFieldTab);
     return line;
 }
 
-std::string ComposeStoreEntry(const PasswordRecord& record) {
-    std::string entry(1, kRecordStart);
+SecretText ComposeStoreEntry(const PasswordRecord& record) {
+    SecretText entry;
+    entry += kRecordStart;
     AppendFields(entry, record, kStoreSeparator);
     entry += kRecordEnd;
     return entry;
@@ -34,7 +35,8 @@ std::string ComposeStoreEntry(const PasswordRecord& record) {
 
 PasswordRecord SplitRecordLine(std::string_view line) {
     PasswordRecord record;
-    std::string current;
+    SecretText current;
+    current.reserve(line.size());
     int field = 1;
     for (char c : line) {
         if (c != kFieldTab) {

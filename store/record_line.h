@@ -28,9 +28,9 @@ struct PasswordRecord {
 };
 
 // Fields joined by TAB: the list rendering.
-std::string ComposeRecordLine(const PasswordRecord& record);
+SecretText ComposeRecordLine(const PasswordRecord& record);
 // 127, fields joined by 20, 128: the store rendering.
-std::string ComposeStoreEntry(const PasswordRecord& record);
+SecretText ComposeStoreEntry(const PasswordRecord& record);
 // The one split rule every reader of a line uses.
 PasswordRecord SplitRecordLine(std::string_view line);
 
