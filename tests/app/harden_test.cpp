@@ -8,8 +8,11 @@
 #elif defined(_WIN32)
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include <QCoreApplication>
 #include <QDir>
+#include <vector>
 #endif
 
 class HardenTest : public QObject {
@@ -33,6 +36,47 @@ private slots:
     }
 
 #if defined(_WIN32)
+    // The process's access list: the user's other processes may query,
+    // wait for and end it, nothing more; the system may do anything.
+    void otherProcessesOfTheUserCannotOpenTheMemory() {
+        QVERIFY(lockmere::HardenProcess());
+        PACL dacl = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        QCOMPARE(GetSecurityInfo(GetCurrentProcess(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION,
+                                 nullptr, nullptr, &dacl, nullptr, &descriptor),
+                 DWORD(ERROR_SUCCESS));
+
+        HANDLE token = nullptr;
+        QVERIFY(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+        DWORD size = 0;
+        GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+        std::vector<BYTE> user(size);
+        QVERIFY(GetTokenInformation(token, TokenUser, user.data(), size, &size));
+        CloseHandle(token);
+        BYTE system[SECURITY_MAX_SID_SIZE];
+        DWORD systemSize = sizeof system;
+        QVERIFY(CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &systemSize));
+
+        const struct {
+            PSID Sid;
+            ACCESS_MASK Rights;
+        } expected[] = {
+            {reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid,
+             PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE},
+            {system, PROCESS_ALL_ACCESS},
+        };
+        QCOMPARE(dacl->AceCount, WORD(std::size(expected)));
+        for (DWORD i = 0; i < dacl->AceCount; ++i) {
+            void* entry = nullptr;
+            QVERIFY(GetAce(dacl, i, &entry));
+            auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(entry);
+            QCOMPARE(allowed->Header.AceType, BYTE(ACCESS_ALLOWED_ACE_TYPE));
+            QVERIFY(EqualSid(&allowed->SidStart, expected[i].Sid));
+            QCOMPARE(allowed->Mask, expected[i].Rights);
+        }
+        LocalFree(descriptor);
+    }
+
     // A library of the same name as one the program may load, left in the
     // program's folder (built beside this test) or the current one.
     void libraryByNameOnlyFromTheSystemFolder() {
