@@ -144,7 +144,8 @@ bool IsTemporaryOf(std::string_view fileName, std::string_view entry) {
            middle.find_first_not_of("0123456789abcdef", 1) == std::string_view::npos;
 }
 
-int WriteTemporaryBeside(const fs::path& path, std::string_view bytes, fs::path& temporary) {
+int WriteTemporaryBeside(const fs::path& path, std::string_view bytes, fs::path& temporary,
+                         Readers readers) {
     // Each write makes a name of its own and creates it exclusively, so two
     // writers never share a temporary and a stale one is never reused.
     thread_local std::mt19937_64 generator{std::random_device{}()};
@@ -160,7 +161,7 @@ int WriteTemporaryBeside(const fs::path& path, std::string_view bytes, fs::path&
         // Built on the path itself, so that the name is never converted.
         temporary = path;
         temporary += name;
-        error = file.CreateNew(temporary);
+        error = file.CreateNew(temporary, readers);
         if (error != std::errc::file_exists) break;
     }
     if (error) {
@@ -197,9 +198,10 @@ void DiscardTemporary(const fs::path& temporary) {
     static_cast<void>(system_file::Remove(temporary));
 }
 
-int ReplaceWholeFile(const fs::path& path, std::string_view bytes) {
+int ReplaceWholeFile(const fs::path& path, std::string_view bytes, Readers readers) {
     fs::path temporary;
-    if (const int code = WriteTemporaryBeside(path, bytes, temporary); code != failure::kNone)
+    if (const int code = WriteTemporaryBeside(path, bytes, temporary, readers);
+        code != failure::kNone)
         return code;
     return PlaceTemporary(temporary, path, Existing::Replace);
 }

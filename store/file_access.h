@@ -12,6 +12,7 @@
 namespace lockmere {
 
 using system_file::Links;
+using system_file::Readers;
 
 inline constexpr const char* kKeyFileName = "lkdb0.lkd";
 inline constexpr const char* kStoreFileName = "lkdb1.lkd";
@@ -46,9 +47,11 @@ struct ReadResult {
 // Replaces the whole file safely: the bytes go to a temporary file of this
 // write's own in the same folder, are flushed to disk and renamed over the
 // name. On any failure the old file stays exactly as it was and no
-// temporary of this write is left. The new file is owner-only. A link at
-// the name is replaced, never written through.
-[[nodiscard]] int ReplaceWholeFile(const std::filesystem::path& path, std::string_view bytes);
+// temporary of this write is left. The new file is the user's alone, unless
+// readers says otherwise. A link at the name is replaced, never written
+// through.
+[[nodiscard]] int ReplaceWholeFile(const std::filesystem::path& path, std::string_view bytes,
+                                   Readers readers = Readers::UserAlone);
 
 // The same for a data file of the program folder: a link there is the
 // user's (the file kept on another disk), and the write goes to its target.
@@ -61,11 +64,12 @@ inline constexpr const char* kTemporarySuffix = ".tmp";
 inline constexpr std::size_t kTemporaryDigits = 16;
 bool IsTemporaryOf(std::string_view fileName, std::string_view entry);
 
-// Writes bytes to a new owner-only temporary beside path, under a name of
-// its own, and flushes it to disk. On failure nothing is left and
-// temporary is empty.
+// Writes bytes to a new temporary beside path (the user's alone, unless
+// readers says otherwise), under a name of its own, and flushes it to
+// disk. On failure nothing is left and temporary is empty.
 [[nodiscard]] int WriteTemporaryBeside(const std::filesystem::path& path, std::string_view bytes,
-                                       std::filesystem::path& temporary);
+                                       std::filesystem::path& temporary,
+                                       Readers readers = Readers::UserAlone);
 
 // Puts a temporary of WriteTemporaryBeside at its file's name in one step
 // and makes that durable. With Existing::Replace whatever stands at path is

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "store/harden.h"
+#include "store/user_sid_windows.h"
 
 namespace lockmere {
 
@@ -15,15 +16,9 @@ namespace {
 // in it or take its handles; the system keeps full access. (The owner may
 // still read and change this list: Windows grants that to every owner.)
 bool CloseProcessToOthers() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-    DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    std::vector<BYTE> user(size);
-    const bool known = size > 0 && GetTokenInformation(token, TokenUser, user.data(), size, &size);
-    CloseHandle(token);
-    if (!known) return false;
-    const PSID userSid = reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid;
+    std::vector<unsigned char> user = CurrentUserSid();
+    if (user.empty()) return false;
+    const PSID userSid = user.data();
 
     BYTE systemSid[SECURITY_MAX_SID_SIZE];
     DWORD systemSize = sizeof systemSid;

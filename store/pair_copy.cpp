@@ -117,10 +117,10 @@ std::optional<std::vector<Move>> MovesOf(const fs::path& folder, const std::stri
 // forward marker stands meanwhile, so that a crash finishes the move
 // instead; a step that fails leaves it standing with its temporaries.
 [[nodiscard]] bool PutOldKeyBack(const fs::path& folder, const ReadResult& oldKey,
-                                 const fs::path& newKey) {
+                                 const fs::path& newKey, Readers readers) {
     const fs::path key = ComposePath(folder, kKeyFileName);
     fs::path saved;
-    if (oldKey.Ok() && WriteTemporaryBeside(key, oldKey.Bytes, saved) != failure::kNone)
+    if (oldKey.Ok() && WriteTemporaryBeside(key, oldKey.Bytes, saved, readers) != failure::kNone)
         return false;
     if (Rename(key, newKey) != failure::kNone) return false;
     return !oldKey.Ok() || Rename(saved, key) == failure::kNone;
@@ -128,15 +128,16 @@ std::optional<std::vector<Move>> MovesOf(const fs::path& folder, const std::stri
 
 // Moves the source pair into folder: both new files are whole on disk as
 // temporaries before the first is put in place. oldKey is the key file the
-// folder held (kFileNotFound when none), for putting back.
+// folder held (kFileNotFound when none), for putting back. The new files
+// are read by `readers`.
 [[nodiscard]] int MovePairInto(const fs::path& folder, const DataPair& pair,
-                               const ReadResult& oldKey) {
+                               const ReadResult& oldKey, Readers readers) {
     const fs::path key = ComposePath(folder, kKeyFileName);
     const fs::path store = ComposePath(folder, kStoreFileName);
     const fs::path marker = ComposePath(folder, kPairMarkerFileName);
     fs::path newKey, newStore;
-    int code = WriteTemporaryBeside(key, pair.KeyFile, newKey);
-    if (code == failure::kNone) code = WriteTemporaryBeside(store, pair.Store, newStore);
+    int code = WriteTemporaryBeside(key, pair.KeyFile, newKey, readers);
+    if (code == failure::kNone) code = WriteTemporaryBeside(store, pair.Store, newStore, readers);
     if (code == failure::kNone) code = ReplaceWholeFile(marker, MarkerText(newKey, newStore));
     if (code == failure::kNone) {
         // The old pair stands again: a marker that will not go names only
@@ -144,7 +145,7 @@ std::optional<std::vector<Move>> MovesOf(const fs::path& folder, const std::stri
         if (code = Rename(newKey, key); code != failure::kNone) {
             static_cast<void>(system_file::Remove(marker));
         } else if (code = Rename(newStore, store); code != failure::kNone) {
-            if (!PutOldKeyBack(folder, oldKey, newKey)) return code;
+            if (!PutOldKeyBack(folder, oldKey, newKey, readers)) return code;
             static_cast<void>(system_file::Remove(marker));
         } else {
             // Both new files are in place: a marker left here only asks the
@@ -240,7 +241,10 @@ BackupCopyResult CopyDataFiles(const fs::path& programFolder, const fs::path& sa
     const ReadResult oldKey = ReadExistingFile(key, kKeyFileLargest, toLinks);
     if (!oldKey.Ok() && oldKey.Code != failure::kFileNotFound) return Failed(oldKey.Code);
     if (oldKey.Bytes.size() > kKeyFileLargest) return {CopyOutcome::Damaged, failure::kNone, key};
-    if (const int code = MovePairInto(to, pair, oldKey); code != failure::kNone)
+    // A backup must open again where the same person is another user to
+    // the system; the program folder's files are the user's alone.
+    const Readers readers = backingUp ? Readers::AsFolder : Readers::UserAlone;
+    if (const int code = MovePairInto(to, pair, oldKey, readers); code != failure::kNone)
         return Failed(code);
     // The bytes are in place: an attribute that does not follow is no
     // failure of the copy.

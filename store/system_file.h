@@ -19,6 +19,13 @@ namespace lockmere::system_file {
 // (to keep them on another disk); anything else is never opened through one.
 enum class Links { Follow, Refuse };
 
+// Who may read a file the program makes. On POSIX systems the user alone
+// either way (mode 0600). On Windows the user alone through an access list
+// of the file's own, or what the folder hands down: a backup's copies,
+// which must open again on another PC or after a reinstall, where the same
+// person is another user to the system.
+enum class Readers { UserAlone, AsFolder };
+
 // An open file, closed on scope exit unless Close() was called.
 class Handle {
 public:
@@ -34,9 +41,9 @@ public:
     // Never shortens the file.
     [[nodiscard]] std::error_code OpenForRead(const std::filesystem::path& path, bool create,
                                               Links links);
-    // Creates a new owner-only file for writing; fails when anything
-    // already stands at path.
-    [[nodiscard]] std::error_code CreateNew(const std::filesystem::path& path);
+    // Creates a new file for writing, read by `readers`; fails when
+    // anything already stands at path.
+    [[nodiscard]] std::error_code CreateNew(const std::filesystem::path& path, Readers readers);
 
     // Reads to the end, but never more than largest + 1 bytes: a file
     // longer than it may be shows as such without filling the memory.

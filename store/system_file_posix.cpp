@@ -54,8 +54,9 @@ std::error_code Handle::OpenForRead(const std::filesystem::path& path, bool crea
     return CheckRegular(native_);
 }
 
-std::error_code Handle::CreateNew(const std::filesystem::path& path) {
-    // Owner-only from the first byte; O_EXCL never follows a link.
+std::error_code Handle::CreateNew(const std::filesystem::path& path, Readers) {
+    // Owner-only from the first byte, whoever reads; O_EXCL never follows a
+    // link.
     native_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_CREAT | O_EXCL, S_IRUSR | S_IWUSR);
     return native_ >= 0 ? std::error_code() : LastError();
 }

@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <vector>
+
+#include "store/user_sid_windows.h"
 
 namespace lockmere::system_file {
 
@@ -35,6 +38,43 @@ template <typename Call>
         if (!held || attempt == 20) return {static_cast<int>(error), std::system_category()};
         Sleep(10);
     }
+}
+
+// The user's alone: an access list that grants the user full control and
+// nobody else, protected from what the folder would hand down, so that it
+// stays with the file when a rename puts it in place. Built once; null (the
+// folder's list) when the system will not tell who the user is.
+class UserAloneSecurity {
+public:
+    UserAloneSecurity() : user_(CurrentUserSid()) {
+        if (user_.empty()) return;
+        const DWORD size =
+            sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + GetLengthSid(user_.data());
+        acl_.resize(size);
+        auto* list = reinterpret_cast<PACL>(acl_.data());
+        ready_ = InitializeAcl(list, size, ACL_REVISION) &&
+                 AddAccessAllowedAce(list, ACL_REVISION, FILE_ALL_ACCESS, user_.data()) &&
+                 InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION) &&
+                 SetSecurityDescriptorDacl(&descriptor_, TRUE, list, FALSE) &&
+                 SetSecurityDescriptorControl(&descriptor_, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
+        attributes_ = {sizeof attributes_, &descriptor_, FALSE};
+    }
+    UserAloneSecurity(const UserAloneSecurity&) = delete;
+    UserAloneSecurity& operator=(const UserAloneSecurity&) = delete;
+
+    SECURITY_ATTRIBUTES* Attributes() { return ready_ ? &attributes_ : nullptr; }
+
+private:
+    std::vector<unsigned char> user_;
+    std::vector<unsigned char> acl_;
+    SECURITY_DESCRIPTOR descriptor_{};
+    SECURITY_ATTRIBUTES attributes_{};
+    bool ready_ = false;
+};
+
+SECURITY_ATTRIBUTES* UserAlone() {
+    static UserAloneSecurity security;
+    return security.Attributes();
 }
 
 // Readers let others read, write and rename meanwhile, as a plain open does
@@ -94,7 +134,7 @@ std::error_code Handle::OpenForRead(const std::filesystem::path& path, bool crea
         // after every write.
         error = Retrying([&] {
             native_ = FromNative(
-                CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, CREATE_NEW,
+                CreateFileW(path.c_str(), GENERIC_READ, kShareAll, UserAlone(), CREATE_NEW,
                             FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
             return IsOpen(native_);
         });
@@ -103,10 +143,11 @@ std::error_code Handle::OpenForRead(const std::filesystem::path& path, bool crea
     return CheckRegular(native_, links);
 }
 
-std::error_code Handle::CreateNew(const std::filesystem::path& path) {
+std::error_code Handle::CreateNew(const std::filesystem::path& path, Readers readers) {
     // Nobody else may open it while it is written.
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0,
+                                    readers == Readers::UserAlone ? UserAlone() : nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return LastError();
     native_ = FromNative(file);
     return {};
@@ -167,7 +208,7 @@ std::error_code FileLock::TryLock(const std::filesystem::path& path, LockFileAft
     // Never through a link: one at the name opens as itself and is refused.
     HANDLE file = CreateFileW(
         path.c_str(), GENERIC_READ | GENERIC_WRITE | (removed ? DELETE : 0),
-        removed ? 0 : kShareAll, nullptr, OPEN_ALWAYS,
+        removed ? 0 : kShareAll, UserAlone(), OPEN_ALWAYS,
         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const std::error_code error = LastError();

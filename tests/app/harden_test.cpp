@@ -13,6 +13,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <vector>
+
+#include "store/user_sid_windows.h"
 #endif
 
 class HardenTest : public QObject {
@@ -46,13 +48,8 @@ private slots:
                                  nullptr, nullptr, &dacl, nullptr, &descriptor),
                  DWORD(ERROR_SUCCESS));
 
-        HANDLE token = nullptr;
-        QVERIFY(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
-        DWORD size = 0;
-        GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-        std::vector<BYTE> user(size);
-        QVERIFY(GetTokenInformation(token, TokenUser, user.data(), size, &size));
-        CloseHandle(token);
+        std::vector<unsigned char> user = lockmere::CurrentUserSid();
+        QVERIFY(!user.empty());
         BYTE system[SECURITY_MAX_SID_SIZE];
         DWORD systemSize = sizeof system;
         QVERIFY(CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &systemSize));
@@ -61,8 +58,7 @@ private slots:
             PSID Sid;
             ACCESS_MASK Rights;
         } expected[] = {
-            {reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid,
-             PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE},
+            {user.data(), PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE},
             {system, PROCESS_ALL_ACCESS},
         };
         QCOMPARE(dacl->AceCount, WORD(std::size(expected)));

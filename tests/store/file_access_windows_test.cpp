@@ -2,6 +2,7 @@
 // names may be taken over by its macros.
 #include <windows.h>
 
+#include <aclapi.h>
 #include <doctest/doctest.h>
 
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "store/folder_lock.h"
 #include "store/folder_name.h"
 #include "store/key_file.h"
+#include "store/pair_copy.h"
 #include "store/record_store.h"
 #include "tests/store/file_checks.h"
 #include "tests/support/book_fixture.h"
@@ -200,6 +202,76 @@ TEST_CASE("data files in the program folder are hidden after every write") {
             CHECK_EQ(Attributes(written), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
             SetFileAttributesW(written.c_str(), FILE_ATTRIBUTE_NORMAL);
         }
+}
+
+// Whether the file's access list lets everybody read it, as a folder of
+// the system's hands down to what is made in it. (Wine keeps a file's
+// access list as the Unix mode alone, so what it reads back for a file made
+// the user's alone is the user's and the group's entries, without
+// everybody's: the whole list as built is seen on Windows only.)
+bool EverybodyMayRead(const fs::path& path) {
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    REQUIRE_EQ(GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                     nullptr, nullptr, &dacl, nullptr, &descriptor),
+               DWORD(ERROR_SUCCESS));
+    BYTE everybody[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof everybody;
+    REQUIRE(CreateWellKnownSid(WinWorldSid, nullptr, everybody, &size));
+    bool may = dacl == nullptr;  // no list at all: everybody may
+    for (DWORD i = 0; dacl != nullptr && i < dacl->AceCount; ++i) {
+        void* entry = nullptr;
+        REQUIRE(GetAce(dacl, i, &entry));
+        const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(entry);
+        may = may || (allowed->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
+                      (allowed->Mask & FILE_READ_DATA) != 0 &&
+                      EqualSid(const_cast<DWORD*>(&allowed->SidStart), everybody));
+    }
+    LocalFree(descriptor);
+    return may;
+}
+
+TEST_CASE("every file the program makes is the user's alone; a backup takes its folder's") {
+    Folder program, backup;
+    const fs::path key = program.Path() / "lkdb0.lkd";
+    const fs::path store = program.Path() / "lkdb1.lkd";
+    lockmere::RecordStore book(program.Path());
+    REQUIRE(book.Load(Key()).Code == failure::kNone);  // makes the missing store
+    CHECK(!EverybodyMayRead(store));
+    REQUIRE_EQ(lockmere::WriteCollectedString(program.Path(), fixture::Collected()),
+               failure::kNone);
+    CHECK(!EverybodyMayRead(key));
+    REQUIRE_EQ(lockmere::WriteCredentials(program.Path(), Key(), "admin", "Secret1").Outcome,
+               lockmere::CredentialsWrite::Written);
+    CHECK(!EverybodyMayRead(key));
+    REQUIRE(book.Load(Key()).Complete());
+    REQUIRE_EQ(book.Save(Key(), {"x\ty\tz\tw"}).Outcome, lockmere::StoreWrite::Written);
+    CHECK(!EverybodyMayRead(store));
+    REQUIRE_EQ(lockmere::WriteLineFile(program.Path() / "BackupLocation.inf", "C:\\"),
+               failure::kNone);
+    CHECK(!EverybodyMayRead(program.Path() / "BackupLocation.inf"));
+    {
+        const lockmere::FolderLock lock(program.Path());
+        CHECK(!EverybodyMayRead(program.Path() / "lkdb.lock"));
+    }
+
+    // Backed up: the copies take what the folder hands down; restored: the
+    // program folder's are the user's alone again.
+    for (const fs::path& file : {key, store})
+        SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    REQUIRE_EQ(lockmere::CopyDataFiles(program.Path(), {}, backup.Path(), true).Outcome,
+               lockmere::CopyOutcome::Copied);
+    CHECK(EverybodyMayRead(backup.Path() / "lkdb0.lkd"));
+    CHECK(EverybodyMayRead(backup.Path() / "lkdb1.lkd"));
+    for (const fs::path& file : {key, store}) {
+        fs::remove(file);
+        fixture::WriteBytes(file, "made elsewhere");
+    }
+    REQUIRE(EverybodyMayRead(key));
+    REQUIRE_EQ(lockmere::CopyDataFiles(program.Path(), {}, backup.Path(), false).Outcome,
+               lockmere::CopyOutcome::Copied);
+    CHECK(!EverybodyMayRead(key));
+    CHECK(!EverybodyMayRead(store));
 }
 
 TEST_CASE("failure codes from Windows errors") {
