@@ -43,8 +43,10 @@ int WindowsFolderNameFailure(std::u32string_view name) {
     const bool badCharacter = std::any_of(name.begin(), name.end(), [](char32_t c) {
         return c < 32 || std::u32string_view(U":*?\"<>|").find(c) != std::u32string_view::npos;
     });
-    if (badCharacter || IsReservedDeviceName(name) || (!name.empty() && name.back() == U'.'))
-        return failure::kBadFileName;
+    // Windows drops a trailing dot or blank: the folder made would not be
+    // the one named.
+    const bool trailing = !name.empty() && (name.back() == U'.' || name.back() == U' ');
+    if (badCharacter || IsReservedDeviceName(name) || trailing) return failure::kBadFileName;
     return failure::kNone;
 }
 

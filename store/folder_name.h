@@ -18,8 +18,8 @@ namespace lockmere {
 // The failure code a Windows file system gives a folder name: 52 (bad file
 // name) for one holding : * ? " < > | or a control character, a reserved
 // device name (CON, PRN, AUX, NUL, COM1-COM9, LPT1-LPT9, with or without an
-// extension, in any case) or a name ending in a dot; failure::kNone for a
-// usable name. The name holds no separator.
+// extension, in any case) or a name ending in a dot or a blank;
+// failure::kNone for a usable name. The name holds no separator.
 [[nodiscard]] int WindowsFolderNameFailure(std::u32string_view name);
 
 }  // namespace lockmere

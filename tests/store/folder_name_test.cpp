@@ -66,6 +66,8 @@ TEST_CASE("a folder name the Windows file system refuses") {
         {U"LPT1", failure::kBadFileName},
         {U"lpt9", failure::kBadFileName},
         {U"name.", failure::kBadFileName},
+        {U"name ", failure::kBadFileName},
+        {U"name. ", failure::kBadFileName},
     };
     for (const Case& c : cases) {
         CAPTURE(std::string(c.name.begin(), c.name.end()));
