@@ -30,7 +30,7 @@ std::filesystem::path ComposePath(const std::filesystem::path& folder,
 struct ReadResult {
     std::string Bytes;
     int Code = failure::kNone;
-    bool OwnedByUser = false;  // the file read is the user's (on Windows, always)
+    bool OwnedByUser = false;  // the file read is the user's (or nobody's: FAT)
     bool Ok() const { return Code == failure::kNone; }
 };
 

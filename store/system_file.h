@@ -48,8 +48,8 @@ public:
     // Reads to the end, but never more than largest + 1 bytes: a file
     // longer than it may be shows as such without filling the memory.
     [[nodiscard]] std::error_code ReadAll(std::string& bytes, std::size_t largest);
-    // Whether the open file belongs to the user running the program (always
-    // so on Windows, where owners are not compared).
+    // Whether the open file belongs to the user running the program (or to
+    // nobody: a file system without owners, such as FAT on Windows).
     bool OwnedByUser() const;
     [[nodiscard]] std::error_code WriteAll(std::string_view bytes);
     // Flushes the file's bytes to the disk.
@@ -106,7 +106,8 @@ inline bool IsNotARegularFile(std::error_code error) {
 }
 
 // Whether users other than this one may write into folder (POSIX: group or
-// others may write; Windows: not told yet, so no).
+// others may write; Windows: the folder's access list lets somebody add a
+// file who is not the user, the system or the administrators).
 bool OthersMayWriteIn(const std::filesystem::path& folder);
 
 // Whether path itself (a link is not followed) is a regular file of the user

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -165,9 +167,20 @@ std::error_code Handle::ReadAll(std::string& bytes, std::size_t largest) {
     return {};
 }
 
-// Windows files take the access list of their folder; owners are not
-// compared.
-bool Handle::OwnedByUser() const { return true; }
+bool Handle::OwnedByUser() const {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD result =
+        GetSecurityInfo(Native(native_), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner,
+                        nullptr, nullptr, nullptr, &descriptor);
+    // A file system without owners (FAT, exFAT) has nobody else's files.
+    if (result == ERROR_NOT_SUPPORTED || result == ERROR_INVALID_FUNCTION) return true;
+    if (result != ERROR_SUCCESS) return false;
+    std::vector<unsigned char> user = CurrentUserSid();
+    const bool own = owner == nullptr || (!user.empty() && EqualSid(owner, user.data()));
+    LocalFree(descriptor);
+    return own;
+}
 
 std::error_code Handle::WriteAll(std::string_view bytes) {
     while (!bytes.empty()) {
@@ -235,9 +248,36 @@ bool IsLockBusy(std::error_code error) {
            (error.value() == ERROR_LOCK_VIOLATION || error.value() == ERROR_SHARING_VIOLATION);
 }
 
-// Owners are not compared here yet (Handle::OwnedByUser), so the folder's
-// permissions would decide nothing.
-bool OthersMayWriteIn(const std::filesystem::path&) { return false; }
+bool OthersMayWriteIn(const std::filesystem::path& folder) {
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;  // as where POSIX cannot tell
+    // Besides the user, those who may write anywhere anyway.
+    std::vector<std::vector<unsigned char>> trusted{CurrentUserSid()};
+    for (const WELL_KNOWN_SID_TYPE kind :
+         {WinLocalSystemSid, WinBuiltinAdministratorsSid, WinCreatorOwnerSid}) {
+        std::vector<unsigned char> sid(SECURITY_MAX_SID_SIZE);
+        DWORD size = static_cast<DWORD>(sid.size());
+        if (CreateWellKnownSid(kind, nullptr, sid.data(), &size)) trusted.push_back(sid);
+    }
+    constexpr ACCESS_MASK kWrites =
+        FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | GENERIC_WRITE | GENERIC_ALL;
+    bool others = dacl == nullptr;  // no list at all: everybody may
+    for (DWORD i = 0; !others && i < dacl->AceCount; ++i) {
+        void* entry = nullptr;
+        if (!GetAce(dacl, i, &entry)) continue;
+        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(entry);
+        if (allowed->Header.AceType != ACCESS_ALLOWED_ACE_TYPE || (allowed->Mask & kWrites) == 0)
+            continue;
+        others = std::none_of(trusted.begin(), trusted.end(), [&](std::vector<unsigned char>& sid) {
+            return !sid.empty() && EqualSid(&allowed->SidStart, sid.data());
+        });
+    }
+    LocalFree(descriptor);
+    return others;
+}
 
 bool IsOwnRegularFile(const std::filesystem::path& path) {
     // Opened for its attributes alone, as itself: the same check as a read.

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "store/cipher.h"
 #include "store/file_access.h"
@@ -17,6 +18,7 @@
 #include "store/key_file.h"
 #include "store/pair_copy.h"
 #include "store/record_store.h"
+#include "store/user_sid_windows.h"
 #include "tests/store/file_checks.h"
 #include "tests/support/book_fixture.h"
 
@@ -272,6 +274,38 @@ TEST_CASE("every file the program makes is the user's alone; a backup takes its 
                lockmere::CopyOutcome::Copied);
     CHECK(!EverybodyMayRead(key));
     CHECK(!EverybodyMayRead(store));
+}
+
+// Lets everybody add and remove files in folder, as a shared folder does,
+// besides the user's own full control.
+void ShareForWriting(const fs::path& folder) {
+    std::vector<unsigned char> user = lockmere::CurrentUserSid();
+    BYTE everybody[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof everybody;
+    REQUIRE(CreateWellKnownSid(WinWorldSid, nullptr, everybody, &size));
+    std::vector<unsigned char> acl(1024);
+    auto* list = reinterpret_cast<PACL>(acl.data());
+    REQUIRE(InitializeAcl(list, static_cast<DWORD>(acl.size()), ACL_REVISION));
+    REQUIRE(AddAccessAllowedAce(list, ACL_REVISION, FILE_ALL_ACCESS, user.data()));
+    REQUIRE(AddAccessAllowedAce(
+        list, ACL_REVISION,
+        FILE_GENERIC_READ | FILE_GENERIC_WRITE | FILE_TRAVERSE | FILE_DELETE_CHILD, everybody));
+    REQUIRE_EQ(SetNamedSecurityInfoW(const_cast<wchar_t*>(folder.c_str()), SE_FILE_OBJECT,
+                                     DACL_SECURITY_INFORMATION, nullptr, nullptr, list, nullptr),
+               DWORD(ERROR_SUCCESS));
+}
+
+TEST_CASE("a folder others may write into is told from one of the user's own") {
+    Folder own, shared;
+    ShareForWriting(shared.Path());
+    CHECK(!lockmere::OthersMayWriteIn(own.Path()));
+    CHECK(lockmere::OthersMayWriteIn(shared.Path()));
+    // The user's own file reads as the user's there too. (Wine gives every
+    // file the user's identity, whatever it is told: a file of somebody
+    // else's is seen on Windows only.)
+    fixture::WriteBytes(shared.Path() / "lkdb0.lkd", "key");
+    CHECK(lockmere::ReadExistingFile(shared.Path() / "lkdb0.lkd", kLargest, lockmere::Links::Refuse)
+              .OwnedByUser);
 }
 
 TEST_CASE("failure codes from Windows errors") {
