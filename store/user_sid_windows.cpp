@@ -6,7 +6,9 @@
 
 namespace lockmere {
 
-std::vector<unsigned char> CurrentUserSid() {
+namespace {
+
+std::vector<unsigned char> TokenUserSid() {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
     DWORD size = 0;
@@ -19,6 +21,14 @@ std::vector<unsigned char> CurrentUserSid() {
     std::vector<unsigned char> bytes(GetLengthSid(sid));
     std::memcpy(bytes.data(), sid, bytes.size());
     return bytes;
+}
+
+}  // namespace
+
+std::vector<unsigned char> CurrentUserSid() {
+    // A process's user never changes: asked once, not at every file read.
+    static const std::vector<unsigned char> sid = TokenUserSid();
+    return sid;
 }
 
 }  // namespace lockmere

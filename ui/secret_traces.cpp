@@ -4,6 +4,7 @@
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTimer>
+#include <utility>
 
 #if QT_CONFIG(xcb)
 #include <xcb/xcb.h>
@@ -32,15 +33,27 @@ void OverwriteDisplayRequests() {
 #endif
 }
 
+// The style caches the last item it laid out, text and all, until it lays
+// out another: an empty one takes its place.
+void ForgetStyleItem() {
+    const QStyleOptionViewItem blank;
+    QApplication::style()->subElementRect(QStyle::SE_ItemViewItemText, &blank);
+}
+
 }  // namespace
 
 void ForgetSecretTraces() {
-    OverwriteDisplayRequests();
-    // The style caches the last item it laid out, text and all, until it
-    // lays out another: an empty one takes its place.
-    const QStyleOptionViewItem blank;
-    QApplication::style()->subElementRect(QStyle::SE_ItemViewItemText, &blank);
-    QTimer::singleShot(0, QCoreApplication::instance(), [] { ScrubUnusedStack(); });
+    // However many moments end at once (a lock closes the windows, empties
+    // the clipboard and logs out), the traces go once, when the event loop
+    // is back and every frame below it is dead.
+    static bool pending = false;
+    if (std::exchange(pending, true)) return;
+    QTimer::singleShot(0, QCoreApplication::instance(), [] {
+        pending = false;
+        OverwriteDisplayRequests();
+        ForgetStyleItem();
+        ScrubUnusedStack();
+    });
 }
 
 }  // namespace lockmere

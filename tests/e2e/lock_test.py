@@ -29,10 +29,7 @@ SCREEN_SAVERS = ("/org/freedesktop/ScreenSaver", "/ScreenSaver", "/org/gnome/Scr
 
 
 def log_in(s, main):
-    box = s.entry_box(main, 4335)  # the password
-    s.click_px(main, (box.left + box.right) // 2, (box.top + box.bottom) // 2)
-    s.type(main, PASSWORD)
-    s.key(main, "Return")
+    s.enter_password(main, PASSWORD)
     s.wait_for(lambda: s.geometry(main).height == SHOWN, "the logged-in height")
 
 

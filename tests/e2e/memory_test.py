@@ -24,15 +24,11 @@ import time
 
 import buses
 from lockmere_testing import book, harness, memory
+from lockmere_testing.memory import FIRST, MASTER, SECOND, WRONG
 
 SKIPPED = 77  # CTest's SKIP_RETURN_CODE for this test
 
-MASTER = "Mq7Zk2Pw"  # typed, so ASCII
-WRONG = "Gz5Hv8Qc"
 TYPED = "Tq3Rw8Zd"  # into the add window's password boxes, then left
-# Non-ASCII, so that each encoding is a pattern of its own.
-FIRST = ("Alpha", "https://a.example", "UsrŠx4Jq9", "PwdŽR8Tn3")
-SECOND = ("Bravo", "https://b.example", "UsrœK2Lm5", "Pwd™W6Yp1")
 SECRETS = [MASTER, WRONG, TYPED, FIRST[2], FIRST[3], SECOND[2], SECOND[3]]
 BOX = "LKMR - Message Center"
 ADD = "Password Data Entry Form"
@@ -55,19 +51,8 @@ def none_left(s, moment):
 
 
 def log_in(s, main):
-    """Into the password box, wherever the focus is."""
-    box = s.entry_box(main, 4335)
-    s.click_px(main, (box.left + box.right) // 2, (box.top + box.bottom) // 2)
-    s.type(main, MASTER)
-    s.key(main, "Return")
+    s.enter_password(main, MASTER)
     s.wait_for(lambda: s.geometry(main).height == harness.inside_height(4875), "the list")
-
-
-def first_line(s, main):
-    """A point on the list's first line (Alpha's), as viewer_test.py finds it."""
-    box = s.entry_box(main, 915)
-    return (box.left - harness.px(915) + harness.px(150 + 1000),
-            box.top - harness.px(480) + harness.px(1470) + 10)
 
 
 if not memory.can_read_others():
@@ -81,10 +66,7 @@ with buses.Buses() as b:
         main = s.wait_window(" Lockmere")
 
         with s.step("a failed login"):
-            box = s.entry_box(main, 4335)
-            s.click_px(main, (box.left + box.right) // 2, (box.top + box.bottom) // 2)
-            s.type(main, WRONG)
-            s.key(main, "Return")
+            s.enter_password(main, WRONG)
             answer = s.wait_window(BOX)
             judged = memory.total(scan(s, "the failed login's box up"))
             assert judged[WRONG] > 0, "the typed password not seen while judged"
@@ -113,10 +95,10 @@ with buses.Buses() as b:
         with s.step("a viewer closed, the clipboard expired"):
             # Chosen first: the list's delegate keeps a copy of the line it
             # drew last, and this makes it Alpha's.
-            s.click_px(main, *first_line(s, main))
+            s.click_px(main, *s.first_line(main))
             settled()
             listed = memory.total(scan(s, "Alpha chosen"))
-            s.click_px(main, *first_line(s, main), double=True)
+            s.click_px(main, *s.first_line(main), double=True)
             viewer = s.wait_window(FIRST[0])
             s.click(viewer, 6590 + 345, 735 + 135)  # the "Copy" beside the password
             s.wait_for(lambda: s.clipboard() == FIRST[3], "the password on the clipboard")
@@ -137,7 +119,7 @@ with buses.Buses() as b:
 
         with s.step("the lock"):
             log_in(s, main)
-            s.click_px(main, *first_line(s, main), double=True)
+            s.click_px(main, *s.first_line(main), double=True)
             s.wait_window(FIRST[0])
             s.wait_for(lambda: s.clipboard() == FIRST[2], "the user name on the clipboard")
             services.command("lock c1")

@@ -11,7 +11,7 @@ import os
 import tempfile
 
 from lockmere_testing import book, harness
-from lockmere_testing.harness import inside_height, px
+from lockmere_testing.harness import inside_height
 
 USER, PASSWORD = "owner", "m4ster-key"
 BANK = ("Bank", "https://bank.example", "jo", "bank-pw")
@@ -20,13 +20,6 @@ PLANTED = ("Zed tool", "file:///tmp/evil.sh", "zed", "zed-pw")  # as an import m
 BOX = "LKMR - Message Center"
 LAUNCH = (9890 + 592, 480 + 315)  # the middle of "Launch Browser", in twips
 COLLAPSED = inside_height(1900)
-
-
-def first_line(s, main):
-    """A point on the list's first line (the list stands at 150, 1470 twips;
-    a chosen line's highlight is not yellow, so its colour cannot tell)."""
-    box = s.entry_box(main, 915)  # the user ID box
-    return box.left - px(915) + px(150 + 1000), box.top - px(480) + px(1470) + 10
 
 
 opener = tempfile.mkdtemp(prefix="lockmere-opener-")
@@ -46,14 +39,14 @@ with harness.Session(book.files(USER, PASSWORD, [BANK, MAIL, PLANTED]),
     s.log_in(main, PASSWORD)
 
     with s.step("Bank, opened by double-click"):
-        s.click_px(main, *first_line(s, main), double=True)
+        s.click_px(main, *s.first_line(main), double=True)
         viewer = s.wait_window(BANK[0])
         s.wait_for(lambda: s.clipboard() == BANK[2], "Bank's user name on the clipboard")
         place = s.geometry(viewer)
 
     with s.step("Mail chosen and Enter pressed"):
         s.display_data(main)
-        s.click_px(main, *first_line(s, main))
+        s.click_px(main, *s.first_line(main))
         s.key(main, "Down", "Return")
         s.wait_window(MAIL[0])
         assert s.windows(MAIL[0]) == [viewer], "not the same viewer"
@@ -65,7 +58,7 @@ with harness.Session(book.files(USER, PASSWORD, [BANK, MAIL, PLANTED]),
 
     with s.step("Mail chosen again"):
         s.display_data(main)
-        s.click_px(main, *first_line(s, main))
+        s.click_px(main, *s.first_line(main))
         s.key(main, "Down", "Return")
         s.wait_for(lambda: s.geometry(main).height == COLLAPSED, "the main window collapsed")
         assert s.windows(MAIL[0]) == [viewer]
@@ -77,7 +70,7 @@ with harness.Session(book.files(USER, PASSWORD, [BANK, MAIL, PLANTED]),
 
     with s.step("and nothing else"):
         s.display_data(main)
-        s.click_px(main, *first_line(s, main))
+        s.click_px(main, *s.first_line(main))
         s.key(main, "Down", "Down", "Return")
         s.wait_window(PLANTED[0])
         s.click(viewer, *LAUNCH)

@@ -13,12 +13,9 @@ import time
 
 from lockmere_testing import book, memory, wine_session
 from lockmere_testing.harness import px
+from lockmere_testing.memory import FIRST, MASTER, SECOND, WRONG
 
 SKIPPED = 77
-MASTER = "Mq7Zk2Pw"
-WRONG = "Gz5Hv8Qc"
-FIRST = ("Alpha", "https://a.example", "UsrŠx4Jq9", "PwdŽR8Tn3")
-SECOND = ("Bravo", "https://b.example", "UsrœK2Lm5", "Pwd™W6Yp1")
 SECRETS = [MASTER, WRONG, FIRST[2], FIRST[3], SECOND[2], SECOND[3]]
 BOX = "LKMR - Message Center"
 # The encodings of the core's buffers and of the conversions to and from
@@ -32,13 +29,6 @@ def scan(s, moment):
     counts = memory.copies(s.program.pid, SECRETS)
     print(f"{moment}: {memory.left(counts)}")
     return counts
-
-
-def type_password(s, main, password):
-    box = s.entry_box(main, 4335)
-    s.click_px(main, (box.left + box.right) // 2, (box.top + box.bottom) // 2)
-    s.type(main, password)
-    s.key(main, "Return")
 
 
 def none_left(s, moment, secrets):
@@ -58,14 +48,14 @@ with wine_session.WineSession(book.files("owner", MASTER, [FIRST, SECOND])) as s
     login_height = s.steady_geometry(main).height
 
     with s.step("a wrong password"):
-        type_password(s, main, WRONG)
+        s.enter_password(main, WRONG)
         answer = s.wait_window(BOX)
         s.key(answer, "space")
         s.wait_gone(BOX)
         none_left(s, "a wrong password", [WRONG])
 
     with s.step("logged in: the control"):
-        type_password(s, main, MASTER)
+        s.enter_password(main, MASTER)
         logged_in = login_height + px(LOGGED_IN) - px(LOGIN)
         s.wait_for(lambda: s.geometry(main).height == logged_in, "the logged-in height")
         time.sleep(1)

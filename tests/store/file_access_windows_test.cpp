@@ -206,6 +206,14 @@ TEST_CASE("data files in the program folder are hidden after every write") {
         }
 }
 
+// Everybody's identity (Everyone), as access lists name it.
+std::vector<unsigned char> Everybody() {
+    std::vector<unsigned char> sid(SECURITY_MAX_SID_SIZE);
+    DWORD size = static_cast<DWORD>(sid.size());
+    REQUIRE(CreateWellKnownSid(WinWorldSid, nullptr, sid.data(), &size));
+    return sid;
+}
+
 // Whether the file's access list lets everybody read it, as a folder of
 // the system's hands down to what is made in it. (Wine keeps a file's
 // access list as the Unix mode alone, so what it reads back for a file made
@@ -217,9 +225,7 @@ bool EverybodyMayRead(const fs::path& path) {
     REQUIRE_EQ(GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
                                      nullptr, nullptr, &dacl, nullptr, &descriptor),
                DWORD(ERROR_SUCCESS));
-    BYTE everybody[SECURITY_MAX_SID_SIZE];
-    DWORD size = sizeof everybody;
-    REQUIRE(CreateWellKnownSid(WinWorldSid, nullptr, everybody, &size));
+    std::vector<unsigned char> everybody = Everybody();
     bool may = dacl == nullptr;  // no list at all: everybody may
     for (DWORD i = 0; dacl != nullptr && i < dacl->AceCount; ++i) {
         void* entry = nullptr;
@@ -227,7 +233,7 @@ bool EverybodyMayRead(const fs::path& path) {
         const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(entry);
         may = may || (allowed->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
                       (allowed->Mask & FILE_READ_DATA) != 0 &&
-                      EqualSid(const_cast<DWORD*>(&allowed->SidStart), everybody));
+                      EqualSid(const_cast<DWORD*>(&allowed->SidStart), everybody.data()));
     }
     LocalFree(descriptor);
     return may;
@@ -280,16 +286,15 @@ TEST_CASE("every file the program makes is the user's alone; a backup takes its 
 // besides the user's own full control.
 void ShareForWriting(const fs::path& folder) {
     std::vector<unsigned char> user = lockmere::CurrentUserSid();
-    BYTE everybody[SECURITY_MAX_SID_SIZE];
-    DWORD size = sizeof everybody;
-    REQUIRE(CreateWellKnownSid(WinWorldSid, nullptr, everybody, &size));
+    std::vector<unsigned char> everybody = Everybody();
     std::vector<unsigned char> acl(1024);
     auto* list = reinterpret_cast<PACL>(acl.data());
     REQUIRE(InitializeAcl(list, static_cast<DWORD>(acl.size()), ACL_REVISION));
     REQUIRE(AddAccessAllowedAce(list, ACL_REVISION, FILE_ALL_ACCESS, user.data()));
     REQUIRE(AddAccessAllowedAce(
         list, ACL_REVISION,
-        FILE_GENERIC_READ | FILE_GENERIC_WRITE | FILE_TRAVERSE | FILE_DELETE_CHILD, everybody));
+        FILE_GENERIC_READ | FILE_GENERIC_WRITE | FILE_TRAVERSE | FILE_DELETE_CHILD,
+        everybody.data()));
     REQUIRE_EQ(SetNamedSecurityInfoW(const_cast<wchar_t*>(folder.c_str()), SE_FILE_OBJECT,
                                      DACL_SECURITY_INFORMATION, nullptr, nullptr, list, nullptr),
                DWORD(ERROR_SUCCESS));

@@ -413,6 +413,21 @@ class Session:
                 return box
         raise Failure(f"no entry box at {left_twips} twips")
 
+    def enter_password(self, main, password):
+        """Clicks the login's password box, wherever the focus is, types the
+        password and presses Enter."""
+        box = self.entry_box(main, 4335)
+        self.click_px(main, (box.left + box.right) // 2, (box.top + box.bottom) // 2)
+        self.type(main, password)
+        self.key(main, "Return")
+
+    def first_line(self, main):
+        """A point on the list's first line (the list stands at 150, 1470
+        twips; a chosen line's highlight is not yellow, so its colour cannot
+        tell)."""
+        box = self.entry_box(main, 915)  # the user ID box
+        return box.left - px(915) + px(150 + 1000), box.top - px(480) + px(1470) + 10
+
     def display_data(self, main):
         """Clicks "Display Data", at the top of the main window's inside,
         level with the user ID box, and waits for the list."""

@@ -8,6 +8,14 @@ above zero is a copy the program kept."""
 
 import os
 
+# A book whose secrets are markers. The typed ones are ASCII (xdotool
+# types nothing else reliably); the records' hold a letter above 127, so
+# that each encoding is a pattern of its own.
+MASTER = "Mq7Zk2Pw"
+WRONG = "Gz5Hv8Qc"  # a wrong master password
+FIRST = ("Alpha", "https://a.example", "UsrŠx4Jq9", "PwdŽR8Tn3")
+SECOND = ("Bravo", "https://b.example", "UsrœK2Lm5", "Pwd™W6Yp1")
+
 # Windows-1252 (the data files and the core), UTF-8 (the core's typed
 # texts), UTF-16 (Qt's strings), UTF-32 (the core's checks of typed texts).
 ENCODINGS = ("cp1252", "utf-8", "utf-16-le", "utf-32-le")
